@@ -13,6 +13,13 @@ function(qp_library target folder)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${folder}/*.cpp ${folder}/*.cc ${folder}/*.c)
   file(GLOB_RECURSE hdrs CONFIGURE_DEPENDS ${folder}/*.h ${folder}/*.hpp)
+  if(NOT srcs)
+    # A folder whose code has not been written yet still gives a target to link.
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${folder} ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
+    return()
+  endif()
   add_library(${target} STATIC ${srcs} ${hdrs})
   target_include_directories(${target} PUBLIC ${folder} ${CMAKE_SOURCE_DIR})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
