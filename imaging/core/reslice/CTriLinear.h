@@ -1,0 +1,63 @@
+#pragma once
+// Trilinear sampling of a volume at any point of its own millimetre frame; a small value object
+// built once per reslice and called once per output sample, without allocation. It reads the
+// slice pointers of the stack it was built from, which must outlive it.
+
+#include "isSampleCast.h"
+#include "isSliceStack.h"
+
+namespace isImageSDK {
+
+template <typename T>
+class CTriLinear {
+public:
+    CTriLinear(const isSliceStack& volume, T background)
+        : _slices(volume.typed<T>()), _background(background)
+    {
+        for (int a = 0; a < 3; ++a) {
+            _dims[a] = volume.dims[a];
+            _max[a] = float(volume.dims[a] - 1);
+            _recip[a] = 1.0f / volume.spacing[a];
+        }
+    }
+    virtual ~CTriLinear() = default;
+
+    /// Value at (x, y, z) millimetres; the background outside the box of voxel centres.
+    T interpolate(float x, float y, float z) const
+    {
+        return sample(x * _recip[0], y * _recip[1], z * _recip[2]);
+    }
+
+    /// Value at a point given in voxel units (voxel i at i). Points on the boundary are inside.
+    T sample(float u, float v, float w) const
+    {
+        if (!(u >= 0.0f && u <= _max[0] && v >= 0.0f && v <= _max[1] && w >= 0.0f && w <= _max[2]))
+            return _background;
+        int i = int(u), j = int(v), k = int(w);
+        if (i > _dims[0] - 1) i = _dims[0] - 1;
+        if (j > _dims[1] - 1) j = _dims[1] - 1;
+        if (k > _dims[2] - 1) k = _dims[2] - 1;
+        const float fx = u - float(i), fy = v - float(j), fz = w - float(k);
+        // The upper face repeats its last voxel; its weight is then 0.
+        const int di = i + 1 < _dims[0] ? 1 : 0;
+        const int rowStep = j + 1 < _dims[1] ? _dims[0] : 0;
+        const T* s0 = _slices[k] + j * _dims[0] + i;
+        const T* s1 = _slices[k + 1 < _dims[2] ? k + 1 : k] + j * _dims[0] + i;
+        const float a00 = float(s0[0]) + fx * (float(s0[di]) - float(s0[0]));
+        const float a01 = float(s0[rowStep]) + fx * (float(s0[rowStep + di]) - float(s0[rowStep]));
+        const float a10 = float(s1[0]) + fx * (float(s1[di]) - float(s1[0]));
+        const float a11 = float(s1[rowStep]) + fx * (float(s1[rowStep + di]) - float(s1[rowStep]));
+        const float b0 = a00 + fy * (a01 - a00);
+        const float b1 = a10 + fy * (a11 - a10);
+        return saturateSample<T>(b0 + fz * (b1 - b0));
+    }
+
+private:
+    int _dims[3];
+    float _max[3];
+    float _recip[3];
+    const T* const* _slices;
+    T _background;
+};
+
+} // namespace isImageSDK

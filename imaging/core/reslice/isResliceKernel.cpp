@@ -1,0 +1,216 @@
+#include "isResliceKernel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <type_traits>
+
+#include "CTriCubic.h"
+#include "CTriLinear.h"
+#include "isSampleCast.h"
+
+namespace isImageSDK {
+
+namespace {
+
+// Outputs above this many pixels come only from degenerate axes; refuse them.
+constexpr double kMaxOutputPixels = 64.0 * 1024.0 * 1024.0;
+
+bool invert4(const double m[16], double inv[16])
+{
+    // Cofactor expansion of a column-major 4x4 matrix.
+    inv[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
+             m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
+    inv[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15] - m[8] * m[7] * m[14] -
+             m[12] * m[6] * m[11] + m[12] * m[7] * m[10];
+    inv[8] = m[4] * m[9] * m[15] - m[4] * m[11] * m[13] - m[8] * m[5] * m[15] + m[8] * m[7] * m[13] +
+             m[12] * m[5] * m[11] - m[12] * m[7] * m[9];
+    inv[12] = -m[4] * m[9] * m[14] + m[4] * m[10] * m[13] + m[8] * m[5] * m[14] - m[8] * m[6] * m[13] -
+              m[12] * m[5] * m[10] + m[12] * m[6] * m[9];
+    inv[1] = -m[1] * m[10] * m[15] + m[1] * m[11] * m[14] + m[9] * m[2] * m[15] - m[9] * m[3] * m[14] -
+             m[13] * m[2] * m[11] + m[13] * m[3] * m[10];
+    inv[5] = m[0] * m[10] * m[15] - m[0] * m[11] * m[14] - m[8] * m[2] * m[15] + m[8] * m[3] * m[14] +
+             m[12] * m[2] * m[11] - m[12] * m[3] * m[10];
+    inv[9] = -m[0] * m[9] * m[15] + m[0] * m[11] * m[13] + m[8] * m[1] * m[15] - m[8] * m[3] * m[13] -
+             m[12] * m[1] * m[11] + m[12] * m[3] * m[9];
+    inv[13] = m[0] * m[9] * m[14] - m[0] * m[10] * m[13] - m[8] * m[1] * m[14] + m[8] * m[2] * m[13] +
+              m[12] * m[1] * m[10] - m[12] * m[2] * m[9];
+    inv[2] = m[1] * m[6] * m[15] - m[1] * m[7] * m[14] - m[5] * m[2] * m[15] + m[5] * m[3] * m[14] +
+             m[13] * m[2] * m[7] - m[13] * m[3] * m[6];
+    inv[6] = -m[0] * m[6] * m[15] + m[0] * m[7] * m[14] + m[4] * m[2] * m[15] - m[4] * m[3] * m[14] -
+             m[12] * m[2] * m[7] + m[12] * m[3] * m[6];
+    inv[10] = m[0] * m[5] * m[15] - m[0] * m[7] * m[13] - m[4] * m[1] * m[15] + m[4] * m[3] * m[13] +
+              m[12] * m[1] * m[7] - m[12] * m[3] * m[5];
+    inv[14] = -m[0] * m[5] * m[14] + m[0] * m[6] * m[13] + m[4] * m[1] * m[14] - m[4] * m[2] * m[13] -
+              m[12] * m[1] * m[6] + m[12] * m[2] * m[5];
+    inv[3] = -m[1] * m[6] * m[11] + m[1] * m[7] * m[10] + m[5] * m[2] * m[11] - m[5] * m[3] * m[10] -
+             m[9] * m[2] * m[7] + m[9] * m[3] * m[6];
+    inv[7] = m[0] * m[6] * m[11] - m[0] * m[7] * m[10] - m[4] * m[2] * m[11] + m[4] * m[3] * m[10] +
+             m[8] * m[2] * m[7] - m[8] * m[3] * m[6];
+    inv[11] = -m[0] * m[5] * m[11] + m[0] * m[7] * m[9] + m[4] * m[1] * m[11] - m[4] * m[3] * m[9] -
+              m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
+    inv[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] +
+              m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
+    const double det = m[0] * inv[0] + m[1] * inv[4] + m[2] * inv[8] + m[3] * inv[12];
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+    for (int i = 0; i < 16; ++i) inv[i] /= det;
+    return true;
+}
+
+// Spacing along one axis column: the column scaled so that its largest step in voxel units is
+// one voxel, so a unit axis along a volume axis gets that axis's voxel spacing.
+double axisSpacing(const double* c, const float spacing[3])
+{
+    const double d[3] = {c[0] / spacing[0], c[1] / spacing[1], c[2] / spacing[2]};
+    double m = d[0];
+    if (std::fabs(d[1]) > std::fabs(m)) m = d[1];
+    if (std::fabs(d[2]) > std::fabs(m)) m = d[2];
+    if (m == 0.0) return 0.0;
+    return std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]) / std::fabs(m);
+}
+
+struct Frame {
+    float o[3], dx[3], dy[3], dz[3]; // in voxel units
+};
+
+Frame voxelFrame(const isSliceStack& v, const isResliceGeometry& g)
+{
+    Frame f;
+    for (int a = 0; a < 3; ++a) {
+        const float r = 1.0f / v.spacing[a];
+        f.o[a] = g.axes[12 + a] * r;
+        f.dx[a] = g.spacingX * g.axes[a] * r;
+        f.dy[a] = g.spacingY * g.axes[4 + a] * r;
+        f.dz[a] = g.slabSpacing * g.axes[8 + a] * r;
+    }
+    return f;
+}
+
+template <typename T>
+constexpr double largestStored()
+{
+    if constexpr (std::is_floating_point_v<T>) return 3.35e38;
+    else return double(std::numeric_limits<T>::max());
+}
+
+template <typename T, typename Interp>
+void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p, T* out)
+{
+    const int columns = p.geometry.columns, rows = p.geometry.rows;
+    const int n = std::max(1, p.slabSampleCount);
+    const float centre = float(n - 1) * 0.5f;
+    for (int r = 0; r < rows; ++r) {
+        // Each position is the row start plus c steps (not a running sum), so rounding does not
+        // accumulate along wide rows.
+        const float rx = f.o[0] + float(r) * f.dy[0];
+        const float ry = f.o[1] + float(r) * f.dy[1];
+        const float rz = f.o[2] + float(r) * f.dy[2];
+        T* dst = out + size_t(r) * size_t(columns);
+        if (n == 1) {
+            for (int c = 0; c < columns; ++c) {
+                const float fc = float(c);
+                dst[c] = interp.sample(rx + fc * f.dx[0], ry + fc * f.dx[1], rz + fc * f.dx[2]);
+            }
+            continue;
+        }
+        for (int c = 0; c < columns; ++c) {
+            const float fc = float(c);
+            const float px = rx + fc * f.dx[0] - centre * f.dz[0];
+            const float py = ry + fc * f.dx[1] - centre * f.dz[1];
+            const float pz = rz + fc * f.dx[2] - centre * f.dz[2];
+            T first = interp.sample(px, py, pz);
+            if (p.slabMode == 0 || p.slabMode == 1) {
+                T acc = first;
+                for (int k = 1; k < n; ++k) {
+                    const float fk = float(k);
+                    const T s = interp.sample(px + fk * f.dz[0], py + fk * f.dz[1], pz + fk * f.dz[2]);
+                    acc = p.slabMode == 0 ? std::min(acc, s) : std::max(acc, s);
+                }
+                dst[c] = acc;
+            } else if (p.slabMode == 2 || p.slabMode == 3) {
+                double sum = double(first);
+                for (int k = 1; k < n; ++k) {
+                    const float fk = float(k);
+                    sum += double(interp.sample(px + fk * f.dz[0], py + fk * f.dz[1], pz + fk * f.dz[2]));
+                }
+                if (p.slabMode == 2) sum *= 1.0 / double(n);
+                else sum = std::min(sum, largestStored<T>());
+                dst[c] = saturateSample<T>(sum);
+            } else {
+                dst[c] = first;
+            }
+        }
+    }
+}
+
+template <typename T>
+void resliceTyped(const isSliceStack& v, const isResliceParams& p, T* out)
+{
+    const Frame f = voxelFrame(v, p.geometry);
+    const T background = saturateSample<T>(double(p.background));
+    if (p.interpolation == 2) resliceWith(CTriCubic<T>(v, background), f, p, out);
+    else resliceWith(CTriLinear<T>(v, background), f, p, out);
+}
+
+} // namespace
+
+bool computeResliceGeometry(const int dims[3], const float spacing[3], const float axes[16],
+                            isResliceGeometry& out)
+{
+    for (int a = 0; a < 3; ++a)
+        if (dims[a] < 1 || !std::isfinite(spacing[a]) || !(spacing[a] > 0.0f)) return false;
+    double m[16], inv[16];
+    for (int i = 0; i < 16; ++i) {
+        if (!std::isfinite(axes[i])) return false;
+        m[i] = axes[i];
+    }
+    if (!invert4(m, inv)) return false;
+
+    const double ex = (dims[0] - 1) * double(spacing[0]);
+    const double ey = (dims[1] - 1) * double(spacing[1]);
+    const double ez = (dims[2] - 1) * double(spacing[2]);
+    const double corners[8][3] = {{0, 0, 0},   {ex, 0, 0},  {ex, ey, 0},  {0, ey, 0},
+                                  {0, 0, ez},  {ex, 0, ez}, {ex, ey, ez}, {0, ey, ez}};
+    double minX = 1e10, maxX = -1e10, minY = 1e10, maxY = -1e10;
+    for (const auto& c : corners) {
+        const double x = inv[0] * c[0] + inv[4] * c[1] + inv[8] * c[2] + inv[12];
+        const double y = inv[1] * c[0] + inv[5] * c[1] + inv[9] * c[2] + inv[13];
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+    }
+    const double sx = axisSpacing(m, spacing), sy = axisSpacing(m + 4, spacing),
+                 sz = axisSpacing(m + 8, spacing);
+    if (!(sx > 0.0) || !(sy > 0.0) || !(sz > 0.0)) return false;
+    const double columns = std::trunc((maxX - minX) / sx + 0.5);
+    const double rows = std::trunc((maxY - minY) / sy + 0.5);
+    if (!std::isfinite(columns) || !std::isfinite(rows) ||
+        std::max(columns, 1.0) * std::max(rows, 1.0) > kMaxOutputPixels)
+        return false;
+
+    for (int i = 0; i < 12; ++i) out.axes[i] = axes[i];
+    // Post-multiplying by a translation (minX, minY, 0) moves only the origin column.
+    for (int a = 0; a < 4; ++a)
+        out.axes[12 + a] = float(m[12 + a] + m[a] * minX + m[4 + a] * minY);
+    out.spacingX = float(sx);
+    out.spacingY = float(sy);
+    out.slabSpacing = float(sz);
+    out.columns = int(columns);
+    out.rows = int(rows);
+    return true;
+}
+
+bool resliceVolume(const isSliceStack& volume, const isResliceParams& params, void* out)
+{
+    if (!out || !volume.isValid() || params.geometry.columns < 1 || params.geometry.rows < 1) return false;
+    switch (volume.pixelType) {
+    case 0: resliceTyped(volume, params, static_cast<uint8_t*>(out)); return true;
+    case 1: resliceTyped(volume, params, static_cast<int16_t*>(out)); return true;
+    case 2: resliceTyped(volume, params, static_cast<float*>(out)); return true;
+    case 3: resliceTyped(volume, params, static_cast<uint16_t*>(out)); return true;
+    default: return false;
+    }
+}
+
+} // namespace isImageSDK
