@@ -1,0 +1,42 @@
+#include "codec/CodecRegistry.h"
+
+#include <dcmtk/dcmdata/dcrledrg.h>
+#include <dcmtk/dcmjpeg/djdecode.h>
+#include <dcmtk/dcmjpls/djdecode.h>
+
+#include <atomic>
+#include <mutex>
+
+namespace dcmSDK {
+
+namespace {
+std::mutex g_mutex;
+std::atomic<bool> g_registered{false};
+} // namespace
+
+void CodecRegistry::ensure()
+{
+    if (g_registered.load(std::memory_order_acquire))
+        return;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_registered.load(std::memory_order_relaxed))
+        return;
+    // Colour JPEG is converted to RGB on decoding, so callers only ever see RGB or grey.
+    DJDecoderRegistration::registerCodecs(EDC_photometricInterpretation);
+    DJLSDecoderRegistration::registerCodecs();
+    DcmRLEDecoderRegistration::registerCodecs();
+    g_registered.store(true, std::memory_order_release);
+}
+
+void CodecRegistry::cleanup()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_registered.load(std::memory_order_relaxed))
+        return;
+    DJDecoderRegistration::cleanup();
+    DJLSDecoderRegistration::cleanup();
+    DcmRLEDecoderRegistration::cleanup();
+    g_registered.store(false, std::memory_order_release);
+}
+
+} // namespace dcmSDK

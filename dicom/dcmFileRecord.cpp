@@ -1,0 +1,165 @@
+// Filling the file record and placing files in the store.
+
+#include "dcmFileRecord.h"
+
+#include "dcmCallbacks.h"
+#include "dcmServer.h"
+#include "detail/DicomFile.h"
+#include "detail/PathSafety.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace dcmSDK {
+
+namespace {
+std::string tagOr(const DicomFile& f, uint16_t g, uint16_t e, const char* fallback)
+{
+    std::string v;
+    f.getString(g, e, v);
+    return v.empty() && fallback ? std::string(fallback) : v;
+}
+
+std::string baseName(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isInside(const fs::path& child, const fs::path& root)
+{
+    std::error_code ec;
+    fs::path c = fs::weakly_canonical(child, ec);
+    if (ec)
+        return false;
+    fs::path r = fs::weakly_canonical(root, ec);
+    if (ec)
+        return false;
+    auto ci = c.begin();
+    for (auto ri = r.begin(); ri != r.end(); ++ri, ++ci) {
+        if (ri->empty())
+            continue; // trailing separator of the root
+        if (ci == c.end() || *ci != *ri)
+            return false;
+    }
+    return true;
+}
+
+// Copies through a temporary name and renames, so a failed copy leaves nothing behind.
+bool copyInto(const fs::path& from, const fs::path& to)
+{
+    fs::path part = to;
+    part += ".part";
+    std::error_code ec;
+    fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec);
+    if (!ec)
+        fs::rename(part, to, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        dcmLog("store: copying %s to %s failed: %s", from.c_str(), to.c_str(), ec.message().c_str());
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+bool fillDcmMessage(const std::string& path, DCM_MESSAGE& msg)
+{
+    memset(&msg, 0, sizeof msg);
+    DicomFile f;
+    if (!f.load(path))
+        return false;
+    copyToSlot(msg.modality, sizeof msg.modality, tagOr(f, 0x0008, 0x0060, nullptr));
+    copyToSlot(msg.studyInstanceUID, sizeof msg.studyInstanceUID, tagOr(f, 0x0020, 0x000D, "unknownStudy"));
+    copyToSlot(msg.studyID, sizeof msg.studyID, tagOr(f, 0x0020, 0x0010, nullptr));
+    copyToSlot(msg.studyDate, sizeof msg.studyDate, tagOr(f, 0x0008, 0x0020, nullptr));
+    copyToSlot(msg.studyTime, sizeof msg.studyTime, tagOr(f, 0x0008, 0x0030, nullptr).substr(0, 6));
+    copyToSlot(msg.seriesInstanceUID, sizeof msg.seriesInstanceUID, tagOr(f, 0x0020, 0x000E, "unknownSeries"));
+    copyToSlot(msg.seriesDate, sizeof msg.seriesDate, tagOr(f, 0x0008, 0x0021, nullptr));
+    copyToSlot(msg.seriesTime, sizeof msg.seriesTime, tagOr(f, 0x0008, 0x0031, nullptr).substr(0, 6));
+    copyToSlot(msg.studyDescription, sizeof msg.studyDescription, tagOr(f, 0x0008, 0x1030, nullptr));
+    copyToSlot(msg.seriesDescription, sizeof msg.seriesDescription, tagOr(f, 0x0008, 0x103E, nullptr));
+    copyToSlot(msg.sopInstanceUID, sizeof msg.sopInstanceUID, tagOr(f, 0x0008, 0x0018, "unknownImageUID"));
+    copyToSlot(msg.patientName, sizeof msg.patientName, tagOr(f, 0x0010, 0x0010, "ANONYMOUS"));
+    copyToSlot(msg.patientID, sizeof msg.patientID, tagOr(f, 0x0010, 0x0020, "EmptyID"));
+    copyToSlot(msg.birthDate, sizeof msg.birthDate, tagOr(f, 0x0010, 0x0030, nullptr));
+    std::string sex = tagOr(f, 0x0010, 0x0040, nullptr);
+    copyToSlot(msg.sex, sizeof msg.sex, (!sex.empty() && (sex[0] == 'F' || sex[0] == 'M')) ? sex.substr(0, 1) : "U");
+    copyToSlot(msg.instanceNumber, sizeof msg.instanceNumber, tagOr(f, 0x0020, 0x0013, "0"));
+    return true;
+}
+
+void setDcmMessageLocation(DCM_MESSAGE& msg, const std::string& fileName, const std::string& folder)
+{
+    copyToSlot(msg.fileName, sizeof msg.fileName, fileName);
+    std::string dir = folder;
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    // A folder that does not fit is refused rather than cut: a cut one names another folder.
+    if (dir.size() >= sizeof msg.folder) {
+        dcmLog("store: series folder longer than %zu bytes", sizeof msg.folder - 1);
+        dir.clear();
+    }
+    copyToSlot(msg.folder, sizeof msg.folder, dir);
+}
+
+std::string dcmStoreFileName(const DCM_MESSAGE& msg, const std::string& sourceName)
+{
+    // The slot holds "unknownImageUID" when the file has no SOP instance UID of its own.
+    std::string uid(msg.sopInstanceUID, strnlen(msg.sopInstanceUID, sizeof msg.sopInstanceUID));
+    const std::string& name = (!uid.empty() && uid != "unknownImageUID") ? uid : sourceName;
+    return escapePathComponent(name, 200, true);
+}
+
+bool placeFileInStore(const std::string& sourcePath, const std::string& root, bool move, DCM_MESSAGE& msg)
+{
+    if (root.empty()) {
+        dcmLog("store: no store root for %s", sourcePath.c_str());
+        return false;
+    }
+    if (!fillDcmMessage(sourcePath, msg))
+        return false;
+    char folder[1024];
+    dcmServer::getDicomFolder(msg.patientName, msg.patientID, msg.studyInstanceUID, msg.seriesInstanceUID, folder);
+    std::string rootDir = root.back() == '/' ? root : root + "/";
+    std::string fileName = dcmStoreFileName(msg, baseName(sourcePath));
+    fs::path destDir = rootDir + folder + "/";
+    fs::path dest = destDir / fileName;
+    if (!isInside(dest, rootDir)) {
+        dcmLog("store: %s would leave the store root", dest.c_str());
+        return false;
+    }
+    std::error_code ec;
+    fs::create_directories(destDir, ec);
+    if (ec) {
+        dcmLog("store: cannot create %s: %s", destDir.c_str(), ec.message().c_str());
+        return false;
+    }
+    // Importing a file that is already in its place must not truncate it.
+    bool same = fs::exists(dest, ec) && fs::equivalent(sourcePath, dest, ec);
+    if (!same) {
+        bool ok;
+        if (move) {
+            fs::rename(sourcePath, dest, ec);
+            ok = !ec;
+            if (!ok && copyInto(sourcePath, dest)) {
+                fs::remove(sourcePath, ec);
+                ok = true;
+            }
+        } else {
+            ok = copyInto(sourcePath, dest);
+        }
+        if (!ok)
+            return false;
+    }
+    setDcmMessageLocation(msg, fileName, std::string(folder) + "/");
+    if (msg.folder[0] == 0)
+        return false;
+    return true;
+}
+
+} // namespace dcmSDK

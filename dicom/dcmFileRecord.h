@@ -1,0 +1,33 @@
+#pragma once
+// Filling a DCM_MESSAGE from a file, and placing a file in the study store: shared by the
+// receiver (for a received file) and the importer (for an imported one).
+
+#include "DCM_MESSAGE.h"
+
+#include <string>
+
+namespace dcmSDK {
+
+/// Reads the identifying tags of a DICOM file into the record's tag slots (offsets 0 to 3840),
+/// with the defaults for empty values ("unknownStudy", "ANONYMOUS", ...). The record is
+/// zero-filled first; fileName and folder stay empty. False when the file is not DICOM.
+bool fillDcmMessage(const std::string& path, DCM_MESSAGE& msg);
+
+/// Sets the record's file name and series folder (cut to their slots, folder ending in "/").
+void setDcmMessageLocation(DCM_MESSAGE& msg, const std::string& fileName, const std::string& folder);
+
+/// The file name a record's file takes in the store: the SOP instance UID when there is one,
+/// else the source file name; either made safe as one path component (never "." or "..",
+/// no separators or control characters).
+std::string dcmStoreFileName(const DCM_MESSAGE& msg, const std::string& sourceName);
+
+/// Puts one DICOM file into the store below root (which ends in "/"):
+/// reads its tags, builds the series folder with dcmServer::getDicomFolder, creates it,
+/// copies the file there (or renames it when move is true, falling back to copy + remove)
+/// and fills the whole record. The destination always lies inside root.
+/// False, with one log line, when the file is not DICOM or cannot be written; then nothing
+/// is left half-written in the store.
+bool placeFileInStore(const std::string& sourcePath, const std::string& root, bool move,
+                      DCM_MESSAGE& msg);
+
+} // namespace dcmSDK

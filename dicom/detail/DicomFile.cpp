@@ -1,0 +1,202 @@
+#include "detail/DicomFile.h"
+
+#include "codec/CodecRegistry.h"
+#include "dcmCallbacks.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace dcmSDK {
+
+namespace {
+// Values larger than this stay on disk until the pixel or tag reader asks for them.
+const Uint32 kLazyReadLength = 4096;
+// Binary values longer than this are summarised instead of printed in the tag list.
+const unsigned long kMaxPrintedBinary = 64;
+
+bool isBinaryVR(DcmEVR vr)
+{
+    switch (vr) {
+    case EVR_OB: case EVR_OW: case EVR_OF: case EVR_OD: case EVR_OL: case EVR_OV:
+    case EVR_UN: case EVR_ox: case EVR_px: case EVR_pixelSQ: case EVR_pixelItem:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool hasHighBytes(const std::string& s)
+{
+    for (unsigned char c : s)
+        if (c >= 0x80)
+            return true;
+    return false;
+}
+
+// A file without the 128-byte preamble and "DICM" must at least begin with the tag of an
+// early group, in either byte order, or it is not taken for DICOM at all.
+bool looksLikeDicom(const std::string& path)
+{
+    FILE* fp = fopen(path.c_str(), "rb");
+    if (!fp)
+        return false;
+    unsigned char head[132];
+    size_t n = fread(head, 1, sizeof head, fp);
+    fclose(fp);
+    if (n == sizeof head && head[128] == 'D' && head[129] == 'I' && head[130] == 'C' && head[131] == 'M')
+        return true;
+    if (n < 8)
+        return false;
+    unsigned groupLE = head[0] | (head[1] << 8);
+    unsigned groupBE = (head[0] << 8) | head[1];
+    auto early = [](unsigned g) { return g == 0x0000 || g == 0x0002 || g == 0x0008 || g == 0x0010; };
+    return early(groupLE) || early(groupBE);
+}
+} // namespace
+
+bool isCharsetVR(DcmEVR vr)
+{
+    switch (vr) {
+    case EVR_PN: case EVR_LO: case EVR_SH: case EVR_ST: case EVR_LT: case EVR_UT: case EVR_UC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+DicomFile::DicomFile() = default;
+DicomFile::~DicomFile() = default;
+
+void DicomFile::clear()
+{
+    _format.reset();
+    _path.clear();
+    _charset = Charset::Undeclared;
+}
+
+bool DicomFile::load(const std::string& path)
+{
+    clear();
+    CodecRegistry::ensure();
+    if (path.empty() || !looksLikeDicom(path)) {
+        dcmLog("read: %s is not a DICOM file", path.c_str());
+        return false;
+    }
+    std::unique_ptr<DcmFileFormat> ff(new DcmFileFormat());
+    OFCondition cond = ff->loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange,
+                                    kLazyReadLength, ERM_autoDetect);
+    if (cond.bad()) {
+        dcmLog("read: cannot parse %s: %s", path.c_str(), cond.text());
+        return false;
+    }
+    DcmDataset* ds = ff->getDataset();
+    if (!ds || ds->card() == 0) {
+        dcmLog("read: %s holds no data set", path.c_str());
+        return false;
+    }
+    _format = std::move(ff);
+    _path = path;
+
+    OFString charset;
+    if (ds->findAndGetOFStringArray(DCM_SpecificCharacterSet, charset).bad() || charset.empty()) {
+        _charset = Charset::Undeclared;
+    } else if (charset == "ISO_IR 192" || charset == "ISO_IR 6") {
+        _charset = Charset::Utf8;
+    } else if (ds->convertToUTF8().good()) {
+        _charset = Charset::Converted;
+    } else {
+        dcmLog("read: %s: character set '%s' not converted", path.c_str(), charset.c_str());
+        _charset = Charset::Unconvertible;
+    }
+    return true;
+}
+
+DcmElement* DicomFile::find(uint16_t group, uint16_t element) const
+{
+    DcmDataset* ds = dataset();
+    if (!ds)
+        return nullptr;
+    DcmTagKey key(group, element);
+    DcmElement* elem = nullptr;
+    // The top level wins over a nested value of the same tag (e.g. inside a sequence that
+    // comes earlier in the file); nested values are found when there is no top-level one.
+    if (ds->findAndGetElement(key, elem, OFFalse).good() && elem)
+        return elem;
+    DcmMetaInfo* meta = _format->getMetaInfo();
+    if (group == 0x0002 && meta && meta->findAndGetElement(key, elem, OFFalse).good() && elem)
+        return elem;
+    if (ds->findAndGetElement(key, elem, OFTrue).good() && elem)
+        return elem;
+    return nullptr;
+}
+
+std::string DicomFile::toUtf8(const std::string& raw, DcmEVR vr) const
+{
+    if ((_charset == Charset::Undeclared || _charset == Charset::Unconvertible) && isCharsetVR(vr) &&
+        hasHighBytes(raw))
+        return dcmGb2utf8(raw);
+    return raw;
+}
+
+std::string DicomFile::elementText(DcmElement* elem) const
+{
+    if (!elem)
+        return std::string();
+    DcmEVR vr = elem->ident();
+    if (vr == EVR_SQ) {
+        auto* sq = static_cast<DcmSequenceOfItems*>(elem);
+        return "(sequence of " + std::to_string(sq->card()) + " items)";
+    }
+    if (isBinaryVR(vr) && elem->getLength() > kMaxPrintedBinary)
+        return "(binary data, " + std::to_string(elem->getLength()) + " bytes)";
+    OFString value;
+    if (elem->getOFStringArray(value, OFTrue).bad())
+        return std::string();
+    return toUtf8(std::string(value.c_str(), value.length()), vr);
+}
+
+bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out) const
+{
+    out.clear();
+    DcmElement* elem = find(group, element);
+    if (!elem)
+        return false;
+    if (elem->getLength() == 0)
+        return true;
+    if (elem->ident() == EVR_SQ || (isBinaryVR(elem->ident()) && elem->getLength() > kMaxPrintedBinary)) {
+        out = elementText(elem);
+        return true;
+    }
+    OFString value;
+    if (elem->getOFStringArray(value, OFTrue).bad())
+        return true;
+    out = toUtf8(std::string(value.c_str(), value.length()), elem->ident());
+    return true;
+}
+
+bool DicomFile::getUint16(uint16_t group, uint16_t element, uint16_t& out) const
+{
+    DcmElement* elem = find(group, element);
+    if (!elem || elem->getLength() == 0)
+        return false;
+    DcmEVR vr = elem->ident();
+    if (vr == EVR_US || vr == EVR_xs) {
+        Uint16 v = 0;
+        if (elem->getUint16(v, 0).good()) {
+            out = v;
+            return true;
+        }
+    }
+    // Other numeric representations (SS, UL, IS, DS, ...) go through their text.
+    OFString text;
+    if (elem->getOFString(text, 0, OFTrue).bad() || text.empty())
+        return false;
+    char* end = nullptr;
+    double v = strtod(text.c_str(), &end);
+    if (end == text.c_str() || !(v >= 0.0 && v <= 65535.0))
+        return false;
+    out = static_cast<uint16_t>(v);
+    return true;
+}
+
+} // namespace dcmSDK

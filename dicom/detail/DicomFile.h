@@ -1,0 +1,54 @@
+#pragma once
+// One parsed DICOM file over DCMTK: the loading rules and the tag reading shared by the
+// reader, the tag lister and the store helpers. Internal to the library.
+
+#include <dcmtk/dcmdata/dctk.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace dcmSDK {
+
+/// A DICOM file loaded lazily (large values stay on disk until asked for).
+class DicomFile {
+public:
+    DicomFile();
+    ~DicomFile();
+
+    /// Parses a file; false (with one log line) when it is not readable DICOM. Files without
+    /// the "DICM" preamble are accepted only when they start like a DICOM data set.
+    bool load(const std::string& path);
+    void clear();
+    bool isLoaded() const { return _format != nullptr; }
+    const std::string& path() const { return _path; }
+
+    DcmFileFormat* format() const { return _format.get(); }
+    DcmDataset* dataset() const { return _format ? _format->getDataset() : nullptr; }
+
+    /// The value as UTF-8 text, several values joined by "\". Found at the top level first,
+    /// then anywhere inside sequences. False when absent; an empty value gives true and "".
+    bool getString(uint16_t group, uint16_t element, std::string& out) const;
+    /// The first value as an unsigned 16-bit number (numeric texts are converted too).
+    bool getUint16(uint16_t group, uint16_t element, uint16_t& out) const;
+
+    /// The element's value as UTF-8 text as the tag lister shows it (binary values summarised).
+    std::string elementText(DcmElement* elem) const;
+
+    /// Text of a character-set-dependent value converted to UTF-8 by the file's rules.
+    std::string toUtf8(const std::string& raw, DcmEVR vr) const;
+
+private:
+    DcmElement* find(uint16_t group, uint16_t element) const;
+
+    std::unique_ptr<DcmFileFormat> _format;
+    std::string _path;
+    // How texts of this file become UTF-8.
+    enum class Charset { Undeclared, Utf8, Converted, Unconvertible };
+    Charset _charset = Charset::Undeclared;
+};
+
+/// True for the value representations whose bytes depend on the character set.
+bool isCharsetVR(DcmEVR vr);
+
+} // namespace dcmSDK

@@ -1,0 +1,47 @@
+#include "EchoProbe.h"
+
+#include "LoopbackGuard.h"
+#include "NetworkSetup.h"
+#include "dcmCallbacks.h"
+
+#include "dcmtk/config/osconfig.h"
+#include "dcmtk/dcmnet/scu.h"
+
+#include <cstdlib>
+
+namespace dcmSDK {
+
+bool EchoProbe::echo(const std::string& ip, const std::string& port)
+{
+    NetworkSetup::prepare();
+    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    long portValue = std::strtol(port.c_str(), nullptr, 10);
+    if (portValue < 1 || portValue > 65535)
+        return false;
+    if (!LoopbackGuard::allows(ip))
+        return false;
+
+    DcmSCU scu;
+    scu.setAETitle(NetworkSetup::kCallingAETitle);
+    scu.setPeerAETitle(NetworkSetup::kDefaultCalledAETitle);
+    scu.setPeerHostName(ip.c_str());
+    scu.setPeerPort(static_cast<Uint16>(portValue));
+    scu.setACSETimeout(kAnswerTimeoutSeconds);
+    scu.setDIMSEBlockingMode(DIMSE_NONBLOCKING);
+    scu.setDIMSETimeout(kAnswerTimeoutSeconds);
+    OFList<OFString> syntaxes;
+    syntaxes.push_back(UID_LittleEndianImplicitTransferSyntax);
+    scu.addPresentationContext(UID_VerificationSOPClass, syntaxes);
+
+    if (scu.initNetwork().bad() || scu.negotiateAssociation().bad())
+        return false;
+    const bool ok = scu.sendECHORequest(0).good();
+    if (ok)
+        scu.releaseAssociation();
+    else
+        scu.abortAssociation();
+    return ok;
+}
+
+} // namespace dcmSDK
