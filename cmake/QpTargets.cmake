@@ -34,7 +34,7 @@ function(qp_gtest area source)
   string(REPLACE "/" "_" area_id ${area})
   set(target test_${area_id}_${name})
   add_executable(${target} ${source})
-  target_link_libraries(${target} PRIVATE ${ARG_LIBS} qp_testsupport GTest::gtest GTest::gmock)
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} qp_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${target} PRIVATE
     QP_PYDICOM_DIR="${QP_PYDICOM_DIR}"
     QP_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
