@@ -1,0 +1,12 @@
+#include "imaging/core/object/isObject.h"
+
+namespace isImageSDK {
+
+bool isObject::init()
+{
+    _tag = -1;
+    _name.clear();
+    return true;
+}
+
+} // namespace isImageSDK

@@ -1,0 +1,33 @@
+#pragma once
+// The process-wide registry that keeps named imaging objects alive between screens.
+
+#include <string>
+#include <vector>
+
+#include "cocos2d.h"
+
+namespace isImageSDK {
+
+class isObject;
+
+class isSharedObjects : public cocos2d::Ref {
+public:
+    static isSharedObjects* getInstance();
+    ~isSharedObjects() override;
+
+    /// Appends and retains, unless the object is listed already.
+    void addObject(isObject* object);
+    /// First object of exactly that name, not retained for the caller; null when none.
+    isObject* getObjectByName(const std::string& name) const;
+    void removeObjectByName(const std::string& name);
+    void removeObject(isObject* object);
+    virtual void clear();
+
+    size_t count() const { return _objects.size(); }
+
+private:
+    isSharedObjects() = default;
+    std::vector<isObject*> _objects;
+};
+
+} // namespace isImageSDK
