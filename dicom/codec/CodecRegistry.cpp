@@ -3,6 +3,7 @@
 #include <dcmtk/dcmdata/dcrledrg.h>
 #include <dcmtk/dcmjpeg/djdecode.h>
 #include <dcmtk/dcmjpls/djdecode.h>
+#include <dcmtk/oflog/oflog.h>
 
 #include <atomic>
 #include <mutex>
@@ -21,6 +22,10 @@ void CodecRegistry::ensure()
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_registered.load(std::memory_order_relaxed))
         return;
+    // Parsing and decoding problems are reported once by the library's own log line;
+    // the toolkit's warnings about every odd element would only drown them.
+    for (const char* name : {"dcmtk.dcmdata", "dcmtk.dcmjpeg", "dcmtk.dcmjpls", "dcmtk.dcmimgle"})
+        OFLog::getLogger(name).setLogLevel(OFLogger::FATAL_LOG_LEVEL);
     // Colour JPEG is converted to RGB on decoding, so callers only ever see RGB or grey.
     DJDecoderRegistration::registerCodecs(EDC_photometricInterpretation);
     DJLSDecoderRegistration::registerCodecs();

@@ -1,0 +1,395 @@
+#include "detail/PixelDecoder.h"
+
+#include "codec/J2kDecoder.h"
+#include "dcmCallbacks.h"
+#include "detail/DicomFile.h"
+
+#include <dcmtk/dcmdata/dcpxitem.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace dcmSDK {
+
+namespace {
+// Decoded images larger than this are refused rather than allocated.
+const uint64_t kMaxDecodedBytes = 1ULL << 31;
+
+uint32_t tagU16(const DicomFile& f, uint16_t g, uint16_t e, uint32_t fallback)
+{
+    uint16_t v = 0;
+    return f.getUint16(g, e, v) ? v : fallback;
+}
+
+bool isYbr(const std::string& p) { return p.compare(0, 3, "YBR") == 0; }
+bool isPartialYbr(const std::string& p) { return p.compare(0, 11, "YBR_PARTIAL") == 0; }
+bool isSubsampled(const std::string& p) { return p == "YBR_FULL_422" || p == "YBR_PARTIAL_422"; }
+bool isJ2k(E_TransferSyntax x)
+{
+    return x == EXS_JPEG2000LosslessOnly || x == EXS_JPEG2000 ||
+           x == EXS_JPEG2000MulticomponentLosslessOnly || x == EXS_JPEG2000Multicomponent;
+}
+
+uint8_t clamp8(double v) { return static_cast<uint8_t>(v < 0.0 ? 0.0 : (v > 255.0 ? 255.0 : v + 0.5)); }
+
+void ybrToRgb(uint8_t y, uint8_t cb, uint8_t cr, bool partial, uint8_t* rgb)
+{
+    double Y = y, B = cb - 128.0, R = cr - 128.0;
+    if (partial) {
+        Y = 1.164383 * (Y - 16.0);
+        rgb[0] = clamp8(Y + 1.596027 * R);
+        rgb[1] = clamp8(Y - 0.391762 * B - 0.812968 * R);
+        rgb[2] = clamp8(Y + 2.017232 * B);
+    } else {
+        rgb[0] = clamp8(Y + 1.402 * R);
+        rgb[1] = clamp8(Y - 0.344136 * B - 0.714136 * R);
+        rgb[2] = clamp8(Y + 1.772 * B);
+    }
+}
+
+// Stored value -> sample: keep Bits Stored bits below High Bit, sign-extend when signed.
+struct BitLayout {
+    unsigned shift = 0;
+    uint32_t mask = 0;
+    uint32_t signBit = 0;
+    bool plain = true;
+};
+
+BitLayout bitLayout(const ImageGeometry& g)
+{
+    BitLayout b;
+    unsigned stored = g.bitsStored >= 1 && g.bitsStored <= g.bitsAllocated ? g.bitsStored : g.bitsAllocated;
+    unsigned high = g.highBit;
+    if (high >= g.bitsAllocated || high + 1 < stored)
+        high = stored - 1;
+    b.shift = high + 1 - stored;
+    b.mask = stored >= 32 ? 0xFFFFFFFFu : ((1u << stored) - 1u);
+    b.signBit = g.pixelRepresentation == 1 ? (1u << (stored - 1)) : 0;
+    b.plain = stored == g.bitsAllocated && b.shift == 0;
+    return b;
+}
+
+inline uint32_t applyBits(uint32_t v, const BitLayout& b)
+{
+    v = (v >> b.shift) & b.mask;
+    if (b.signBit && (v & b.signBit))
+        v |= ~b.mask;
+    return v;
+}
+
+// Reduces a 16-bit colour sample to 8 bits.
+inline uint8_t to8(uint32_t v, unsigned stored) { return static_cast<uint8_t>(stored > 8 ? (v >> (stored - 8)) : v); }
+
+// Palette colour tables, one per channel.
+struct Palette {
+    std::vector<uint8_t> lut[3];
+    int32_t first = 0;
+};
+
+bool readPalette(const DicomFile& f, Palette& pal)
+{
+    DcmDataset* ds = f.dataset();
+    static const DcmTagKey desc[3] = {DCM_RedPaletteColorLookupTableDescriptor,
+                                      DCM_GreenPaletteColorLookupTableDescriptor,
+                                      DCM_BluePaletteColorLookupTableDescriptor};
+    static const DcmTagKey data[3] = {DCM_RedPaletteColorLookupTableData,
+                                      DCM_GreenPaletteColorLookupTableData,
+                                      DCM_BluePaletteColorLookupTableData};
+    for (int c = 0; c < 3; ++c) {
+        DcmElement* de = nullptr;
+        DcmElement* dd = nullptr;
+        if (ds->findAndGetElement(desc[c], de).bad() || ds->findAndGetElement(data[c], dd).bad())
+            return false;
+        Uint16 n = 0, first = 0, bits = 0;
+        if (de->getUint16(n, 0).bad() || de->getUint16(first, 1).bad() || de->getUint16(bits, 2).bad())
+            return false;
+        uint32_t entries = n == 0 ? 65536u : n;
+        // The first mapped value may be written as SS; read its bits as signed when so.
+        pal.first = de->ident() == EVR_SS ? static_cast<int16_t>(first) : first;
+        Uint16* words = nullptr;
+        if (dd->getUint16Array(words).bad() || !words)
+            return false;
+        size_t nwords = dd->getLength() / 2;
+        std::vector<uint8_t>& lut = pal.lut[c];
+        lut.resize(entries);
+        if (nwords >= entries) {
+            // One entry per word: 16-bit entries are reduced to 8 bits.
+            for (uint32_t i = 0; i < entries; ++i)
+                lut[i] = bits > 8 ? static_cast<uint8_t>(words[i] >> 8) : static_cast<uint8_t>(words[i]);
+        } else if (bits <= 8 && nwords * 2 >= entries) {
+            const uint8_t* bytes = reinterpret_cast<const uint8_t*>(words);
+            std::copy(bytes, bytes + entries, lut.begin());
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The frames of a JPEG 2000 pixel sequence decoded one after another into native samples.
+bool decodeJ2kFrames(DcmPixelData* pd, E_TransferSyntax xfer, const ImageGeometry& g, uint32_t frames,
+                     std::vector<uint8_t>& native)
+{
+    DcmPixelSequence* seq = nullptr;
+    if (pd->getEncapsulatedRepresentation(xfer, nullptr, seq).bad() || !seq)
+        return false;
+    unsigned long items = seq->card();
+    if (items < 2)
+        return false;
+    // Item 0 is the offset table; the fragments follow.
+    std::vector<std::pair<const uint8_t*, size_t>> frags;
+    for (unsigned long i = 1; i < items; ++i) {
+        DcmPixelItem* item = nullptr;
+        Uint8* p = nullptr;
+        if (seq->getItem(item, i).bad() || !item || item->getUint8Array(p).bad())
+            return false;
+        frags.emplace_back(p, item->getLength());
+    }
+    std::vector<std::vector<size_t>> frameFrags(frames);
+    if (frames == 1) {
+        for (size_t i = 0; i < frags.size(); ++i)
+            frameFrags[0].push_back(i);
+    } else if (frags.size() == frames) {
+        for (size_t i = 0; i < frames; ++i)
+            frameFrags[i].push_back(i);
+    } else {
+        // A new frame begins at each fragment that opens a code stream (SOC marker).
+        int frame = -1;
+        for (size_t i = 0; i < frags.size(); ++i) {
+            const uint8_t* p = frags[i].first;
+            bool soc = frags[i].second >= 2 && p && p[0] == 0xFF && p[1] == 0x4F;
+            if ((soc || frame < 0) && frame + 1 < static_cast<int>(frames))
+                ++frame;
+            frameFrags[frame].push_back(i);
+        }
+    }
+    const uint32_t bps = g.bitsAllocated / 8;
+    for (uint32_t f = 0; f < frames; ++f) {
+        if (frameFrags[f].empty())
+            return false;
+        std::vector<uint8_t> joined;
+        const uint8_t* data;
+        size_t size;
+        if (frameFrags[f].size() == 1) {
+            data = frags[frameFrags[f][0]].first;
+            size = frags[frameFrags[f][0]].second;
+        } else {
+            for (size_t i : frameFrags[f])
+                joined.insert(joined.end(), frags[i].first, frags[i].first + frags[i].second);
+            data = joined.data();
+            size = joined.size();
+        }
+        if (!J2kDecoder::decode(data, size, g.columns, g.rows, g.samples, bps, native)) {
+            dcmLog("read: JPEG 2000 frame %u cannot be decoded", f);
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+bool PixelDecoder::readGeometry(const DicomFile& f, ImageGeometry& g)
+{
+    g = ImageGeometry();
+    g.rows = tagU16(f, 0x0028, 0x0010, 0);
+    g.columns = tagU16(f, 0x0028, 0x0011, 0);
+    g.samples = tagU16(f, 0x0028, 0x0002, 1);
+    g.bitsAllocated = tagU16(f, 0x0028, 0x0100, 0);
+    g.bitsStored = tagU16(f, 0x0028, 0x0101, g.bitsAllocated);
+    g.highBit = tagU16(f, 0x0028, 0x0102, g.bitsStored ? g.bitsStored - 1 : 0);
+    g.pixelRepresentation = tagU16(f, 0x0028, 0x0103, 0);
+    g.planarConfiguration = tagU16(f, 0x0028, 0x0006, 0);
+    std::string text;
+    if (f.getString(0x0028, 0x0008, text) && !text.empty()) {
+        long n = strtol(text.c_str(), nullptr, 10);
+        g.frames = n < 1 ? 1u : (n > 65535 ? 65535u : static_cast<uint32_t>(n));
+    }
+    f.getString(0x0028, 0x0004, g.photometric);
+    return g.rows > 0 && g.columns > 0 && g.bitsAllocated > 0;
+}
+
+bool PixelDecoder::classify(const ImageGeometry& g, PixelType& type)
+{
+    if (g.rows == 0 || g.columns == 0)
+        return false;
+    if (g.bitsAllocated != 8 && g.bitsAllocated != 16)
+        return false;
+    if (g.samples == 3 || (g.samples == 1 && g.photometric == "PALETTE COLOR")) {
+        type = PIXEL_RGB;
+        return true;
+    }
+    if (g.samples != 1)
+        return false;
+    type = g.bitsAllocated == 8 ? PIXEL_GRAY8 : PIXEL_GRAY16;
+    return true;
+}
+
+bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, PixelType& type, int& count, ImageGeometry& g)
+{
+    out.clear();
+    count = 0;
+    DcmDataset* ds = f.dataset();
+    if (!ds || !readGeometry(f, g) || !classify(g, type)) {
+        dcmLog("read: %s has no image the library can decode", f.path().c_str());
+        return false;
+    }
+    DcmElement* pe = nullptr;
+    if (ds->findAndGetElement(DCM_PixelData, pe, OFFalse).bad() || !pe) {
+        dcmLog("read: %s has no pixel data", f.path().c_str());
+        return false;
+    }
+    auto* pd = static_cast<DcmPixelData*>(pe);
+    E_TransferSyntax xfer = ds->getOriginalXfer();
+
+    std::vector<uint8_t> j2k;
+    const uint8_t* raw = nullptr;
+    uint64_t rawLen = 0;
+    if (DcmXfer(xfer).isEncapsulated() && isJ2k(xfer)) {
+        // The codestream carries the colour transform; decoded samples are RGB already.
+        if (!decodeJ2kFrames(pd, xfer, g, g.frames, j2k))
+            return false;
+        if (isYbr(g.photometric))
+            g.photometric = "RGB";
+        g.planarConfiguration = 0;
+        raw = j2k.data();
+        rawLen = j2k.size();
+    } else {
+        if (DcmXfer(xfer).isEncapsulated()) {
+            if (ds->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad() ||
+                !ds->canWriteXfer(EXS_LittleEndianExplicit)) {
+                dcmLog("read: %s: pixel data cannot be decompressed (%s)", f.path().c_str(),
+                       DcmXfer(xfer).getXferName());
+                return false;
+            }
+            // Decompression may change the colour model (JPEG YBR -> RGB) and the planar layout.
+            ImageGeometry after;
+            readGeometry(f, after);
+            g.photometric = after.photometric;
+            g.planarConfiguration = after.planarConfiguration;
+            g.bitsStored = after.bitsStored;
+            g.highBit = after.highBit;
+        }
+        Uint8* bytes = nullptr;
+        if (pd->getUint8Array(bytes).bad() || !bytes) {
+            dcmLog("read: %s: pixel data cannot be read", f.path().c_str());
+            return false;
+        }
+        raw = bytes;
+        rawLen = pd->getLength();
+    }
+
+    const uint64_t pixels = static_cast<uint64_t>(g.rows) * g.columns;
+    const uint32_t bps = g.bitsAllocated / 8;
+    const bool palette = g.samples == 1 && type == PIXEL_RGB;
+    const bool subsampled = g.samples == 3 && bps == 1 && g.planarConfiguration == 0 && isSubsampled(g.photometric);
+    uint64_t frameBytes;
+    if (subsampled)
+        frameBytes = static_cast<uint64_t>(g.rows) * ((g.columns + 1) / 2) * 4;
+    else
+        frameBytes = pixels * g.samples * bps;
+    uint64_t frames = std::min<uint64_t>(g.frames, rawLen / frameBytes);
+    if (frames == 0) {
+        dcmLog("read: %s: pixel data shorter than one frame", f.path().c_str());
+        return false;
+    }
+    const uint64_t total = frames * pixels;
+    const uint64_t outBytes = total * (type == PIXEL_RGB ? 3 : bps);
+    if (total > static_cast<uint64_t>(INT_MAX) || outBytes > kMaxDecodedBytes) {
+        dcmLog("read: %s: image too large", f.path().c_str());
+        return false;
+    }
+    g.frames = static_cast<uint32_t>(frames);
+    out.resize(static_cast<size_t>(outBytes));
+    const BitLayout bits = bitLayout(g);
+
+    if (type == PIXEL_GRAY8) {
+        if (bits.plain) {
+            memcpy(out.data(), raw, out.size());
+        } else {
+            for (uint64_t i = 0; i < total; ++i)
+                out[i] = static_cast<uint8_t>(applyBits(raw[i], bits));
+        }
+    } else if (type == PIXEL_GRAY16) {
+        if (bits.plain) {
+            memcpy(out.data(), raw, out.size());
+        } else {
+            uint16_t* dst = reinterpret_cast<uint16_t*>(out.data());
+            for (uint64_t i = 0; i < total; ++i) {
+                uint16_t v;
+                memcpy(&v, raw + 2 * i, 2);
+                dst[i] = static_cast<uint16_t>(applyBits(v, bits));
+            }
+        }
+    } else if (palette) {
+        Palette pal;
+        if (!readPalette(f, pal)) {
+            dcmLog("read: %s: palette colour tables missing or damaged", f.path().c_str());
+            out.clear();
+            return false;
+        }
+        uint8_t* dst = out.data();
+        for (uint64_t i = 0; i < total; ++i) {
+            uint32_t v;
+            if (bps == 1) {
+                v = raw[i];
+            } else {
+                uint16_t w;
+                memcpy(&w, raw + 2 * i, 2);
+                v = w;
+            }
+            for (int c = 0; c < 3; ++c) {
+                const std::vector<uint8_t>& lut = pal.lut[c];
+                int64_t idx = static_cast<int64_t>(v) - pal.first;
+                idx = idx < 0 ? 0 : (idx >= static_cast<int64_t>(lut.size()) ? lut.size() - 1 : idx);
+                *dst++ = lut[static_cast<size_t>(idx)];
+            }
+        }
+    } else {
+        const bool ybr = isYbr(g.photometric) && g.photometric != "YBR_RCT" && g.photometric != "YBR_ICT";
+        const bool partial = isPartialYbr(g.photometric);
+        const unsigned stored = g.bitsStored >= 1 && g.bitsStored <= g.bitsAllocated ? g.bitsStored : g.bitsAllocated;
+        uint8_t* dst = out.data();
+        for (uint64_t fr = 0; fr < frames; ++fr) {
+            const uint8_t* src = raw + fr * frameBytes;
+            if (subsampled) {
+                const uint64_t rowBytes = ((g.columns + 1) / 2) * 4ULL;
+                for (uint32_t y = 0; y < g.rows; ++y) {
+                    const uint8_t* r = src + y * rowBytes;
+                    for (uint32_t x = 0; x < g.columns; ++x) {
+                        const uint8_t* quad = r + (x / 2) * 4;
+                        ybrToRgb(quad[x & 1], quad[2], quad[3], partial, dst);
+                        dst += 3;
+                    }
+                }
+                continue;
+            }
+            for (uint64_t i = 0; i < pixels; ++i) {
+                uint32_t s[3];
+                for (int c = 0; c < 3; ++c) {
+                    uint64_t at = g.planarConfiguration == 1 ? c * pixels + i : i * 3 + c;
+                    if (bps == 1) {
+                        s[c] = src[at];
+                    } else {
+                        uint16_t w;
+                        memcpy(&w, src + 2 * at, 2);
+                        s[c] = to8(w & bits.mask, stored);
+                    }
+                }
+                if (ybr) {
+                    ybrToRgb(static_cast<uint8_t>(s[0]), static_cast<uint8_t>(s[1]), static_cast<uint8_t>(s[2]), partial, dst);
+                } else {
+                    dst[0] = static_cast<uint8_t>(s[0]);
+                    dst[1] = static_cast<uint8_t>(s[1]);
+                    dst[2] = static_cast<uint8_t>(s[2]);
+                }
+                dst += 3;
+            }
+        }
+    }
+    count = static_cast<int>(total);
+    return true;
+}
+
+} // namespace dcmSDK

@@ -1,0 +1,42 @@
+#pragma once
+// Turning a file's pixel data, in any supported transfer syntax, into the library's decoded
+// pixel formats. Internal to the library.
+
+#include "dcmTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dcmSDK {
+
+class DicomFile;
+
+/// The image attributes that decide how pixels are decoded.
+struct ImageGeometry {
+    uint32_t rows = 0;
+    uint32_t columns = 0;
+    uint32_t frames = 1;
+    uint32_t samples = 1;
+    uint32_t bitsAllocated = 0;
+    uint32_t bitsStored = 0;
+    uint32_t highBit = 0;
+    uint32_t pixelRepresentation = 0;
+    uint32_t planarConfiguration = 0;
+    std::string photometric;
+};
+
+/// Pixel decoding of one loaded file.
+class PixelDecoder {
+public:
+    /// Reads the image attributes; false when rows, columns or bits allocated are missing.
+    static bool readGeometry(const DicomFile& file, ImageGeometry& geometry);
+    /// The decoded format for these attributes; false when the library cannot decode them.
+    static bool classify(const ImageGeometry& geometry, PixelType& type);
+    /// Decodes all frames present (never more than the data holds) into out; count is the
+    /// number of pixels. False, with one log line, on any failure.
+    static bool decode(DicomFile& file, std::vector<uint8_t>& out, PixelType& type, int& count,
+                       ImageGeometry& geometry);
+};
+
+} // namespace dcmSDK
