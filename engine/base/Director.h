@@ -1,0 +1,95 @@
+#pragma once
+// Drives frames on the main thread: time step, scheduler, drawing, pool drain; owns the
+// scheduler and knows the window size.
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "base/Ref.h"
+#include "math/Size.h"
+#include "math/Vec2.h"
+
+namespace cocos2d {
+
+class Scheduler;
+
+class Director : public Ref {
+public:
+    /// The one director; the thread that first asks for it is the main thread.
+    static Director* getInstance();
+
+    Scheduler* getScheduler() const { return _scheduler; }
+    void setScheduler(Scheduler* scheduler);
+
+    /// One frame with the time step measured by the clock.
+    void mainLoop();
+    /// One frame with the given time step (tests drive frames with it).
+    void mainLoop(float dt);
+
+    /// Seconds from an arbitrary origin; tests inject a clock they advance themselves.
+    void setClock(std::function<double()> clock);
+    double now() const;
+
+    float getDeltaTime() const { return _deltaTime; }
+    unsigned int getTotalFrames() const { return _totalFrames; }
+    float getAnimationInterval() const { return _animationInterval; }
+    void setAnimationInterval(float interval);
+
+    /// A stopped director runs no scheduler and draws nothing until started again.
+    void startAnimation();
+    void stopAnimation();
+    bool isAnimating() const { return !_invalid; }
+    /// A paused director keeps drawing but its scheduler does not run.
+    void pause();
+    void resume();
+    bool isPaused() const { return _paused; }
+
+    /// Asks the application loop to end after this frame.
+    void end();
+    bool isEnding() const { return _ending; }
+
+    const Size& getWinSize() const { return _winSizeInPoints; }
+    Size getWinSizeInPixels() const;
+    Size getVisibleSize() const;
+    Vec2 getVisibleOrigin() const;
+    /// The size in points of the design area; views set it when their resolution changes.
+    void setWinSize(const Size& size) { _winSizeInPoints = size; }
+
+    float getContentScaleFactor() const { return _contentScaleFactor; }
+    void setContentScaleFactor(float scaleFactor);
+
+    void setDisplayStats(bool displayStats) { _displayStats = displayStats; }
+    bool isDisplayStats() const { return _displayStats; }
+
+    std::thread::id getCocos2dThreadId() const { return _mainThread; }
+    bool isMainThread() const { return std::this_thread::get_id() == _mainThread; }
+
+    /// Clears scheduled work and queued main-thread functions (between tests).
+    void reset();
+
+protected:
+    Director();
+    ~Director() override;
+
+    /// Runs the scheduler and draws the running scene.
+    void drawScene();
+    void calculateDeltaTime();
+
+    Scheduler* _scheduler = nullptr;
+    std::function<double()> _clock;
+    double _lastUpdate = -1.0;
+    float _deltaTime = 0.0f;
+    unsigned int _totalFrames = 0;
+    float _animationInterval = 1.0f / 60.0f;
+    bool _invalid = false;
+    bool _paused = false;
+    bool _ending = false;
+    bool _nextDeltaTimeZero = false;
+    bool _displayStats = false;
+    float _contentScaleFactor = 1.0f;
+    Size _winSizeInPoints;
+    std::thread::id _mainThread;
+};
+
+} // namespace cocos2d
