@@ -1,0 +1,14 @@
+#pragma once
+// The space-leaping grid of float volumes.
+
+#include "vrSpaceLeapingBase.h"
+
+namespace isImageSDK {
+
+class vrSpaceLeapingFloat : public vrSpaceLeapingBase {
+public:
+    vrSpaceLeapingFloat() : vrSpaceLeapingBase(2) {}
+    bool accepts(int pixelType) const override { return pixelType == 2; }
+};
+
+} // namespace isImageSDK
