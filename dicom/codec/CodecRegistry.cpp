@@ -26,8 +26,9 @@ void CodecRegistry::ensure()
     // the toolkit's warnings about every odd element would only drown them.
     for (const char* name : {"dcmtk.dcmdata", "dcmtk.dcmjpeg", "dcmtk.dcmjpls", "dcmtk.dcmimgle"})
         OFLog::getLogger(name).setLogLevel(OFLogger::FATAL_LOG_LEVEL);
-    // Colour JPEG is converted to RGB on decoding, so callers only ever see RGB or grey.
-    DJDecoderRegistration::registerCodecs(EDC_photometricInterpretation);
+    // Colour stays as decoded; the pixel decoder converts YCbCr itself, guided by the code
+    // stream rather than by the data set, which encoders often mislabel.
+    DJDecoderRegistration::registerCodecs(EDC_never);
     DJLSDecoderRegistration::registerCodecs();
     DcmRLEDecoderRegistration::registerCodecs();
     g_registered.store(true, std::memory_order_release);

@@ -1,6 +1,7 @@
 #include "detail/PixelDecoder.h"
 
 #include "codec/J2kDecoder.h"
+#include "codec/JpegColourGuess.h"
 #include "dcmCallbacks.h"
 #include "detail/DicomFile.h"
 
@@ -26,6 +27,20 @@ uint32_t tagU16(const DicomFile& f, uint16_t g, uint16_t e, uint32_t fallback)
 bool isYbr(const std::string& p) { return p.compare(0, 3, "YBR") == 0; }
 bool isPartialYbr(const std::string& p) { return p.compare(0, 11, "YBR_PARTIAL") == 0; }
 bool isSubsampled(const std::string& p) { return p == "YBR_FULL_422" || p == "YBR_PARTIAL_422"; }
+bool isLossyJpeg(E_TransferSyntax x) { return x == EXS_JPEGProcess1 || x == EXS_JPEGProcess2_4; }
+
+// A lossy JPEG data set that says RGB may still hold YCbCr samples; its first fragment tells.
+bool lossyJpegHoldsYcbcr(DcmPixelData* pd, E_TransferSyntax xfer)
+{
+    DcmPixelSequence* seq = nullptr;
+    DcmPixelItem* item = nullptr;
+    Uint8* p = nullptr;
+    if (pd->getEncapsulatedRepresentation(xfer, nullptr, seq).bad() || !seq || seq->card() < 2 ||
+        seq->getItem(item, 1).bad() || !item || item->getUint8Array(p).bad() || !p)
+        return false;
+    return JpegColourGuess::isYcbcr(p, item->getLength());
+}
+
 bool isJ2k(E_TransferSyntax x)
 {
     return x == EXS_JPEG2000LosslessOnly || x == EXS_JPEG2000 ||
@@ -257,6 +272,8 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, PixelType& ty
         rawLen = j2k.size();
     } else {
         if (DcmXfer(xfer).isEncapsulated()) {
+            const bool ycbcrInRgb = g.samples == 3 && g.photometric == "RGB" && isLossyJpeg(xfer) &&
+                                    lossyJpegHoldsYcbcr(pd, xfer);
             if (ds->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad() ||
                 !ds->canWriteXfer(EXS_LittleEndianExplicit)) {
                 dcmLog("read: %s: pixel data cannot be decompressed (%s)", f.path().c_str(),
@@ -266,7 +283,12 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, PixelType& ty
             // Decompression may change the colour model (JPEG YBR -> RGB) and the planar layout.
             ImageGeometry after;
             readGeometry(f, after);
-            g.photometric = after.photometric;
+            g.photometric = ycbcrInRgb ? "YBR_FULL" : after.photometric;
+            // Decompressed colour is never subsampled any more.
+            if (g.photometric == "YBR_FULL_422")
+                g.photometric = "YBR_FULL";
+            else if (g.photometric == "YBR_PARTIAL_422" || g.photometric == "YBR_PARTIAL_420")
+                g.photometric = "YBR_PARTIAL";
             g.planarConfiguration = after.planarConfiguration;
             g.bitsStored = after.bitsStored;
             g.highBit = after.highBit;
