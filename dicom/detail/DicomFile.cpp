@@ -19,6 +19,7 @@ bool isBinaryVR(DcmEVR vr)
     switch (vr) {
     case EVR_OB: case EVR_OW: case EVR_OF: case EVR_OD: case EVR_OL: case EVR_OV:
     case EVR_UN: case EVR_ox: case EVR_px: case EVR_pixelSQ: case EVR_pixelItem:
+    case EVR_PixelData: case EVR_OverlayData:
         return true;
     default:
         return false;
@@ -72,6 +73,7 @@ void DicomFile::clear()
     _format.reset();
     _path.clear();
     _charset = Charset::Undeclared;
+    _declaredCharset.clear();
 }
 
 bool DicomFile::load(const std::string& path)
@@ -103,7 +105,9 @@ bool DicomFile::load(const std::string& path)
     } else if (charset == "ISO_IR 192" || charset == "ISO_IR 6") {
         _charset = Charset::Utf8;
     } else if (ds->convertToUTF8().good()) {
+        // The conversion rewrites (0008,0005); callers still see what the file declared.
         _charset = Charset::Converted;
+        _declaredCharset.assign(charset.c_str(), charset.length());
     } else {
         dcmLog("read: %s: character set '%s' not converted", path.c_str(), charset.c_str());
         _charset = Charset::Unconvertible;
@@ -158,6 +162,10 @@ std::string DicomFile::elementText(DcmElement* elem) const
 bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out) const
 {
     out.clear();
+    if (group == 0x0008 && element == 0x0005 && _charset == Charset::Converted) {
+        out = _declaredCharset;
+        return true;
+    }
     DcmElement* elem = find(group, element);
     if (!elem)
         return false;

@@ -46,6 +46,7 @@ private:
     // How texts of this file become UTF-8.
     enum class Charset { Undeclared, Utf8, Converted, Unconvertible };
     Charset _charset = Charset::Undeclared;
+    std::string _declaredCharset;
 };
 
 /// True for the value representations whose bytes depend on the character set.
