@@ -1,0 +1,28 @@
+#include "data/NSDatas.h"
+
+namespace NSUI {
+
+NSDatas::~NSDatas() { cancelRequests(); }
+
+bool NSDatas::init() {
+    _requestOwner = this;
+    _ready = true;
+    _text.clear();
+    _callback = nullptr;
+    _secondCallback = nullptr;
+    return true;
+}
+
+void NSDatas::cancelRequests() {}
+
+void NSDatas::update(float /*dt*/) {}
+
+void NSDatas::setCallback(const NSDatasCallback& callback) {
+    if (&callback != &_callback) _callback = callback;
+}
+
+void NSDatas::setSecondCallback(const NSDatasCallback& callback) {
+    if (&callback != &_secondCallback) _secondCallback = callback;
+}
+
+} // namespace NSUI
