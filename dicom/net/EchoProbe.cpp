@@ -7,17 +7,14 @@
 #include "dcmtk/config/osconfig.h"
 #include "dcmtk/dcmnet/scu.h"
 
-#include <cstdlib>
 
 namespace dcmSDK {
 
 bool EchoProbe::echo(const std::string& ip, const std::string& port)
 {
     NetworkSetup::prepare();
-    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    long portValue = std::strtol(port.c_str(), nullptr, 10);
-    if (portValue < 1 || portValue > 65535)
+    unsigned short portValue = 0;
+    if (!NetworkSetup::parsePort(port, portValue))
         return false;
     if (!LoopbackGuard::allows(ip))
         return false;
@@ -26,7 +23,7 @@ bool EchoProbe::echo(const std::string& ip, const std::string& port)
     scu.setAETitle(NetworkSetup::kCallingAETitle);
     scu.setPeerAETitle(NetworkSetup::kDefaultCalledAETitle);
     scu.setPeerHostName(ip.c_str());
-    scu.setPeerPort(static_cast<Uint16>(portValue));
+    scu.setPeerPort(portValue);
     scu.setACSETimeout(kAnswerTimeoutSeconds);
     scu.setDIMSEBlockingMode(DIMSE_NONBLOCKING);
     scu.setDIMSETimeout(kAnswerTimeoutSeconds);

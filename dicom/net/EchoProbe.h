@@ -14,7 +14,7 @@ public:
     static bool echo(const std::string& ip, const std::string& port);
 
     /// Seconds for the association answer and for the C-ECHO response.
-    static const unsigned kAnswerTimeoutSeconds = 3;
+    static constexpr unsigned kAnswerTimeoutSeconds = 3;
 };
 
 } // namespace dcmSDK

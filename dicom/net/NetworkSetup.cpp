@@ -24,4 +24,15 @@ void NetworkSetup::prepare()
     });
 }
 
+bool NetworkSetup::parsePort(const std::string& text, unsigned short& port)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value < 1 || value > 65535)
+        return false;
+    port = static_cast<unsigned short>(value);
+    return true;
+}
+
 } // namespace dcmSDK

@@ -1,6 +1,8 @@
 #pragma once
 // Process-wide network settings of the DICOM services, applied once before any association.
 
+#include <string>
+
 namespace dcmSDK {
 
 /// One-time set-up shared by the receiver, the sender and the echo.
@@ -14,8 +16,11 @@ public:
     ///  - a short TCP connect time-out, so unreachable hosts fail fast.
     static void prepare();
 
+    /// Reads a TCP port text ("104"): digits only, 1 to 65535.
+    static bool parsePort(const std::string& text, unsigned short& port);
+
     /// Seconds allowed for a TCP connect to a peer.
-    static const int kConnectTimeoutSeconds = 3;
+    static constexpr int kConnectTimeoutSeconds = 3;
     /// Our AE title when we open associations (sends and echoes).
     static constexpr const char* kCallingAETitle = "QPSCU";
     /// The AE title we call when the node's own is not known.

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -48,15 +50,15 @@ std::vector<std::string> listCandidateFiles(const std::string& path)
     return files;
 }
 
-bool parsePort(const std::string& text, Uint16& port)
+bool hasDicomPreamble(const std::string& path)
 {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+    char magic[4] = {};
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
         return false;
-    long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value < 1 || value > 65535)
-        return false;
-    port = static_cast<Uint16>(value);
-    return true;
+    bool ok = std::fseek(f, 128, SEEK_SET) == 0 && std::fread(magic, 1, 4, f) == 4;
+    std::fclose(f);
+    return ok && std::memcmp(magic, "DICM", 4) == 0;
 }
 
 bool isSuccessOrWarning(Uint16 status)
@@ -129,7 +131,7 @@ bool dcmSender::Impl::transfer(unsigned taskID, const std::string& host, const s
                                const std::string& path)
 {
     Uint16 port = 0;
-    if (host.empty() || !parsePort(portText, port)) {
+    if (host.empty() || !NetworkSetup::parsePort(portText, port)) {
         dcmLog("dcmSender: bad node address \"%s\" port \"%s\"", host.c_str(), portText.c_str());
         return false;
     }
@@ -148,8 +150,9 @@ bool dcmSender::Impl::transfer(unsigned taskID, const std::string& host, const s
 
     size_t skipped = 0;
     for (const std::string& file : listCandidateFiles(path)) {
-        if (scu.addDicomFile(file.c_str(), ERM_fileOnly, OFFalse).bad())
-            ++skipped;  // not DICOM (thumbnails, notes): not part of the send
+        // Thumbnails and notes beside the images are not part of the send.
+        if (!hasDicomPreamble(file) || scu.addDicomFile(file.c_str(), ERM_fileOnly, OFFalse).bad())
+            ++skipped;
     }
     const size_t total = scu.getNumberOfSOPInstances();
     if (total == 0) {
@@ -158,25 +161,36 @@ bool dcmSender::Impl::transfer(unsigned taskID, const std::string& host, const s
     }
     scu.setTotal(total);
 
-    OFCondition cond = scu.initNetwork();
+    OFCondition cond = scu.addPresentationContexts();
+    if (cond.good())
+        cond = scu.initNetwork();
     if (cond.bad()) {
-        dcmLog("dcmSender: cannot initialise the network: %s", cond.text());
+        dcmLog("dcmSender: cannot prepare the send of \"%s\": %s", path.c_str(), cond.text());
         return false;
     }
     // More SOP class / transfer syntax pairs than one association can carry are sent over
     // several associations in a row.
-    do {
-        cond = scu.addPresentationContexts();
-        if (cond.bad())
-            break;
+    for (bool first = true;; first = false) {
+        if (!first) {
+            if (cancel.load() || scu.getNumberOfSOPInstancesToBeSent() == 0)
+                break;
+            cond = scu.addPresentationContexts();
+            if (cond.bad())
+                break;
+        }
         cond = scu.negotiateAssociation();
         if (cond.bad()) {
             dcmLog("dcmSender: association with %s:%u failed: %s", host.c_str(), port, cond.text());
             break;
         }
         cond = scu.sendSOPInstances();
+        if (cond.bad()) {
+            if (scu.isConnected())
+                scu.abortAssociation();
+            break;
+        }
         scu.releaseAssociation();
-    } while (cond.good() && !cancel.load() && scu.getNumberOfSOPInstancesToBeSent() > 0);
+    }
 
     if (cond.bad())
         dcmLog("dcmSender: send of \"%s\" to %s:%u stopped: %s", path.c_str(), host.c_str(), port, cond.text());
