@@ -21,6 +21,7 @@ namespace {
 
 std::mutex g_instanceMutex;
 std::atomic<NSNotificationCenter*> g_instance{nullptr};
+bool g_shutDown = false; // guarded by g_instanceMutex
 
 // The director's frame counter belongs to the main thread; other threads read the copy the
 // tick keeps, which is the current frame from the tick on (a post from another thread is only
@@ -40,7 +41,7 @@ NSNotificationCenter* NSNotificationCenter::getInstance() {
     std::lock_guard<std::mutex> lock(g_instanceMutex);
     centre = g_instance.load(std::memory_order_relaxed);
     if (!centre) {
-        centre = new NSNotificationCenter();
+        centre = new NSNotificationCenter(g_shutDown);
         g_instance.store(centre, std::memory_order_release);
     }
     return centre;
@@ -48,17 +49,29 @@ NSNotificationCenter* NSNotificationCenter::getInstance() {
 
 void NSNotificationCenter::destroyInstance() {
     std::lock_guard<std::mutex> lock(g_instanceMutex);
+    g_shutDown = false;
     NSNotificationCenter* centre = g_instance.exchange(nullptr);
     if (centre) centre->release();
 }
 
-NSNotificationCenter::NSNotificationCenter() {
+void NSNotificationCenter::shutdown() {
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
+    g_shutDown = true;
+    NSNotificationCenter* centre = g_instance.load(std::memory_order_relaxed);
+    if (centre && centre->_inert) return;
+    if (centre) centre->release();
+    // The inert centre stays (and stays reachable) to the end of the process.
+    g_instance.store(new NSNotificationCenter(true), std::memory_order_release);
+}
+
+NSNotificationCenter::NSNotificationCenter(bool inert) : _inert(inert) {
+    if (_inert) return;
     cocos2d::Director::getInstance()->getScheduler()->schedule(
         [this](float dt) { update(dt); }, this, 0.0f, CC_REPEAT_FOREVER, 0.5f, false, kScheduleKey);
 }
 
 NSNotificationCenter::~NSNotificationCenter() {
-    cocos2d::Director::getInstance()->getScheduler()->unschedule(kScheduleKey, this);
+    if (!_inert) cocos2d::Director::getInstance()->getScheduler()->unschedule(kScheduleKey, this);
     removeAllObservers();
     std::lock_guard<std::recursive_mutex> lock(_mutex);
     for (Record* r : _inFlight) freeRecord(r);
@@ -72,6 +85,7 @@ void NSNotificationCenter::freeRecord(Record* record) {
 
 void NSNotificationCenter::addObserver(void* target, cocos2d::Ref* object,
                                        const NSNotificationCallback& callback, unsigned int id) {
+    if (_inert) return;
     std::lock_guard<std::recursive_mutex> lock(_mutex);
     if (isObserverRegistered(id, object, target)) return;
     _observers.push_back(new NSNotificationObserver(callback, id, nullptr, object, target));

@@ -22,8 +22,12 @@ class NSNotificationCenter : public cocos2d::Ref {
 public:
     /// Creates the centre on first use (and schedules its tick).
     static NSNotificationCenter* getInstance();
-    /// Releases the centre; a later getInstance creates a fresh one.
+    /// Releases the centre (also an inert one); a later getInstance creates a fresh, scheduled one.
     static void destroyInstance();
+    /// Releases the centre for good (the program's shutdown). Objects destroyed afterwards may
+    /// still call getInstance: they get an inert centre that registers and delivers nothing,
+    /// instead of re-creating a scheduled one.
+    static void shutdown();
 
     virtual ~NSNotificationCenter();
 
@@ -65,7 +69,7 @@ public:
 private:
     struct Record;
 
-    NSNotificationCenter();
+    explicit NSNotificationCenter(bool inert);
     void removeObserversIf(void* target, bool anyId, unsigned int id);
     void cancelMatching(cocos2d::Ref* sender, unsigned int id, cocos2d::Ref* object, bool thisFrameOnly);
     static void freeRecord(Record* record);
@@ -76,6 +80,7 @@ private:
     std::deque<Record*> _nextFrameQueue;
     std::vector<Record*> _inFlight;
     uint64_t _sequence = 0;
+    const bool _inert;
 };
 
 } // namespace NSUI

@@ -305,3 +305,27 @@ TEST_F(NotificationCenterTest, FourThreadsPostWhileMainThreadTicks) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(NotificationCenterShutdown, LateCallersGetAnInertCentre) {
+    NSNotificationCenter* live = NSNotificationCenter::getInstance();
+    int target = 0, calls = 0;
+    live->addObserver(&target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2016);
+    NSNotificationCenter::shutdown();
+
+    // What a scene's clean-up does after the shutdown hook.
+    NSNotificationCenter* late = NSNotificationCenter::getInstance();
+    late->removeObserver(&target);
+    late->addObserver(&target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2016);
+    late->postNotification(nullptr, 2016, nullptr, nullptr, true);
+    EXPECT_FALSE(late->isObserverRegistered(2016, nullptr, &target));
+    EXPECT_FALSE(cocos2d::Director::getInstance()->getScheduler()->isScheduled(NSNotificationCenter::kScheduleKey, late));
+    for (int i = 0; i < 60; ++i) cocos2d::Director::getInstance()->mainLoop(0.02f);
+    EXPECT_EQ(calls, 0);
+    NSNotificationCenter::shutdown(); // a second shutdown changes nothing
+    EXPECT_EQ(NSNotificationCenter::getInstance(), late);
+    NSNotificationCenter::destroyInstance();
+}
+
+} // namespace
