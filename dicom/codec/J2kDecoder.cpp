@@ -5,6 +5,7 @@
 #include <openjpeg.h>
 
 #include <cstring>
+#include <string>
 
 namespace dcmSDK {
 
@@ -52,7 +53,13 @@ OPJ_BOOL seekStream(OPJ_OFF_T to, void* user)
 }
 
 void quiet(const char*, void*) {}
-void reportError(const char* msg, void*) { dcmLog("jpeg2000: %s", msg); }
+void reportError(const char* msg, void*)
+{
+    std::string text(msg ? msg : "");
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    dcmLog("jpeg2000: %s", text.c_str());
+}
 
 // Releases what OpenJPEG handed out, whichever way decode() leaves.
 struct OpjHolder {
