@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "reslice/CTriCubic.h"
-#include "reslice/CTriLinear.h"
+#include "imaging/core/reslice/CTriCubic.h"
+#include "imaging/core/reslice/CTriLinear.h"
 
 using namespace isImageSDK;
 

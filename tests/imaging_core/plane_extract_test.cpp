@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "reslice/isPlaneKernel.h"
+#include "imaging/core/reslice/isPlaneKernel.h"
 
 using namespace isImageSDK;
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "reslice/isResliceKernel.h"
+#include "imaging/core/reslice/isResliceKernel.h"
 
 using namespace isImageSDK;
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "volume/isVolumeRenderer.h"
+#include "imaging/core/volume/isVolumeRenderer.h"
 
 using namespace isImageSDK;
 

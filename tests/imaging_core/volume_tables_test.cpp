@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "volume/cuLight.h"
-#include "volume/isRayFunctions.h"
-#include "volume/isTransferTables.h"
-#include "volume/vrSpaceLeaping.h"
-#include "volume/vrSpaceLeapingFloat.h"
+#include "imaging/core/volume/cuLight.h"
+#include "imaging/core/volume/isRayFunctions.h"
+#include "imaging/core/volume/isTransferTables.h"
+#include "imaging/core/volume/vrSpaceLeaping.h"
+#include "imaging/core/volume/vrSpaceLeapingFloat.h"
 
 using namespace isImageSDK;
 

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "isSampleCast.h"
-#include "isSliceStack.h"
+#include "imaging/core/reslice/isSampleCast.h"
+#include "imaging/core/reslice/isSliceStack.h"
 
 namespace isImageSDK {
 

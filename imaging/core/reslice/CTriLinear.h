@@ -3,8 +3,8 @@
 // built once per reslice and called once per output sample, without allocation. It reads the
 // slice pointers of the stack it was built from, which must outlive it.
 
-#include "isSampleCast.h"
-#include "isSliceStack.h"
+#include "imaging/core/reslice/isSampleCast.h"
+#include "imaging/core/reslice/isSliceStack.h"
 
 namespace isImageSDK {
 

@@ -1,4 +1,4 @@
-#include "isMatrixMath.h"
+#include "imaging/core/reslice/isMatrixMath.h"
 
 #include <cmath>
 

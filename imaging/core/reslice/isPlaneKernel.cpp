@@ -1,4 +1,4 @@
-#include "isPlaneKernel.h"
+#include "imaging/core/reslice/isPlaneKernel.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "isSampleCast.h"
+#include "imaging/core/reslice/isSampleCast.h"
 
 namespace isImageSDK {
 

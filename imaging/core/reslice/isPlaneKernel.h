@@ -1,7 +1,7 @@
 #pragma once
 // Cuts one plane (or a slab of neighbouring planes) out of a volume along one of its own axes.
 
-#include "isSliceStack.h"
+#include "imaging/core/reslice/isSliceStack.h"
 
 namespace isImageSDK {
 

@@ -1,14 +1,14 @@
-#include "isResliceKernel.h"
+#include "imaging/core/reslice/isResliceKernel.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <type_traits>
 
-#include "CTriCubic.h"
-#include "CTriLinear.h"
-#include "isMatrixMath.h"
-#include "isSampleCast.h"
+#include "imaging/core/reslice/CTriCubic.h"
+#include "imaging/core/reslice/CTriLinear.h"
+#include "imaging/core/reslice/isMatrixMath.h"
+#include "imaging/core/reslice/isSampleCast.h"
 
 namespace isImageSDK {
 

@@ -2,7 +2,7 @@
 // Samples a volume on an arbitrary plane (and optionally a slab of parallel planes) into one
 // 2D image, and computes the output geometry that covers the volume's whole cross-section.
 
-#include "isSliceStack.h"
+#include "imaging/core/reslice/isSliceStack.h"
 
 namespace isImageSDK {
 

@@ -25,7 +25,4 @@ struct isSliceStack {
     const T* const* typed() const { return reinterpret_cast<const T* const*>(slices.data()); }
 };
 
-/// Bytes per pixel of a pixel type code (RGB 3, float 4, 16-bit 2, 8-bit 1; unknown codes 2).
-int bytesPerPixel(int pixelType);
-
 } // namespace isImageSDK

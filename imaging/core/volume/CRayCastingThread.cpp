@@ -1,4 +1,4 @@
-#include "CRayCastingThread.h"
+#include "imaging/core/volume/CRayCastingThread.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstddef>
 
-#include "cuLight.h"
-#include "isRayFunctions.h"
+#include "imaging/core/volume/cuLight.h"
+#include "imaging/core/volume/isRayFunctions.h"
 
 namespace isImageSDK {
 

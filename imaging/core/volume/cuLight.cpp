@@ -1,4 +1,4 @@
-#include "cuLight.h"
+#include "imaging/core/volume/cuLight.h"
 
 #include <algorithm>
 #include <cmath>

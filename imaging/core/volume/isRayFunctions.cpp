@@ -1,4 +1,4 @@
-#include "isRayFunctions.h"
+#include "imaging/core/volume/isRayFunctions.h"
 
 #include <algorithm>
 #include <cmath>

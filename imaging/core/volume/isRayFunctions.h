@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "cuLight.h"
-#include "vrSpaceLeapingBase.h"
+#include "imaging/core/volume/cuLight.h"
+#include "imaging/core/volume/vrSpaceLeapingBase.h"
 
 namespace isImageSDK {
 

@@ -1,4 +1,4 @@
-#include "isTransferTables.h"
+#include "imaging/core/volume/isTransferTables.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "isVolumeRecord.h"
+#include "imaging/core/volume/isVolumeRecord.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "isVolumeRenderer.h"
+#include "imaging/core/volume/isVolumeRenderer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <thread>
 
-#include "CRayCastingThread.h"
-#include "reslice/isMatrixMath.h"
-#include "vrSpaceLeaping.h"
-#include "vrSpaceLeapingFloat.h"
+#include "imaging/core/volume/CRayCastingThread.h"
+#include "imaging/core/reslice/isMatrixMath.h"
+#include "imaging/core/volume/vrSpaceLeaping.h"
+#include "imaging/core/volume/vrSpaceLeapingFloat.h"
 
 namespace isImageSDK {
 

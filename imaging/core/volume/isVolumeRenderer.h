@@ -9,12 +9,12 @@
 #include <mutex>
 #include <vector>
 
-#include "cuLight.h"
-#include "isRayFunctions.h"
-#include "isTransferTables.h"
-#include "isVolumeRecord.h"
-#include "isVolumeView.h"
-#include "vrSpaceLeapingBase.h"
+#include "imaging/core/volume/cuLight.h"
+#include "imaging/core/volume/isRayFunctions.h"
+#include "imaging/core/volume/isTransferTables.h"
+#include "imaging/core/volume/isVolumeRecord.h"
+#include "imaging/core/volume/isVolumeView.h"
+#include "imaging/core/volume/vrSpaceLeapingBase.h"
 
 namespace isImageSDK {
 

@@ -1,4 +1,4 @@
-#include "isVolumeView.h"
+#include "imaging/core/volume/isVolumeView.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The space-leaping grid of integer volumes (8- and 16-bit, signed or not).
 
-#include "vrSpaceLeapingBase.h"
+#include "imaging/core/volume/vrSpaceLeapingBase.h"
 
 namespace isImageSDK {
 

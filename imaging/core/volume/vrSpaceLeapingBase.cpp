@@ -1,4 +1,4 @@
-#include "vrSpaceLeapingBase.h"
+#include "imaging/core/volume/vrSpaceLeapingBase.h"
 
 #include <algorithm>
 #include <cstring>

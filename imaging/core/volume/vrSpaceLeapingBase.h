@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "isVolumeRecord.h"
+#include "imaging/core/volume/isVolumeRecord.h"
 
 namespace isImageSDK {
 

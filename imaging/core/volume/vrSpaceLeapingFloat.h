@@ -1,7 +1,7 @@
 #pragma once
 // The space-leaping grid of float volumes.
 
-#include "vrSpaceLeapingBase.h"
+#include "imaging/core/volume/vrSpaceLeapingBase.h"
 
 namespace isImageSDK {
 
