@@ -161,10 +161,12 @@ void isClut::buildLut()
     if (curve == kLogarithmic || curve == kInverseLogarithmic) {
         const float k = static_cast<float>(9.0 / double(n));
         for (int64_t i = 0; i <= n; ++i) {
+            // The step is a float product, so the far end lands on exactly 1 + 9 = 10.
             if (curve == kLogarithmic)
-                put(lo + i, static_cast<int64_t>(255.0 * std::log10(1.0 + double(i) * k)));
+                put(lo + i, static_cast<int64_t>(255.0 * std::log10(1.0 + double(static_cast<float>(i) * k))));
             else
-                put(lo + i, static_cast<int64_t>(255.0 * (1.0 - std::log10(1.0 + double(n - i) * k))));
+                put(lo + i, static_cast<int64_t>(
+                                255.0 * (1.0 - std::log10(1.0 + double(static_cast<float>(n - i) * k)))));
         }
     } else {
         for (int64_t x = lo; x <= hi; ++x) {

@@ -206,17 +206,16 @@ bool isImageData::buildVolume(const int dims[3], const float volumeSpacing[3], i
         slices.push_back(slice);
     }
 
-    if (volumeFlag) {
-        const int64_t total = sliceBytes * dims[2];
-        voxels = allocatePixels(total, true);
+    if (volumeFlag && fitsOneBuffer(dims, type)) {
+        voxels = allocatePixels(sliceBytes * dims[2], true);
         if (voxels) {
             for (int i = 0; i < dims[2]; ++i) slices[static_cast<size_t>(i)]->pixels = voxels + sliceBytes * i;
             ownsVoxels = 1;
             return true;
         }
-        // Too large for one buffer, or no single block that large: keep the slices separate.
-        volumeFlag = 0;
     }
+    // Too large for one buffer, or no single block that large: the volume keeps its flag, and
+    // its slices get buffers of their own (voxels stays null; readers go through the slices).
     for (isSliceInfo* slice : slices) {
         slice->pixels = allocatePixels(sliceBytes, true);
         if (!slice->pixels) {
@@ -229,6 +228,13 @@ bool isImageData::buildVolume(const int dims[3], const float volumeSpacing[3], i
     }
     ownsVoxels = 0;
     return true;
+}
+
+bool isImageData::fitsOneBuffer(const int dims[3], int type)
+{
+    if (dims[2] < 1) return false;
+    const int64_t total = imageByteSize(dims[0], dims[1], 1, type) * dims[2];
+    return total > 0 && total < kMaxBufferBytes;
 }
 
 void isImageData::getSpacing(float out[3])

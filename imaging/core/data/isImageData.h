@@ -38,12 +38,16 @@ public:
     bool buildVolume(const int dims[3], const float spacing[3], int pixelType, int facing, int headFeet,
                      const cocos2d::Mat4& matrix);
 
+    /// Whether a volume of these dimensions gets one contiguous voxel buffer.
+    static bool fitsOneBuffer(const int dims[3], int pixelType);
+
     void getSpacing(float out[3]);
     void getDimensions(int out[3]);
     bool isVolume();
     /// The slice record at `index` after an update; null outside 0 .. count - 1.
     isSliceInfo* getSlice(int index);
-    /// The contiguous voxel buffer, or null when the slices are separate buffers.
+    /// The contiguous voxel buffer; null when the slices are separate buffers (also for a
+    /// volume too large for one buffer: read it through slices[z]->pixels then).
     void* getVolumePointer();
     bool isInverted();
     void getDefaultWindow(float& width, float& center);
@@ -61,8 +65,10 @@ public:
     uint8_t* voxels = nullptr;
     float spacing[3] = {1.0f, 1.0f, 1.0f};
     int32_t dimensions[3] = {0, 0, 0};
-    uint8_t volumeFlag = 0;  // a contiguous volume of two slices or more
-    uint8_t ownsVoxels = 0;  // the slices' pixels live in voxels
+    /// A regular volume of two slices or more. Its slices share `voxels` when ownsVoxels is
+    /// set; a volume over the size limit has separate slice buffers and a null `voxels`.
+    uint8_t volumeFlag = 0;
+    uint8_t ownsVoxels = 0;
     uint8_t hasSlices = 0;
     int32_t facing = 0;
     int32_t headFeet = 0;

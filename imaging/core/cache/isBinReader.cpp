@@ -1,0 +1,410 @@
+#include "imaging/core/cache/isBinReader.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/notify/NSNotificationCenter.h"
+#include "imaging/core/cache/KeyHash.h"
+#include "imaging/core/cache/PrebinFile.h"
+#include "imaging/core/cache/dcmLoadingThread.h"
+#include "imaging/core/cache/loadingRequest.h"
+#include "imaging/core/data/isImageData.h"
+#include "imaging/core/io/SampleConverter.h"
+
+namespace isImageSDK {
+
+namespace {
+
+constexpr unsigned int kSeriesProgress = 9109;
+constexpr unsigned int kAllLoaded = 9111;
+
+int64_t fileSize(const std::string& path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+cocos2d::Mat4 matrixFromRows(const float rows[16])
+{
+    cocos2d::Mat4 m;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) m.m[4 * c + r] = rows[4 * r + c];
+    return m;
+}
+
+int16_t sexCode(char sex)
+{
+    return sex == 'M' ? 1 : (sex == 'F' ? 2 : 3);
+}
+
+/// Bytes of pixels the series holds in the ".raw" layout; 0 when any slice has no valid size.
+int64_t expectedRawSize(const isImageData& image)
+{
+    int64_t total = 0;
+    for (const isSliceInfo* slice : image.slices) {
+        const int64_t bytes = slice->byteSize();
+        if (bytes <= 0) return 0;
+        total += bytes;
+    }
+    return total;
+}
+
+} // namespace
+
+isBinReader* isBinReader::create()
+{
+    return createObject<isBinReader>();
+}
+
+isBinReader::~isBinReader()
+{
+    stopLoader();
+}
+
+bool isBinReader::init()
+{
+    if (!isImageFilter::init()) return false;
+    _headerValid = false;
+    _prebinPath.clear();
+    _folder.clear();
+    _fileNames.clear();
+    _loadedCount = 0;
+    _sliceCount = 0;
+    return true;
+}
+
+void isBinReader::clear()
+{
+    {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        _observers.clear();
+    }
+    stopLoader();
+    isImageFilter::clear();
+}
+
+void isBinReader::stopLoader()
+{
+    if (!_loader) return;
+    dcmLoadingThread* loader = _loader;
+    _loader = nullptr;
+    loader->clearQueue();
+    safeDestroyThread(loader);
+}
+
+void isBinReader::clearLoaderQueue()
+{
+    if (_loader) _loader->clearQueue();
+}
+
+void isBinReader::resetOutputLocked(isImageData* output)
+{
+    ++_generation;
+    _loadedCount = 0;
+    _sliceCount = 0;
+    if (!output) return;
+    output->releaseSlices();
+    output->reset();
+}
+
+bool isBinReader::setFile(const std::string& folder, const std::string& prebinPath)
+{
+    if (prebinPath == _prebinPath) return !_prebinPath.empty();
+    clearLoaderQueue();
+    {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        resetOutputLocked(getOutputImage());
+        _headerValid = false;
+    }
+    setModified();
+    _folder = folder;
+    if (_folder.empty() || _folder.back() != '/') _folder += '/';
+    _prebinPath = prebinPath;
+    _fileNames.clear();
+    isPrebinHeader header;
+    _headerValid = readPrebinHeader(prebinPath, header) && prebinTextEquals(header.magic, kPrebinMagic);
+    return true;
+}
+
+std::string isBinReader::rawPath() const
+{
+    if (_prebinPath.size() < 7) return std::string();
+    return _prebinPath.substr(0, _prebinPath.size() - 7) + ".raw";
+}
+
+bool isBinReader::rawCacheExists() const
+{
+    const std::string path = rawPath();
+    return !path.empty() && fileSize(path) >= 0;
+}
+
+bool isBinReader::isAllLoaded()
+{
+    isImageData* output = getOutputImage();
+    if (!output || _prebinPath.empty() || !_headerValid) return false;
+    output->updateInformation();
+    const int slices = _sliceCount.load();
+    return slices > 0 && _loadedCount.load() >= slices;
+}
+
+void isBinReader::addObserver(cocos2d::Ref* owner, const std::string& path)
+{
+    if (!_loader) return;
+    const uint32_t hash = keyHash(path);
+    _loader->moveToFront(hash);
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    for (const auto& observer : _observers)
+        if (observer.first == owner && observer.second == hash) return;
+    _observers.emplace_back(owner, hash);
+}
+
+void isBinReader::deletePrebin(const char* why)
+{
+    cocos2d::log("isBinReader: %s is damaged (%s); it is deleted so that the series is scanned again",
+                 _prebinPath.c_str(), why);
+    std::remove(_prebinPath.c_str());
+}
+
+void isBinReader::updateInformation()
+{
+    if (!propagateInformation()) return;
+    isImageData* output = getOutputImage();
+    if (!output || !_headerValid) return;
+    clearLoaderQueue();
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    resetOutputLocked(output);
+    if (!rebuildFromPrebin(output)) resetOutputLocked(output);
+    _sliceCount = output->getSliceCount();
+}
+
+bool isBinReader::rebuildFromPrebin(isImageData* output)
+{
+    PrebinContents contents;
+    const PrebinReadResult result = readPrebin(_prebinPath, contents);
+    if (result == PrebinReadResult::Missing) return false;
+    if (result == PrebinReadResult::Damaged) {
+        deletePrebin("short or inconsistent");
+        return false;
+    }
+    _fileNames = contents.names;
+
+    if (!contents.isVolume) {
+        for (size_t i = 0; i < contents.images.size(); ++i) {
+            const isPrebinImageRecord& r = contents.images[i];
+            const int dims[2] = {r.columns, r.rows};
+            const float spacing[2] = {r.spacingX, r.spacingY};
+            isSliceInfo* slice = output->addSlice(dims, r.frames, spacing, r.pixelType, r.facing, r.headFeet,
+                                                  matrixFromRows(r.matrix));
+            if (!slice) {
+                deletePrebin("an image record cannot be built");
+                return false;
+            }
+            slice->modality = r.modality;
+            slice->intercept = r.intercept;
+            slice->slope = r.slope;
+            slice->windowWidth = r.windowWidth;
+            slice->windowCenter = r.windowCenter;
+            slice->displayCode = r.displayCode;
+            slice->sex = sexCode(r.sex);
+            slice->weight = r.weight;
+            slice->size = r.size;
+            slice->decayCorrection = r.decayCorrection;
+            slice->decayFactor = r.decayFactor;
+            slice->totalDose = r.totalDose;
+            slice->units = r.units;
+            slice->suvFactor = r.suvFactor;
+            slice->acquisitionTime = r.acquisitionTime;
+            slice->injectionTime = r.injectionTime;
+            slice->petTimesValid = r.petTimesValid;
+            slice->halfLife = r.halfLife;
+            slice->scanOptions = prebinText(r.scanOptions);
+            slice->triggerValue = r.triggerValue;
+            slice->geometryValid = r.geometryValid;
+            slice->filePath = _folder + contents.names[i];
+            slice->loaded = 0;
+        }
+        const isPrebinImageRecord& first = contents.images.front();
+        output->setSeriesKey(prebinText(first.studyId) + "," + prebinText(first.seriesNumber));
+        return true;
+    }
+
+    const isPrebinVolumeRecord& v = contents.volume;
+    const int dims[3] = {v.columns, v.rows, v.imageCount};
+    const float spacing[3] = {v.spacingX, v.spacingY, v.sliceSpacing};
+    if (!output->buildVolume(dims, spacing, v.pixelType, v.facing, v.headFeet, matrixFromRows(v.matrix))) {
+        deletePrebin("the volume cannot be built");
+        return false;
+    }
+    output->setSeriesKey(prebinText(v.studyId) + "," + prebinText(v.seriesNumber));
+    for (size_t i = 0; i < output->slices.size(); ++i) {
+        isSliceInfo* slice = output->slices[i];
+        const isPrebinSliceRecord& s = contents.slices[i];
+        slice->windowWidth = v.windowWidth;
+        slice->windowCenter = v.windowCenter;
+        slice->modality = v.modality;
+        slice->sex = sexCode(v.sex);
+        slice->weight = v.weight;
+        slice->size = v.size;
+        slice->intercept = s.intercept;
+        slice->slope = s.slope;
+        slice->displayCode = s.displayCode;
+        slice->acquisitionTime = s.acquisitionTime;
+        slice->injectionTime = s.injectionTime;
+        slice->petTimesValid = s.petTimesValid;
+        slice->halfLife = s.halfLife;
+        slice->decayCorrection = s.decayCorrection;
+        slice->decayFactor = s.decayFactor;
+        slice->totalDose = s.totalDose;
+        slice->units = s.units;
+        slice->suvFactor = s.suvFactor;
+        slice->filePath = _folder + contents.names[i];
+        slice->loaded = 0;
+    }
+    return true;
+}
+
+bool isBinReader::readRaw(isImageData* output, int64_t expected)
+{
+    FILE* file = std::fopen(rawPath().c_str(), "rb");
+    if (!file) return false;
+    bool ok = true;
+    if (output->volumeFlag && output->ownsVoxels && output->voxels) {
+        ok = std::fread(output->voxels, 1, static_cast<size_t>(expected), file) == static_cast<size_t>(expected);
+    } else {
+        for (isSliceInfo* slice : output->slices) {
+            const size_t bytes = static_cast<size_t>(slice->byteSize());
+            if (std::fread(slice->pixels, 1, bytes, file) != bytes) {
+                ok = false;
+                break;
+            }
+        }
+    }
+    std::fclose(file);
+    return ok;
+}
+
+void isBinReader::execute(isImageData*, isImageData* output)
+{
+    if (_prebinPath.empty() || !_headerValid) return;
+    if (output) {
+        output->updateInformation();
+        if (output->getSliceCount() == 0) return;
+    } else {
+        return;
+    }
+    const int64_t expected = expectedRawSize(*output);
+    if (expected < 1) return;
+
+    const std::string raw = rawPath();
+    const int64_t size = fileSize(raw);
+    if (size >= 0) {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        if (size == expected && readRaw(output, expected)) {
+            for (isSliceInfo* slice : output->slices) slice->loaded = 1;
+            _loadedCount = output->getSliceCount();
+            return;
+        }
+        cocos2d::log("isBinReader: %s does not hold the series (%lld bytes, %lld expected); loading from files",
+                     raw.c_str(), static_cast<long long>(size), static_cast<long long>(expected));
+        std::remove(raw.c_str());
+        for (isSliceInfo* slice : output->slices) {
+            std::memset(slice->pixels, 0, static_cast<size_t>(slice->byteSize()));
+            slice->loaded = 0;
+        }
+    }
+
+    if (!_loader) {
+        _loader = new dcmLoadingThread();
+    } else {
+        _loader->clearQueue();
+    }
+    uint32_t generation;
+    {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        ++_generation;
+        generation = _generation;
+        _loadedCount = 0;
+    }
+    for (size_t i = 0; i < output->slices.size(); ++i) {
+        const isSliceInfo* slice = output->slices[i];
+        auto* request = new loadingRequest();
+        request->text = slice->filePath;
+        request->requestId = keyHash(slice->filePath);
+        request->ordinal = static_cast<int32_t>(i);
+        request->expectedSamples = slice->sampleCount();
+        request->owner = this;
+        request->generation = generation;
+        _loader->addRequest(request);
+        request->release();
+    }
+}
+
+void isBinReader::onSliceLoaded(loadingRequest* request)
+{
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    isImageData* output = _outputImage;
+    if (!output || _prebinPath.empty() || !_headerValid || !request->pixels || request->cancelled ||
+        request->generation != _generation)
+        return;
+    const int count = output->getSliceCount();
+    if (request->ordinal < 0 || request->ordinal >= count) return;
+    isSliceInfo* slice = output->slices[static_cast<size_t>(request->ordinal)];
+    // Key hashes can collide: the slice must be the very file, with the size the request decoded.
+    if (slice->filePath != request->text || slice->sampleCount() != request->sampleCount) return;
+    if (slice->loaded) return;
+    if (!convertSamples(request->pixels.get(), request->libraryType, request->sampleCount, *slice)) {
+        cocos2d::log("isBinReader: %s does not decode to the recorded pixel type", request->text.c_str());
+        return;
+    }
+    slice->loaded = 1;
+    const int loaded = ++_loadedCount;
+
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    auto* progress = new NSUI::NSNotificationData();
+    progress->floatValue = static_cast<float>(loaded) / static_cast<float>(count);
+    progress->intValue2 = static_cast<int>(keyHash(output->getSeriesKey()));
+    centre->postNotification(this, kSeriesProgress, progress, nullptr, true);
+    progress->release();
+
+    for (auto it = _observers.begin(); it != _observers.end();) {
+        if (it->second == request->requestId) {
+            centre->postFixedIdNotification(this, static_cast<int>(it->second), it->first);
+            it = _observers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+
+    if (loaded == count && !rawCacheExists()) writeRawLocked(output);
+}
+
+void isBinReader::writeRawLocked(isImageData* output)
+{
+    const std::string raw = rawPath();
+    const std::string temp = raw + ".part";
+    FILE* file = std::fopen(temp.c_str(), "wb");
+    if (!file) {
+        cocos2d::log("isBinReader: cannot write %s", temp.c_str());
+        return;
+    }
+    bool ok = true;
+    for (const isSliceInfo* slice : output->slices) {
+        const size_t bytes = static_cast<size_t>(slice->byteSize());
+        if (std::fwrite(slice->pixels, 1, bytes, file) != bytes) {
+            ok = false;
+            break;
+        }
+    }
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), raw.c_str()) != 0) {
+        cocos2d::log("isBinReader: writing %s failed", raw.c_str());
+        std::remove(temp.c_str());
+        return;
+    }
+    NSUI::NSNotificationCenter::getInstance()->postNotification(this, kAllLoaded, nullptr, nullptr, true);
+}
+
+} // namespace isImageSDK

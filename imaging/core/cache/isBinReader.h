@@ -1,0 +1,79 @@
+#pragma once
+// The pipeline source of an opened series: builds the whole image data from the ".prebin" cache,
+// then fills the pixels from the ".raw" file in one read or image by image on a loader thread.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/thread/NSThreadSafeDestroy.h"
+#include "imaging/core/object/isImageFilter.h"
+
+namespace isImageSDK {
+
+class dcmLoadingThread;
+class loadingRequest;
+struct isSliceInfo;
+
+class isBinReader : public isImageFilter, public NSUI::NSThreadSafeDestroy {
+public:
+    static isBinReader* create();
+    isBinReader() = default;
+    ~isBinReader() override;
+
+    bool init() override;
+    bool isSource() const override { return true; }
+    /// Stops the loader and waits for it, then detaches from the pipeline.
+    void clear() override;
+
+    /// Opens the series: the folder holding its files and the ".prebin" path of getCachePath.
+    /// The same path again changes nothing.
+    bool setFile(const std::string& folder, const std::string& prebinPath);
+    virtual bool isHeaderValid() const { return _headerValid; }
+    /// True once the cache is open, the pixels were requested and every slice has its pixels.
+    bool isAllLoaded();
+    bool rawCacheExists() const;
+    std::string rawPath() const;
+    /// Loads the image of `path` next and tells `owner` by 9108 when it has arrived.
+    void addObserver(cocos2d::Ref* owner, const std::string& path) override;
+
+    /// Reads the ".prebin" and rebuilds the output's slice records, without pixels.
+    void updateInformation() override;
+    /// Obtains the pixels: from a complete ".raw", else by queueing every image on the loader.
+    void execute(isImageData* input, isImageData* output) override;
+
+    /// On the loader thread: fills the request's slice and reports progress.
+    void onSliceLoaded(loadingRequest* request);
+
+    /// The relative file names of the series, in record order.
+    const std::vector<std::string>& getFileNames() const { return _fileNames; }
+    const std::string& getFolder() const { return _folder; }
+    int getLoadedCount() const { return _loadedCount.load(); }
+    /// The loader thread, or null before the first load (tests reorder its queue through it).
+    dcmLoadingThread* getLoader() const { return _loader; }
+
+private:
+    void stopLoader();
+    void clearLoaderQueue();
+    /// Empties the output and advances the generation, so that late loads are dropped.
+    void resetOutputLocked(isImageData* output);
+    bool rebuildFromPrebin(isImageData* output);
+    bool readRaw(isImageData* output, int64_t expected);
+    void writeRawLocked(isImageData* output);
+    void deletePrebin(const char* why);
+
+    bool _headerValid = false;
+    std::string _prebinPath;
+    std::string _folder;
+    std::vector<std::string> _fileNames;
+    dcmLoadingThread* _loader = nullptr;
+    std::vector<std::pair<cocos2d::Ref*, uint32_t>> _observers;
+    std::atomic<int> _loadedCount{0};
+    std::atomic<int> _sliceCount{0};
+    uint32_t _generation = 0;
+    std::recursive_mutex _mutex;
+};
+
+} // namespace isImageSDK

@@ -1,0 +1,51 @@
+#pragma once
+// Scans a series folder's DICOM headers once, decides between a regular volume and a plain
+// series, and keeps the result as a ".prebin" cache file named by the folder's key hash.
+
+#include <string>
+#include <vector>
+
+#include "imaging/core/cache/PrebinFormat.h"
+
+namespace isImageSDK {
+
+class isDcmScan {
+public:
+    isDcmScan() = default;
+
+    /// Where the cache files live: the writable path + "qp/tmp/dcmbuf/".
+    static std::string cacheFolder();
+    /// Cache file of a series folder with the given extension (".prebin" or ".raw"), whether
+    /// or not it exists. Folders with and without a trailing "/" share one name.
+    static std::string cacheFileFor(const std::string& folder, const char* extension);
+
+    /// Creates the cache folder when missing; the ".prebin" path of the folder when it exists,
+    /// else "".
+    std::string getCachePath(const std::string& folder);
+    /// True when 68 header bytes were read with the magic and version texts.
+    static bool checkPrebinHeader(const std::string& path);
+    /// Scans the folder and writes its ".prebin"; false when nothing usable was found or the
+    /// file could not be written (no ".prebin" is left behind then).
+    bool createBuffer(const std::string& folder);
+    /// Deletes the folder's ".prebin" when there is one, and then its ".raw".
+    void removeCache(const std::string& folder);
+    /// Deletes whichever of the folder's two cache files exist.
+    static void removeCacheForStudy(const std::string& folder);
+    /// Deletes ".raw" files that are seven days old or older; ".prebin" files stay.
+    void clearBuffer();
+
+    /// A scanned image: its 712-byte record and its file name relative to the folder.
+    struct ScannedImage {
+        isPrebinImageRecord record;
+        std::string name;
+    };
+    /// Reads the headers of the named files; false when no file gave a record.
+    bool scanSeries(const std::string& folder, const std::vector<std::string>& names,
+                    const std::string& prebinPath);
+
+private:
+    bool writeSeries(const std::string& path, const std::vector<ScannedImage>& images);
+    bool writeVolume(const std::string& path, const std::vector<ScannedImage>& images, float sliceSpacing);
+};
+
+} // namespace isImageSDK
