@@ -1,5 +1,6 @@
 // Whole-file reading and writing, copies, listings and file times.
 
+#include "platform/FileUtils.h"
 #include "support/TestSupport.h"
 #include "util/FileHelpers.h"
 
@@ -38,6 +39,21 @@ TEST(ReadFileData, BinaryTextAndPadding)
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(size, 2);
     EXPECT_STREQ(data, "ab");
+    delete[] data;
+}
+
+TEST(ReadFileData, ResourceNamesAreFoundOnTheSearchPaths)
+{
+    TempDir dir;
+    ASSERT_TRUE(writeStringToFile(dir.file("res/pad/table.plist").c_str(), "found"));
+    auto* files = cocos2d::FileUtils::getInstance();
+    const auto saved = files->getSearchPaths();
+    files->addSearchPath(dir.file("res/pad"));
+    int size = 0;
+    char* data = readFileData("table.plist", size, false);
+    files->setSearchPaths(saved);
+    ASSERT_NE(data, nullptr);
+    EXPECT_STREQ(data, "found");
     delete[] data;
 }
 
