@@ -77,6 +77,9 @@ bool ReceiverScp::configure(unsigned short port, const std::string& aeTitle)
     if (initial.addPresentationContext(UID_VerificationSOPClass, acceptedTransferSyntaxes()).bad() ||
         setConfig(initial).bad())
         return false;
+    // DCMTK 3.6.7 copies a DcmSCPConfig without its transport-layer fields, which the
+    // listening network then takes up as a dangling layer; we always use plain TCP.
+    getConfig().setTransportLayer(NULL);
     setDatasetStorageMode(DGM_StoreBitPreserving);
     return true;
 }
@@ -105,6 +108,7 @@ void ReceiverScp::notifyAssociationRequest(const T_ASC_Parameters& params, DcmSC
                 dcmLog("dcmServer: cannot offer %s: %s", abstract.c_str(), cond.text());
         }
     }
+    config.setTransportLayer(NULL);  // see configure()
     getConfig() = config;
     DcmStorageSCP::notifyAssociationRequest(params, desiredAction);
 }

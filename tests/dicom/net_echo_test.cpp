@@ -1,6 +1,8 @@
 // The echo service against storescp and closed ports, its bounded worker pool, and the
 // texts and guards the network side shares.
 
+#include <gtest/gtest.h>
+
 #include "net/EchoPool.h"
 #include "net/EchoTarget.h"
 #include "net/NetMessageText.h"

@@ -1,12 +1,11 @@
 #pragma once
-// Shared pieces of the network tests: loopback ports, DCMTK peer processes and a
+// Shared pieces of the network tests and the receive benchmark: loopback ports, DCMTK peer processes and a
 // collector for the library's messages.
 
 #include "DCM_MESSAGE.h"
 #include "dcmCallbacks.h"
 #include "net/LoopbackGuard.h"
 
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <arpa/inet.h>

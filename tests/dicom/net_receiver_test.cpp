@@ -1,5 +1,7 @@
 // The storage receiver against DCMTK's storescu and echoscu.
 
+#include <gtest/gtest.h>
+
 #include "dcmServer.h"
 #include "net_ct_series.h"
 #include "net_harness.h"

@@ -1,5 +1,7 @@
 // The sender against DCMTK's storescp, and its failure reports.
 
+#include <gtest/gtest.h>
+
 #include "net/dcmSender.h"
 #include "net_ct_series.h"
 #include "net_harness.h"
