@@ -51,8 +51,13 @@ void dcmLoadingThread::clearQueue()
 void dcmLoadingThread::moveToFront(uint32_t hash)
 {
     std::lock_guard<std::mutex> lock(_pendingMutex);
-    if (_pending.empty()) return;
-    std::vector<loadingRequest*> sorted(_pending);
+    orderAround(_pending, hash);
+}
+
+void dcmLoadingThread::orderAround(std::vector<loadingRequest*>& requests, uint32_t hash)
+{
+    if (requests.empty()) return;
+    std::vector<loadingRequest*> sorted(requests);
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const loadingRequest* a, const loadingRequest* b) { return a->ordinal < b->ordinal; });
     std::vector<loadingRequest*> lower, upper;
@@ -64,11 +69,11 @@ void dcmLoadingThread::moveToFront(uint32_t hash)
             (match ? upper : lower).push_back(request);
     }
     std::reverse(lower.begin(), lower.end());
-    _pending.clear();
-    if (match) _pending.push_back(match);
+    requests.clear();
+    if (match) requests.push_back(match);
     for (size_t i = 0; i < std::max(lower.size(), upper.size()); ++i) {
-        if (i < lower.size()) _pending.push_back(lower[i]);
-        if (i < upper.size()) _pending.push_back(upper[i]);
+        if (i < lower.size()) requests.push_back(lower[i]);
+        if (i < upper.size()) requests.push_back(upper[i]);
     }
 }
 

@@ -26,6 +26,9 @@ public:
     void clearQueue();
     /// Makes the request with that key next, then its neighbours by ordinal, nearest first.
     void moveToFront(uint32_t hash);
+    /// The order moveToFront gives: the request with that key, then one from below and one from
+    /// above it by ordinal in turn, nearest first; without a match, all by descending ordinal.
+    static void orderAround(std::vector<loadingRequest*>& requests, uint32_t hash);
     /// Ordinals of the waiting requests in the order they will be decoded.
     std::vector<int> pendingOrdinals() const;
 
