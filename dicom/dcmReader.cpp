@@ -11,6 +11,7 @@ namespace dcmSDK {
 struct dcmReader::Impl {
     DicomFile file;
     std::vector<uint8_t> pixels;
+    const uint8_t* data = nullptr; // into pixels, or into the file's own pixel data
     bool decoded = false;
     bool decodeOk = false;
     PixelType type = PIXEL_GRAY8;
@@ -22,10 +23,11 @@ struct dcmReader::Impl {
     {
         if (!decoded) {
             decoded = true;
-            decodeOk = file.isLoaded() && PixelDecoder::decode(file, pixels, type, count, geometry);
+            decodeOk = file.isLoaded() && PixelDecoder::decode(file, pixels, data, type, count, geometry);
             if (!decodeOk) {
                 pixels.clear();
                 pixels.shrink_to_fit();
+                data = nullptr;
                 count = 0;
             }
         }
@@ -39,6 +41,7 @@ dcmReader::~dcmReader() = default;
 bool dcmReader::setFile(const std::string& path)
 {
     _impl->pixels.clear();
+    _impl->data = nullptr;
     _impl->decoded = false;
     _impl->decodeOk = false;
     _impl->count = 0;
@@ -93,7 +96,7 @@ const void* dcmReader::readDicomPixelPointer(PixelType& type, int& count)
         return nullptr;
     type = _impl->type;
     count = _impl->count;
-    return _impl->pixels.data();
+    return _impl->data;
 }
 
 bool dcmReader::convertToPngFile(const std::string& path, bool useStoredWindow)
@@ -101,7 +104,8 @@ bool dcmReader::convertToPngFile(const std::string& path, bool useStoredWindow)
     if (path.empty() || !_impl->decode())
         return false;
     std::vector<uint8_t> rgb;
-    if (!renderFirstFrame(_impl->file, _impl->geometry, _impl->type, _impl->pixels, useStoredWindow, rgb))
+    const size_t bytes = static_cast<size_t>(_impl->count) * (_impl->type == PIXEL_RGB ? 3 : (_impl->type == PIXEL_GRAY16 ? 2 : 1));
+    if (!renderFirstFrame(_impl->file, _impl->geometry, _impl->type, _impl->data, bytes, useStoredWindow, rgb))
         return false;
     return dcmSavePng(static_cast<int>(_impl->geometry.columns), static_cast<int>(_impl->geometry.rows),
                       rgb.data(), path);

@@ -74,6 +74,7 @@ void DicomFile::clear()
     _path.clear();
     _charset = Charset::Undeclared;
     _declaredCharset.clear();
+    _converter.reset();
 }
 
 bool DicomFile::load(const std::string& path)
@@ -104,13 +105,9 @@ bool DicomFile::load(const std::string& path)
         _charset = Charset::Undeclared;
     } else if (charset == "ISO_IR 192" || charset == "ISO_IR 6") {
         _charset = Charset::Utf8;
-    } else if (ds->convertToUTF8().good()) {
-        // The conversion rewrites (0008,0005); callers still see what the file declared.
-        _charset = Charset::Converted;
-        _declaredCharset.assign(charset.c_str(), charset.length());
     } else {
-        dcmLog("read: %s: character set '%s' not converted", path.c_str(), charset.c_str());
-        _charset = Charset::Unconvertible;
+        _charset = Charset::Declared;
+        _declaredCharset.assign(charset.c_str(), charset.length());
     }
     return true;
 }
@@ -136,10 +133,26 @@ DcmElement* DicomFile::find(uint16_t group, uint16_t element) const
 
 std::string DicomFile::toUtf8(const std::string& raw, DcmEVR vr) const
 {
-    if ((_charset == Charset::Undeclared || _charset == Charset::Unconvertible) && isCharsetVR(vr) &&
-        hasHighBytes(raw))
-        return dcmGb2utf8(raw);
-    return raw;
+    if (!isCharsetVR(vr) || !hasHighBytes(raw) || _charset == Charset::Utf8)
+        return raw;
+    if (_charset == Charset::Declared) {
+        if (!_converter) {
+            _converter.reset(new DcmSpecificCharacterSet());
+            if (_converter->selectCharacterSet(_declaredCharset.c_str()).bad()) {
+                dcmLog("read: %s: character set '%s' not converted", _path.c_str(), _declaredCharset.c_str());
+                _charset = Charset::Unconvertible;
+            }
+        }
+        if (_charset == Charset::Declared) {
+            OFString converted;
+            // Person names switch character sets at their component delimiters.
+            const char* delimiters = vr == EVR_PN ? "\\^=" : "\\";
+            if (_converter->convertString(raw.data(), raw.size(), converted, delimiters).good())
+                return std::string(converted.c_str(), converted.length());
+        }
+    }
+    // No declared set, or one that cannot be converted: the host's legacy conversion.
+    return dcmGb2utf8(raw);
 }
 
 std::string DicomFile::elementText(DcmElement* elem) const
@@ -162,10 +175,6 @@ std::string DicomFile::elementText(DcmElement* elem) const
 bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out) const
 {
     out.clear();
-    if (group == 0x0008 && element == 0x0005 && _charset == Charset::Converted) {
-        out = _declaredCharset;
-        return true;
-    }
     DcmElement* elem = find(group, element);
     if (!elem)
         return false;

@@ -2,6 +2,7 @@
 // One parsed DICOM file over DCMTK: the loading rules and the tag reading shared by the
 // reader, the tag lister and the store helpers. Internal to the library.
 
+#include <dcmtk/dcmdata/dcspchrs.h>
 #include <dcmtk/dcmdata/dctk.h>
 
 #include <cstdint>
@@ -43,10 +44,12 @@ private:
 
     std::unique_ptr<DcmFileFormat> _format;
     std::string _path;
-    // How texts of this file become UTF-8.
-    enum class Charset { Undeclared, Utf8, Converted, Unconvertible };
-    Charset _charset = Charset::Undeclared;
+    // How texts of this file become UTF-8: converted one value at a time when asked for,
+    // so that reading pixels never pays for the texts.
+    enum class Charset { Undeclared, Utf8, Declared, Unconvertible };
+    mutable Charset _charset = Charset::Undeclared;
     std::string _declaredCharset;
+    mutable std::unique_ptr<DcmSpecificCharacterSet> _converter;
 };
 
 /// True for the value representations whose bytes depend on the character set.

@@ -241,9 +241,11 @@ bool PixelDecoder::classify(const ImageGeometry& g, PixelType& type)
     return true;
 }
 
-bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, PixelType& type, int& count, ImageGeometry& g)
+bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, const uint8_t*& data, PixelType& type,
+                          int& count, ImageGeometry& g)
 {
     out.clear();
+    data = nullptr;
     count = 0;
     DcmDataset* ds = f.dataset();
     if (!ds || !readGeometry(f, g) || !classify(g, type)) {
@@ -323,32 +325,39 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, PixelType& ty
         return false;
     }
     g.frames = static_cast<uint32_t>(frames);
-    out.resize(static_cast<size_t>(outBytes));
     const BitLayout bits = bitLayout(g);
+    count = static_cast<int>(total);
+    if (type != PIXEL_RGB && bits.plain) {
+        // Grey samples that need no masking are handed out where they are.
+        if (j2k.empty()) {
+            data = raw;
+        } else {
+            j2k.resize(static_cast<size_t>(outBytes));
+            out.swap(j2k);
+            data = out.data();
+        }
+        return true;
+    }
+    out.resize(static_cast<size_t>(outBytes));
+    data = out.data();
 
     if (type == PIXEL_GRAY8) {
-        if (bits.plain) {
-            memcpy(out.data(), raw, out.size());
-        } else {
-            for (uint64_t i = 0; i < total; ++i)
-                out[i] = static_cast<uint8_t>(applyBits(raw[i], bits));
-        }
+        for (uint64_t i = 0; i < total; ++i)
+            out[i] = static_cast<uint8_t>(applyBits(raw[i], bits));
     } else if (type == PIXEL_GRAY16) {
-        if (bits.plain) {
-            memcpy(out.data(), raw, out.size());
-        } else {
-            uint16_t* dst = reinterpret_cast<uint16_t*>(out.data());
-            for (uint64_t i = 0; i < total; ++i) {
-                uint16_t v;
-                memcpy(&v, raw + 2 * i, 2);
-                dst[i] = static_cast<uint16_t>(applyBits(v, bits));
-            }
+        uint16_t* dst = reinterpret_cast<uint16_t*>(out.data());
+        for (uint64_t i = 0; i < total; ++i) {
+            uint16_t v;
+            memcpy(&v, raw + 2 * i, 2);
+            dst[i] = static_cast<uint16_t>(applyBits(v, bits));
         }
     } else if (palette) {
         Palette pal;
         if (!readPalette(f, pal)) {
             dcmLog("read: %s: palette colour tables missing or damaged", f.path().c_str());
             out.clear();
+            data = nullptr;
+            count = 0;
             return false;
         }
         uint8_t* dst = out.data();
@@ -410,7 +419,6 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, PixelType& ty
             }
         }
     }
-    count = static_cast<int>(total);
     return true;
 }
 

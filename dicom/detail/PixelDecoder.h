@@ -33,10 +33,12 @@ public:
     static bool readGeometry(const DicomFile& file, ImageGeometry& geometry);
     /// The decoded format for these attributes; false when the library cannot decode them.
     static bool classify(const ImageGeometry& geometry, PixelType& type);
-    /// Decodes all frames present (never more than the data holds) into out; count is the
-    /// number of pixels. False, with one log line, on any failure.
-    static bool decode(DicomFile& file, std::vector<uint8_t>& out, PixelType& type, int& count,
-                       ImageGeometry& geometry);
+    /// Decodes all frames present (never more than the data holds); count is the number of
+    /// pixels. data points at the samples: into out, or, when the file's own samples need no
+    /// change, into the file's pixel data (valid while the file stays loaded). False, with
+    /// one log line, on any failure.
+    static bool decode(DicomFile& file, std::vector<uint8_t>& out, const uint8_t*& data, PixelType& type,
+                       int& count, ImageGeometry& geometry);
 };
 
 } // namespace dcmSDK

@@ -25,15 +25,15 @@ bool firstNumber(const DicomFile& f, uint16_t g, uint16_t e, double& out)
 } // namespace
 
 bool renderFirstFrame(const DicomFile& file, const ImageGeometry& g, PixelType type,
-                      const std::vector<uint8_t>& pixels, bool useStoredWindow, std::vector<uint8_t>& rgb)
+                      const uint8_t* pixels, size_t size, bool useStoredWindow, std::vector<uint8_t>& rgb)
 {
     const size_t n = static_cast<size_t>(g.rows) * g.columns;
     const size_t need = n * (type == PIXEL_RGB ? 3 : (type == PIXEL_GRAY16 ? 2 : 1));
-    if (n == 0 || pixels.size() < need)
+    if (n == 0 || !pixels || size < need)
         return false;
     rgb.resize(n * 3);
     if (type == PIXEL_RGB) {
-        memcpy(rgb.data(), pixels.data(), n * 3);
+        memcpy(rgb.data(), pixels, n * 3);
         return true;
     }
     const bool isSigned = g.pixelRepresentation == 1;
@@ -41,7 +41,7 @@ bool renderFirstFrame(const DicomFile& file, const ImageGeometry& g, PixelType t
         if (type == PIXEL_GRAY8)
             return isSigned ? static_cast<int8_t>(pixels[i]) : pixels[i];
         uint16_t w;
-        memcpy(&w, pixels.data() + 2 * i, 2);
+        memcpy(&w, pixels + 2 * i, 2);
         return isSigned ? static_cast<int16_t>(w) : w;
     };
     double slope = 1.0, intercept = 0.0;

@@ -3,6 +3,7 @@
 
 #include "dcmTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -15,6 +16,6 @@ struct ImageGeometry;
 /// modality rescale and the file's first window (when useStoredWindow and it has a positive
 /// width), else through the frame's value range; MONOCHROME1 is inverted.
 bool renderFirstFrame(const DicomFile& file, const ImageGeometry& geometry, PixelType type,
-                      const std::vector<uint8_t>& pixels, bool useStoredWindow, std::vector<uint8_t>& rgb);
+                      const uint8_t* pixels, size_t size, bool useStoredWindow, std::vector<uint8_t>& rgb);
 
 } // namespace dcmSDK
