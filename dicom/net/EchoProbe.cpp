@@ -31,7 +31,12 @@ bool EchoProbe::echo(const std::string& ip, const std::string& port)
     syntaxes.push_back(UID_LittleEndianImplicitTransferSyntax);
     scu.addPresentationContext(UID_VerificationSOPClass, syntaxes);
 
-    if (scu.initNetwork().bad() || scu.negotiateAssociation().bad())
+    OFCondition cond;
+    {
+        std::lock_guard<std::mutex> lock(NetworkSetup::networkInitMutex());
+        cond = scu.initNetwork();
+    }
+    if (cond.bad() || scu.negotiateAssociation().bad())
         return false;
     const bool ok = scu.sendECHORequest(0).good();
     if (ok)

@@ -24,6 +24,12 @@ void NetworkSetup::prepare()
     });
 }
 
+std::mutex& NetworkSetup::networkInitMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 bool NetworkSetup::parsePort(const std::string& text, unsigned short& port)
 {
     if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)

@@ -1,6 +1,7 @@
 #pragma once
 // Process-wide network settings of the DICOM services, applied once before any association.
 
+#include <mutex>
 #include <string>
 
 namespace dcmSDK {
@@ -15,6 +16,10 @@ public:
     ///  - no reverse DNS look-ups of peers (a sweep over a subnet must not stall on DNS).
     ///  - a short TCP connect time-out, so unreachable hosts fail fast.
     static void prepare();
+
+    /// Held while a DCMTK network is created: DCMTK rebuilds a process-wide state table
+    /// each time, so two threads must not do it at once.
+    static std::mutex& networkInitMutex();
 
     /// Reads a TCP port text ("104"): digits only, 1 to 65535.
     static bool parsePort(const std::string& text, unsigned short& port);

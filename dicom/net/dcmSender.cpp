@@ -162,8 +162,10 @@ bool dcmSender::Impl::transfer(unsigned taskID, const std::string& host, const s
     scu.setTotal(total);
 
     OFCondition cond = scu.addPresentationContexts();
-    if (cond.good())
+    if (cond.good()) {
+        std::lock_guard<std::mutex> lock(NetworkSetup::networkInitMutex());
         cond = scu.initNetwork();
+    }
     if (cond.bad()) {
         dcmLog("dcmSender: cannot prepare the send of \"%s\": %s", path.c_str(), cond.text());
         return false;

@@ -92,7 +92,11 @@ bool dcmServer::BeginDicomServer()
     if (!scp->configure(static_cast<unsigned short>(_net->port), _net->aeTitle))
         return fail("cannot configure the receiver");
     // Opening the port here lets a port in use fail this call instead of the thread.
-    OFCondition cond = scp->openListenPort();
+    OFCondition cond;
+    {
+        std::lock_guard<std::mutex> initLock(NetworkSetup::networkInitMutex());
+        cond = scp->openListenPort();
+    }
     if (cond.bad())
         return fail("cannot listen on port " + std::to_string(_net->port) + ": " + cond.text());
 
