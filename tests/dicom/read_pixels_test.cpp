@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace dcmSDK;
@@ -188,28 +190,14 @@ TEST(ReadPixels, StoredBitsAreMaskedAndSignExtended)
 {
     // 12 bits stored in 16, high bit 11, with junk in the top nibble: signed and unsigned.
     qptest::TempDir dir;
-    std::string script = R"(
-import numpy as np
-from pydicom.dataset import Dataset, FileMetaDataset
-from pydicom.uid import ExplicitVRLittleEndian, generate_uid
-for name, signed in (('signed.dcm', 1), ('unsigned.dcm', 0)):
-    ds = Dataset()
-    ds.file_meta = FileMetaDataset()
-    ds.file_meta.TransferSyntaxUID = ExplicitVRLittleEndian
-    ds.file_meta.MediaStorageSOPClassUID = '1.2.840.10008.5.1.4.1.1.7'
-    ds.file_meta.MediaStorageSOPInstanceUID = generate_uid()
-    ds.is_little_endian = True
-    ds.is_implicit_VR = False
-    ds.SOPClassUID = '1.2.840.10008.5.1.4.1.1.7'
-    ds.SOPInstanceUID = ds.file_meta.MediaStorageSOPInstanceUID
-    ds.Rows, ds.Columns, ds.SamplesPerPixel = 1, 4, 1
-    ds.PhotometricInterpretation = 'MONOCHROME2'
-    ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 16, 12, 11, signed
-    ds.PixelData = np.array([0xF7FF, 0x0800, 0xAFFF, 0x0001], dtype='<u2').tobytes()
-    ds.save_as(r')" + dir.path() + R"(/' + name, write_like_original=False)
-print('ok')
-)";
-    ASSERT_EQ(readtest::runPython(script), "ok\n");
+    for (int isSigned = 0; isSigned < 2; ++isSigned)
+        ASSERT_TRUE(readtest::makeDicom(dir.file(isSigned ? "signed.dcm" : "unsigned.dcm"),
+                                        "import numpy as np\n"
+                                        "ds.Rows, ds.Columns, ds.SamplesPerPixel = 1, 4, 1\n"
+                                        "ds.PhotometricInterpretation = 'MONOCHROME2'\n"
+                                        "ds.BitsAllocated, ds.BitsStored, ds.HighBit = 16, 12, 11\n"
+                                        "ds.PixelRepresentation = " + std::to_string(isSigned) + "\n"
+                                        "ds.PixelData = np.array([0xF7FF, 0x0800, 0xAFFF, 0x0001], dtype='<u2').tobytes()\n"));
     Decoded s = decode(dir.file("signed.dcm"));
     Decoded u = decode(dir.file("unsigned.dcm"));
     ASSERT_TRUE(s.ok);
@@ -232,28 +220,40 @@ TEST(ReadPixels, FramesBeyondTheDataAreNotHandedOut)
 {
     // The file claims more frames than its pixel data holds: only whole frames come back.
     qptest::TempDir dir;
-    std::string script = R"(
-from pydicom.dataset import Dataset, FileMetaDataset
-from pydicom.uid import ExplicitVRLittleEndian, generate_uid
-ds = Dataset()
-ds.file_meta = FileMetaDataset()
-ds.file_meta.TransferSyntaxUID = ExplicitVRLittleEndian
-ds.file_meta.MediaStorageSOPClassUID = '1.2.840.10008.5.1.4.1.1.7'
-ds.file_meta.MediaStorageSOPInstanceUID = generate_uid()
-ds.is_little_endian = True
-ds.is_implicit_VR = False
-ds.Rows, ds.Columns, ds.SamplesPerPixel, ds.NumberOfFrames = 2, 2, 1, 10
-ds.PhotometricInterpretation = 'MONOCHROME2'
-ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 8, 8, 7, 0
-ds.PixelData = bytes(range(10))
-ds.save_as(r')" + dir.file("frames.dcm") + R"(', write_like_original=False)
-print('ok')
-)";
-    ASSERT_EQ(readtest::runPython(script), "ok\n");
+    ASSERT_TRUE(readtest::makeDicom(dir.file("frames.dcm"),
+                                    "ds.Rows, ds.Columns, ds.SamplesPerPixel, ds.NumberOfFrames = 2, 2, 1, 10\n"
+                                    "ds.PhotometricInterpretation = 'MONOCHROME2'\n"
+                                    "ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 8, 8, 7, 0\n"
+                                    "ds.PixelData = bytes(range(10))\n"));
     Decoded d = decode(dir.file("frames.dcm"));
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.type, PIXEL_GRAY8);
     EXPECT_EQ(d.count, 8); // two whole frames of four pixels
+}
+
+TEST(ReadPixels, ConcurrentReadersDecodeAlike)
+{
+    // One reader per thread, as the series loaders and the thumbnail worker use them, over
+    // every codec at once.
+    const std::vector<std::string> names = {"MR_small.dcm", "MR_small_RLE.dcm", "MR_small_jpeg_ls_lossless.dcm",
+                                            "MR_small_jp2klossless.dcm", "SC_rgb_jpeg_dcmtk.dcm"};
+    std::vector<std::string> expected;
+    for (const std::string& n : names)
+        expected.push_back(decode(pydicomFile(n)).bytes);
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 10; ++round)
+                for (size_t i = 0; i < names.size(); ++i) {
+                    size_t k = (i + t) % names.size();
+                    if (decode(pydicomFile(names[k])).bytes != expected[k])
+                        ++mismatches;
+                }
+        });
+    for (std::thread& th : threads)
+        th.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 TEST(ReadPixels, ImagesTheLibraryCannotDecodeGiveNoPixels)
