@@ -229,6 +229,25 @@ TEST_F(ReceiverTest, HostileTagValuesNeverWriteOutsideTheRoot)
     EXPECT_FALSE(fs::exists("/tmp/absolute"));
 }
 
+TEST_F(ReceiverTest, AnObjectThatCannotBeFiledIsRefusedAndNotReported)
+{
+    fs::create_directories(tmp.file("src"));
+    nettest::CtSeriesSpec spec;
+    spec.count = 2;
+    std::vector<std::string> sources = nettest::writeCtSeries(tmp.file("src"), spec);
+    ASSERT_EQ(sources.size(), 2u);
+    // A plain file where the patient's folder belongs makes the store unwritable for it.
+    char folder[1024];
+    dcmSDK::dcmServer::getDicomFolder("PHANTOM^CT", "QP0001", "x", "y", folder);
+    std::string patientDir = root + std::string(folder).substr(0, std::string(folder).find('/'));
+    ASSERT_TRUE(qptest::writeFile(patientDir, "in the way"));
+
+    EXPECT_NE(storescu(sources), 0);  // the peer hears about the failure
+    EXPECT_TRUE(MessageLog::instance().ofType(dcmSDK::DCM_MSG_FILE_STORED).empty());
+    EXPECT_TRUE(nettest::filesBelow(root + ".incoming").empty());
+    EXPECT_EQ(qptest::readFile(patientDir), "in the way");
+}
+
 TEST_F(ReceiverTest, StopsQuicklyAndRestartsOnTheSamePortTenTimes)
 {
     for (int round = 0; round < 10; ++round) {
@@ -242,6 +261,8 @@ TEST_F(ReceiverTest, StopsQuicklyAndRestartsOnTheSamePortTenTimes)
         nettest::Process p({"echoscu", "127.0.0.1", std::to_string(port)}, tmp.file("echoscu.log"));
         EXPECT_EQ(p.wait(30), 0);
     }
+    EXPECT_EQ(MessageLog::instance().ofType(dcmSDK::DCM_MSG_RECEIVER_STARTED).size(), 11u);
+    EXPECT_EQ(MessageLog::instance().ofType(dcmSDK::DCM_MSG_RECEIVER_STOPPED).size(), 10u);
 }
 
 TEST_F(ReceiverTest, RefusesToStartTwiceOrOnABusyPort)
