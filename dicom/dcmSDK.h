@@ -11,3 +11,5 @@
 #include "dcmServer.h"
 #include "dcmTagEntry.h"
 #include "dcmTypes.h"
+#include "net/dcmEcho.h"
+#include "net/dcmSender.h"
