@@ -53,53 +53,113 @@ constexpr double largestStored()
     else return double(std::numeric_limits<T>::max());
 }
 
+// Positions of one output row: pixel c, slab sample k. Every caller computes positions through
+// this one expression, so the interior test of the row ends holds for every pixel between them.
+struct RowPositions {
+    float start[3], dx[3], first[3], dz[3];
+    void at(float c, float k, float out[3]) const
+    {
+        for (int a = 0; a < 3; ++a) out[a] = (start[a] + c * dx[a] + first[a]) + k * dz[a];
+    }
+};
+
+// Columns [lo, hi] whose every slab sample lies in the interpolator's interior (fast path).
+template <typename Interp>
+void interiorColumns(const Interp& interp, const RowPositions& rp, int columns, int samples, int& lo, int& hi)
+{
+    double cmin = 0.0, cmax = double(columns - 1);
+    const float last = float(samples - 1);
+    for (int a = 0; a < 3 && cmin <= cmax; ++a) {
+        const double low = Interp::interiorLow(), high = interp.interiorHigh(a);
+        for (float k : {0.0f, last}) {
+            const double base = double(rp.start[a]) + double(rp.first[a]) + double(k) * rp.dz[a];
+            const double d = rp.dx[a];
+            if (d == 0.0) {
+                if (base < low || base >= high) cmax = -1.0;
+                continue;
+            }
+            const double c0 = (low - base) / d, c1 = (high - base) / d;
+            cmin = std::max(cmin, std::ceil(std::min(c0, c1)));
+            cmax = std::min(cmax, std::floor(std::max(c0, c1)));
+        }
+    }
+    lo = int(cmin);
+    hi = int(cmax);
+    // The bounds above are real-valued; nudge them until the float positions agree.
+    auto inside = [&](int c) {
+        for (float k : {0.0f, last}) {
+            float q[3];
+            rp.at(float(c), k, q);
+            for (int a = 0; a < 3; ++a)
+                if (!(q[a] >= Interp::interiorLow() && q[a] < interp.interiorHigh(a))) return false;
+        }
+        return true;
+    };
+    while (lo <= hi && !inside(lo)) ++lo;
+    while (hi >= lo && !inside(hi)) --hi;
+}
+
+template <typename T, bool Fast, typename Interp>
+T slabSample(const Interp& interp, const RowPositions& rp, int c, const isResliceParams& p, int n)
+{
+    auto one = [&](float k) {
+        float q[3];
+        rp.at(float(c), k, q);
+        return Fast ? interp.sampleInterior(q[0], q[1], q[2]) : interp.sample(q[0], q[1], q[2]);
+    };
+    const T first = one(0.0f);
+    if (n == 1) return first;
+    if (p.slabMode == 0 || p.slabMode == 1) {
+        T acc = first;
+        for (int k = 1; k < n; ++k) {
+            const T s = one(float(k));
+            acc = p.slabMode == 0 ? std::min(acc, s) : std::max(acc, s);
+        }
+        return acc;
+    }
+    if (p.slabMode == 2 || p.slabMode == 3) {
+        double sum = double(first);
+        for (int k = 1; k < n; ++k) sum += double(one(float(k)));
+        if (p.slabMode == 2) sum *= 1.0 / double(n);
+        else sum = std::min(sum, largestStored<T>());
+        return saturateSample<T>(sum);
+    }
+    return first;
+}
+
 template <typename T, typename Interp>
 void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p, T* out)
 {
     const int columns = p.geometry.columns, rows = p.geometry.rows;
     const int n = std::max(1, p.slabSampleCount);
+    // Slab samples are centred on the plane: offsets -(n-1)/2 .. (n-1)/2 slab spacings.
     const float centre = float(n - 1) * 0.5f;
+    constexpr int kAhead = 8; // columns between a prefetch and its use
+    RowPositions rp;
+    for (int a = 0; a < 3; ++a) {
+        rp.dx[a] = f.dx[a];
+        rp.dz[a] = f.dz[a];
+        rp.first[a] = -centre * f.dz[a];
+    }
     for (int r = 0; r < rows; ++r) {
         // Each position is the row start plus c steps (not a running sum), so rounding does not
         // accumulate along wide rows.
-        const float rx = f.o[0] + float(r) * f.dy[0];
-        const float ry = f.o[1] + float(r) * f.dy[1];
-        const float rz = f.o[2] + float(r) * f.dy[2];
+        for (int a = 0; a < 3; ++a) rp.start[a] = f.o[a] + float(r) * f.dy[a];
         T* dst = out + size_t(r) * size_t(columns);
-        if (n == 1) {
-            for (int c = 0; c < columns; ++c) {
-                const float fc = float(c);
-                dst[c] = interp.sample(rx + fc * f.dx[0], ry + fc * f.dx[1], rz + fc * f.dx[2]);
+        int lo = 0, hi = -1;
+        interiorColumns(interp, rp, columns, n, lo, hi);
+        const int fastEnd = lo <= hi ? lo : columns;
+        for (int c = 0; c < fastEnd; ++c) dst[c] = slabSample<T, false>(interp, rp, c, p, n);
+        if (lo > hi) continue;
+        for (int c = lo; c <= hi; ++c) {
+            if (c + kAhead <= hi) {
+                float q[3];
+                rp.at(float(c + kAhead), 0.0f, q);
+                interp.prefetch(q[0], q[1], q[2]);
             }
-            continue;
+            dst[c] = slabSample<T, true>(interp, rp, c, p, n);
         }
-        for (int c = 0; c < columns; ++c) {
-            const float fc = float(c);
-            const float px = rx + fc * f.dx[0] - centre * f.dz[0];
-            const float py = ry + fc * f.dx[1] - centre * f.dz[1];
-            const float pz = rz + fc * f.dx[2] - centre * f.dz[2];
-            T first = interp.sample(px, py, pz);
-            if (p.slabMode == 0 || p.slabMode == 1) {
-                T acc = first;
-                for (int k = 1; k < n; ++k) {
-                    const float fk = float(k);
-                    const T s = interp.sample(px + fk * f.dz[0], py + fk * f.dz[1], pz + fk * f.dz[2]);
-                    acc = p.slabMode == 0 ? std::min(acc, s) : std::max(acc, s);
-                }
-                dst[c] = acc;
-            } else if (p.slabMode == 2 || p.slabMode == 3) {
-                double sum = double(first);
-                for (int k = 1; k < n; ++k) {
-                    const float fk = float(k);
-                    sum += double(interp.sample(px + fk * f.dz[0], py + fk * f.dz[1], pz + fk * f.dz[2]));
-                }
-                if (p.slabMode == 2) sum *= 1.0 / double(n);
-                else sum = std::min(sum, largestStored<T>());
-                dst[c] = saturateSample<T>(sum);
-            } else {
-                dst[c] = first;
-            }
-        }
+        for (int c = hi + 1; c < columns; ++c) dst[c] = slabSample<T, false>(interp, rp, c, p, n);
     }
 }
 

@@ -318,7 +318,7 @@ void isVolumeRenderer::castRays(int width, int height, const int rect[4])
     context.mode = _mode;
     const isRayFunction function = selectRayFunction(_mode, _rayVolume.pixelType, _rayVolume.interpolation);
 
-    const int workers = workerCountFor(rays.size());
+    const int workers = std::min(_workerLimit, workerCountFor(rays.size()));
     std::atomic<size_t> next{0};
     std::vector<std::unique_ptr<CRayCastingThread>> casters;
     for (int w = 0; w < workers; ++w)

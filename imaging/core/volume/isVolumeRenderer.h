@@ -53,6 +53,8 @@ public:
     void setTargetTime(float milliseconds);
     /// Keeps the image scale where it is (benchmarks and tests of a fixed size).
     void setScaleLocked(bool locked);
+    /// Uses at most `workers` threads (1 to 4) per pass; benchmarks compare thread counts.
+    void setWorkerLimit(int workers) { _workerLimit = workers < 1 ? 1 : (workers > 4 ? 4 : workers); }
     /// Replaces the millisecond clock used to time passes (tests).
     void setClock(std::function<double()> clockMs) { _clock = std::move(clockMs); }
 
@@ -106,6 +108,7 @@ private:
     int _pendingMode = 0;
     int _pendingInterpolation = 1;
     int _tablesMode = -1, _tablesType = -1;
+    int _workerLimit = 4;
     int _lastWorkers = 0;
     size_t _lastRays = 0;
     std::function<double()> _clock;
