@@ -275,3 +275,26 @@ TEST_F(BinReaderTest, AHeaderWithoutTheMagicIsNotOpened)
     EXPECT_EQ(reader.image()->getSliceCount(), 0);
     EXPECT_FALSE(reader->isAllLoaded());
 }
+
+TEST_F(BinReaderTest, SwitchingSeriesWhileLoadingKeepsOnlyTheNewSeries)
+{
+    const std::string first = makeSeries("first", 60);
+    const std::string firstFolder = folder;
+    folder = writable.makeFolder("second");
+    imgtest::writeCtSeries(folder, 7, 3.0, [](int, FixtureImage& image) { image.intercept = "5"; }, kRows, kColumns);
+    isDcmScan scanner;
+    ASSERT_TRUE(scanner.createBuffer(folder));
+    const std::string second = scanner.getCachePath(folder);
+
+    Reader reader;
+    ASSERT_TRUE(reader->setFile(firstFolder, first));
+    reader.image()->Update();
+    imgtest::pumpFrames(1);
+    ASSERT_TRUE(reader->setFile(folder, second));
+    reader.image()->Update();
+    ASSERT_TRUE(imgtest::pumpUntil([&] { return reader->isAllLoaded() && reader->rawCacheExists(); }));
+    ASSERT_EQ(reader.image()->getSliceCount(), 7);
+    EXPECT_EQ(reader->getLoadedCount(), 7);
+    for (int z = 0; z < 7; ++z) EXPECT_EQ(pixel(reader.image()->getSlice(z), 3), (z + 1) * 1000 + 3 + 5) << z;
+    EXPECT_FALSE(std::filesystem::exists(isDcmScan::cacheFileFor(firstFolder, ".raw")));
+}

@@ -114,18 +114,19 @@ bool isBinReader::setFile(const std::string& folder, const std::string& prebinPa
 {
     if (prebinPath == _prebinPath) return !_prebinPath.empty();
     clearLoaderQueue();
+    isPrebinHeader header;
+    const bool valid = readPrebinHeader(prebinPath, header) && prebinTextEquals(header.magic, kPrebinMagic);
     {
+        // The loader thread reads these under the same lock while it files an image.
         std::lock_guard<std::recursive_mutex> lock(_mutex);
         resetOutputLocked(getOutputImage());
-        _headerValid = false;
+        _folder = folder;
+        if (_folder.empty() || _folder.back() != '/') _folder += '/';
+        _prebinPath = prebinPath;
+        _fileNames.clear();
+        _headerValid = valid;
     }
     setModified();
-    _folder = folder;
-    if (_folder.empty() || _folder.back() != '/') _folder += '/';
-    _prebinPath = prebinPath;
-    _fileNames.clear();
-    isPrebinHeader header;
-    _headerValid = readPrebinHeader(prebinPath, header) && prebinTextEquals(header.magic, kPrebinMagic);
     return true;
 }
 
