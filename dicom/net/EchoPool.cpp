@@ -47,7 +47,7 @@ size_t EchoPool::enqueue(const std::vector<EchoTarget>& targets)
             _workers.emplace_back(&EchoPool::workerLoop, this);
     }
     if (dropped)
-        dcmLog("dcmEcho: %zu echo requests dropped, %zu are already waiting", dropped, _maxQueued);
+        dcmLog("dcmEcho: %zu echo requests dropped: %zu are waiting, the most allowed", dropped, _maxQueued);
     _wake.notify_all();
     return queued;
 }

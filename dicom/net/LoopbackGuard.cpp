@@ -50,7 +50,7 @@ bool LoopbackGuard::allows(const std::string& host)
 {
     if (!isEnforced() || isLoopbackAddress(host))
         return true;
-    dcmLog("dcmSDK: refused connection to %s: only loopback is allowed here", host.c_str());
+    dcmLog("LoopbackGuard: refused connection to %s: only loopback is allowed here", host.c_str());
     return false;
 }
 

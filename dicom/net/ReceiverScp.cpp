@@ -5,7 +5,9 @@
 
 #include "dcmtk/dcmdata/dcuid.h"
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <unistd.h>
@@ -58,6 +60,20 @@ std::string ReceiverScp::incomingFolder(const std::string& root)
 {
     // A dot folder: the importer's recursive listing and the store's scans skip it.
     return root + ".incoming/";
+}
+
+void ReceiverScp::removeStaleParts(const std::string& root)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const auto cutoff = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (fs::directory_iterator it(incomingFolder(root), ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code itemEc;
+        if (it->path().extension() == ".part" && it->is_regular_file(itemEc) &&
+            it->last_write_time(itemEc) < cutoff && !itemEc) {
+            fs::remove(it->path(), itemEc);
+        }
+    }
 }
 
 bool ReceiverScp::configure(unsigned short port, const std::string& aeTitle)

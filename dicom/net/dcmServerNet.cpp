@@ -86,6 +86,7 @@ bool dcmServer::BeginDicomServer()
     std::filesystem::create_directories(ReceiverScp::incomingFolder(_net->root), ec);
     if (ec)
         return fail("cannot create " + ReceiverScp::incomingFolder(_net->root) + ": " + ec.message());
+    ReceiverScp::removeStaleParts(_net->root);
 
     _net->stop.store(false);
     std::unique_ptr<ReceiverScp> scp(new ReceiverScp(_net->root, _net->stop));

@@ -265,6 +265,20 @@ TEST_F(ReceiverTest, StopsQuicklyAndRestartsOnTheSamePortTenTimes)
     EXPECT_EQ(MessageLog::instance().ofType(dcmSDK::DCM_MSG_RECEIVER_STOPPED).size(), 10u);
 }
 
+TEST_F(ReceiverTest, PartialObjectsOfAnEarlierRunAreClearedAtStart)
+{
+    server.StopDicomServer();
+    const std::string incoming = root + ".incoming/";
+    ASSERT_TRUE(qptest::writeFile(incoming + "old.part", "half an object"));
+    ASSERT_TRUE(qptest::writeFile(incoming + "fresh.part", "being written"));
+    ASSERT_TRUE(qptest::writeFile(incoming + "notes.txt", "not ours"));
+    fs::last_write_time(incoming + "old.part", fs::file_time_type::clock::now() - std::chrono::hours(2));
+    ASSERT_TRUE(server.BeginDicomServer());
+    EXPECT_FALSE(fs::exists(incoming + "old.part"));
+    EXPECT_TRUE(fs::exists(incoming + "fresh.part"));
+    EXPECT_TRUE(fs::exists(incoming + "notes.txt"));
+}
+
 TEST_F(ReceiverTest, RefusesToStartTwiceOrOnABusyPort)
 {
     EXPECT_FALSE(server.BeginDicomServer());  // already running
