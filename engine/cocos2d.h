@@ -16,11 +16,32 @@
 #include "base/base64.h"
 #include "base/ccLog.h"
 #include "base/ccMacros.h"
+#include "base/Configuration.h"
+#include "base/ccTypes.h"
+#include "base/ccUtils.h"
 
 // math
 #include "math/CCMath.h"
 
 // platform
 #include "platform/Application.h"
+#include "platform/CCGL.h"
+#include "platform/Device.h"
 #include "platform/FileUtils.h"
+#include "platform/GLView.h"
+#include "platform/GLViewImpl.h"
+#include "platform/Image.h"
+#include "platform/NullGLView.h"
 #include "platform/UserDefault.h"
+
+// renderer
+#include "renderer/CustomCommand.h"
+#include "renderer/GLProgram.h"
+#include "renderer/GLProgramCache.h"
+#include "renderer/GLProgramState.h"
+#include "renderer/GroupCommand.h"
+#include "renderer/Renderer.h"
+#include "renderer/Texture2D.h"
+#include "renderer/TextureCache.h"
+#include "renderer/TrianglesCommand.h"
+#include "renderer/ccGLStateCache.h"

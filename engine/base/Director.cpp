@@ -7,6 +7,10 @@
 #include "base/PoolManager.h"
 #include "base/Scheduler.h"
 #include "base/ccLog.h"
+#include "platform/GLView.h"
+#include "renderer/Renderer.h"
+#include "renderer/TextureCache.h"
+#include "renderer/ccGLStateCache.h"
 
 namespace cocos2d {
 
@@ -31,10 +35,19 @@ Director::Director() : _clock(steadySeconds), _mainThread(std::this_thread::get_
 {
     PoolManager::getInstance()->setMainThreadId(_mainThread);
     _scheduler = new Scheduler();
+    _renderer = new Renderer();
+    resetMatrixStack();
 }
 
 Director::~Director()
 {
+    if (_textureCache) {
+        _textureCache->release();
+    }
+    delete _renderer;
+    if (_openGLView) {
+        _openGLView->release();
+    }
     if (_scheduler) {
         _scheduler->release();
     }
@@ -107,12 +120,12 @@ Size Director::getWinSizeInPixels() const
 
 Size Director::getVisibleSize() const
 {
-    return _winSizeInPoints;
+    return _openGLView ? _openGLView->getVisibleSize() : _winSizeInPoints;
 }
 
 Vec2 Director::getVisibleOrigin() const
 {
-    return Vec2::ZERO;
+    return _openGLView ? _openGLView->getVisibleOrigin() : Vec2::ZERO;
 }
 
 void Director::setContentScaleFactor(float scaleFactor)
@@ -152,10 +165,172 @@ void Director::mainLoop(float dt)
 
 void Director::drawScene()
 {
+    if (_openGLView) {
+        _renderer->clearDrawStats();
+        _renderer->clear();
+    }
     if (!_paused) {
         _scheduler->update(_deltaTime);
     }
+    if (_openGLView) {
+        pushMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_MODELVIEW);
+        // The running scene is visited here and queues its render commands.
+        _renderer->render();
+        _renderer->runFrameEndTasks();
+        popMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_MODELVIEW);
+        _openGLView->swapBuffers();
+    }
     ++_totalFrames;
+}
+
+TextureCache* Director::getTextureCache()
+{
+    if (!_textureCache) {
+        _textureCache = new TextureCache();
+    }
+    return _textureCache;
+}
+
+void Director::setOpenGLView(GLView* openGLView)
+{
+    if (openGLView == _openGLView) {
+        return;
+    }
+    if (openGLView) {
+        openGLView->retain();
+    }
+    if (_openGLView) {
+        _openGLView->release();
+    }
+    _openGLView = openGLView;
+    if (!_openGLView) {
+        return;
+    }
+    _winSizeInPoints = _openGLView->getDesignResolutionSize();
+    _renderer->initGLView();
+    setAlphaBlending(true);
+    setDepthTest(false);
+    setProjection(_projection);
+}
+
+void Director::setClearColor(const Color4F& clearColor)
+{
+    _renderer->setClearColor(clearColor);
+}
+
+float Director::getZEye() const
+{
+    // The eye distance at which a 60 degree field of view spans the design height.
+    return _winSizeInPoints.height / 1.1547005f;
+}
+
+void Director::setViewport()
+{
+    if (_openGLView) {
+        _openGLView->setViewPortInPoints(0, 0, _winSizeInPoints.width, _winSizeInPoints.height);
+    }
+}
+
+void Director::setProjection(Projection projection)
+{
+    Size size = _winSizeInPoints;
+    if (size.width <= 0 || size.height <= 0) {
+        _projection = projection;
+        return;
+    }
+    setViewport();
+    loadIdentityMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_MODELVIEW);
+    switch (projection) {
+    case Projection::_2D: {
+        Mat4 ortho;
+        Mat4::createOrthographicOffCenter(0, size.width, 0, size.height, -1024, 1024, &ortho);
+        loadMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION, ortho);
+        break;
+    }
+    case Projection::_3D: {
+        float zeye = getZEye();
+        Mat4 perspective, lookAt;
+        Mat4::createPerspective(60, size.width / size.height, 10, zeye + size.height / 2, &perspective);
+        Mat4::createLookAt(Vec3(size.width / 2, size.height / 2, zeye), Vec3(size.width / 2, size.height / 2, 0),
+                           Vec3(0, 1, 0), &lookAt);
+        loadMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION, perspective * lookAt);
+        break;
+    }
+    default:
+        break;
+    }
+    _projection = projection;
+}
+
+void Director::setDepthTest(bool on)
+{
+    _renderer->setDepthTest(on);
+}
+
+void Director::setAlphaBlending(bool on)
+{
+    if (!GL::isContextReady()) {
+        return;
+    }
+    if (on) {
+        GL::blendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        GL::blendFunc(GL_ONE, GL_ZERO);
+    }
+}
+
+std::vector<Mat4>& Director::stackFor(MATRIX_STACK_TYPE type)
+{
+    switch (type) {
+    case MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION: return _projectionStack;
+    case MATRIX_STACK_TYPE::MATRIX_STACK_TEXTURE: return _textureStack;
+    default: return _modelViewStack;
+    }
+}
+
+void Director::resetMatrixStack()
+{
+    _modelViewStack.assign(1, Mat4::IDENTITY);
+    _projectionStack.assign(1, Mat4::IDENTITY);
+    _textureStack.assign(1, Mat4::IDENTITY);
+}
+
+void Director::pushMatrix(MATRIX_STACK_TYPE type)
+{
+    auto& stack = stackFor(type);
+    stack.push_back(stack.back());
+}
+
+void Director::popMatrix(MATRIX_STACK_TYPE type)
+{
+    auto& stack = stackFor(type);
+    // The bottom matrix stays: an unbalanced pop must not leave the stack empty.
+    if (stack.size() > 1) {
+        stack.pop_back();
+    } else {
+        log("Director::popMatrix: stack %d is already at its bottom", static_cast<int>(type));
+    }
+}
+
+void Director::loadIdentityMatrix(MATRIX_STACK_TYPE type)
+{
+    stackFor(type).back() = Mat4::IDENTITY;
+}
+
+void Director::loadMatrix(MATRIX_STACK_TYPE type, const Mat4& mat)
+{
+    stackFor(type).back() = mat;
+}
+
+void Director::multiplyMatrix(MATRIX_STACK_TYPE type, const Mat4& mat)
+{
+    auto& top = stackFor(type).back();
+    top = top * mat;
+}
+
+const Mat4& Director::getMatrix(MATRIX_STACK_TYPE type) const
+{
+    return const_cast<Director*>(this)->stackFor(type).back();
 }
 
 void Director::reset()

@@ -5,17 +5,26 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "base/Ref.h"
-#include "math/Size.h"
-#include "math/Vec2.h"
+#include "math/CCMath.h"
 
 namespace cocos2d {
 
+class GLView;
+class Renderer;
 class Scheduler;
+class TextureCache;
+
+enum class MATRIX_STACK_TYPE { MATRIX_STACK_MODELVIEW, MATRIX_STACK_PROJECTION, MATRIX_STACK_TEXTURE };
 
 class Director : public Ref {
 public:
+    /// _2D: orthographic, one unit per point; _3D: perspective with the design area filling the
+    /// view at z = 0 (the default).
+    enum class Projection { _2D, _3D, CUSTOM, DEFAULT = _3D };
+
     /// The one director; the thread that first asks for it is the main thread.
     static Director* getInstance();
 
@@ -68,6 +77,31 @@ public:
     /// Clears scheduled work and queued main-thread functions (between tests).
     void reset();
 
+    /// The view drawn into (retained); null in headless runs, where frames draw nothing.
+    GLView* getOpenGLView() const { return _openGLView; }
+    void setOpenGLView(GLView* openGLView);
+    Renderer* getRenderer() const { return _renderer; }
+    TextureCache* getTextureCache();
+    void setClearColor(const Color4F& clearColor);
+    void setProjection(Projection projection);
+    Projection getProjection() const { return _projection; }
+    /// Distance of the eye from the z = 0 plane in the 3D projection.
+    float getZEye() const;
+    /// The whole design area as the GL viewport.
+    void setViewport();
+    void setDepthTest(bool on);
+    void setAlphaBlending(bool on);
+
+    /// Matrix stacks: the projection in force when commands are drawn (cameras load theirs),
+    /// the model-view and the texture matrix.
+    void pushMatrix(MATRIX_STACK_TYPE type);
+    void popMatrix(MATRIX_STACK_TYPE type);
+    void loadIdentityMatrix(MATRIX_STACK_TYPE type);
+    void loadMatrix(MATRIX_STACK_TYPE type, const Mat4& mat);
+    void multiplyMatrix(MATRIX_STACK_TYPE type, const Mat4& mat);
+    const Mat4& getMatrix(MATRIX_STACK_TYPE type) const;
+    void resetMatrixStack();
+
 protected:
     Director();
     ~Director() override;
@@ -90,6 +124,15 @@ protected:
     float _contentScaleFactor = 1.0f;
     Size _winSizeInPoints;
     std::thread::id _mainThread;
+
+    std::vector<Mat4>& stackFor(MATRIX_STACK_TYPE type);
+    std::vector<Mat4> _modelViewStack;
+    std::vector<Mat4> _projectionStack;
+    std::vector<Mat4> _textureStack;
+    GLView* _openGLView = nullptr;
+    Renderer* _renderer = nullptr;
+    TextureCache* _textureCache = nullptr;
+    Projection _projection = Projection::DEFAULT;
 };
 
 } // namespace cocos2d

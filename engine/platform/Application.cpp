@@ -7,6 +7,7 @@
 
 #include "base/Director.h"
 #include "base/ccLog.h"
+#include "platform/GLView.h"
 
 extern char** environ;
 
@@ -88,9 +89,16 @@ int Application::run()
         return 1;
     }
     Director* director = Director::getInstance();
-    while (!director->isEnding()) {
+    for (;;) {
+        GLView* view = director->getOpenGLView();
+        if (director->isEnding() || (view && view->windowShouldClose())) {
+            break;
+        }
         double start = director->now();
         director->mainLoop();
+        if (view) {
+            view->pollEvents();
+        }
         double interval = director->getAnimationInterval();
         double spent = director->now() - start;
         if (spent < interval) {

@@ -1,0 +1,4 @@
+#pragma once
+// OpenGL through GLEW (a compatibility context: wide lines, stipple, luminance formats).
+
+#include <GL/glew.h>

@@ -1,0 +1,21 @@
+#include "renderer/TrianglesCommand.h"
+
+namespace cocos2d {
+
+void TrianglesCommand::init(float globalOrder, GLuint textureID, GLProgramState* glProgramState, BlendFunc blendType,
+                            const Triangles& triangles, const Mat4& mv, uint32_t flags)
+{
+    RenderCommand::init(globalOrder, mv, flags);
+    _textureID = textureID;
+    _glProgramState = glProgramState;
+    _blendType = blendType;
+    _triangles = triangles;
+    // Incomplete triangles would read past the index list.
+    if (_triangles.indexCount % 3 != 0) {
+        _triangles.indexCount -= _triangles.indexCount % 3;
+    }
+    _mv = mv;
+    _isTransparent = !(blendType == BlendFunc::DISABLE);
+}
+
+} // namespace cocos2d
