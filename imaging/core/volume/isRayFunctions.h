@@ -18,11 +18,7 @@ struct isRayVolume {
     double recipSpacing[3] = {1, 1, 1};
     int pixelType = 1;
     std::vector<const void*> slices;
-    static constexpr int kWeightSteps = 50;
-    std::vector<float> weights;   // 50^3 cells of the 8 trilinear corner weights
     int interpolation = 1;        // 1 trilinear, 0 nearest
-
-    isRayVolume();
 };
 
 /// Classification state shared by the rays of one pass.
