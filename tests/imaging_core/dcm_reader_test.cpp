@@ -164,6 +164,25 @@ TEST_F(DcmReaderTest, RescaleToSignedSixteenBitSaturatesInsteadOfWrapping)
     ASSERT_NE(slice, nullptr);
     EXPECT_EQ(slice->pixelType, kPixelU16);
     EXPECT_EQ(sampleAt<uint16_t>(slice, 0), 60000);
+
+    FixtureImage shifted = unsignedImage;
+    shifted.intercept = "100";
+    shifted.samples = {65500, 7};
+    slice = read(shifted);
+    ASSERT_NE(slice, nullptr);
+    EXPECT_EQ(slice->pixelType, kPixelU16);
+    EXPECT_EQ(sampleAt<uint16_t>(slice, 0), 65535); // clipped at the top, not wrapped to 64
+    EXPECT_EQ(sampleAt<uint16_t>(slice, 1), 107);
+
+    FixtureImage negated;
+    negated.pixelRepresentation = 1;
+    negated.slope = "-1";
+    negated.samples = {5, -32768};
+    slice = read(negated);
+    ASSERT_NE(slice, nullptr);
+    EXPECT_EQ(slice->pixelType, kPixelS16);
+    EXPECT_EQ(sampleAt<int16_t>(slice, 0), -5);
+    EXPECT_EQ(sampleAt<int16_t>(slice, 1), 32767);
 }
 
 TEST_F(DcmReaderTest, FractionalOrSteepRescaleBecomesFloat)

@@ -1,7 +1,6 @@
 #include "imaging/core/cache/dcmLoadingThread.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "dicom/dcmReader.h"
 #include "imaging/core/cache/isBinReader.h"
@@ -98,19 +97,15 @@ void dcmLoadingThread::process(NSUI::NSThreadRequest*)
     int count = 0;
     const void* samples = _reader->setFile(request->text) ? _reader->readDicomPixelPointer(type, count) : nullptr;
     if (samples && count > 0 && count == request->expectedSamples) {
-        const size_t bytes = static_cast<size_t>(count) * (type == dcmSDK::PIXEL_GRAY8 ? 1 : type == dcmSDK::PIXEL_GRAY16 ? 2 : 3);
-        request->pixels.reset(new (std::nothrow) uint8_t[bytes]);
-        if (request->pixels) {
-            std::memcpy(request->pixels.get(), samples, bytes);
-            request->libraryType = type;
-            request->sampleCount = count;
-            request->owner->onSliceLoaded(request);
-        }
+        request->pixels = samples;
+        request->libraryType = type;
+        request->sampleCount = count;
+        request->owner->onSliceLoaded(request);
     } else {
         cocos2d::log("dcmLoadingThread: %s gave no image of %lld pixels", request->text.c_str(),
                      static_cast<long long>(request->expectedSamples));
     }
-    request->pixels.reset();
+    request->pixels = nullptr;
     request->release();
 }
 

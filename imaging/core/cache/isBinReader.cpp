@@ -356,7 +356,7 @@ void isBinReader::onSliceLoaded(loadingRequest* request)
     // Key hashes can collide: the slice must be the very file, with the size the request decoded.
     if (slice->filePath != request->text || slice->sampleCount() != request->sampleCount) return;
     if (slice->loaded) return;
-    if (!convertSamples(request->pixels.get(), request->libraryType, request->sampleCount, *slice)) {
+    if (!convertSamples(request->pixels, request->libraryType, request->sampleCount, *slice)) {
         cocos2d::log("isBinReader: %s does not decode to the recorded pixel type", request->text.c_str());
         return;
     }

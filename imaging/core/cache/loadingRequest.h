@@ -2,7 +2,6 @@
 // One image of an opened series to decode on the loader thread.
 
 #include <cstdint>
-#include <memory>
 
 #include "framework/thread/NSThreadRequest.h"
 
@@ -18,7 +17,9 @@ public:
     int32_t ordinal = 0;          // position in the series, from 0
     int64_t expectedSamples = 0;  // frames x rows x columns of its slice record
     int32_t libraryType = 0;      // decoded format as the library reported it
-    std::unique_ptr<uint8_t[]> pixels; // decoded samples copied out of the library
+    /// The decoded samples, owned by the loader's library reader and valid only while the
+    /// reader's onSliceLoaded runs (the loader hands them over without copying).
+    const void* pixels = nullptr;
     int64_t sampleCount = 0;
     isBinReader* owner = nullptr;
     uint32_t generation = 0;      // the reader's image generation the request was made for

@@ -1,5 +1,6 @@
 #include "imaging/core/data/isImageData.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -7,12 +8,13 @@ namespace isImageSDK {
 
 namespace {
 
+// Pixel buffers come from malloc/calloc: a large calloc maps zero pages lazily, so a volume
+// that the loader fills anyway is not cleared twice.
 uint8_t* allocatePixels(int64_t bytes, bool zero)
 {
     if (bytes <= 0 || bytes >= kMaxBufferBytes) return nullptr;
-    uint8_t* buffer = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)];
-    if (buffer && zero) std::memset(buffer, 0, static_cast<size_t>(bytes));
-    return buffer;
+    void* buffer = zero ? std::calloc(static_cast<size_t>(bytes), 1) : std::malloc(static_cast<size_t>(bytes));
+    return static_cast<uint8_t*>(buffer);
 }
 
 } // namespace
@@ -51,12 +53,12 @@ void isImageData::releaseSlices()
 {
     // With one shared buffer the slices only point into it.
     for (isSliceInfo* slice : slices) {
-        if (!ownsVoxels) delete[] slice->pixels;
+        if (!ownsVoxels) std::free(slice->pixels);
         delete slice;
     }
     slices.clear();
     if (ownsVoxels) {
-        delete[] voxels;
+        std::free(voxels);
         voxels = nullptr;
         ownsVoxels = 0;
     }

@@ -33,7 +33,8 @@ struct isSliceInfo {
     /// frames x rows x columns, in 64 bits; 0 for a bad size.
     int64_t sampleCount() const;
 
-    uint8_t* pixels = nullptr; // owned unless the container owns one voxel buffer
+    /// Owned (malloc'd by isImageData) unless the container owns one voxel buffer.
+    uint8_t* pixels = nullptr;
     int32_t columns = 0;
     int32_t rows = 0;
     float spacingX = 1.0f; // between columns, mm

@@ -21,6 +21,30 @@ void rescaleInto(const Src* src, Dst* dst, int64_t n, float slope, float interce
     }
 }
 
+// Integral slope and intercept: the float formula is exact in integers here (|result| < 2^24),
+// and the integer loop is several times faster over a whole series.
+template <class Src, class Dst>
+void rescaleIntegral(const Src* src, Dst* dst, int64_t n, int32_t slope, int32_t intercept, int32_t lo, int32_t hi)
+{
+    for (int64_t i = 0; i < n; ++i) {
+        int32_t v = static_cast<int32_t>(src[i]) * slope + intercept;
+        v = v < lo ? lo : (v > hi ? hi : v);
+        dst[i] = static_cast<Dst>(v);
+    }
+}
+
+template <class Src, class Dst>
+void rescale(const Src* src, Dst* dst, int64_t n, float slope, float intercept, float lo, float hi)
+{
+    const bool integral = std::trunc(slope) == slope && std::trunc(intercept) == intercept &&
+                          std::fabs(slope) <= 256.0f && std::fabs(intercept) <= 1048576.0f;
+    if (integral)
+        rescaleIntegral(src, dst, n, static_cast<int32_t>(slope), static_cast<int32_t>(intercept),
+                        static_cast<int32_t>(lo), static_cast<int32_t>(hi));
+    else
+        rescaleInto(src, dst, n, slope, intercept, lo, hi);
+}
+
 template <class Src>
 void toFloat(const Src* src, float* dst, int64_t n, float slope, float intercept)
 {
@@ -56,15 +80,15 @@ bool convertSamples(const void* source, int libraryType, int64_t count, isSliceI
         if (slice.pixelType == kPixelS16) {
             auto* dst = reinterpret_cast<int16_t*>(slice.pixels);
             if (signedSource)
-                rescaleInto(static_cast<const int16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
+                rescale(static_cast<const int16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
             else
-                rescaleInto(static_cast<const uint16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
+                rescale(static_cast<const uint16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
         } else {
             auto* dst = reinterpret_cast<uint16_t*>(slice.pixels);
             if (signedSource)
-                rescaleInto(static_cast<const int16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
+                rescale(static_cast<const int16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
             else
-                rescaleInto(static_cast<const uint16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
+                rescale(static_cast<const uint16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
         }
         return true;
     }

@@ -1,0 +1,151 @@
+// series_bench <folder>: scans a series folder, opens it through the series cache as the viewing
+// screen does, waits for the first image and for all images, then opens it again from the
+// ".prebin" and ".raw" files. Prints one JSON line with the times in milliseconds, the same
+// files read by a plain DCMTK loop for comparison, and the peak memory against the pixel bytes.
+// The cache is written into a fresh temporary writable folder, removed at the end.
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dctk.h>
+
+#include "cocos2d.h"
+#include "imaging/core/cache/isBinReader.h"
+#include "imaging/core/cache/isDcmScan.h"
+#include "imaging/core/data/isImageData.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+/// Plain DCMTK: load each file and touch its uncompressed pixel array.
+double plainDcmtkLoop(const std::vector<std::string>& files, size_t& bytes)
+{
+    const auto start = Clock::now();
+    bytes = 0;
+    for (const std::string& f : files) {
+        DcmFileFormat ff;
+        if (ff.loadFile(f.c_str()).bad()) continue;
+        DcmDataset* ds = ff.getDataset();
+        Uint16 bits = 0;
+        ds->findAndGetUint16(DCM_BitsAllocated, bits);
+        unsigned long n = 0;
+        if (bits == 16) {
+            const Uint16* w = nullptr;
+            if (ds->findAndGetUint16Array(DCM_PixelData, w, &n).good()) bytes += n * 2;
+        } else {
+            const Uint8* b = nullptr;
+            if (ds->findAndGetUint8Array(DCM_PixelData, b, &n).good()) bytes += n;
+        }
+    }
+    return msSince(start);
+}
+
+void pump()
+{
+    cocos2d::Director::getInstance()->mainLoop(1.0f / 60.0f);
+}
+
+bool waitFor(const std::function<bool()>& done, double seconds)
+{
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (Clock::now() > end) return false;
+        pump();
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: series_bench <series folder>\n");
+        return 2;
+    }
+    const std::string folder = fs::absolute(argv[1]).string();
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+        if (it->is_regular_file()) files.push_back(it->path().string());
+    if (files.empty()) {
+        std::fprintf(stderr, "series_bench: no files in %s\n", folder.c_str());
+        return 1;
+    }
+
+    char pattern[] = "/tmp/series_bench_XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    const std::string writable = std::string(pattern) + "/";
+    cocos2d::FileUtils::getInstance()->setWritablePath(writable);
+
+    size_t plainBytes = 0;
+    plainDcmtkLoop(files, plainBytes); // warm the page cache for both contenders
+    const double plainMs = plainDcmtkLoop(files, plainBytes);
+
+    isImageSDK::isDcmScan scanner;
+    auto start = Clock::now();
+    if (!scanner.createBuffer(folder)) {
+        std::fprintf(stderr, "series_bench: the folder holds no usable series\n");
+        return 1;
+    }
+    const double scanMs = msSince(start);
+    const std::string prebin = scanner.getCachePath(folder);
+
+    double firstMs = 0, allMs = 0, reopenMs = 0, reopenFirstMs = 0;
+    int64_t pixelBytes = 0;
+    {
+        start = Clock::now();
+        isImageSDK::isBinReader* reader = isImageSDK::isBinReader::create();
+        reader->retain();
+        reader->setFile(folder, prebin);
+        isImageSDK::isImageData* image = reader->getOutputImage();
+        image->Update();
+        const int middle = image->getSliceCount() / 2;
+        if (image->getSliceCount() > 0) reader->addObserver(reader, image->slices[middle]->filePath);
+        waitFor([&] { return image->getSliceCount() > 0 && image->slices[middle]->loaded; }, 600);
+        firstMs = msSince(start);
+        waitFor([&] { return reader->isAllLoaded(); }, 600);
+        allMs = msSince(start);
+        waitFor([&] { return reader->rawCacheExists(); }, 600);
+        for (const auto* slice : image->slices) pixelBytes += slice->byteSize();
+        reader->release();
+    }
+    {
+        start = Clock::now();
+        isImageSDK::isBinReader* reader = isImageSDK::isBinReader::create();
+        reader->retain();
+        reader->setFile(folder, prebin);
+        isImageSDK::isImageData* image = reader->getOutputImage();
+        image->Update();
+        reopenFirstMs = msSince(start);
+        if (!reader->isAllLoaded()) std::fprintf(stderr, "series_bench: the reopened series was not complete\n");
+        reopenMs = msSince(start);
+        reader->release();
+    }
+
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
+    std::printf("{\"files\":%zu,\"scan_ms\":%.1f,\"first_image_ms\":%.1f,\"all_loaded_ms\":%.1f,\"reopen_ms\":%.1f,"
+                "\"reopen_first_image_ms\":%.1f,\"dcmtk_loop_ms\":%.1f,\"pixel_bytes\":%lld,\"peak_rss_bytes\":%.0f}\n",
+                files.size(), scanMs, firstMs, allMs, reopenMs, reopenFirstMs, plainMs,
+                static_cast<long long>(pixelBytes), peakBytes);
+    fs::remove_all(pattern, ec);
+    return 0;
+}
