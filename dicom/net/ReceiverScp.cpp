@@ -51,8 +51,8 @@ OFList<OFString> acceptedTransferSyntaxes()
 
 } // namespace
 
-ReceiverScp::ReceiverScp(const std::string& root, const std::atomic<bool>& stop)
-    : _root(root), _incoming(incomingFolder(root)), _stop(stop)
+ReceiverScp::ReceiverScp(const std::string& root, const std::atomic<bool>& stop, DcmTransportLayer& layer)
+    : _root(root), _incoming(incomingFolder(root)), _stop(stop), _layer(layer)
 {
 }
 
@@ -93,9 +93,9 @@ bool ReceiverScp::configure(unsigned short port, const std::string& aeTitle)
     if (initial.addPresentationContext(UID_VerificationSOPClass, acceptedTransferSyntaxes()).bad() ||
         setConfig(initial).bad())
         return false;
-    // DCMTK 3.6.7 copies a DcmSCPConfig without its transport-layer fields, which the
-    // listening network then takes up as a dangling layer; we always use plain TCP.
-    getConfig().setTransportLayer(NULL);
+    // Set on the live configuration: DCMTK 3.6.7 copies a DcmSCPConfig without its
+    // transport-layer fields, which the listening network would take up as a dangling layer.
+    getConfig().setTransportLayer(&_layer);
     setDatasetStorageMode(DGM_StoreBitPreserving);
     return true;
 }
@@ -124,7 +124,7 @@ void ReceiverScp::notifyAssociationRequest(const T_ASC_Parameters& params, DcmSC
                 dcmLog("dcmServer: cannot offer %s: %s", abstract.c_str(), cond.text());
         }
     }
-    config.setTransportLayer(NULL);  // see configure()
+    config.setTransportLayer(&_layer);  // see configure()
     getConfig() = config;
     DcmStorageSCP::notifyAssociationRequest(params, desiredAction);
 }

@@ -17,8 +17,8 @@ namespace dcmSDK {
 /// running one) once the stop flag is set.
 class ReceiverScp : public DcmStorageSCP {
 public:
-    /// root ends in "/"; stop is owned by the caller and outlives the SCP.
-    ReceiverScp(const std::string& root, const std::atomic<bool>& stop);
+    /// root ends in "/"; stop and layer are owned by the caller and outlive the SCP.
+    ReceiverScp(const std::string& root, const std::atomic<bool>& stop, DcmTransportLayer& layer);
 
     /// Port, AE title, presentation contexts and time-outs; false when the
     /// configuration is refused by DCMTK.
@@ -47,6 +47,7 @@ private:
     std::string _root;
     std::string _incoming;
     const std::atomic<bool>& _stop;
+    DcmTransportLayer& _layer;
     unsigned long _counter = 0;
 };
 

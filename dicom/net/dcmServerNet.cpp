@@ -4,6 +4,7 @@
 
 #include "NetworkSetup.h"
 #include "ReceiverScp.h"
+#include "StopAwareTcpLayer.h"
 #include "dcmCallbacks.h"
 
 #include <atomic>
@@ -25,6 +26,7 @@ struct dcmServer::Net {
     std::string aeTitle = kDefaultAETitle;
     std::string root;
 
+    std::unique_ptr<StopAwareTcpLayer> layer;  // outlives scp, whose network uses it
     std::unique_ptr<ReceiverScp> scp;
     std::thread thread;
     std::atomic<bool> stop{false};
@@ -89,7 +91,9 @@ bool dcmServer::BeginDicomServer()
     ReceiverScp::removeStaleParts(_net->root);
 
     _net->stop.store(false);
-    std::unique_ptr<ReceiverScp> scp(new ReceiverScp(_net->root, _net->stop));
+    if (!_net->layer)
+        _net->layer.reset(new StopAwareTcpLayer(_net->stop));
+    std::unique_ptr<ReceiverScp> scp(new ReceiverScp(_net->root, _net->stop, *_net->layer));
     if (!scp->configure(static_cast<unsigned short>(_net->port), _net->aeTitle))
         return fail("cannot configure the receiver");
     // Opening the port here lets a port in use fail this call instead of the thread.

@@ -7,6 +7,8 @@
 #include "net_harness.h"
 #include "support/TestSupport.h"
 
+#include "dcmtk/dcmnet/scu.h"
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -277,6 +279,27 @@ TEST_F(ReceiverTest, PartialObjectsOfAnEarlierRunAreClearedAtStart)
     EXPECT_FALSE(fs::exists(incoming + "old.part"));
     EXPECT_TRUE(fs::exists(incoming + "fresh.part"));
     EXPECT_TRUE(fs::exists(incoming + "notes.txt"));
+}
+
+TEST_F(ReceiverTest, StopEndsAnIdleAssociationQuickly)
+{
+    DcmSCU peer;
+    peer.setAETitle("IDLEPEER");
+    peer.setPeerHostName("127.0.0.1");
+    peer.setPeerPort(static_cast<Uint16>(port));
+    peer.setPeerAETitle("QPSTORE");
+    OFList<OFString> syntaxes;
+    syntaxes.push_back(UID_LittleEndianImplicitTransferSyntax);
+    peer.addPresentationContext(UID_VerificationSOPClass, syntaxes);
+    ASSERT_TRUE(peer.initNetwork().good());
+    ASSERT_TRUE(peer.negotiateAssociation().good());
+    ASSERT_TRUE(peer.sendECHORequest(0).good());
+    // The peer now says nothing and keeps the association open.
+    auto t0 = std::chrono::steady_clock::now();
+    server.StopDicomServer();
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_LT(seconds, 1.6);
+    EXPECT_TRUE(server.BeginDicomServer());  // and the port is free again
 }
 
 TEST_F(ReceiverTest, RefusesToStartTwiceOrOnABusyPort)
