@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <dcmtk/config/osconfig.h>
@@ -66,6 +67,9 @@ bool waitFor(const std::function<bool()>& done, double seconds)
     while (!done()) {
         if (Clock::now() > end) return false;
         pump();
+        // The program runs frames at 60 per second; a free-running loop would only compete
+        // with the loader for the notification and scheduler locks.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
