@@ -40,6 +40,36 @@ int16_t sexCode(char sex)
     return sex == 'M' ? 1 : (sex == 'F' ? 2 : 3);
 }
 
+/// The rescale and PET fields that image records and volume slice records both carry.
+template <class Record>
+void copyImageValues(const Record& r, isSliceInfo& slice)
+{
+    slice.intercept = r.intercept;
+    slice.slope = r.slope;
+    slice.displayCode = r.displayCode;
+    slice.acquisitionTime = r.acquisitionTime;
+    slice.injectionTime = r.injectionTime;
+    slice.petTimesValid = r.petTimesValid;
+    slice.halfLife = r.halfLife;
+    slice.decayCorrection = r.decayCorrection;
+    slice.decayFactor = r.decayFactor;
+    slice.totalDose = r.totalDose;
+    slice.units = r.units;
+    slice.suvFactor = r.suvFactor;
+}
+
+/// The descriptive fields of the series that image records and the volume record both carry.
+template <class Record>
+void copySeriesValues(const Record& r, isSliceInfo& slice)
+{
+    slice.modality = r.modality;
+    slice.windowWidth = r.windowWidth;
+    slice.windowCenter = r.windowCenter;
+    slice.sex = sexCode(r.sex);
+    slice.weight = r.weight;
+    slice.size = r.size;
+}
+
 /// Bytes of pixels the series holds in the ".raw" layout; 0 when any slice has no valid size.
 int64_t expectedRawSize(const isImageData& image)
 {
@@ -203,24 +233,8 @@ bool isBinReader::rebuildFromPrebin(isImageData* output)
                 deletePrebin("an image record cannot be built");
                 return false;
             }
-            slice->modality = r.modality;
-            slice->intercept = r.intercept;
-            slice->slope = r.slope;
-            slice->windowWidth = r.windowWidth;
-            slice->windowCenter = r.windowCenter;
-            slice->displayCode = r.displayCode;
-            slice->sex = sexCode(r.sex);
-            slice->weight = r.weight;
-            slice->size = r.size;
-            slice->decayCorrection = r.decayCorrection;
-            slice->decayFactor = r.decayFactor;
-            slice->totalDose = r.totalDose;
-            slice->units = r.units;
-            slice->suvFactor = r.suvFactor;
-            slice->acquisitionTime = r.acquisitionTime;
-            slice->injectionTime = r.injectionTime;
-            slice->petTimesValid = r.petTimesValid;
-            slice->halfLife = r.halfLife;
+            copySeriesValues(r, *slice);
+            copyImageValues(r, *slice);
             slice->scanOptions = prebinText(r.scanOptions);
             slice->triggerValue = r.triggerValue;
             slice->geometryValid = r.geometryValid;
@@ -243,24 +257,8 @@ bool isBinReader::rebuildFromPrebin(isImageData* output)
     for (size_t i = 0; i < output->slices.size(); ++i) {
         isSliceInfo* slice = output->slices[i];
         const isPrebinSliceRecord& s = contents.slices[i];
-        slice->windowWidth = v.windowWidth;
-        slice->windowCenter = v.windowCenter;
-        slice->modality = v.modality;
-        slice->sex = sexCode(v.sex);
-        slice->weight = v.weight;
-        slice->size = v.size;
-        slice->intercept = s.intercept;
-        slice->slope = s.slope;
-        slice->displayCode = s.displayCode;
-        slice->acquisitionTime = s.acquisitionTime;
-        slice->injectionTime = s.injectionTime;
-        slice->petTimesValid = s.petTimesValid;
-        slice->halfLife = s.halfLife;
-        slice->decayCorrection = s.decayCorrection;
-        slice->decayFactor = s.decayFactor;
-        slice->totalDose = s.totalDose;
-        slice->units = s.units;
-        slice->suvFactor = s.suvFactor;
+        copySeriesValues(v, *slice);
+        copyImageValues(s, *slice);
         slice->filePath = _folder + contents.names[i];
         slice->loaded = 0;
     }

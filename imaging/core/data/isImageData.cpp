@@ -97,19 +97,10 @@ isSliceInfo* isImageData::addSlice(const int dims[2], int frames, const float sl
         cocos2d::log("isImageData: no memory for a slice of %lld bytes", static_cast<long long>(bytes));
         return nullptr;
     }
-    dimensions[0] = dims[0];
-    dimensions[1] = dims[1];
+    const float containerSpacing[3] = {sliceSpacing[0], sliceSpacing[1], 1.0f};
+    storeGeometry(dims, containerSpacing, type, facingCode, headFeetCode, matrix);
     dimensions[2] += 1;
-    spacing[0] = sliceSpacing[0];
-    spacing[1] = sliceSpacing[1];
-    spacing[2] = 1.0f;
     volumeFlag = 0;
-    hasSlices = 1;
-    facing = facingCode;
-    headFeet = headFeetCode;
-    pixelType = type;
-    imageMatrix = matrix;
-    volumeMatrix = matrix;
 
     slice->pixels = pixels;
     slice->pixelType = type;
@@ -172,19 +163,9 @@ bool isImageData::buildVolume(const int dims[3], const float volumeSpacing[3], i
         cocos2d::log("isImageData: refused volume %ix%ix%i of type %i", dims[0], dims[1], dims[2], type);
         return false;
     }
-    dimensions[0] = dims[0];
-    dimensions[1] = dims[1];
+    storeGeometry(dims, volumeSpacing, type, facingCode, headFeetCode, matrix);
     dimensions[2] = dims[2];
-    spacing[0] = volumeSpacing[0];
-    spacing[1] = volumeSpacing[1];
-    spacing[2] = volumeSpacing[2];
     volumeFlag = dims[2] >= 2 ? 1 : 0;
-    hasSlices = 1;
-    facing = facingCode;
-    headFeet = headFeetCode;
-    pixelType = type;
-    volumeMatrix = matrix;
-    imageMatrix = matrix;
 
     slices.reserve(static_cast<size_t>(dims[2]));
     for (int i = 0; i < dims[2]; ++i) {
@@ -230,6 +211,20 @@ bool isImageData::buildVolume(const int dims[3], const float volumeSpacing[3], i
     }
     ownsVoxels = 0;
     return true;
+}
+
+void isImageData::storeGeometry(const int dims[2], const float containerSpacing[3], int type, int facingCode,
+                                int headFeetCode, const cocos2d::Mat4& matrix)
+{
+    dimensions[0] = dims[0];
+    dimensions[1] = dims[1];
+    for (int i = 0; i < 3; ++i) spacing[i] = containerSpacing[i];
+    hasSlices = 1;
+    facing = facingCode;
+    headFeet = headFeetCode;
+    pixelType = type;
+    imageMatrix = matrix;
+    volumeMatrix = matrix;
 }
 
 bool isImageData::fitsOneBuffer(const int dims[3], int type)

@@ -59,6 +59,12 @@ public:
     const std::string& getInfoText() const { return infoText; }
     void setInfoText(const std::string& text) { infoText = text; }
 
+private:
+    /// Columns, rows, spacing, codes and matrices shared by addSlice and buildVolume.
+    void storeGeometry(const int dims[2], const float containerSpacing[3], int type, int facingCode,
+                       int headFeetCode, const cocos2d::Mat4& matrix);
+
+public:
     cocos2d::Mat4 imageMatrix;  // of the volume, or of the last slice added
     cocos2d::Mat4 auxMatrix;
     cocos2d::Mat4 volumeMatrix; // same value as imageMatrix
