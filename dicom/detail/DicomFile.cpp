@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace dcmSDK {
 
@@ -38,12 +40,14 @@ bool hasHighBytes(const std::string& s)
 // early group, in either byte order, or it is not taken for DICOM at all.
 bool looksLikeDicom(const std::string& path)
 {
-    FILE* fp = fopen(path.c_str(), "rb");
-    if (!fp)
+    // Plain system calls: this runs once per file of every series scan.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
     unsigned char head[132];
-    size_t n = fread(head, 1, sizeof head, fp);
-    fclose(fp);
+    ssize_t got = read(fd, head, sizeof head);
+    close(fd);
+    size_t n = got > 0 ? static_cast<size_t>(got) : 0;
     if (n == sizeof head && head[128] == 'D' && head[129] == 'I' && head[130] == 'C' && head[131] == 'M')
         return true;
     if (n < 8)
@@ -112,7 +116,7 @@ bool DicomFile::load(const std::string& path)
     return true;
 }
 
-DcmElement* DicomFile::find(uint16_t group, uint16_t element) const
+DcmElement* DicomFile::find(uint16_t group, uint16_t element, bool nested) const
 {
     DcmDataset* ds = dataset();
     if (!ds)
@@ -126,7 +130,7 @@ DcmElement* DicomFile::find(uint16_t group, uint16_t element) const
     DcmMetaInfo* meta = _format->getMetaInfo();
     if (group == 0x0002 && meta && meta->findAndGetElement(key, elem, OFFalse).good() && elem)
         return elem;
-    if (ds->findAndGetElement(key, elem, OFTrue).good() && elem)
+    if (nested && ds->findAndGetElement(key, elem, OFTrue).good() && elem)
         return elem;
     return nullptr;
 }
@@ -172,10 +176,10 @@ std::string DicomFile::elementText(DcmElement* elem) const
     return toUtf8(std::string(value.c_str(), value.length()), vr);
 }
 
-bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out) const
+bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out, bool nested) const
 {
     out.clear();
-    DcmElement* elem = find(group, element);
+    DcmElement* elem = find(group, element, nested);
     if (!elem)
         return false;
     if (elem->getLength() == 0)
@@ -191,9 +195,9 @@ bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out) co
     return true;
 }
 
-bool DicomFile::getUint16(uint16_t group, uint16_t element, uint16_t& out) const
+bool DicomFile::getUint16(uint16_t group, uint16_t element, uint16_t& out, bool nested) const
 {
-    DcmElement* elem = find(group, element);
+    DcmElement* elem = find(group, element, nested);
     if (!elem || elem->getLength() == 0)
         return false;
     DcmEVR vr = elem->ident();

@@ -28,10 +28,11 @@ public:
     DcmDataset* dataset() const { return _format ? _format->getDataset() : nullptr; }
 
     /// The value as UTF-8 text, several values joined by "\". Found at the top level first,
-    /// then anywhere inside sequences. False when absent; an empty value gives true and "".
-    bool getString(uint16_t group, uint16_t element, std::string& out) const;
+    /// then (with nested) anywhere inside sequences. False when absent; an empty value gives
+    /// true and "".
+    bool getString(uint16_t group, uint16_t element, std::string& out, bool nested = true) const;
     /// The first value as an unsigned 16-bit number (numeric texts are converted too).
-    bool getUint16(uint16_t group, uint16_t element, uint16_t& out) const;
+    bool getUint16(uint16_t group, uint16_t element, uint16_t& out, bool nested = true) const;
 
     /// The element's value as UTF-8 text as the tag lister shows it (binary values summarised).
     std::string elementText(DcmElement* elem) const;
@@ -40,7 +41,7 @@ public:
     std::string toUtf8(const std::string& raw, DcmEVR vr) const;
 
 private:
-    DcmElement* find(uint16_t group, uint16_t element) const;
+    DcmElement* find(uint16_t group, uint16_t element, bool nested) const;
 
     std::unique_ptr<DcmFileFormat> _format;
     std::string _path;

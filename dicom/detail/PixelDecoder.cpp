@@ -21,7 +21,8 @@ const uint64_t kMaxDecodedBytes = 1ULL << 31;
 uint32_t tagU16(const DicomFile& f, uint16_t g, uint16_t e, uint32_t fallback)
 {
     uint16_t v = 0;
-    return f.getUint16(g, e, v) ? v : fallback;
+    // Image attributes belong to the top level; a nested search would only cost time.
+    return f.getUint16(g, e, v, false) ? v : fallback;
 }
 
 bool isYbr(const std::string& p) { return p.compare(0, 3, "YBR") == 0; }
@@ -217,11 +218,11 @@ bool PixelDecoder::readGeometry(const DicomFile& f, ImageGeometry& g)
     g.pixelRepresentation = tagU16(f, 0x0028, 0x0103, 0);
     g.planarConfiguration = tagU16(f, 0x0028, 0x0006, 0);
     std::string text;
-    if (f.getString(0x0028, 0x0008, text) && !text.empty()) {
+    if (f.getString(0x0028, 0x0008, text, false) && !text.empty()) {
         long n = strtol(text.c_str(), nullptr, 10);
         g.frames = n < 1 ? 1u : (n > 65535 ? 65535u : static_cast<uint32_t>(n));
     }
-    f.getString(0x0028, 0x0004, g.photometric);
+    f.getString(0x0028, 0x0004, g.photometric, false);
     return g.rows > 0 && g.columns > 0 && g.bitsAllocated > 0;
 }
 
@@ -327,8 +328,10 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, const uint8_t
     g.frames = static_cast<uint32_t>(frames);
     const BitLayout bits = bitLayout(g);
     count = static_cast<int>(total);
-    if (type != PIXEL_RGB && bits.plain) {
-        // Grey samples that need no masking are handed out where they are.
+    const bool ybr = isYbr(g.photometric) && g.photometric != "YBR_RCT" && g.photometric != "YBR_ICT";
+    const bool plainRgb = type == PIXEL_RGB && g.samples == 3 && bps == 1 && g.planarConfiguration == 0 && !ybr;
+    if ((type != PIXEL_RGB && bits.plain) || plainRgb) {
+        // Samples that need no masking or colour conversion are handed out where they are.
         if (j2k.empty()) {
             data = raw;
         } else {
@@ -378,7 +381,6 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, const uint8_t
             }
         }
     } else {
-        const bool ybr = isYbr(g.photometric) && g.photometric != "YBR_RCT" && g.photometric != "YBR_ICT";
         const bool partial = isPartialYbr(g.photometric);
         const unsigned stored = g.bitsStored >= 1 && g.bitsStored <= g.bitsAllocated ? g.bitsStored : g.bitsAllocated;
         uint8_t* dst = out.data();

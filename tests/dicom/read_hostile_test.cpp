@@ -3,6 +3,7 @@
 
 #include "read_helpers.h"
 
+#include "dcmCallbacks.h"
 #include "dcmFileRecord.h"
 #include "dcmReadTag.h"
 #include "dcmReader.h"
@@ -58,6 +59,17 @@ void readEverything(const std::string& path)
     fillDcmMessage(path, msg);
 }
 
+// Thousands of refusals: their log lines are counted, not printed.
+int g_logLines = 0;
+void countLog(const char*) { ++g_logLines; }
+
+class QuietLog : public ::testing::Environment {
+public:
+    void SetUp() override { setLogCallback(countLog); }
+    void TearDown() override { setLogCallback(nullptr); }
+};
+const auto* const g_quiet = ::testing::AddGlobalTestEnvironment(new QuietLog);
+
 } // namespace
 
 TEST(ReadHostile, NonDicomEmptyAndMissingFilesAreRefused)
@@ -71,7 +83,9 @@ TEST(ReadHostile, NonDicomEmptyAndMissingFilesAreRefused)
     for (const char* name : {"empty.dcm", "text.dcm", "preamble.dcm", "png.dcm", "folder.dcm", "missing.dcm"}) {
         SCOPED_TRACE(name);
         dcmReader r;
+        const int before = g_logLines;
         EXPECT_FALSE(r.setFile(dir.file(name)));
+        EXPECT_EQ(g_logLines, before + 1); // one line per refusal
         PixelType t;
         int count = 5;
         EXPECT_EQ(r.readDicomPixelPointer(t, count), nullptr);
