@@ -2,6 +2,7 @@
 
 #include "dcmCallbacks.h"
 #include "detail/DicomFile.h"
+#include "detail/PathSafety.h"
 
 #include <dcmtk/dcmdata/dcuid.h>
 
@@ -187,7 +188,7 @@ bool dcmConvertor::convert(const PIXEL_Mem_ConvertorData& d)
         return false;
     }
     // Written under a temporary name first so that a failed write leaves no broken file.
-    const std::string part = out + ".part";
+    const std::string part = temporarySibling(out);
     OFCondition cond = ff.saveFile(part.c_str(), EXS_LittleEndianExplicit);
     if (cond.bad() || rename(part.c_str(), out.c_str()) != 0) {
         remove(part.c_str());

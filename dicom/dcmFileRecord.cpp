@@ -48,11 +48,11 @@ bool isInside(const fs::path& child, const fs::path& root)
     return true;
 }
 
-// Copies through a temporary name and renames, so a failed copy leaves nothing behind.
+// Copies through a temporary name and renames, so a failed copy leaves nothing behind. The
+// temporary name is unique, as the receiver and an import may place the same file at once.
 bool copyInto(const fs::path& from, const fs::path& to)
 {
-    fs::path part = to;
-    part += ".part";
+    const fs::path part = temporarySibling(to.string());
     std::error_code ec;
     fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec);
     if (!ec)

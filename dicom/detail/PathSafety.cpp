@@ -1,6 +1,8 @@
 #include "detail/PathSafety.h"
 
+#include <atomic>
 #include <cstdio>
+#include <unistd.h>
 #include <cstring>
 
 namespace dcmSDK {
@@ -33,6 +35,12 @@ size_t safeCut(const std::string& s, size_t limit)
     return cut;
 }
 } // namespace
+
+std::string temporarySibling(const std::string& path)
+{
+    static std::atomic<unsigned> counter{0};
+    return path + ".part" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+}
 
 unsigned long long fnv1a64(const std::string& text)
 {

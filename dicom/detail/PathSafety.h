@@ -13,6 +13,10 @@ namespace dcmSDK {
 /// of a 64-bit hash of the whole text. With allowUnderscore "_" passes too (file names).
 std::string escapePathComponent(const std::string& text, size_t maxBytes, bool allowUnderscore = false);
 
+/// A name beside path for writing before renaming onto it, unique within the machine's
+/// processes and threads.
+std::string temporarySibling(const std::string& path);
+
 /// 64-bit FNV-1a of a text.
 unsigned long long fnv1a64(const std::string& text);
 
