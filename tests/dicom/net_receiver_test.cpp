@@ -302,6 +302,40 @@ TEST_F(ReceiverTest, StopEndsAnIdleAssociationQuickly)
     EXPECT_TRUE(server.BeginDicomServer());  // and the port is free again
 }
 
+TEST_F(ReceiverTest, StopDuringATransferLeavesOnlyWholeReportedFiles)
+{
+    fs::create_directories(tmp.file("big"));
+    nettest::CtSeriesSpec spec;
+    spec.count = 300;
+    spec.rows = 256;
+    spec.columns = 256;
+    std::vector<std::string> sources = nettest::writeCtSeries(tmp.file("big"), spec);
+    std::vector<std::string> args = {"storescu", "127.0.0.1", std::to_string(port)};
+    args.insert(args.end(), sources.begin(), sources.end());
+    nettest::Process scu(args, tmp.file("storescu.log"));
+    ASSERT_TRUE(MessageLog::instance().waitForCount(dcmSDK::DCM_MSG_FILE_STORED, 5, 30));
+
+    auto t0 = std::chrono::steady_clock::now();
+    server.StopDicomServer();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 1.6);
+    scu.wait(30);
+
+    std::vector<Message> stored = MessageLog::instance().ofType(dcmSDK::DCM_MSG_FILE_STORED);
+    EXPECT_LT(stored.size(), sources.size()) << "the transfer ended before the stop";
+    size_t onDisk = 0;
+    for (const std::string& f : nettest::filesBelow(root))
+        onDisk += f.find("/.incoming/") == std::string::npos;
+    EXPECT_EQ(onDisk, stored.size());
+    std::map<std::string, std::string> sourceBySop;
+    for (const std::string& f : sources)
+        sourceBySop[tagOf(f, DCM_SOPInstanceUID)] = f;
+    for (const Message& m : stored)
+        EXPECT_TRUE(nettest::datasetBytes(qptest::readFile(storedPath(m))) ==
+                    nettest::datasetBytes(qptest::readFile(sourceBySop[m.record.sopInstanceUID])))
+            << storedPath(m) << " is not whole";
+    EXPECT_TRUE(nettest::filesBelow(root + ".incoming").empty());
+}
+
 TEST_F(ReceiverTest, RefusesToStartTwiceOrOnABusyPort)
 {
     EXPECT_FALSE(server.BeginDicomServer());  // already running
