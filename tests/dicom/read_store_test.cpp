@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace dcmSDK;
@@ -127,6 +129,37 @@ TEST(ReadStore, FilesArePlacedUnderTheirSeriesFolderInsideTheRoot)
     ASSERT_TRUE(qptest::writeFile(dir.file("text.dcm"), "hello, not an image"));
     EXPECT_FALSE(placeFileInStore(dir.file("text.dcm"), root, false, msg));
     EXPECT_FALSE(placeFileInStore(readtest::pydicomFile("CT_small.dcm"), "", false, msg));
+}
+
+TEST(ReadStore, TheSameFilePlacedFromTwoThreadsAtOnceLandsWhole)
+{
+    // The receiver and an import may bring the same image at the same moment.
+    qptest::TempDir dir;
+    const std::string root = dir.file("store") + "/";
+    const std::string source = readtest::pydicomFile("MR_small.dcm");
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 25; ++i) {
+                DCM_MESSAGE msg;
+                if (!placeFileInStore(source, root, false, msg))
+                    ++failures;
+            }
+        });
+    for (std::thread& th : threads)
+        th.join();
+    EXPECT_EQ(failures.load(), 0);
+    DCM_MESSAGE msg;
+    ASSERT_TRUE(fillDcmMessage(source, msg));
+    char folder[1024];
+    dcmServer::getDicomFolder(msg.patientName, msg.patientID, msg.studyInstanceUID, msg.seriesInstanceUID, folder);
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(root + folder)) {
+        ++files;
+        EXPECT_EQ(qptest::readFile(e.path().string()), qptest::readFile(source));
+    }
+    EXPECT_EQ(files, 1); // no temporary file left over
 }
 
 TEST(ReadStore, ConvertedImagesReadBackWithTheirPixelsAndGeometry)
