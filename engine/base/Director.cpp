@@ -6,6 +6,10 @@
 #include "base/AutoreleasePool.h"
 #include "base/PoolManager.h"
 #include "base/Scheduler.h"
+#include "2d/ActionManager.h"
+#include "2d/Scene.h"
+#include "2d/TransitionScene.h"
+#include "base/EventDispatcher.h"
 #include "base/ccLog.h"
 #include "platform/GLView.h"
 #include "renderer/Renderer.h"
@@ -35,6 +39,9 @@ Director::Director() : _clock(steadySeconds), _mainThread(std::this_thread::get_
 {
     PoolManager::getInstance()->setMainThreadId(_mainThread);
     _scheduler = new Scheduler();
+    _eventDispatcher = new EventDispatcher();
+    _actionManager = new ActionManager();
+    _scheduler->scheduleUpdate(_actionManager, Scheduler::PRIORITY_SYSTEM, false);
     _renderer = new Renderer();
     resetMatrixStack();
 }
@@ -172,9 +179,19 @@ void Director::drawScene()
     if (!_paused) {
         _scheduler->update(_deltaTime);
     }
+    if (_nextScene) {
+        setNextScene();
+    }
+    if (!_openGLView && _runningScene) {
+        // Headless: the tree is still visited (with no renderer) so cameras and transforms update.
+        _runningScene->render(nullptr);
+    }
     if (_openGLView) {
         pushMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_MODELVIEW);
         // The running scene is visited here and queues its render commands.
+        if (_runningScene) {
+            _runningScene->render(_renderer);
+        }
         _renderer->render();
         _renderer->runFrameEndTasks();
         popMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_MODELVIEW);
@@ -336,6 +353,9 @@ const Mat4& Director::getMatrix(MATRIX_STACK_TYPE type) const
 void Director::reset()
 {
     _scheduler->unscheduleAll();
+    clearScenes();
+    _actionManager->removeAllActions();
+    _scheduler->scheduleUpdate(_actionManager, Scheduler::PRIORITY_SYSTEM, false);
     _scheduler->removeAllFunctionsToBePerformedInCocosThread();
     _scheduler->setTimeScale(1.0f);
     _invalid = false;
@@ -344,6 +364,159 @@ void Director::reset()
     _nextDeltaTimeZero = false;
     _lastUpdate = -1.0;
     PoolManager::getInstance()->getCurrentPool()->clear();
+}
+
+// --- scene stack ---------------------------------------------------------------------
+
+namespace {
+/// A transition is shown at once: the director takes its incoming scene in its place.
+Scene* unwrapTransition(Scene* scene)
+{
+    auto* transition = dynamic_cast<TransitionScene*>(scene);
+    return transition ? transition->finishInstantly() : scene;
+}
+} // namespace
+
+void Director::runWithScene(Scene* scene)
+{
+    if (!scene) {
+        log("Director::runWithScene: null scene");
+        return;
+    }
+    if (_runningScene || !_scenesStack.empty()) {
+        log("Director::runWithScene: a scene is already running; use replaceScene");
+        replaceScene(scene);
+        return;
+    }
+    pushScene(scene);
+}
+
+void Director::pushScene(Scene* scene)
+{
+    scene = unwrapTransition(scene);
+    if (!scene) {
+        log("Director::pushScene: null scene");
+        return;
+    }
+    _sendCleanupToScene = false;
+    scene->retain();
+    _scenesStack.push_back(scene);
+    _nextScene = scene;
+}
+
+void Director::popScene()
+{
+    if (_scenesStack.empty()) {
+        log("Director::popScene: no scene to pop");
+        return;
+    }
+    Scene* top = _scenesStack.back();
+    _scenesStack.pop_back();
+    if (_nextScene == top)
+        _nextScene = nullptr;
+    if (_scenesStack.empty()) {
+        top->release();
+        end();
+        return;
+    }
+    _sendCleanupToScene = true;
+    _nextScene = _scenesStack.back();
+    // The running scene stays alive through _runningScene until the next frame replaces it.
+    top->release();
+}
+
+void Director::popToRootScene() { popToSceneStackLevel(1); }
+
+void Director::popToSceneStackLevel(int level)
+{
+    if (level <= 0) {
+        end();
+        return;
+    }
+    while (_scenesStack.size() > static_cast<size_t>(level)) {
+        Scene* top = _scenesStack.back();
+        _scenesStack.pop_back();
+        if (top != _runningScene && top->isRunning()) {
+            top->onExit();
+        }
+        if (top != _runningScene)
+            top->cleanup();
+        top->release();
+    }
+    if (!_scenesStack.empty()) {
+        _nextScene = _scenesStack.back();
+        _sendCleanupToScene = true;
+    }
+}
+
+void Director::replaceScene(Scene* scene)
+{
+    scene = unwrapTransition(scene);
+    if (!scene) {
+        log("Director::replaceScene: null scene");
+        return;
+    }
+    if (!_runningScene && _scenesStack.empty()) {
+        pushScene(scene);
+        return;
+    }
+    if (scene == _nextScene)
+        return;
+    _sendCleanupToScene = true;
+    scene->retain();
+    if (_scenesStack.empty()) {
+        _scenesStack.push_back(scene);
+    } else {
+        Scene* old = _scenesStack.back();
+        _scenesStack.back() = scene;
+        old->release();
+    }
+    _nextScene = scene;
+}
+
+void Director::setNextScene()
+{
+    Scene* next = _nextScene;
+    _nextScene = nullptr;
+    if (next == _runningScene)
+        return;
+    next->retain();
+    if (_runningScene) {
+        _runningScene->onExitTransitionDidStart();
+        _runningScene->onExit();
+        if (_sendCleanupToScene)
+            _runningScene->cleanup();
+        _runningScene->release();
+    }
+    _runningScene = next;
+    _runningScene->onEnter();
+    _runningScene->onEnterTransitionDidFinish();
+}
+
+void Director::clearScenes()
+{
+    _nextScene = nullptr;
+    if (_runningScene) {
+        _runningScene->onExitTransitionDidStart();
+        _runningScene->onExit();
+        _runningScene->cleanup();
+        _runningScene->release();
+        _runningScene = nullptr;
+    }
+    std::vector<Scene*> stack;
+    stack.swap(_scenesStack);
+    for (Scene* scene : stack)
+        scene->release();
+}
+
+Vec2 Director::convertToGL(const Vec2& uiPoint) const
+{
+    return Vec2(uiPoint.x, _winSizeInPoints.height - uiPoint.y);
+}
+
+Vec2 Director::convertToUI(const Vec2& glPoint) const
+{
+    return Vec2(glPoint.x, _winSizeInPoints.height - glPoint.y);
 }
 
 } // namespace cocos2d

@@ -14,6 +14,9 @@ namespace cocos2d {
 
 class GLView;
 class Renderer;
+class ActionManager;
+class EventDispatcher;
+class Scene;
 class Scheduler;
 class TextureCache;
 
@@ -77,6 +80,26 @@ public:
     /// Clears scheduled work and queued main-thread functions (between tests).
     void reset();
 
+    EventDispatcher* getEventDispatcher() const { return _eventDispatcher; }
+    ActionManager* getActionManager() const { return _actionManager; }
+
+    /// The scene stack. Changes take effect at the start of the next frame's drawing, after
+    /// the scheduler ran; transitions are shown instantly.
+    Scene* getRunningScene() const { return _runningScene; }
+    void runWithScene(Scene* scene);
+    void pushScene(Scene* scene);
+    /// Popping the last scene ends the director.
+    void popScene();
+    void popToRootScene();
+    /// Pops until `level` scenes are left (level 0 ends the director).
+    void popToSceneStackLevel(int level);
+    void replaceScene(Scene* scene);
+    size_t getSceneStackSize() const { return _scenesStack.size(); }
+    bool isSendCleanupToScene() const { return _sendCleanupToScene; }
+    /// Between window points (y down) and GL points (y up).
+    Vec2 convertToGL(const Vec2& uiPoint) const;
+    Vec2 convertToUI(const Vec2& glPoint) const;
+
     /// The view drawn into (retained); null in headless runs, where frames draw nothing.
     GLView* getOpenGLView() const { return _openGLView; }
     void setOpenGLView(GLView* openGLView);
@@ -124,6 +147,15 @@ protected:
     float _contentScaleFactor = 1.0f;
     Size _winSizeInPoints;
     std::thread::id _mainThread;
+
+    void setNextScene();
+    void clearScenes();
+    EventDispatcher* _eventDispatcher = nullptr;
+    ActionManager* _actionManager = nullptr;
+    Scene* _runningScene = nullptr;
+    Scene* _nextScene = nullptr;
+    bool _sendCleanupToScene = false;
+    std::vector<Scene*> _scenesStack; // each retained
 
     std::vector<Mat4>& stackFor(MATRIX_STACK_TYPE type);
     std::vector<Mat4> _modelViewStack;

@@ -1,0 +1,29 @@
+#pragma once
+// A layer filled with one colour (its colour and opacity are the node's); the renderer draws it.
+
+#include "2d/Layer.h"
+#include "math/Color4B.h"
+
+namespace cocos2d {
+
+class LayerColor : public Layer {
+public:
+    static LayerColor* create();
+    static LayerColor* create(const Color4B& color);
+    static LayerColor* create(const Color4B& color, float width, float height);
+
+    bool init() override;
+    virtual bool initWithColor(const Color4B& color);
+    virtual bool initWithColor(const Color4B& color, float width, float height);
+
+    void changeWidth(float width);
+    void changeHeight(float height);
+    void changeWidthAndHeight(float width, float height);
+
+    std::string getDescription() const override;
+
+protected:
+    LayerColor() = default;
+};
+
+} // namespace cocos2d
