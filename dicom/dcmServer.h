@@ -49,8 +49,8 @@ public:
     /// message 8, when the port cannot be opened, no root is set or it already runs.
     bool BeginDicomServer();
     /// Stops accepting, ends the receiving thread and closes the port. Returns within
-    /// about a second when no peer is connected (an idle peer is waited for at most the
-    /// idle time-out of ten seconds); the port can be opened again at once.
+    /// about a second, also when a peer is connected (its association is aborted and an
+    /// object still arriving is dropped, unreported); the port can be opened again at once.
     void StopDicomServer();
     bool isRunning() const;
 

@@ -18,8 +18,8 @@ namespace {
 
 // Seconds between checks of the stop flag while no peer is connecting.
 const Uint32 kAcceptPollSeconds = 1;
-// Seconds a connected peer may stay silent before its association is aborted; also the
-// longest a stop waits for an idle association.
+// Seconds a connected peer may stay silent before its association is aborted (a stop
+// does not wait for it: the connections watch the stop flag).
 const Uint32 kIdlePeerSeconds = 10;
 const Uint32 kAcseTimeoutSeconds = 10;
 
