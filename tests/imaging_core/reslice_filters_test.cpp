@@ -139,6 +139,7 @@ TEST(ImagePlane, SlabThicknessAndSingleImages)
     plane->setSlabThickness(1e30);
     EXPECT_GT(plane->slabCount, 1); // huge but no overflow to a negative count
     plane->release();
+    volume->release();
 
     // Separate images: only orientation 0 exists; pixels are copied.
     isImageData* images = make<isImageData>();
