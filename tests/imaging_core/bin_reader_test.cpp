@@ -180,7 +180,8 @@ TEST_F(BinReaderTest, ObserversAreToldOnceWhenTheirImageArrives)
         reader->addObserver(first, wanted);
         reader->addObserver(first, wanted);
         reader->addObserver(second, wanted);
-        ASSERT_TRUE(imgtest::pumpUntil([&] { return reader->isAllLoaded(); }));
+        ASSERT_TRUE(imgtest::pumpUntil(
+            [&] { return reader->isAllLoaded() && toFirst.count(9108) > 0 && toSecond.count(9108) > 0; }));
         imgtest::pumpFrames(5);
         ASSERT_EQ(toFirst.count(9108), 1);
         ASSERT_EQ(toSecond.count(9108), 1);
