@@ -117,3 +117,7 @@ void AppConfig::loadLanguage() {
 
 std::string AppConfig::getText(const std::string& key) const { return _language.getString(key); }
 
+
+void AppConfig::applyText(cocos2d::Node* root, const std::string& prefix) const {
+    _language.applyText(root, prefix);
+}

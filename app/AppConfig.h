@@ -33,6 +33,8 @@ public:
     /// Loads "language.dat" and makes its table the one every look-up reads.
     void loadLanguage();
     std::string getText(const std::string& key) const;
+    /// Localises the widgets under root by their names (see NSLanguage::applyText).
+    void applyText(cocos2d::Node* root, const std::string& prefix = "") const;
 
     cocos2d::Size winSize{960, 640};
     cocos2d::Size frameSize{960, 640};

@@ -3,6 +3,7 @@
 #include "cocos2d.h"
 
 #include <mutex>
+#include <vector>
 
 namespace NSUI {
 
@@ -17,7 +18,7 @@ const int kLanguageCount = sizeof(kLanguageNames) / sizeof(kLanguageNames[0]);
 
 std::mutex g_publishedMutex;
 std::shared_ptr<const NSLanguage::Table> g_published;
-NSLanguage::TextApplier g_textApplier;
+std::vector<NSLanguage::TextApplier> g_textAppliers;
 
 // The strings of one language's dictionary; other kinds of value are not texts and are skipped.
 std::shared_ptr<const NSLanguage::Table> tableFrom(const cocos2d::Value& entry) {
@@ -73,6 +74,26 @@ std::string NSLanguage::getString(const std::string& key) const {
     return it == _table->end() ? std::string() : it->second;
 }
 
+void NSLanguage::applyText(cocos2d::Node* root, const std::string& prefix) const {
+    if (!root) return;
+    std::vector<TextApplier> appliers;
+    {
+        std::lock_guard<std::mutex> lock(g_publishedMutex);
+        appliers = g_textAppliers;
+    }
+    // FIXME: handle the engine's ui::Text (setString) and ui::Button (setTitleText) here
+    // directly once the engine has them.
+    for (cocos2d::Node* child : root->getChildren()) {
+        std::string text = getString(prefix + child->getName());
+        if (!text.empty()) {
+            for (const TextApplier& apply : appliers) {
+                if (apply(child, text)) break;
+            }
+        }
+        if (child->getChildrenCount() > 0) applyText(child, prefix);
+    }
+}
+
 void NSLanguage::publish(const NSLanguage* language) {
     std::lock_guard<std::mutex> lock(g_publishedMutex);
     g_published = language ? language->_table : nullptr;
@@ -94,9 +115,10 @@ bool NSLanguage::hasPublished() {
     return g_published != nullptr;
 }
 
-void NSLanguage::setTextApplier(const TextApplier& applier) {
+void NSLanguage::addTextApplier(const TextApplier& applier) {
+    if (!applier) return;
     std::lock_guard<std::mutex> lock(g_publishedMutex);
-    g_textApplier = applier;
+    g_textAppliers.push_back(applier);
 }
 
 } // namespace NSUI

@@ -16,8 +16,8 @@ namespace NSUI {
 class NSLanguage {
 public:
     typedef std::unordered_map<std::string, std::string> Table;
-    /// Localises one widget kind the framework does not know (e.g. a text field's placeholder);
-    /// returns true when it handled the node.
+    /// Localises one kind of widget (a label's text, a button's title, a text field's
+    /// placeholder); returns true when it handled the node.
     typedef std::function<bool(cocos2d::Node* node, const std::string& text)> TextApplier;
 
     NSLanguage();
@@ -35,6 +35,11 @@ public:
     /// The current table's text for the key, "" when absent. Safe from any thread once loaded.
     std::string getString(const std::string& key) const;
 
+    /// Sets, for every node below root, the text looked up under prefix + the node's name, through
+    /// the first registered applier that handles the node; missing keys leave nodes unchanged.
+    /// Nodes of every kind are descended into.
+    void applyText(cocos2d::Node* root, const std::string& prefix) const;
+
     /// The engine's language type of the user's locale (English without an application object).
     static int systemLanguageType();
     /// The language name of a language type; "english" outside 0..18.
@@ -46,7 +51,8 @@ public:
     static std::string getPublishedString(const std::string& key);
     static bool hasPublished();
 
-    static void setTextApplier(const TextApplier& applier);
+    /// Adds an applier for applyText; the widget libraries register theirs at start-up.
+    static void addTextApplier(const TextApplier& applier);
 
 private:
     std::string _fileName;

@@ -111,4 +111,52 @@ TEST_F(LanguageTest, PublishedTableAnswersFromAnyThreadAndOutlivesItsOwner) {
     EXPECT_EQ(NSUI::UILocalConfig::getLanguageString("ok"), "");
 }
 
+// A widget kind of its own with its applier, as a widget library registers one.
+class Label : public cocos2d::Node {
+public:
+    static Label* make(const std::string& name, const std::string& text) {
+        Label* label = new Label();
+        label->init();
+        label->setName(name);
+        label->text = text;
+        label->autorelease();
+        return label;
+    }
+    std::string text;
+};
+
+TEST_F(LanguageTest, ApplyTextSetsWidgetsByPrefixAndName) {
+    static bool registered = false;
+    if (!registered) {
+        registered = true;
+        NSLanguage::addTextApplier([](cocos2d::Node* node, const std::string& text) {
+            auto* label = dynamic_cast<Label*>(node);
+            if (label) label->text = text;
+            return label != nullptr;
+        });
+    }
+    NSLanguage language;
+    load(language, cocos2d::safeBase64Encode(plist(
+                       "<key>english</key><dict><key>login.title</key><string>Sign in</string>"
+                       "<key>login.ok</key><string>OK</string><key>ok</key><string>unprefixed</string></dict>")),
+         0);
+
+    cocos2d::Node* root = cocos2d::Node::create();
+    cocos2d::Node* panel = cocos2d::Node::create(); // a plain node is descended into
+    panel->setName("panel");
+    Label* title = Label::make("title", "layout text");
+    Label* ok = Label::make("ok", "layout ok");
+    Label* missing = Label::make("cancel", "layout cancel");
+    root->addChild(title);
+    root->addChild(panel);
+    panel->addChild(ok);
+    panel->addChild(missing);
+
+    language.applyText(root, "login.");
+    EXPECT_EQ(title->text, "Sign in");
+    EXPECT_EQ(ok->text, "OK");
+    EXPECT_EQ(missing->text, "layout cancel");
+    cocos2d::PoolManager::getInstance()->getCurrentPool()->clear();
+}
+
 } // namespace
