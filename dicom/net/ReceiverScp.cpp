@@ -105,25 +105,31 @@ void ReceiverScp::notifyAssociationRequest(const T_ASC_Parameters& params, DcmSC
     // DCMTK caps a configured context list at 128 entries, fewer than the storage classes
     // there are; one association can propose at most 128 contexts, so the list is built
     // for each association from what the peer proposes.
-    static const std::set<std::string> storageClasses(dcmAllStorageSOPClassUIDs,
-                                                      dcmAllStorageSOPClassUIDs + numberOfDcmAllStorageSOPClassUIDs);
+    static const std::set<std::string> acceptable = [] {
+        std::set<std::string> classes(dcmAllStorageSOPClassUIDs,
+                                      dcmAllStorageSOPClassUIDs + numberOfDcmAllStorageSOPClassUIDs);
+        classes.insert(UID_VerificationSOPClass);
+        return classes;
+    }();
     OFList<OFString> syntaxes = acceptedTransferSyntaxes();
     DcmSCPConfig config = _baseConfig;
     std::set<std::string> added;
-    config.addPresentationContext(UID_VerificationSOPClass, syntaxes);
-    added.insert(UID_VerificationSOPClass);
     const int count = ASC_countPresentationContexts(const_cast<T_ASC_Parameters*>(&params));
     for (int i = 0; i < count; ++i) {
         T_ASC_PresentationContext pc;
         if (ASC_getPresentationContext(const_cast<T_ASC_Parameters*>(&params), i, &pc).bad())
             continue;
         std::string abstract = pc.abstractSyntax;
-        if (storageClasses.count(abstract) && added.insert(abstract).second) {
+        if (acceptable.count(abstract) && added.insert(abstract).second) {
             OFCondition cond = config.addPresentationContext(abstract.c_str(), syntaxes);
             if (cond.bad())
                 dcmLog("dcmServer: cannot offer %s: %s", abstract.c_str(), cond.text());
         }
     }
+    // The context list must exist for DCMTK to answer (and reject) a peer that proposes
+    // nothing we take; otherwise that peer would wait for its time-out.
+    if (added.empty())
+        config.addPresentationContext(UID_VerificationSOPClass, syntaxes);
     config.setTransportLayer(&_layer);  // see configure()
     getConfig() = config;
     DcmStorageSCP::notifyAssociationRequest(params, desiredAction);

@@ -336,6 +336,25 @@ TEST_F(ReceiverTest, StopDuringATransferLeavesOnlyWholeReportedFiles)
     EXPECT_TRUE(nettest::filesBelow(root + ".incoming").empty());
 }
 
+TEST_F(ReceiverTest, APeerAskingOnlyForOtherServicesIsTurnedAway)
+{
+    DcmSCU peer;
+    peer.setPeerHostName("127.0.0.1");
+    peer.setPeerPort(static_cast<Uint16>(port));
+    OFList<OFString> syntaxes;
+    syntaxes.push_back(UID_LittleEndianImplicitTransferSyntax);
+    peer.addPresentationContext(UID_FINDStudyRootQueryRetrieveInformationModel, syntaxes);
+    peer.setACSETimeout(5);
+    ASSERT_TRUE(peer.initNetwork().good());
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(peer.negotiateAssociation().bad());
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 2.0)
+        << "the peer was left waiting instead of being answered";
+
+    nettest::Process p({"echoscu", "127.0.0.1", std::to_string(port)}, tmp.file("echoscu.log"));
+    EXPECT_EQ(p.wait(30), 0);
+}
+
 TEST_F(ReceiverTest, RefusesToStartTwiceOrOnABusyPort)
 {
     EXPECT_FALSE(server.BeginDicomServer());  // already running
