@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dcmServer.h"
 #include "net/dcmSender.h"
 #include "net_ct_series.h"
 #include "net_harness.h"
@@ -182,4 +183,20 @@ TEST_F(SenderTest, PeerGoneMidSendFailsOnce)
     if (nettest::filesBelow(tmp.file("received")).size() < 150) {
         EXPECT_EQ(taskMessages(801).back().type, 2u);
     }
+}
+
+TEST_F(SenderTest, OurSenderToOurReceiver)
+{
+    std::vector<std::string> files = makeSendFolder("study", 20);
+    dcmSDK::dcmServer receiver;
+    const int receiverPort = nettest::freePort();
+    receiver.setRoot(tmp.file("store"));
+    receiver.setPort("127.0.0.1", receiverPort, "QPSTORE");
+    ASSERT_TRUE(receiver.BeginDicomServer());
+
+    sender.setIP("127.0.0.1", receiverPort);
+    ASSERT_TRUE(sender.send(901, tmp.file("study")));
+    ASSERT_TRUE(waitFinal(901));
+    EXPECT_EQ(taskMessages(901).back().type, 1u);
+    EXPECT_EQ(MessageLog::instance().ofType(dcmSDK::DCM_MSG_FILE_STORED).size(), files.size());
 }
