@@ -304,20 +304,49 @@ bool Renderer::checkVisibility(const Mat4& transform, const Size& size)
     return maxX >= -1.0f && minX <= 1.0f && maxY >= -1.0f && minY <= 1.0f;
 }
 
+namespace {
+// Nested clipping shows only what every clipping ancestor shows.
+Rect intersect(const Rect& r, const std::vector<Rect>& stack)
+{
+    if (stack.empty()) {
+        return r;
+    }
+    const Rect& outer = stack.back();
+    float x0 = std::max(r.getMinX(), outer.getMinX());
+    float y0 = std::max(r.getMinY(), outer.getMinY());
+    float x1 = std::min(r.getMaxX(), outer.getMaxX());
+    float y1 = std::min(r.getMaxY(), outer.getMaxY());
+    return Rect(x0, y0, std::max(0.0f, x1 - x0), std::max(0.0f, y1 - y0));
+}
+} // namespace
+
 void Renderer::pushScissorRect(const Rect& rectInPoints)
 {
-    Rect r = rectInPoints;
-    if (!_scissorStack.empty()) {
-        // Nested clipping shows only what every clipping ancestor shows.
-        const Rect& outer = _scissorStack.back();
-        float x0 = std::max(r.getMinX(), outer.getMinX());
-        float y0 = std::max(r.getMinY(), outer.getMinY());
-        float x1 = std::min(r.getMaxX(), outer.getMaxX());
-        float y1 = std::min(r.getMaxY(), outer.getMaxY());
-        r = Rect(x0, y0, std::max(0.0f, x1 - x0), std::max(0.0f, y1 - y0));
-    }
-    _scissorStack.push_back(r);
+    _scissorStack.push_back(intersect(rectInPoints, _scissorStack));
     applyScissor();
+}
+
+void Renderer::pushVisitClipRect(const Rect& rectInPoints)
+{
+    _visitClipStack.push_back(intersect(rectInPoints, _visitClipStack));
+}
+
+void Renderer::popVisitClipRect()
+{
+    if (!_visitClipStack.empty()) {
+        _visitClipStack.pop_back();
+    }
+}
+
+bool Renderer::getVisitClipRect(Rect* rectInPoints) const
+{
+    if (_visitClipStack.empty()) {
+        return false;
+    }
+    if (rectInPoints) {
+        *rectInPoints = _visitClipStack.back();
+    }
+    return true;
 }
 
 void Renderer::popScissorRect()

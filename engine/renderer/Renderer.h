@@ -79,6 +79,13 @@ public:
     /// The scissor in force (in points) and whether there is one.
     bool getCurrentScissorRect(Rect* rectInPoints) const;
 
+    /// Clipping while visiting: clipping nodes push the rectangle (window points) their
+    /// children are cut to, so nodes whose commands land in other queues (3D) can apply it
+    /// when they draw. Nested rectangles intersect.
+    void pushVisitClipRect(const Rect& rectInPoints);
+    void popVisitClipRect();
+    bool getVisitClipRect(Rect* rectInPoints) const;
+
     /// Draws a camera of a render window in line: flushes what is queued, scissors to the
     /// window rectangle (in points) and clears depth there. endInlineCamera flushes the
     /// camera's commands and restores the scissor.
@@ -100,6 +107,7 @@ protected:
     bool _isRendering = false;
     bool _depthTest = false;
     std::vector<Rect> _scissorStack;
+    std::vector<Rect> _visitClipStack;
     GLuint _vbo = 0;
     GLuint _ibo = 0;
     std::vector<V3F_C4B_T2F> _transformed;

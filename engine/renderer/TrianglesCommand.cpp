@@ -15,7 +15,8 @@ void TrianglesCommand::init(float globalOrder, GLuint textureID, GLProgramState*
         _triangles.indexCount -= _triangles.indexCount % 3;
     }
     _mv = mv;
-    _isTransparent = !(blendType == BlendFunc::DISABLE);
+    // 3D triangles stay in visit order with the custom commands around them (scissors,
+    // texture binds); a node that wants the opaque pass asks for it with setTransparent.
 }
 
 } // namespace cocos2d
