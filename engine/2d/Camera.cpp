@@ -2,9 +2,11 @@
 
 #include <new>
 
+#include "2d/ClippingRectangleNode.h"
 #include "2d/Scene.h"
 #include "2d/actions/ActionCreate.h"
 #include "base/Director.h"
+#include "renderer/Renderer.h"
 
 namespace cocos2d {
 
@@ -214,6 +216,34 @@ void Camera::setDepth(int8_t depth)
     _depth = depth;
     if (_scene)
         _scene->_cameraOrderDirty = true;
+}
+
+void Camera::beginVisit(Renderer* renderer)
+{
+    if (!renderer) {
+        return;
+    }
+    if (isDrawnInline()) {
+        Rect window(Vec2::ZERO, _parent->getContentSize());
+        renderer->beginInlineCamera(ClippingRectangleNode::rectToWorld(window, _parent->getNodeToWorldTransform()));
+    }
+    Director* director = Director::getInstance();
+    director->pushMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION);
+    director->loadMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION, getViewProjectionMatrix());
+}
+
+void Camera::endVisit(Renderer* renderer)
+{
+    if (!renderer) {
+        return;
+    }
+    // The pass's commands are drawn while its projection is loaded.
+    if (isDrawnInline()) {
+        renderer->endInlineCamera();
+    } else {
+        renderer->render();
+    }
+    Director::getInstance()->popMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION);
 }
 
 bool Camera::isDrawnInline() const

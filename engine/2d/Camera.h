@@ -76,10 +76,12 @@ public:
 
     /// True when the camera draws its parent in line rather than the whole scene.
     bool isDrawnInline() const;
-    /// Around each pass drawn with this camera; the renderer sets projection, viewport and
-    /// depth clearing here. Nothing happens without a renderer.
-    virtual void beginVisit(Renderer* renderer) { (void)renderer; }
-    virtual void endVisit(Renderer* renderer) { (void)renderer; }
+    /// Around each pass drawn with this camera: loads its view-projection for the commands
+    /// and draws them at the end of the pass. An in-line camera first draws what came before
+    /// it, then is scissored to its parent's rectangle with its own depth clear. Nothing
+    /// happens without a renderer.
+    virtual void beginVisit(Renderer* renderer);
+    virtual void endVisit(Renderer* renderer);
 
     Scene* getCameraScene() const { return _scene; }
     void onEnter() override;

@@ -2,7 +2,9 @@
 // A layer filled with one colour (its colour and opacity are the node's); the renderer draws it.
 
 #include "2d/Layer.h"
+#include "base/ccTypes.h"
 #include "math/Color4B.h"
+#include "renderer/CustomCommand.h"
 
 namespace cocos2d {
 
@@ -22,8 +24,16 @@ public:
 
     std::string getDescription() const override;
 
+    void draw(Renderer* renderer, const Mat4& transform, uint32_t flags) override;
+    void setBlendFunc(const BlendFunc& blendFunc) { _blendFunc = blendFunc; }
+    const BlendFunc& getBlendFunc() const { return _blendFunc; }
+
 protected:
     LayerColor() = default;
+    void onDraw(const Mat4& transform);
+
+    BlendFunc _blendFunc = BlendFunc::ALPHA_NON_PREMULTIPLIED;
+    CustomCommand _customCommand;
 };
 
 } // namespace cocos2d
