@@ -355,7 +355,6 @@ void EventDispatcher::dispatchCustomEvent(const std::string& eventName, void* op
 {
     EventCustom event(eventName);
     event.setUserData(optionalUserData);
-    event.retain(); // a stack event must never be freed by the dispatcher's own release
     dispatchEvent(&event);
 }
 

@@ -7,13 +7,132 @@
 #include "base/IMEDispatcher.h"
 #include "base/Touch.h"
 #include "base/ccLog.h"
+#include "platform/GLViewImpl.h"
+
+#include <GLFW/glfw3.h>
 
 namespace cocos2d {
+
+namespace {
+
+using KeyCode = EventKeyboard::KeyCode;
+
+KeyCode keyFromGLFW(int key)
+{
+    if (key >= GLFW_KEY_A && key <= GLFW_KEY_Z)
+        return static_cast<KeyCode>(static_cast<int>(KeyCode::KEY_A) + (key - GLFW_KEY_A));
+    if (key >= GLFW_KEY_0 && key <= GLFW_KEY_9)
+        return static_cast<KeyCode>(static_cast<int>(KeyCode::KEY_0) + (key - GLFW_KEY_0));
+    if (key >= GLFW_KEY_F1 && key <= GLFW_KEY_F12)
+        return static_cast<KeyCode>(static_cast<int>(KeyCode::KEY_F1) + (key - GLFW_KEY_F1));
+    switch (key) {
+    case GLFW_KEY_SPACE: return KeyCode::KEY_SPACE;
+    case GLFW_KEY_APOSTROPHE: return KeyCode::KEY_APOSTROPHE;
+    case GLFW_KEY_COMMA: return KeyCode::KEY_COMMA;
+    case GLFW_KEY_MINUS: return KeyCode::KEY_MINUS;
+    case GLFW_KEY_PERIOD: return KeyCode::KEY_PERIOD;
+    case GLFW_KEY_SLASH: return KeyCode::KEY_SLASH;
+    case GLFW_KEY_SEMICOLON: return KeyCode::KEY_SEMICOLON;
+    case GLFW_KEY_EQUAL: return KeyCode::KEY_EQUAL;
+    case GLFW_KEY_LEFT_BRACKET: return KeyCode::KEY_LEFT_BRACKET;
+    case GLFW_KEY_BACKSLASH: return KeyCode::KEY_BACK_SLASH;
+    case GLFW_KEY_RIGHT_BRACKET: return KeyCode::KEY_RIGHT_BRACKET;
+    case GLFW_KEY_GRAVE_ACCENT: return KeyCode::KEY_GRAVE;
+    case GLFW_KEY_ESCAPE: return KeyCode::KEY_ESCAPE;
+    case GLFW_KEY_ENTER: return KeyCode::KEY_ENTER;
+    case GLFW_KEY_TAB: return KeyCode::KEY_TAB;
+    case GLFW_KEY_BACKSPACE: return KeyCode::KEY_BACKSPACE;
+    case GLFW_KEY_INSERT: return KeyCode::KEY_INSERT;
+    case GLFW_KEY_DELETE: return KeyCode::KEY_DELETE;
+    case GLFW_KEY_RIGHT: return KeyCode::KEY_RIGHT_ARROW;
+    case GLFW_KEY_LEFT: return KeyCode::KEY_LEFT_ARROW;
+    case GLFW_KEY_DOWN: return KeyCode::KEY_DOWN_ARROW;
+    case GLFW_KEY_UP: return KeyCode::KEY_UP_ARROW;
+    case GLFW_KEY_PAGE_UP: return KeyCode::KEY_PG_UP;
+    case GLFW_KEY_PAGE_DOWN: return KeyCode::KEY_PG_DOWN;
+    case GLFW_KEY_HOME: return KeyCode::KEY_HOME;
+    case GLFW_KEY_END: return KeyCode::KEY_END;
+    case GLFW_KEY_CAPS_LOCK: return KeyCode::KEY_CAPS_LOCK;
+    case GLFW_KEY_SCROLL_LOCK: return KeyCode::KEY_SCROLL_LOCK;
+    case GLFW_KEY_NUM_LOCK: return KeyCode::KEY_NUM_LOCK;
+    case GLFW_KEY_PRINT_SCREEN: return KeyCode::KEY_PRINT;
+    case GLFW_KEY_PAUSE: return KeyCode::KEY_PAUSE;
+    case GLFW_KEY_KP_ENTER: return KeyCode::KEY_KP_ENTER;
+    case GLFW_KEY_KP_ADD: return KeyCode::KEY_KP_PLUS;
+    case GLFW_KEY_KP_SUBTRACT: return KeyCode::KEY_KP_MINUS;
+    case GLFW_KEY_KP_MULTIPLY: return KeyCode::KEY_KP_MULTIPLY;
+    case GLFW_KEY_KP_DIVIDE: return KeyCode::KEY_KP_DIVIDE;
+    case GLFW_KEY_LEFT_SHIFT: return KeyCode::KEY_LEFT_SHIFT;
+    case GLFW_KEY_RIGHT_SHIFT: return KeyCode::KEY_RIGHT_SHIFT;
+    case GLFW_KEY_LEFT_CONTROL: return KeyCode::KEY_LEFT_CTRL;
+    case GLFW_KEY_RIGHT_CONTROL: return KeyCode::KEY_RIGHT_CTRL;
+    case GLFW_KEY_LEFT_ALT: return KeyCode::KEY_LEFT_ALT;
+    case GLFW_KEY_RIGHT_ALT: return KeyCode::KEY_RIGHT_ALT;
+    case GLFW_KEY_MENU: return KeyCode::KEY_MENU;
+    default: return KeyCode::KEY_NONE;
+    }
+}
+
+/// UTF-8 bytes of a code point; nothing for surrogates and values beyond Unicode.
+std::string utf8Of(unsigned int c)
+{
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            return out;
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c <= 0x10FFFF) {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+} // namespace
 
 InputInjector* InputInjector::getInstance()
 {
     static InputInjector instance;
     return &instance;
+}
+
+void InputInjector::attachView(GLViewImpl* view)
+{
+    if (!view)
+        return;
+    GLViewImpl::InputHandlers& in = view->getInputHandlers();
+    in.mouseButton = [this, view](int button, bool pressed, float x, float y) {
+        const Vec2 p = view->convertFramePointToDesign(x, y);
+        if (pressed)
+            mouseDown(p, button);
+        else
+            mouseUp(p, button);
+    };
+    in.mouseMove = [this, view](float x, float y) { mouseMove(view->convertFramePointToDesign(x, y)); };
+    in.scroll = [this, view](float dx, float dy, float x, float y) {
+        mouseScroll(view->convertFramePointToDesign(x, y), dx, dy);
+    };
+    in.key = [this](int key, int, int action, int) {
+        const KeyCode code = keyFromGLFW(key);
+        if (code == KeyCode::KEY_NONE)
+            return;
+        if (action == GLFW_PRESS)
+            keyPressed(code);
+        else if (action == GLFW_REPEAT)
+            keyRepeated(code);
+        else if (action == GLFW_RELEASE)
+            keyReleased(code);
+    };
+    in.character = [this](unsigned int codepoint) { insertCharacter(codepoint); };
 }
 
 void InputInjector::useTestClock(double startSeconds)
@@ -77,7 +196,6 @@ void InputInjector::handleTouches(Phase phase, const std::vector<int>& ids, cons
         }
     }
     EventTouch event;
-    event.retain(); // lives on the stack; the dispatcher's references must never free it
     switch (phase) {
     case Phase::BEGAN: event.setEventCode(EventTouch::EventCode::BEGAN); break;
     case Phase::MOVED: event.setEventCode(EventTouch::EventCode::MOVED); break;
@@ -113,7 +231,6 @@ void InputInjector::touchesCancelled(const std::vector<int>& ids, const std::vec
 void InputInjector::dispatchMouse(int type, const Vec2& point, int button, float scrollX, float scrollY)
 {
     EventMouse event(static_cast<EventMouse::MouseEventType>(type));
-    event.retain();
     event.setCursorPosition(point.x, point.y);
     event.setPreviousCursorPosition(_pointer.x, _pointer.y);
     event.setMouseButton(button);
@@ -164,21 +281,26 @@ void InputInjector::mouseScroll(const Vec2& point, float scrollX, float scrollY)
                   scrollX, scrollY);
 }
 
-void InputInjector::keyPressed(EventKeyboard::KeyCode key)
+void InputInjector::editText(EventKeyboard::KeyCode key)
 {
     if (key == EventKeyboard::KeyCode::KEY_BACKSPACE)
         IMEDispatcher::sharedDispatcher()->dispatchDeleteBackward();
     else if (key == EventKeyboard::KeyCode::KEY_ENTER || key == EventKeyboard::KeyCode::KEY_KP_ENTER)
         IMEDispatcher::sharedDispatcher()->dispatchInsertText("\n", 1);
+}
+
+void InputInjector::keyRepeated(EventKeyboard::KeyCode key) { editText(key); }
+
+void InputInjector::keyPressed(EventKeyboard::KeyCode key)
+{
+    editText(key);
     EventKeyboard event(key, true);
-    event.retain();
     Director::getInstance()->getEventDispatcher()->dispatchEvent(&event);
 }
 
 void InputInjector::keyReleased(EventKeyboard::KeyCode key)
 {
     EventKeyboard event(key, false);
-    event.retain();
     Director::getInstance()->getEventDispatcher()->dispatchEvent(&event);
 }
 
@@ -191,6 +313,14 @@ void InputInjector::keyTyped(EventKeyboard::KeyCode key)
 void InputInjector::insertText(const std::string& utf8)
 {
     IMEDispatcher::sharedDispatcher()->dispatchInsertText(utf8.c_str(), utf8.size());
+}
+
+void InputInjector::insertCharacter(unsigned int codepoint)
+{
+    // Control characters come as keys (Backspace, Enter), not as text.
+    if (codepoint < 0x20 || codepoint == 0x7F)
+        return;
+    insertText(utf8Of(codepoint));
 }
 
 void InputInjector::deleteBackward() { IMEDispatcher::sharedDispatcher()->dispatchDeleteBackward(); }

@@ -13,11 +13,15 @@
 
 namespace cocos2d {
 
+class GLViewImpl;
 class Touch;
 
 class InputInjector {
 public:
     static InputInjector* getInstance();
+
+    /// Takes the window's raw input (frame pixels, y down; GLFW keys and characters) from now on.
+    void attachView(GLViewImpl* view);
 
     // --- frames (tests) ----------------------------------------------------------------------
     /// Makes the director read its time from a clock that only advance() moves.
@@ -56,8 +60,12 @@ public:
     void keyReleased(EventKeyboard::KeyCode key);
     /// Press and release.
     void keyTyped(EventKeyboard::KeyCode key);
+    /// A held key repeating: only its text-editing effect (Backspace deletes again).
+    void keyRepeated(EventKeyboard::KeyCode key);
     /// UTF-8 text for the attached text field.
     void insertText(const std::string& utf8);
+    /// One typed character (a Unicode code point) for the attached text field.
+    void insertCharacter(unsigned int codepoint);
     void deleteBackward();
 
     /// Cancels touches still down and forgets pointer and buttons (between tests).
@@ -69,6 +77,7 @@ private:
     enum class Phase { BEGAN, MOVED, ENDED, CANCELLED };
     void handleTouches(Phase phase, const std::vector<int>& ids, const std::vector<Vec2>& points);
     void dispatchMouse(int type, const Vec2& point, int button, float scrollX, float scrollY);
+    void editText(EventKeyboard::KeyCode key);
 
     std::map<int, Touch*> _touches; // each retained while down
     Vec2 _pointer;
