@@ -10,8 +10,10 @@
 #include "2d/Scene.h"
 #include "2d/TransitionScene.h"
 #include "base/EventDispatcher.h"
+#include "base/InputInjector.h"
 #include "base/ccLog.h"
 #include "platform/GLView.h"
+#include "platform/GLViewImpl.h"
 #include "renderer/Renderer.h"
 #include "renderer/TextureCache.h"
 #include "renderer/ccGLStateCache.h"
@@ -228,6 +230,10 @@ void Director::setOpenGLView(GLView* openGLView)
     setAlphaBlending(true);
     setDepthTest(false);
     setProjection(_projection);
+    // The window's mouse, keys and characters become engine events from now on.
+    if (auto* window = dynamic_cast<GLViewImpl*>(_openGLView)) {
+        InputInjector::getInstance()->attachView(window);
+    }
 }
 
 void Director::setClearColor(const Color4F& clearColor)
