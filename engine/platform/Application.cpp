@@ -79,6 +79,7 @@ void Application::setAnimationInterval(float interval)
 {
     if (interval > 0.0f) {
         _animationInterval = interval;
+        Director::getInstance()->setAnimationInterval(interval);
     }
 }
 
