@@ -14,6 +14,7 @@
 #include "imaging/core/cache/isDcmScan.h"
 #include "imaging/core/cache/loadingRequest.h"
 #include "imaging/core/data/isImageData.h"
+#include "imaging/core/io/isDcmReader.h"
 
 using namespace isImageSDK;
 using imgtest::FixtureImage;
@@ -298,4 +299,37 @@ TEST_F(BinReaderTest, SwitchingSeriesWhileLoadingKeepsOnlyTheNewSeries)
     EXPECT_EQ(reader->getLoadedCount(), 7);
     for (int z = 0; z < 7; ++z) EXPECT_EQ(pixel(reader.image()->getSlice(z), 3), (z + 1) * 1000 + 3 + 5) << z;
     EXPECT_FALSE(std::filesystem::exists(isDcmScan::cacheFileFor(firstFolder, ".raw")));
+}
+
+TEST_F(BinReaderTest, CacheRoundTripKeepsEachImagesGeometry)
+{
+    // Oblique sagittal-like slices of a prone patient, 1.5 mm apart along the normal (-0.6, 0.8, 0).
+    folder = writable.makeFolder("oblique");
+    imgtest::writeCtSeries(folder, 4, 1.5, [](int i, FixtureImage& image) {
+        image.patientPosition = "HFP";
+        image.orientation = "0.8\\0.6\\0\\0\\0\\-1";
+        image.position = std::to_string(5 - 0.9 * i) + "\\" + std::to_string(-7 + 1.2 * i) + "\\12";
+        image.pixelSpacing = "0.9\\0.8";
+    });
+    isDcmScan scanner;
+    ASSERT_TRUE(scanner.createBuffer(folder));
+    Reader reader;
+    ASSERT_TRUE(open(reader, scanner.getCachePath(folder)));
+    isImageData* image = reader.image();
+    ASSERT_TRUE(image->isVolume());
+    ASSERT_EQ(image->getSliceCount(), 4);
+    EXPECT_NEAR(image->spacing[2], 1.5f, 1e-4);
+    EXPECT_EQ(image->facing, 1);
+
+    isDcmReader* single = isDcmReader::create();
+    for (int z = 0; z < 4; ++z) {
+        single->setFileName(image->slices[z]->filePath);
+        single->getOutputImage()->Update();
+        const isSliceInfo* direct = single->getOutputImage()->getSlice(0);
+        ASSERT_NE(direct, nullptr);
+        for (int k = 0; k < 16; ++k)
+            EXPECT_NEAR(image->slices[z]->matrix.m[k], direct->matrix.m[k], 1e-4) << "slice " << z << " m" << k;
+        EXPECT_FLOAT_EQ(image->slices[z]->spacingX, direct->spacingX);
+        EXPECT_FLOAT_EQ(image->slices[z]->spacingY, direct->spacingY);
+    }
 }
