@@ -47,6 +47,7 @@ Scene::~Scene()
     for (Camera* camera : _cameras)
         camera->_scene = nullptr;
     _cameras.clear();
+    CC_SAFE_RELEASE_NULL(_defaultCamera);
     CC_SAFE_RELEASE_NULL(_messageNode);
 }
 
@@ -59,6 +60,8 @@ bool Scene::initWithSize(const Size& size)
         _defaultCamera = Camera::create();
         if (!_defaultCamera)
             return false;
+        // Held here too, so the pointer stays valid even if the camera is taken out of the tree.
+        _defaultCamera->retain();
         addChild(_defaultCamera);
         // Registered now so that a scene that never ran still lists its camera.
         addCamera(_defaultCamera);
@@ -94,8 +97,6 @@ void Scene::removeCamera(Camera* camera)
         _cameras.erase(it);
     if (camera->_scene == this)
         camera->_scene = nullptr;
-    if (camera == _defaultCamera && camera->getParent() != this)
-        _defaultCamera = nullptr;
 }
 
 void Scene::render(Renderer* renderer)

@@ -207,3 +207,16 @@ TEST_F(CameraProjection, AdditionalProjectionIsAppliedAfterAndReplacesThePreviou
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(camera->getProjectionMatrix().m[i], expected.m[i], 1e-6f);
 }
+
+TEST_F(CameraList, TakingTheDefaultCameraAwayLeavesNoDanglingCamera)
+{
+    DrawCounter* plain = DrawCounter::create();
+    scene->addChild(plain);
+    Camera* camera = scene->getDefaultCamera();
+    camera->removeFromParent();
+    EXPECT_TRUE(scene->getCameras().empty());
+    input->frame();
+    EXPECT_TRUE(plain->draws.empty()); // no camera, nothing drawn
+    EXPECT_EQ(scene->getDefaultCamera(), camera);
+    EXPECT_EQ(camera->getCameraScene(), nullptr);
+}
