@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "imaging/core/data/isImageData.h"
 #include "imaging/core/volume/isVolumeRenderer.h"
 
 using namespace isImageSDK;
@@ -347,4 +348,46 @@ TEST(RayCaster, PreIntegratedModesDrawInsideAndStayBackgroundOutside)
         EXPECT_GT(centrePixel(r)[0], 100) << mode;
         EXPECT_EQ(r.getResult().pixels[0], 10) << mode;
     }
+}
+
+TEST(RayCaster, ImageDataVolumesBindWithOrWithoutOneBuffer)
+{
+    auto* whole = new isImageData(); // one reference owned by the test
+    whole->init();
+    const int dims[3] = {12, 12, 12};
+    const float spacing[3] = {1, 1, 1};
+    ASSERT_TRUE(whole->buildVolume(dims, spacing, kPixelS16, 0, 0, cocos2d::Mat4()));
+    auto* sliced = new isImageData();
+    sliced->init();
+    const int d2[2] = {12, 12};
+    const float s2[2] = {1, 1};
+    for (int z = 0; z < 12; ++z) {
+        auto* a = reinterpret_cast<int16_t*>(whole->slices[size_t(z)]->pixels);
+        auto* b = reinterpret_cast<int16_t*>(sliced->addSlice(d2, 1, s2, kPixelS16, 0, 0, cocos2d::Mat4())->pixels);
+        for (int i = 0; i < 144; ++i) a[i] = b[i] = int16_t((i * 5 + z * 17) % 256);
+    }
+    sliced->volumeFlag = 1;
+    uint8_t rgb[768];
+    greyTable(rgb);
+    auto pictureOf = [&](isImageData* image) {
+        isVolumeRecord record;
+        std::vector<const void*> storage;
+        EXPECT_TRUE(fillVolumeRecord(*image, record, storage));
+        isVolumeRenderer r;
+        r.setVolume(&record);
+        r.setView(frontView(12, 48), true);
+        r.setColorTable(rgb);
+        EXPECT_TRUE(r.render());
+        const auto res = r.getResult();
+        return std::vector<uint8_t>(res.pixels, res.pixels + size_t(res.width) * res.height * 3);
+    };
+    EXPECT_EQ(pictureOf(sliced), pictureOf(whole));
+    // A slice of another size cannot be part of the volume.
+    sliced->slices[3]->columns = 11;
+    isVolumeRecord record;
+    std::vector<const void*> storage;
+    EXPECT_FALSE(fillVolumeRecord(*sliced, record, storage));
+    sliced->slices[3]->columns = 12;
+    sliced->release();
+    whole->release();
 }

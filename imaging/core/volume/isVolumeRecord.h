@@ -2,6 +2,7 @@
 // The volume handed to the ray caster; the caller owns it and keeps it alive while it is bound.
 
 #include <cstdint>
+#include <vector>
 
 namespace isImageSDK {
 
@@ -18,5 +19,12 @@ struct isVolumeRecord {
     /// True for a renderable record: positive dimensions, a known grey type and all slices present.
     bool isRenderable() const;
 };
+
+class isImageData;
+
+/// Describes an image data volume for the ray caster: its contiguous buffer when it has one, else
+/// its slice buffers through `sliceStorage`, which must outlive the record's use. Geometry and
+/// pixel type come along. False (record untouched) for data that is not a renderable volume.
+bool fillVolumeRecord(isImageData& image, isVolumeRecord& record, std::vector<const void*>& sliceStorage);
 
 } // namespace isImageSDK
