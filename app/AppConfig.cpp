@@ -28,7 +28,8 @@ const char* const kKeyIdentifier = "app_identifier";
 
 std::string deviceInfo() {
     struct utsname u;
-    if (uname(&u) != 0) return "linux";
+    if (uname(&u) != 0)
+        return "linux";
     return std::string(u.sysname) + " " + u.nodename + " " + u.release + " " + u.machine;
 }
 
@@ -63,7 +64,8 @@ AppConfig::AppConfig() {
 AppConfig::~AppConfig() {
     // Look-ups made after the configuration is gone find no table instead of a freed one.
     NSUI::NSLanguage::publish(nullptr);
-    if (g_config == this) g_config = nullptr;
+    if (g_config == this)
+        g_config = nullptr;
 }
 
 bool AppConfig::init() {
@@ -86,7 +88,9 @@ bool AppConfig::init() {
     return true;
 }
 
-std::string AppConfig::getVersion() { return kVersion; }
+std::string AppConfig::getVersion() {
+    return kVersion;
+}
 
 std::string AppConfig::getServerURL() {
     std::lock_guard<std::mutex> lock(g_globalsMutex);
@@ -115,8 +119,9 @@ void AppConfig::loadLanguage() {
     NSUI::NSLanguage::publish(&_language);
 }
 
-std::string AppConfig::getText(const std::string& key) const { return _language.getString(key); }
-
+std::string AppConfig::getText(const std::string& key) const {
+    return _language.getString(key);
+}
 
 void AppConfig::applyText(cocos2d::Node* root, const std::string& prefix) const {
     _language.applyText(root, prefix);

@@ -2,7 +2,8 @@
 
 void AppStyle::setDefaults() {
     static const int sizes[8] = {60, 50, 35, 30, 25, 20, 15, 10};
-    for (int i = 0; i < 8; ++i) fontSize[i] = sizes[i];
+    for (int i = 0; i < 8; ++i)
+        fontSize[i] = sizes[i];
     colors[0] = cocos2d::Color3B(100, 100, 100);
     colors[1] = cocos2d::Color3B(44, 44, 44);
     colors[2] = cocos2d::Color3B(166, 166, 166);

@@ -2,7 +2,9 @@
 
 namespace NSUI {
 
-NSDatas::~NSDatas() { cancelRequests(); }
+NSDatas::~NSDatas() {
+    cancelRequests();
+}
 
 bool NSDatas::init() {
     _requestOwner = this;
@@ -18,11 +20,13 @@ void NSDatas::cancelRequests() {}
 void NSDatas::update(float /*dt*/) {}
 
 void NSDatas::setCallback(const NSDatasCallback& callback) {
-    if (&callback != &_callback) _callback = callback;
+    if (&callback != &_callback)
+        _callback = callback;
 }
 
 void NSDatas::setSecondCallback(const NSDatasCallback& callback) {
-    if (&callback != &_secondCallback) _secondCallback = callback;
+    if (&callback != &_secondCallback)
+        _secondCallback = callback;
 }
 
 } // namespace NSUI

@@ -10,9 +10,9 @@ namespace NSUI {
 namespace {
 
 const char* const kLanguageNames[] = {
-    "english", "chinese",   "french",     "italian", "german", "spanish",   "dutch",
-    "russian", "korean",    "japanese",   "hungarian", "portuguese", "arabic", "norwegian",
-    "polish",  "turkish",   "ukrainian",  "romanian", "bulgarian",
+    "english", "chinese", "french",    "italian",   "german",     "spanish", "dutch",
+    "russian", "korean",  "japanese",  "hungarian", "portuguese", "arabic",  "norwegian",
+    "polish",  "turkish", "ukrainian", "romanian",  "bulgarian",
 };
 const int kLanguageCount = sizeof(kLanguageNames) / sizeof(kLanguageNames[0]);
 
@@ -24,7 +24,8 @@ std::vector<NSLanguage::TextApplier> g_textAppliers;
 std::shared_ptr<const NSLanguage::Table> tableFrom(const cocos2d::Value& entry) {
     auto table = std::make_shared<NSLanguage::Table>();
     for (const auto& item : entry.asValueMap()) {
-        if (item.second.getType() == cocos2d::Value::Type::STRING) (*table)[item.first] = item.second.asString();
+        if (item.second.getType() == cocos2d::Value::Type::STRING)
+            (*table)[item.first] = item.second.asString();
     }
     return table;
 }
@@ -36,7 +37,8 @@ NSLanguage::NSLanguage() : _fileName("language.dat") {}
 NSLanguage::~NSLanguage() = default;
 
 const char* NSLanguage::languageName(int languageType) {
-    if (languageType < 0 || languageType >= kLanguageCount) return kLanguageNames[0];
+    if (languageType < 0 || languageType >= kLanguageCount)
+        return kLanguageNames[0];
     return kLanguageNames[languageType];
 }
 
@@ -45,37 +47,46 @@ int NSLanguage::systemLanguageType() {
     return app ? static_cast<int>(app->getCurrentLanguage()) : 0;
 }
 
-void NSLanguage::loadLanguage() { loadLanguage(systemLanguageType()); }
+void NSLanguage::loadLanguage() {
+    loadLanguage(systemLanguageType());
+}
 
 void NSLanguage::loadLanguage(int languageType) {
-    if (_loaded) return;
+    if (_loaded)
+        return;
     cocos2d::FileUtils* files = cocos2d::FileUtils::getInstance();
     std::string text = files->getStringFromFile(files->fullPathForFilename(_fileName));
     if (!text.empty()) {
         // The file is normally Base64; a plain property list is accepted as it is.
         std::string decoded = cocos2d::safeBase64Decode(text);
-        if (!decoded.empty()) text = decoded.c_str();
+        if (!decoded.empty())
+            text = decoded.c_str();
     }
     cocos2d::ValueMap root;
-    if (!text.empty()) root = files->getValueMapFromData(text.data(), static_cast<int>(text.size()));
+    if (!text.empty())
+        root = files->getValueMapFromData(text.data(), static_cast<int>(text.size()));
     if (root.empty()) {
         cocos2d::log("Failed to load config file of language.");
         return;
     }
     _loaded = true;
     auto it = root.find(languageName(languageType));
-    if (it == root.end() || it->second.getType() != cocos2d::Value::Type::MAP) it = root.find("english");
-    if (it != root.end() && it->second.getType() == cocos2d::Value::Type::MAP) _table = tableFrom(it->second);
+    if (it == root.end() || it->second.getType() != cocos2d::Value::Type::MAP)
+        it = root.find("english");
+    if (it != root.end() && it->second.getType() == cocos2d::Value::Type::MAP)
+        _table = tableFrom(it->second);
 }
 
 std::string NSLanguage::getString(const std::string& key) const {
-    if (!_table || key.empty()) return {};
+    if (!_table || key.empty())
+        return {};
     auto it = _table->find(key);
     return it == _table->end() ? std::string() : it->second;
 }
 
 void NSLanguage::applyText(cocos2d::Node* root, const std::string& prefix) const {
-    if (!root) return;
+    if (!root)
+        return;
     std::vector<TextApplier> appliers;
     {
         std::lock_guard<std::mutex> lock(g_publishedMutex);
@@ -87,10 +98,12 @@ void NSLanguage::applyText(cocos2d::Node* root, const std::string& prefix) const
         std::string text = getString(prefix + child->getName());
         if (!text.empty()) {
             for (const TextApplier& apply : appliers) {
-                if (apply(child, text)) break;
+                if (apply(child, text))
+                    break;
             }
         }
-        if (child->getChildrenCount() > 0) applyText(child, prefix);
+        if (child->getChildrenCount() > 0)
+            applyText(child, prefix);
     }
 }
 
@@ -105,7 +118,8 @@ std::string NSLanguage::getPublishedString(const std::string& key) {
         std::lock_guard<std::mutex> lock(g_publishedMutex);
         table = g_published;
     }
-    if (!table || key.empty()) return {};
+    if (!table || key.empty())
+        return {};
     auto it = table->find(key);
     return it == table->end() ? std::string() : it->second;
 }
@@ -116,7 +130,8 @@ bool NSLanguage::hasPublished() {
 }
 
 void NSLanguage::addTextApplier(const TextApplier& applier) {
-    if (!applier) return;
+    if (!applier)
+        return;
     std::lock_guard<std::mutex> lock(g_publishedMutex);
     g_textAppliers.push_back(applier);
 }

@@ -15,13 +15,15 @@ namespace {
 const char* const kMissing = "\x01missing";
 
 std::string encodedKey(const char* key) {
-    if (!key || !*key) return {};
+    if (!key || !*key)
+        return {};
     return cocos2d::safeBase64Encode(std::string(key));
 }
 
 void store(const char* key, const std::string& value) {
     std::string k = encodedKey(key);
-    if (k.empty()) return;
+    if (k.empty())
+        return;
     std::string v = value.empty() ? std::string() : cocos2d::safeBase64Encode(value);
     cocos2d::UserDefault::getInstance()->setStringForKey(k.c_str(), v);
 }
@@ -30,10 +32,13 @@ void store(const char* key, const std::string& value) {
 
 std::string UILocalConfig::getStringForKey(const char* key, const std::string& defaultText) {
     std::string k = encodedKey(key);
-    if (k.empty()) return defaultText;
+    if (k.empty())
+        return defaultText;
     std::string stored = cocos2d::UserDefault::getInstance()->getStringForKey(k.c_str(), kMissing);
-    if (stored == kMissing) return defaultText;
-    if (stored.empty()) return {};
+    if (stored == kMissing)
+        return defaultText;
+    if (stored.empty())
+        return {};
     std::string decoded = cocos2d::safeBase64Decode(stored);
     return std::string(decoded.c_str()); // up to the first NUL
 }
@@ -47,14 +52,19 @@ void UILocalConfig::setStringForKey(const char* key, const std::string& value) {
     flush();
 }
 
-void UILocalConfig::storeStringForKey(const char* key, const std::string& value) { store(key, value); }
+void UILocalConfig::storeStringForKey(const char* key, const std::string& value) {
+    store(key, value);
+}
 
 void UILocalConfig::setIntegerForKey(const char* key, int value) {
-    if (key && *key) store(key, std::to_string(value));
+    if (key && *key)
+        store(key, std::to_string(value));
     flush();
 }
 
-void UILocalConfig::flush() { cocos2d::UserDefault::getInstance()->flush(); }
+void UILocalConfig::flush() {
+    cocos2d::UserDefault::getInstance()->flush();
+}
 
 std::string UILocalConfig::getLanguageString(const char* key) {
     return getLanguageString(std::string(key ? key : ""));

@@ -30,14 +30,16 @@ std::atomic<unsigned int> g_tickFrame{0};
 
 unsigned int currentFrame() {
     cocos2d::Director* director = cocos2d::Director::getInstance();
-    return director->isMainThread() ? director->getTotalFrames() : g_tickFrame.load(std::memory_order_relaxed);
+    return director->isMainThread() ? director->getTotalFrames()
+                                    : g_tickFrame.load(std::memory_order_relaxed);
 }
 
 } // namespace
 
 NSNotificationCenter* NSNotificationCenter::getInstance() {
     NSNotificationCenter* centre = g_instance.load(std::memory_order_acquire);
-    if (centre) return centre;
+    if (centre)
+        return centre;
     std::lock_guard<std::mutex> lock(g_instanceMutex);
     centre = g_instance.load(std::memory_order_relaxed);
     if (!centre) {
@@ -51,119 +53,147 @@ void NSNotificationCenter::destroyInstance() {
     std::lock_guard<std::mutex> lock(g_instanceMutex);
     g_shutDown = false;
     NSNotificationCenter* centre = g_instance.exchange(nullptr);
-    if (centre) centre->release();
+    if (centre)
+        centre->release();
 }
 
 void NSNotificationCenter::shutdown() {
     std::lock_guard<std::mutex> lock(g_instanceMutex);
     g_shutDown = true;
     NSNotificationCenter* centre = g_instance.load(std::memory_order_relaxed);
-    if (centre && centre->_inert) return;
-    if (centre) centre->release();
+    if (centre && centre->_inert)
+        return;
+    if (centre)
+        centre->release();
     // The inert centre stays (and stays reachable) to the end of the process.
     g_instance.store(new NSNotificationCenter(true), std::memory_order_release);
 }
 
 NSNotificationCenter::NSNotificationCenter(bool inert) : _inert(inert) {
-    if (_inert) return;
-    cocos2d::Director::getInstance()->getScheduler()->schedule(
-        [this](float dt) { update(dt); }, this, 0.0f, CC_REPEAT_FOREVER, 0.5f, false, kScheduleKey);
+    if (_inert)
+        return;
+    cocos2d::Director::getInstance()->getScheduler()->schedule([this](float dt) { update(dt); }, this, 0.0f,
+                                                               CC_REPEAT_FOREVER, 0.5f, false, kScheduleKey);
 }
 
 NSNotificationCenter::~NSNotificationCenter() {
-    if (!_inert) cocos2d::Director::getInstance()->getScheduler()->unschedule(kScheduleKey, this);
+    if (!_inert)
+        cocos2d::Director::getInstance()->getScheduler()->unschedule(kScheduleKey, this);
     removeAllObservers();
     std::lock_guard<std::recursive_mutex> lock(_mutex);
-    for (Record* r : _inFlight) freeRecord(r);
+    for (Record* r : _inFlight)
+        freeRecord(r);
     _inFlight.clear();
 }
 
 void NSNotificationCenter::freeRecord(Record* record) {
-    if (record->data) record->data->release();
+    if (record->data)
+        record->data->release();
     delete record;
 }
 
 void NSNotificationCenter::addObserver(void* target, cocos2d::Ref* object,
                                        const NSNotificationCallback& callback, unsigned int id) {
-    if (_inert) return;
+    if (_inert)
+        return;
     std::lock_guard<std::recursive_mutex> lock(_mutex);
-    if (isObserverRegistered(id, object, target)) return;
+    if (isObserverRegistered(id, object, target))
+        return;
     _observers.push_back(new NSNotificationObserver(callback, id, nullptr, object, target));
 }
 
 bool NSNotificationCenter::isObserverRegistered(unsigned int id, cocos2d::Ref* object, void* target) {
     std::lock_guard<std::recursive_mutex> lock(_mutex);
     for (NSNotificationObserver* o : _observers) {
-        if (o->id == id && o->sender == nullptr && o->object == object && o->target == target) return true;
+        if (o->id == id && o->sender == nullptr && o->object == object && o->target == target)
+            return true;
     }
     return false;
 }
 
-void NSNotificationCenter::removeObserver(void* target) { removeObserversIf(target, true, 0); }
+void NSNotificationCenter::removeObserver(void* target) {
+    removeObserversIf(target, true, 0);
+}
 
-void NSNotificationCenter::removeObserver(unsigned int id, void* target) { removeObserversIf(target, false, id); }
+void NSNotificationCenter::removeObserver(unsigned int id, void* target) {
+    removeObserversIf(target, false, id);
+}
 
 void NSNotificationCenter::removeObserversIf(void* target, bool anyId, unsigned int id) {
     std::lock_guard<std::recursive_mutex> lock(_mutex);
     std::vector<NSNotificationObserver*> removed;
     auto keep = std::remove_if(_observers.begin(), _observers.end(), [&](NSNotificationObserver* o) {
-        if (o->target != target || (!anyId && o->id != id)) return false;
+        if (o->target != target || (!anyId && o->id != id))
+            return false;
         removed.push_back(o);
         return true;
     });
     _observers.erase(keep, _observers.end());
-    if (removed.empty()) return;
+    if (removed.empty())
+        return;
 
     auto isRemoved = [&](const Record* r) {
         return std::find(removed.begin(), removed.end(), r->observer) != removed.end();
     };
     for (std::deque<Record*>* queue : {&_perFrameQueue, &_nextFrameQueue}) {
-        auto end = std::stable_partition(queue->begin(), queue->end(),
-                                         [&](Record* r) { return !isRemoved(r); });
-        for (auto it = end; it != queue->end(); ++it) freeRecord(*it);
+        auto end =
+            std::stable_partition(queue->begin(), queue->end(), [&](Record* r) { return !isRemoved(r); });
+        for (auto it = end; it != queue->end(); ++it)
+            freeRecord(*it);
         queue->erase(end, queue->end());
     }
     for (Record* r : _inFlight) {
-        if (r->valid && isRemoved(r)) r->valid = false;
+        if (r->valid && isRemoved(r))
+            r->valid = false;
     }
-    for (NSNotificationObserver* o : removed) o->release();
+    for (NSNotificationObserver* o : removed)
+        o->release();
 }
 
 void NSNotificationCenter::removeAllObservers() {
     std::lock_guard<std::recursive_mutex> lock(_mutex);
     // In-flight records may point at the observers released below; invalidate them first.
-    for (Record* r : _inFlight) r->valid = false;
+    for (Record* r : _inFlight)
+        r->valid = false;
     for (std::deque<Record*>* queue : {&_perFrameQueue, &_nextFrameQueue}) {
-        for (Record* r : *queue) freeRecord(r);
+        for (Record* r : *queue)
+            freeRecord(r);
         queue->clear();
     }
     std::vector<NSNotificationObserver*> observers;
     observers.swap(_observers);
-    for (NSNotificationObserver* o : observers) o->release();
+    for (NSNotificationObserver* o : observers)
+        o->release();
 }
 
 void NSNotificationCenter::postNotification(cocos2d::Ref* sender, unsigned int id, NSNotificationData* data,
                                             cocos2d::Ref* object, bool allNextFrame) {
-    if (data) data->retain();
+    if (data)
+        data->retain();
     {
         std::lock_guard<std::recursive_mutex> lock(_mutex);
         unsigned int frame = currentFrame();
         for (NSNotificationObserver* o : _observers) {
-            if (o->target == sender || o->id != id) continue;
-            if (o->sender != nullptr && o->sender != sender) continue;
-            if (o->object != object) continue;
+            if (o->target == sender || o->id != id)
+                continue;
+            if (o->sender != nullptr && o->sender != sender)
+                continue;
+            if (o->object != object)
+                continue;
             Record* r = new Record();
             r->observer = o;
             r->sender = sender;
             r->data = data;
-            if (data) data->retain();
+            if (data)
+                data->retain();
             r->id = id;
             r->frame = frame;
             r->sequence = _sequence++;
             (allNextFrame ? _nextFrameQueue : _perFrameQueue).push_back(r);
         }
     }
-    if (data) data->release();
+    if (data)
+        data->release();
 }
 
 namespace {
@@ -214,11 +244,13 @@ void NSNotificationCenter::cancelMatching(cocos2d::Ref* sender, unsigned int id,
     };
     for (std::deque<Record*>* queue : {&_perFrameQueue, &_nextFrameQueue}) {
         for (Record* r : *queue) {
-            if (matches(r)) r->valid = false;
+            if (matches(r))
+                r->valid = false;
         }
     }
     for (Record* r : _inFlight) {
-        if (matches(r)) r->valid = false;
+        if (matches(r))
+            r->valid = false;
     }
 }
 
@@ -234,11 +266,15 @@ void NSNotificationCenter::cancelNotificationOfThisFrame(cocos2d::Ref* sender, u
 void NSNotificationCenter::cancelNotificationsForTarget(void* target) {
     std::lock_guard<std::recursive_mutex> lock(_mutex);
     auto mark = [&](Record* r) {
-        if (r->valid && r->observer->target == target) r->valid = false;
+        if (r->valid && r->observer->target == target)
+            r->valid = false;
     };
-    for (Record* r : _perFrameQueue) mark(r);
-    for (Record* r : _nextFrameQueue) mark(r);
-    for (Record* r : _inFlight) mark(r);
+    for (Record* r : _perFrameQueue)
+        mark(r);
+    for (Record* r : _nextFrameQueue)
+        mark(r);
+    for (Record* r : _inFlight)
+        mark(r);
 }
 
 void NSNotificationCenter::update(float /*dt*/) {
@@ -248,7 +284,8 @@ void NSNotificationCenter::update(float /*dt*/) {
         // Withdrawn records leave the one-per-frame queue without taking this tick's slot.
         auto end = std::stable_partition(_perFrameQueue.begin(), _perFrameQueue.end(),
                                          [](Record* r) { return r->valid; });
-        for (auto it = end; it != _perFrameQueue.end(); ++it) freeRecord(*it);
+        for (auto it = end; it != _perFrameQueue.end(); ++it)
+            freeRecord(*it);
         _perFrameQueue.erase(end, _perFrameQueue.end());
 
         if (!_perFrameQueue.empty()) {
@@ -269,16 +306,19 @@ void NSNotificationCenter::update(float /*dt*/) {
         NSNotificationData* data = nullptr;
         {
             std::lock_guard<std::recursive_mutex> lock(_mutex);
-            if (i >= _inFlight.size()) break;
+            if (i >= _inFlight.size())
+                break;
             Record* r = _inFlight[i];
-            if (!r->valid || !r->observer) continue;
+            if (!r->valid || !r->observer)
+                continue;
             r->valid = false;
             observer = r->observer;
             observer->retain();
             sender = r->sender;
             data = r->data;
         }
-        if (observer->callback) observer->callback(sender, observer->id, data);
+        if (observer->callback)
+            observer->callback(sender, observer->id, data);
         observer->release();
     }
 
@@ -287,7 +327,8 @@ void NSNotificationCenter::update(float /*dt*/) {
         std::lock_guard<std::recursive_mutex> lock(_mutex);
         done.swap(_inFlight);
     }
-    for (Record* r : done) freeRecord(r);
+    for (Record* r : done)
+        freeRecord(r);
 }
 
 } // namespace NSUI

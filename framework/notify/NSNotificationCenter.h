@@ -42,10 +42,10 @@ public:
 
     void postNotification(cocos2d::Ref* sender, unsigned int id, NSNotificationData* data,
                           cocos2d::Ref* object, bool allNextFrame);
-    void postNotificationWithInt(cocos2d::Ref* sender, unsigned int id, int value,
-                                 cocos2d::Ref* object, bool allNextFrame);
-    void postNotificationWithFloat(cocos2d::Ref* sender, unsigned int id, float value,
-                                   cocos2d::Ref* object, bool allNextFrame);
+    void postNotificationWithInt(cocos2d::Ref* sender, unsigned int id, int value, cocos2d::Ref* object,
+                                 bool allNextFrame);
+    void postNotificationWithFloat(cocos2d::Ref* sender, unsigned int id, float value, cocos2d::Ref* object,
+                                   bool allNextFrame);
     void postNotificationWithString(cocos2d::Ref* sender, unsigned int id, const std::string& text,
                                     cocos2d::Ref* object, bool allNextFrame);
     /// Null sender and object.

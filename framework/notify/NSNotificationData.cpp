@@ -5,7 +5,8 @@ namespace NSUI {
 NSNotificationData::NSNotificationData() = default;
 
 NSNotificationData::~NSNotificationData() {
-    if (object) object->release();
+    if (object)
+        object->release();
 }
 
 bool NSNotificationData::init() {
@@ -27,8 +28,10 @@ void NSNotificationData::clearObject() {
 }
 
 void NSNotificationData::setObject(cocos2d::Ref* obj) {
-    if (obj) obj->retain();
-    if (object) object->release();
+    if (obj)
+        obj->retain();
+    if (object)
+        object->release();
     object = obj;
 }
 

@@ -22,19 +22,22 @@ NSRunableThread::NSRunableThread(const std::function<void(void*)>& func, void* a
 }
 
 NSRunableThread::~NSRunableThread() {
-    if (_owner) _owner->workerExited();
+    if (_owner)
+        _owner->workerExited();
 }
 
 void NSRunableThread::start(const std::function<void(void*)>& func, void* arg, NSThreadSafeDestroy* owner,
                             bool autostart) {
-    if (_launched) return;
+    if (_launched)
+        return;
     _func = func;
     _arg = arg;
     if (owner && !_owner) {
         _owner = owner;
         owner->workerStarted();
     }
-    if (!autostart) return;
+    if (!autostart)
+        return;
     // Everything the thread reads is in place before it exists, so no start flag is shared.
     _launched = true;
     std::thread(&NSRunableThread::run, this).detach();
@@ -42,7 +45,8 @@ void NSRunableThread::start(const std::function<void(void*)>& func, void* arg, N
 
 void NSRunableThread::run(NSRunableThread* self) {
     cocos2d::PoolManager::getInstance()->addThread();
-    if (self->_func) self->_func(self->_arg);
+    if (self->_func)
+        self->_func(self->_arg);
     cocos2d::PoolManager::getInstance()->removeThread();
     if (self->_completion) {
         cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread(self->_completion);

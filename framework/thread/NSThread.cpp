@@ -25,21 +25,27 @@ struct NSThread::Shared {
     // Drops every queued and finished request; the caller holds the lock.
     void dropWaiting() {
         for (NSThreadRequest* r : queue) {
-            if (r != sentinel) r->release();
+            if (r != sentinel)
+                r->release();
         }
         queue.clear();
-        for (NSThreadRequest* r : finished) r->release();
+        for (NSThreadRequest* r : finished)
+            r->release();
         finished.clear();
     }
 };
 
 namespace {
 
-cocos2d::Scheduler* scheduler() { return cocos2d::Director::getInstance()->getScheduler(); }
+cocos2d::Scheduler* scheduler() {
+    return cocos2d::Director::getInstance()->getScheduler();
+}
 
 } // namespace
 
-NSThread::NSThread() : _shared(std::make_shared<Shared>()) { _shared->sentinel = new NSThreadRequest(); }
+NSThread::NSThread() : _shared(std::make_shared<Shared>()) {
+    _shared->sentinel = new NSThreadRequest();
+}
 
 NSThread::~NSThread() {
     finishedCallback = nullptr;
@@ -51,14 +57,16 @@ NSThread::~NSThread() {
             _shared->sentinel = nullptr;
         }
     }
-    if (_owner) _owner->workerExited();
+    if (_owner)
+        _owner->workerExited();
 }
 
 void NSThread::process(NSThreadRequest* /*request*/) {}
 
 void NSThread::attachOwner(NSThreadSafeDestroy* owner) {
     std::lock_guard<std::mutex> lock(_shared->mutex);
-    if (_owner || !owner) return;
+    if (_owner || !owner)
+        return;
     _owner = owner;
     owner->workerStarted();
 }
@@ -69,10 +77,13 @@ bool NSThread::isBusy() const {
 }
 
 bool NSThread::addRequest(NSThreadRequest* request) {
-    if (!request) return false;
+    if (!request)
+        return false;
     std::lock_guard<std::mutex> lock(_shared->mutex);
-    if (_shared->stopping) return false;
-    if (!_shared->started) startWorker();
+    if (_shared->stopping)
+        return false;
+    if (!_shared->started)
+        startWorker();
     request->retain();
     _shared->queue.push_back(request);
     _shared->wake.notify_one();
@@ -89,7 +100,8 @@ void NSThread::moveRequestToFront(unsigned int requestId) {
     auto& queue = _shared->queue;
     auto it = std::find_if(queue.begin(), queue.end(),
                            [&](NSThreadRequest* r) { return r->requestId == requestId; });
-    if (it == queue.end() || it == queue.begin() || *it == _shared->sentinel) return;
+    if (it == queue.end() || it == queue.begin() || *it == _shared->sentinel)
+        return;
     NSThreadRequest* request = *it;
     queue.erase(it);
     queue.push_front(request);
@@ -98,7 +110,8 @@ void NSThread::moveRequestToFront(unsigned int requestId) {
 void NSThread::clearRequests() {
     std::lock_guard<std::mutex> lock(_shared->mutex);
     _shared->dropWaiting();
-    if (_shared->current) _shared->current->cancelled = true;
+    if (_shared->current)
+        _shared->current->cancelled = true;
 }
 
 void NSThread::stop() {
@@ -126,7 +139,8 @@ void NSThread::run() {
             shared->wake.wait(lock, [&] { return !shared->queue.empty(); });
             request = shared->queue.front();
             shared->queue.pop_front();
-            if (request == shared->sentinel) break;
+            if (request == shared->sentinel)
+                break;
             shared->current = request;
             shared->busy = true;
         }
@@ -145,7 +159,8 @@ void NSThread::run() {
                                                           this);
             }
         }
-        if (request) request->release();
+        if (request)
+            request->release();
     }
     cocos2d::PoolManager::getInstance()->removeThread();
     delete this;
@@ -157,12 +172,14 @@ void NSThread::deliverFinished(const std::shared_ptr<Shared>& shared, NSThread* 
     {
         std::lock_guard<std::mutex> lock(shared->mutex);
         // Once stopping, the thread object may already be gone: touch nothing of it.
-        if (shared->stopping || shared->finished.empty()) return;
+        if (shared->stopping || shared->finished.empty())
+            return;
         request = shared->finished.front();
         shared->finished.pop_front();
         callback = thread->finishedCallback;
     }
-    if (callback) callback(request);
+    if (callback)
+        callback(request);
     request->release();
 }
 

@@ -5,7 +5,8 @@
 namespace NSUI {
 
 void NSThreadSafeDestroy::safeDestroyThread(NSThread* thread) {
-    if (!thread) return;
+    if (!thread)
+        return;
     thread->attachOwner(this);
     thread->stop();
     waitWorkersFinished();

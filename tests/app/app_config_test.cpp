@@ -35,7 +35,8 @@ protected:
         return config;
     }
     void releaseConfig() {
-        if (config) config->release();
+        if (config)
+            config->release();
         config = nullptr;
     }
 

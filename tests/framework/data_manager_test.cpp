@@ -19,7 +19,8 @@ public:
 
     void update(float) override {
         ++updates;
-        if (onUpdate) onUpdate();
+        if (onUpdate)
+            onUpdate();
     }
     void cancelRequests() override { ++cancels; }
 };
@@ -31,7 +32,8 @@ CountingData* makeData() {
 }
 
 void advance(float seconds) {
-    for (float t = 0; t < seconds - 1e-4f; t += 0.05f) cocos2d::Director::getInstance()->mainLoop(0.05f);
+    for (float t = 0; t < seconds - 1e-4f; t += 0.05f)
+        cocos2d::Director::getInstance()->mainLoop(0.05f);
 }
 
 class DataManagerTest : public ::testing::Test {
@@ -85,7 +87,8 @@ TEST_F(DataManagerTest, ListMayChangeDuringTheTick) {
     CountingData* late = makeData();
     first->onUpdate = [&] {
         manager->addData(late);
-        if (first->updates == 2) manager->clear();
+        if (first->updates == 2)
+            manager->clear();
     };
     manager->addData(first);
     first->release(); // only the manager holds it now

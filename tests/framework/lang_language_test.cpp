@@ -17,14 +17,15 @@ using NSUI::NSLanguage;
 namespace {
 
 std::string plist(const std::string& body) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + body + "</dict></plist>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + body +
+           "</dict></plist>\n";
 }
 
-const std::string kTables = plist(
-    "<key>english</key><dict><key>ok</key><string>OK</string><key>title</key><string>Patients</string>"
-    "<key>count</key><integer>3</integer></dict>"
-    "<key>chinese</key><dict><key>ok</key><string>确定</string></dict>"
-    "<key>german</key><string>not a table</string>");
+const std::string kTables =
+    plist("<key>english</key><dict><key>ok</key><string>OK</string><key>title</key><string>Patients</string>"
+          "<key>count</key><integer>3</integer></dict>"
+          "<key>chinese</key><dict><key>ok</key><string>确定</string></dict>"
+          "<key>german</key><string>not a table</string>");
 
 class LanguageTest : public ::testing::Test {
 protected:
@@ -99,13 +100,15 @@ TEST_F(LanguageTest, PublishedTableAnswersFromAnyThreadAndOutlivesItsOwner) {
             for (int i = 0; i < 2000; ++i) {
                 std::string a = NSUI::UILocalConfig::getLanguageString("ok");
                 std::string b = language->getString("title");
-                if ((!a.empty() && a != "OK") || b != "Patients") ++mismatches;
+                if ((!a.empty() && a != "OK") || b != "Patients")
+                    ++mismatches;
             }
         });
     }
     // Withdrawing the table while others read is allowed; they then read "".
     NSLanguage::publish(nullptr);
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     EXPECT_EQ(mismatches, 0);
     delete language;
     EXPECT_EQ(NSUI::UILocalConfig::getLanguageString("ok"), "");
@@ -131,14 +134,16 @@ TEST_F(LanguageTest, ApplyTextSetsWidgetsByPrefixAndName) {
         registered = true;
         NSLanguage::addTextApplier([](cocos2d::Node* node, const std::string& text) {
             auto* label = dynamic_cast<Label*>(node);
-            if (label) label->text = text;
+            if (label)
+                label->text = text;
             return label != nullptr;
         });
     }
     NSLanguage language;
-    load(language, cocos2d::safeBase64Encode(plist(
-                       "<key>english</key><dict><key>login.title</key><string>Sign in</string>"
-                       "<key>login.ok</key><string>OK</string><key>ok</key><string>unprefixed</string></dict>")),
+    load(language,
+         cocos2d::safeBase64Encode(
+             plist("<key>english</key><dict><key>login.title</key><string>Sign in</string>"
+                   "<key>login.ok</key><string>OK</string><key>ok</key><string>unprefixed</string></dict>")),
          0);
 
     cocos2d::Node* root = cocos2d::Node::create();

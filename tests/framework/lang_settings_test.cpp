@@ -22,7 +22,8 @@ protected:
         cocos2d::FileUtils::getInstance()->setWritablePath("");
     }
     static std::string raw(const std::string& key) {
-        return cocos2d::UserDefault::getInstance()->getStringForKey(cocos2d::safeBase64Encode(key).c_str(), "<none>");
+        return cocos2d::UserDefault::getInstance()->getStringForKey(cocos2d::safeBase64Encode(key).c_str(),
+                                                                    "<none>");
     }
 
     qptest::TempDir dir;
@@ -64,8 +65,8 @@ TEST_F(SettingsTest, IntegersAreStoredAsDecimalText) {
 }
 
 TEST_F(SettingsTest, UndecodableStoredValueReadsEmpty) {
-    cocos2d::UserDefault::getInstance()->setStringForKey(cocos2d::safeBase64Encode(std::string("bad")).c_str(),
-                                                         "not*base64");
+    cocos2d::UserDefault::getInstance()->setStringForKey(
+        cocos2d::safeBase64Encode(std::string("bad")).c_str(), "not*base64");
     EXPECT_EQ(UILocalConfig::getStringForKey("bad", "fallback"), "");
     EXPECT_EQ(UILocalConfig::getIntegerForKey("bad", 5), 0);
 }

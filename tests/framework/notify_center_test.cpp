@@ -34,9 +34,9 @@ protected:
 
     // Registers an observer that appends "<name>" (and the int value when asked) to the log.
     void observe(void* target, cocos2d::Ref* object, unsigned id, const std::string& name) {
-        centre->addObserver(target, object,
-                            [this, name](cocos2d::Ref*, unsigned, NSNotificationData*) { log.push_back(name); },
-                            id);
+        centre->addObserver(
+            target, object,
+            [this, name](cocos2d::Ref*, unsigned, NSNotificationData*) { log.push_back(name); }, id);
     }
 
     NSNotificationCenter* centre = nullptr;
@@ -172,17 +172,18 @@ TEST_F(NotificationCenterTest, PayloadAndIdReachTheCallback) {
     std::string text;
     int tag = 0;
     cocos2d::Ref* sender = nullptr;
-    centre->addObserver(&targetA, nullptr,
-                        [&](cocos2d::Ref* s, unsigned id, NSNotificationData* d) {
-                            sender = s;
-                            seenId = id;
-                            seen = d;
-                            if (d) {
-                                text += d->text;
-                                tag += d->tag;
-                            }
-                        },
-                        2010);
+    centre->addObserver(
+        &targetA, nullptr,
+        [&](cocos2d::Ref* s, unsigned id, NSNotificationData* d) {
+            sender = s;
+            seenId = id;
+            seen = d;
+            if (d) {
+                text += d->text;
+                tag += d->tag;
+            }
+        },
+        2010);
     centre->postNotification(x, 2010, nullptr, nullptr, true);
     frame();
     EXPECT_EQ(seen, nullptr);
@@ -209,11 +210,14 @@ TEST_F(NotificationCenterTest, DataHoldsItsObject) {
 TEST(NotificationCenterStart, PostBeforeFirstTickIsDeliveredAtFirstTick) {
     NSNotificationCenter* centre = NSNotificationCenter::getInstance();
     int target = 0, calls = 0;
-    centre->addObserver(&target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2011);
+    centre->addObserver(
+        &target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2011);
     centre->postNotification(nullptr, 2011, nullptr, nullptr, true);
-    for (int i = 0; i < 20; ++i) cocos2d::Director::getInstance()->mainLoop(0.01f);
+    for (int i = 0; i < 20; ++i)
+        cocos2d::Director::getInstance()->mainLoop(0.01f);
     EXPECT_EQ(calls, 0) << "no tick before 0.5 s";
-    for (int i = 0; i < 40 && calls == 0; ++i) cocos2d::Director::getInstance()->mainLoop(0.01f);
+    for (int i = 0; i < 40 && calls == 0; ++i)
+        cocos2d::Director::getInstance()->mainLoop(0.01f);
     EXPECT_EQ(calls, 1);
     NSNotificationCenter::destroyInstance();
 }
@@ -221,16 +225,17 @@ TEST(NotificationCenterStart, PostBeforeFirstTickIsDeliveredAtFirstTick) {
 // Changes made from inside a callback: removals skip in-flight deliveries without touching
 // released observers, and posts wait for a later tick.
 TEST_F(NotificationCenterTest, ChangesDuringDelivery) {
-    centre->addObserver(&targetA, nullptr,
-                        [&](cocos2d::Ref*, unsigned, NSNotificationData*) {
-                            log.push_back("a");
-                            centre->removeObserver(&targetB);
-                            // B's in-flight record now points at a released observer.
-                            centre->cancelNotificationsForTarget(&targetC);
-                            centre->removeObserver(&targetA); // its own registration, while running
-                            centre->postNotification(nullptr, 2013, nullptr, nullptr, true);
-                        },
-                        2012);
+    centre->addObserver(
+        &targetA, nullptr,
+        [&](cocos2d::Ref*, unsigned, NSNotificationData*) {
+            log.push_back("a");
+            centre->removeObserver(&targetB);
+            // B's in-flight record now points at a released observer.
+            centre->cancelNotificationsForTarget(&targetC);
+            centre->removeObserver(&targetA); // its own registration, while running
+            centre->postNotification(nullptr, 2013, nullptr, nullptr, true);
+        },
+        2012);
     observe(&targetB, nullptr, 2012, "b");
     observe(&targetC, nullptr, 2012, "c");
     observe(&targetC, nullptr, 2013, "c13");
@@ -242,12 +247,13 @@ TEST_F(NotificationCenterTest, ChangesDuringDelivery) {
 }
 
 TEST_F(NotificationCenterTest, RemoveAllDuringDeliverySkipsTheRest) {
-    centre->addObserver(&targetA, nullptr,
-                        [&](cocos2d::Ref*, unsigned, NSNotificationData*) {
-                            log.push_back("a");
-                            centre->removeAllObservers();
-                        },
-                        2014);
+    centre->addObserver(
+        &targetA, nullptr,
+        [&](cocos2d::Ref*, unsigned, NSNotificationData*) {
+            log.push_back("a");
+            centre->removeAllObservers();
+        },
+        2014);
     observe(&targetB, nullptr, 2014, "b");
     centre->postNotification(nullptr, 2014, nullptr, nullptr, true);
     frame();
@@ -258,11 +264,10 @@ TEST_F(NotificationCenterTest, RemoveAllDuringDeliverySkipsTheRest) {
 TEST_F(NotificationCenterTest, FourThreadsPostWhileMainThreadTicks) {
     const int kThreads = 4, kPosts = 500;
     std::vector<std::vector<int>> received(kThreads);
-    centre->addObserver(&targetA, nullptr,
-                        [&](cocos2d::Ref*, unsigned, NSNotificationData* d) {
-                            received[d->tag].push_back(d->intValue);
-                        },
-                        2015);
+    centre->addObserver(
+        &targetA, nullptr,
+        [&](cocos2d::Ref*, unsigned, NSNotificationData* d) { received[d->tag].push_back(d->intValue); },
+        2015);
     std::atomic<int> finished{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
@@ -273,17 +278,21 @@ TEST_F(NotificationCenterTest, FourThreadsPostWhileMainThreadTicks) {
                 d->intValue = i;
                 NSNotificationCenter::getInstance()->postNotification(nullptr, 2015, d, nullptr, true);
                 d->release();
-                if (i % 50 == 0) std::this_thread::yield();
+                if (i % 50 == 0)
+                    std::this_thread::yield();
             }
             ++finished;
         });
     }
-    while (finished < kThreads) frame();
-    for (auto& t : threads) t.join();
+    while (finished < kThreads)
+        frame();
+    for (auto& t : threads)
+        t.join();
     frame();
     for (int t = 0; t < kThreads; ++t) {
         ASSERT_EQ(received[t].size(), static_cast<size_t>(kPosts)) << "thread " << t;
-        for (int i = 0; i < kPosts; ++i) ASSERT_EQ(received[t][i], i) << "posting order of thread " << t;
+        for (int i = 0; i < kPosts; ++i)
+            ASSERT_EQ(received[t][i], i) << "posting order of thread " << t;
     }
 }
 
@@ -294,17 +303,21 @@ namespace {
 TEST(NotificationCenterShutdown, LateCallersGetAnInertCentre) {
     NSNotificationCenter* live = NSNotificationCenter::getInstance();
     int target = 0, calls = 0;
-    live->addObserver(&target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2016);
+    live->addObserver(
+        &target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2016);
     NSNotificationCenter::shutdown();
 
     // What a scene's clean-up does after the shutdown hook.
     NSNotificationCenter* late = NSNotificationCenter::getInstance();
     late->removeObserver(&target);
-    late->addObserver(&target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2016);
+    late->addObserver(
+        &target, nullptr, [&](cocos2d::Ref*, unsigned, NSNotificationData*) { ++calls; }, 2016);
     late->postNotification(nullptr, 2016, nullptr, nullptr, true);
     EXPECT_FALSE(late->isObserverRegistered(2016, nullptr, &target));
-    EXPECT_FALSE(cocos2d::Director::getInstance()->getScheduler()->isScheduled(NSNotificationCenter::kScheduleKey, late));
-    for (int i = 0; i < 60; ++i) cocos2d::Director::getInstance()->mainLoop(0.02f);
+    EXPECT_FALSE(cocos2d::Director::getInstance()->getScheduler()->isScheduled(
+        NSNotificationCenter::kScheduleKey, late));
+    for (int i = 0; i < 60; ++i)
+        cocos2d::Director::getInstance()->mainLoop(0.02f);
     EXPECT_EQ(calls, 0);
     NSNotificationCenter::shutdown(); // a second shutdown changes nothing
     EXPECT_EQ(NSNotificationCenter::getInstance(), late);

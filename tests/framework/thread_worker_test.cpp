@@ -39,14 +39,16 @@ private:
     bool _open = false;
 };
 
-void frame() { cocos2d::Director::getInstance()->mainLoop(1.0f / 60.0f); }
+void frame() {
+    cocos2d::Director::getInstance()->mainLoop(1.0f / 60.0f);
+}
 
 // Waits (driving frames) until the condition holds; false after five seconds.
-template <class F>
-bool eventually(F condition) {
+template <class F> bool eventually(F condition) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
@@ -86,9 +88,11 @@ protected:
         _log.started = true;
         if (request->userInt == 1) {
             _log.gate.wait();
-            if (request->cancelled) _log.sawCancel = true;
+            if (request->cancelled)
+                _log.sawCancel = true;
         }
-        if (_sleepMs) std::this_thread::sleep_for(std::chrono::milliseconds(_sleepMs));
+        if (_sleepMs)
+            std::this_thread::sleep_for(std::chrono::milliseconds(_sleepMs));
         {
             std::lock_guard<std::mutex> lock(_log.mutex);
             _log.processed.push_back(request->requestId);
@@ -243,7 +247,8 @@ TEST(WorkerThread, ClearRacingProcessNeverDeadlocks) {
         Log log;
         NSThreadSafeDestroy owner;
         RecordingThread* thread = new RecordingThread(log);
-        for (uint32_t i = 0; i < 8; ++i) add(thread, i);
+        for (uint32_t i = 0; i < 8; ++i)
+            add(thread, i);
         std::thread other([&] {
             for (int i = 0; i < 4; ++i) {
                 thread->clearRequests();
