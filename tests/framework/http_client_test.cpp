@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 using httptest::pumpFor;
 using httptest::Reply;
@@ -278,6 +281,27 @@ TEST_F(HttpDownloadTest, SuccessReplacesFileFailureKeepsPreviousCopy) {
     EXPECT_EQ(server.requests()[2].body, "{}");
     struct stat st;
     EXPECT_NE(::stat((file + ".part").c_str(), &st), 0) << "temporary file left behind";
+}
+
+TEST_F(HttpDownloadTest, ShortWriteIsAFailure) {
+    Sink sink;
+    std::string file = dir.file("big.bin");
+    ASSERT_TRUE(qptest::writeFile(file, "previous good copy"));
+    server.script(Reply(200, std::string(200000, 'x')));
+    // A file-size limit makes the writes come up short, as a full disk would.
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    NSHttpClient::getInstance()->send(download(sink, "/big", file));
+    bool delivered = sink.waitFor(1);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previousHandler);
+    ASSERT_TRUE(delivered);
+    EXPECT_FALSE(sink.deliveries[0].success);
+    EXPECT_EQ(qptest::readFile(file), "previous good copy");
 }
 
 TEST_F(HttpDownloadTest, CancelledDownloadInTransferIsStillWritten) {
