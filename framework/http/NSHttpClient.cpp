@@ -35,6 +35,10 @@ NSHttpClient* NSHttpClient::getInstance() {
     return s_instance;
 }
 
+bool NSHttpClient::hasInstance() {
+    return s_instance != nullptr;
+}
+
 void NSHttpClient::destroyInstance() {
     delete s_instance;
     s_instance = nullptr;

@@ -23,6 +23,8 @@ public:
     /// The client, created (and libcurl initialised) on the first call, which must come from
     /// the main thread.
     static NSHttpClient* getInstance();
+    /// True once getInstance has created the client (and until destroyInstance).
+    static bool hasInstance();
     /// Cuts the transfer in progress short, waits for the worker and deletes the client;
     /// replies not yet delivered are dropped. The program itself never needs this.
     static void destroyInstance();

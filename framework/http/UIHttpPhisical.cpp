@@ -15,7 +15,8 @@ const char* const kJsonContentType = "Content-Type: application/json; charset=ut
 } // namespace
 
 UIHttpPhisical::~UIHttpPhisical() {
-    if (_httpOwner)
+    // Without a client there is nothing to withdraw, and no reason to start libcurl here.
+    if (_httpOwner && NSHttpClient::hasInstance())
         NSHttpClient::getInstance()->cancelRequestsForOwner(_httpOwner);
 }
 
