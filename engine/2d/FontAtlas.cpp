@@ -1,5 +1,6 @@
 #include "2d/FontAtlas.h"
 
+#include <cstdlib>
 #include <map>
 
 #include "2d/FontFreeType.h"
@@ -23,6 +24,11 @@ FontAtlas* FontAtlas::getFontAtlas(const std::string& fontNameOrPath, int fontSi
     FontFreeType* font = FontFreeType::create(fontNameOrPath, fontSize);
     if (!font) {
         return nullptr;
+    }
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        cleanupRegistered = true;
+        std::atexit(releaseAllAtlases);
     }
     auto* atlas = new FontAtlas();
     atlas->_font = font;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -86,6 +87,11 @@ FontFreeType* FontFreeType::create(const std::string& fontNameOrPath, int fontSi
     auto it = g_fonts.find(key);
     if (it != g_fonts.end()) {
         return it->second;
+    }
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        cleanupRegistered = true;
+        std::atexit(releaseAllFonts);
     }
     std::string file = resolveFontFile(fontNameOrPath);
     auto* font = new FontFreeType();
@@ -232,3 +238,10 @@ int FontFreeType::getKerning(char32_t left, char32_t right)
 }
 
 } // namespace cocos2d
+
+// Fontconfig keeps its configuration for the whole run; leak checks of sanitizer builds are
+// told so instead of reporting it.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n";
+}

@@ -1,6 +1,9 @@
 #include "renderer/GLProgramCache.h"
 
+#include <cstdlib>
+
 #include "base/ccLog.h"
+#include "renderer/GLProgramState.h"
 #include "renderer/ccGLStateCache.h"
 #include "renderer/ccShaders.h"
 
@@ -32,6 +35,15 @@ const BuiltIn kBuiltIns[] = {
 GLProgramCache* GLProgramCache::getInstance()
 {
     if (!g_programCache) {
+        static bool cleanupRegistered = false;
+        if (!cleanupRegistered) {
+            cleanupRegistered = true;
+            // Shared states hold programs; both go at exit so leak checks see a clean end.
+            std::atexit([] {
+                GLProgramState::purgeSharedStates();
+                GLProgramCache::destroyInstance();
+            });
+        }
         g_programCache = new GLProgramCache();
         if (GL::isContextReady()) {
             g_programCache->loadDefaultGLPrograms();

@@ -13,8 +13,9 @@ namespace cocos2d {
 namespace {
 std::unordered_map<GLProgram*, GLProgramState*>& sharedStates()
 {
-    static std::unordered_map<GLProgram*, GLProgramState*> states;
-    return states;
+    // Never destroyed: the exit-time purge may run after static destructors.
+    static auto* states = new std::unordered_map<GLProgram*, GLProgramState*>();
+    return *states;
 }
 } // namespace
 

@@ -63,6 +63,8 @@ protected:
     static void TearDownTestSuite()
     {
         Director::getInstance()->reset();
+        if (white) white->release();
+        white = nullptr;
     }
     void SetUp() override
     {
@@ -78,7 +80,6 @@ protected:
     void quad(TrianglesCommand& cmd, V3F_C4B_T2F* verts, unsigned short* idx, float x, float y, float w, float h,
               Color4B c, float z = 0, uint32_t flags = 0)
     {
-        static Texture2D* white = nullptr;
         if (!white) {
             unsigned char px[4] = {255, 255, 255, 255};
             white = new Texture2D();
@@ -105,9 +106,11 @@ protected:
     }
 
     static GLViewImpl* view;
+    static Texture2D* white;
 };
 
 GLViewImpl* GLTest::view = nullptr;
+Texture2D* GLTest::white = nullptr;
 
 } // namespace
 
