@@ -1,13 +1,15 @@
 #include "data/NSDatas.h"
 
+#include "http/NSHttpClient.h"
+
 namespace NSUI {
 
 NSDatas::~NSDatas() {
-    cancelRequests();
+    NSDatas::cancelRequests();
 }
 
 bool NSDatas::init() {
-    _requestOwner = this;
+    setHttpOwner(this);
     _ready = true;
     _text.clear();
     _callback = nullptr;
@@ -15,7 +17,10 @@ bool NSDatas::init() {
     return true;
 }
 
-void NSDatas::cancelRequests() {}
+void NSDatas::cancelRequests() {
+    if (getHttpOwner())
+        NSHttpClient::getInstance()->cancelRequestsForOwner(getHttpOwner());
+}
 
 void NSDatas::update(float /*dt*/) {}
 

@@ -3,6 +3,7 @@
 // ticks them once a second and cancels their requests at shutdown.
 
 #include "cocos2d.h"
+#include "http/UIHttpPhisical.h"
 #include "json/UIJson.h"
 
 #include <functional>
@@ -14,16 +15,16 @@ class NSDatas;
 
 typedef std::function<void(NSDatas* sender, int code)> NSDatasCallback;
 
-// FIXME: also derive from the HTTP request mixin once it exists, and make cancelRequests()
-// cancel this owner's pending HTTP requests through the HTTP client.
-class NSDatas : public cocos2d::Ref, public UIJson {
+/// Main thread only. Replies to its requests reach onHttpResponse once init has run.
+class NSDatas : public cocos2d::Ref, public UIJson, public UIHttpPhisical {
 public:
     NSDatas() = default;
+    /// Cancels the object's pending requests.
     virtual ~NSDatas();
 
-    /// Makes the object the owner tag of its own requests and resets the callbacks; true.
+    /// Makes the object the owner of its own requests and resets the callbacks; true.
     virtual bool init();
-    /// Cancels this owner's pending requests.
+    /// Withdraws this owner's pending requests and undelivered replies.
     virtual void cancelRequests();
     /// The periodic work of a subclass, run by the data manager.
     virtual void update(float dt);
@@ -31,8 +32,6 @@ public:
     virtual void setSecondCallback(const NSDatasCallback& callback);
 
 protected:
-    /// The tag under which this object's requests are filed (the object itself after init).
-    void* _requestOwner = nullptr;
     /// Free for the subclass's use; true after init.
     bool _ready = false;
     std::string _text;

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <chrono>
 #include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 using NSUI::NSDataManager;
 using NSUI::NSDatas;
@@ -99,6 +105,47 @@ TEST_F(DataManagerTest, ListMayChangeDuringTheTick) {
     EXPECT_TRUE(manager->getDatas().empty());
     EXPECT_EQ(late->getReferenceCount(), 1u);
     late->release();
+}
+
+// A loopback port nobody listens on: connections to it are refused at once.
+int closedPort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof(addr);
+    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(fd);
+    return ntohs(addr.sin_port);
+}
+
+class ReplyCounter : public NSDatas {
+public:
+    int replies = 0;
+    void onHttpResponse(NSUI::UIHttpResponse*) override { ++replies; }
+};
+
+TEST(DataObject, CancelWithdrawsOnlyItsOwnReplies) {
+    std::string url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/x";
+    ReplyCounter* cancelled = new ReplyCounter();
+    ReplyCounter* kept = new ReplyCounter();
+    cancelled->init();
+    kept->init();
+    cancelled->post(url, "{}", "a");
+    kept->post(url, "{}", "b");
+    cancelled->cancelRequests();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (kept->replies == 0 && std::chrono::steady_clock::now() < deadline) {
+        cocos2d::Director::getInstance()->mainLoop(0.02f);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    for (int i = 0; i < 10; ++i)
+        cocos2d::Director::getInstance()->mainLoop(0.02f);
+    EXPECT_EQ(kept->replies, 1);
+    EXPECT_EQ(cancelled->replies, 0);
+    cancelled->release();
+    kept->release();
 }
 
 } // namespace
