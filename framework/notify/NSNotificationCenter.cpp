@@ -63,10 +63,11 @@ void NSNotificationCenter::shutdown() {
     NSNotificationCenter* centre = g_instance.load(std::memory_order_relaxed);
     if (centre && centre->_inert)
         return;
+    // The inert centre stays (and stays reachable) to the end of the process. It replaces the
+    // live one before that is released, so no caller can pick up a freed centre.
+    g_instance.store(new NSNotificationCenter(true), std::memory_order_release);
     if (centre)
         centre->release();
-    // The inert centre stays (and stays reachable) to the end of the process.
-    g_instance.store(new NSNotificationCenter(true), std::memory_order_release);
 }
 
 NSNotificationCenter::NSNotificationCenter(bool inert) : _inert(inert) {
