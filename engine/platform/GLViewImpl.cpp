@@ -253,3 +253,10 @@ void GLViewImpl::pollEvents()
 }
 
 } // namespace cocos2d
+
+// Mesa's software renderer runs its own threads without the race detector's instrumentation;
+// its internal races are not this program's. Sanitizer builds are told so.
+extern "C" const char* __tsan_default_suppressions()
+{
+    return "race:swrast_dri.so\n";
+}
