@@ -1,0 +1,127 @@
+#pragma once
+// The local study store: the SQLite index of the DICOM files kept below the store root, the
+// DICOM receiver that writes into that tree, and the worker that serves queued requests.
+
+#include "cocos2d.h"
+#include "db/FoundRecord.h"
+#include "db/NSDBDataModel.h"
+#include "db/NSDBUtil.h"
+#include "db/NeighborRecord.h"
+#include "db/dicomDBRequest.h"
+#include "thread/NSThreadSafeDestroy.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace dcmSDK {
+class dcmServer;
+struct DCM_MESSAGE;
+}
+namespace NSUI {
+class NSNotificationData;
+}
+class dicomDBThread;
+
+/// Every operation holds the store's recursive lock from its first statement to its last, and
+/// every change of several statements runs in one transaction. Every value that comes from a
+/// file, the network or a caller is bound as a statement parameter.
+class dicomDB : public cocos2d::Ref, public NSUI::NSThreadSafeDestroy {
+public:
+    /// Constructs and runs init; null when init fails. The caller owns the one reference.
+    static dicomDB* create();
+
+    dicomDB();
+    virtual ~dicomDB();
+    /// Creates the worker, opens the store (and with it the receiver) and observes 2014, 1004
+    /// and 9104.
+    virtual bool init();
+    /// Stops the worker and the receiver, forgets the observers, closes the database.
+    virtual void stop();
+
+    /// Root = writable path + "qp/dicom/"; opens the database there, and only when that
+    /// succeeded starts the receiver on that root.
+    bool openStore();
+    /// Opens or creates folder + "dicomDB", raises its version and adds missing tables.
+    bool createDB(const std::string& folder);
+    bool isOpen() const { return _open; }
+    /// The store root, ending in "/".
+    std::string getRoot() const;
+
+    // ---- Synchronous operations (main thread) ----------------------------------------------
+
+    /// Rows of (instance number, file name) of a series, in numeric order of the instance number.
+    void getImageFiles(NSUI::NSDBDataModel& out, const std::string& seriesId);
+    /// Deletes a series and its images, then its study and patient when they become empty; the
+    /// folders go after the commit.
+    bool deleteSeries(const std::string& seriesId);
+    /// Deletes a patient with its studies, series and images, then their folders.
+    bool deletePatient(const std::string& patientId);
+    bool deleteFavorite(int id);
+    bool patientExists(const std::string& patientId);
+
+    // ---- Storing file records (worker) ----------------------------------------------------
+
+    /// Looks up each level below a found parent; false only when a query fails.
+    bool findRecord(const std::string& name, const std::string& patientId, const std::string& studyUid,
+                    const std::string& seriesUid, const std::string& imageUid, FoundRecord& found);
+    /// Inserts the missing levels (and touches the found ones) in one transaction.
+    bool insertRecord(const dcmSDK::DCM_MESSAGE& record, FoundRecord& found);
+    /// The largest value of a column, 0 for an empty table or a failed query. Column and table
+    /// are names from the code, never outside text.
+    int getMaxId(const std::string& column, const std::string& table);
+
+    // ---- Favourites ---------------------------------------------------------------------
+
+    /// Inserts the group row when none was added during the last 30,000,000 seconds of this run.
+    bool addFavorite();
+    /// The new favourite's ID; -1 when the store is not open or the insert failed.
+    int addCaptureFavorite(const std::string& path, float scale);
+    int addDicomFavorite(const std::string& path, float scale);
+    int getFavoriteCount() const { return _favoriteCount; }
+
+    // ---- Known DICOM nodes ----------------------------------------------------------------
+
+    bool upsertNeighbor(int device, const std::string& name, const std::string& ip, const std::string& port,
+                        const std::string& appid);
+    void listNeighbors(std::vector<NeighborRecord>& out);
+    /// The node stays known but is no longer live: its last-seen time becomes the start of today.
+    bool setNeighborWifi(const std::string& appid);
+
+    // ---- Requests ----------------------------------------------------------------------------
+
+    void requestPatients(const dicomDBRequest::Callback& callback);
+    void requestStudies(const dicomDBRequest::Callback& callback, const std::string& patientId);
+    void requestFavorites(const dicomDBRequest::Callback& callback);
+
+    void onNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);
+    void onRequestDone(NSUI::NSThreadRequest* request);
+
+    std::recursive_mutex& getLock() { return _lock; }
+    NSUI::NSDBUtil& getConnection() { return _db; }
+
+    /// The receiver's TCP port, 4587 unless changed (tests and the benchmark use free ports).
+    static void setReceiverPort(int port);
+    static int getReceiverPort();
+    static constexpr const char* kReceiverAETitle = "ambrtide";
+
+    const int schemaVersion;
+
+private:
+    void onCaptureSaved(const std::string& path);
+    void onFavoriteDicomSaved(const std::string& path, int mode, float scale);
+    int addFavoriteRow(int type, const std::string& path, float scale);
+    void queueRequest(dicomDBRequest* request, bool toFront);
+
+    std::atomic<bool> _open{false};
+    std::string _root;
+    NSUI::NSDBUtil _db;
+    std::unique_ptr<dcmSDK::dcmServer> _server;
+    std::recursive_mutex _lock;
+    dicomDBThread* _worker = nullptr;
+    int _favoriteCount = 0;
+    int64_t _lastGroupTime = 0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// Brings DICOM files from a folder (or one file) into the study store on a worker thread.
+
+#include "thread/NSObject.h"
+#include "thread/NSThreadSafeDestroy.h"
+
+#include <string>
+
+class importThread;
+
+/// One importer per import job; the store indexes each copied file when its record arrives.
+class importDcm : public NSUI::NSObject, public NSUI::NSThreadSafeDestroy {
+public:
+    /// Autoreleased; null when init fails.
+    static importDcm* create();
+    importDcm() = default;
+    virtual ~importDcm();
+    virtual bool init();
+    /// Stops the worker and waits for it; requests still queued are dropped.
+    virtual void stop();
+
+    /// The store root (dicomDB::getRoot), ending in "/".
+    void setRootPath(std::string root);
+    /// Queues every file below a folder (names beginning with "." skipped), or the one file.
+    void importFiles(std::string path);
+
+private:
+    importThread* _worker = nullptr;
+};
