@@ -61,7 +61,9 @@ struct GLViewImpl::Callbacks {
         GLViewImpl* view = viewOf(window);
         if (view && width > 0 && height > 0) {
             view->setFrameSize(static_cast<float>(width), static_cast<float>(height));
-            Director::getInstance()->setViewport();
+            // The projection (and the viewport with it) follows the new size.
+            Director* director = Director::getInstance();
+            director->setProjection(director->getProjection());
         }
     }
     static void mouseButton(GLFWwindow* window, int button, int action, int)
