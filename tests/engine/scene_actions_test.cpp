@@ -204,3 +204,20 @@ TEST_F(Actions, TagsFindAndStopActions)
     node->stopAllActions();
     EXPECT_EQ(director->getActionManager()->getNumberOfRunningActions(), 0);
 }
+
+TEST_F(Actions, InstantActionsActOnTheirTarget)
+{
+    Node* seen = nullptr;
+    node->setVisible(false);
+    start(Sequence::create(Show::create(), CallFuncN::create([&](Node* target) { seen = target; }), nullptr));
+    EXPECT_TRUE(node->isVisible());
+    EXPECT_EQ(seen, node);
+
+    start(ScaleTo::create(0.1f, 2.0f, 3.0f, 4.0f));
+    input->frame(0.1f);
+    EXPECT_FLOAT_EQ(node->getScaleX(), 2.0f);
+    EXPECT_FLOAT_EQ(node->getScaleY(), 3.0f);
+    EXPECT_FLOAT_EQ(node->getScaleZ(), 4.0f);
+    EXPECT_EQ(Sequence::create(nullptr), nullptr); // nothing to run
+    EXPECT_EQ(RepeatForever::create(nullptr), nullptr);
+}

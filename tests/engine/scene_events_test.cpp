@@ -356,3 +356,77 @@ TEST_F(Dispatch, KeysAndTextReachTheAttachedField)
     EXPECT_EQ(box.content, "a\n");
     box.detachWithIME();
 }
+
+TEST_F(Dispatch, PausingRemovingAndAddingListenersByTarget)
+{
+    EventDispatcher* dispatcher = director->getEventDispatcher();
+    Node* parent = Node::create();
+    Node* child = Node::create();
+    parent->addChild(child);
+    scene->addChild(parent);
+    auto listen = [&](Node* node, const std::string& name) {
+        auto* l = EventListenerCustom::create("e", [name](EventCustom*) { g_log.push_back(name); });
+        dispatcher->addEventListenerWithSceneGraphPriority(l, node);
+    };
+    listen(parent, "parent");
+    listen(child, "child");
+    dispatcher->dispatchCustomEvent("e");
+    EXPECT_EQ(g_log, (std::vector<std::string>{"child", "parent"})); // the child is drawn on top
+
+    g_log.clear();
+    dispatcher->pauseEventListenersForTarget(parent, true);
+    dispatcher->dispatchCustomEvent("e");
+    EXPECT_TRUE(g_log.empty());
+    dispatcher->resumeEventListenersForTarget(parent, false);
+    dispatcher->dispatchCustomEvent("e");
+    EXPECT_EQ(g_log, (std::vector<std::string>{"parent"}));
+
+    g_log.clear();
+    dispatcher->resumeEventListenersForTarget(child);
+    dispatcher->removeEventListenersForTarget(parent, true);
+    dispatcher->dispatchCustomEvent("e");
+    EXPECT_TRUE(g_log.empty());
+
+    // A listener added while an event is dispatched gets the next event, not this one.
+    auto* adder = EventListenerCustom::create("e", [&](EventCustom*) {
+        g_log.push_back("adder");
+        if (g_log.size() == 1)
+            listen(child, "late");
+    });
+    dispatcher->addEventListenerWithFixedPriority(adder, -1);
+    dispatcher->dispatchCustomEvent("e");
+    EXPECT_EQ(g_log, (std::vector<std::string>{"adder"}));
+    dispatcher->dispatchCustomEvent("e");
+    EXPECT_EQ(g_log, (std::vector<std::string>{"adder", "adder", "late"}));
+    dispatcher->removeEventListener(adder);
+}
+
+TEST_F(Dispatch, FixedPrioritiesCanBeChangedAndZeroIsRefused)
+{
+    EventDispatcher* dispatcher = director->getEventDispatcher();
+    auto* a = EventListenerCustom::create("p", [](EventCustom*) { g_log.push_back("a"); });
+    auto* b = EventListenerCustom::create("p", [](EventCustom*) { g_log.push_back("b"); });
+    auto* zero = EventListenerCustom::create("p", [](EventCustom*) { g_log.push_back("zero"); });
+    dispatcher->addEventListenerWithFixedPriority(a, 1);
+    dispatcher->addEventListenerWithFixedPriority(b, 2);
+    dispatcher->addEventListenerWithFixedPriority(zero, 0);
+    dispatcher->setPriority(b, -3);
+    dispatcher->dispatchCustomEvent("p");
+    EXPECT_EQ(g_log, (std::vector<std::string>{"b", "a"}));
+    dispatcher->removeCustomEventListeners("p");
+}
+
+TEST_F(Dispatch, WheelCarriesItsAmountAndThePointer)
+{
+    Node* node = Node::create();
+    scene->addChild(node);
+    auto* mouse = EventListenerMouse::create();
+    mouse->onMouseScroll = [](EventMouse* e) {
+        g_log.push_back(std::to_string(int(e->getScrollY())) + "@" + std::to_string(int(e->getLocationInView().x)));
+    };
+    director->getEventDispatcher()->addEventListenerWithSceneGraphPriority(mouse, node);
+    input->mouseMove(Vec2(70, 80));
+    input->mouseScroll(0, -2);
+    input->mouseScroll(Vec2(5, 5), 0, 3);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"-2@70", "3@5"}));
+}

@@ -263,3 +263,41 @@ TEST_F(Lifecycle, ReturnKeyReachesTheTopmostEnabledNodeFirst)
     input->keyTyped(EventKeyboard::KeyCode::KEY_ESCAPE);
     EXPECT_EQ(g_log, (std::vector<std::string>{"below.return"}));
 }
+
+TEST_F(Lifecycle, PoppingToTheRootAndPastTheLastScene)
+{
+    RecordingScene* a = RecordingScene::create("a");
+    RecordingScene* b = RecordingScene::create("b");
+    RecordingScene* c = RecordingScene::create("c");
+    director->replaceScene(a);
+    director->pushScene(b); // pushed in the frame they were made in, as screens do
+    director->pushScene(c);
+    input->frame();
+    EXPECT_EQ(director->getRunningScene(), c); // only the last one pushed is shown
+    EXPECT_EQ(director->getSceneStackSize(), 3u);
+    g_log.clear();
+    director->popToRootScene();
+    input->frame();
+    EXPECT_EQ(director->getRunningScene(), a);
+    EXPECT_EQ(director->getSceneStackSize(), 1u);
+    // b never ran and is cleaned up as it goes; c leaves as the running scene.
+    EXPECT_EQ(g_log, (std::vector<std::string>{"b.cleanup", "c.exit", "c.cleanup", "a.enter"}));
+
+    EXPECT_FALSE(director->isEnding());
+    director->popScene();
+    EXPECT_TRUE(director->isEnding()); // nothing left to show
+    director->popScene();              // and nothing more to pop: no crash
+}
+
+TEST_F(Lifecycle, RunWithSceneTwiceReplacesAndNullScenesAreRefused)
+{
+    Scene* other = Scene::create();
+    director->runWithScene(other); // a scene already runs: taken as a replacement
+    input->frame();
+    EXPECT_EQ(director->getRunningScene(), other);
+    EXPECT_EQ(director->getSceneStackSize(), 1u);
+    director->pushScene(nullptr);
+    director->replaceScene(nullptr);
+    input->frame();
+    EXPECT_EQ(director->getRunningScene(), other);
+}
