@@ -391,3 +391,28 @@ TEST(RayCaster, ImageDataVolumesBindWithOrWithoutOneBuffer)
     sliced->release();
     whole->release();
 }
+
+TEST(RayCaster, OwnerSettersDuringAPassAreSafe)
+{
+    Cube<int16_t> cube(48, 1, 0);
+    for (size_t i = 0; i < cube.data.size(); ++i) cube.data[i] = int16_t(i % 300);
+    isVolumeRenderer r;
+    r.setVolume(&cube.rec);
+    r.setView(frontView(48, 160), false);
+    std::atomic<bool> finished{false};
+    std::thread owner([&] {
+        uint8_t rgb[768];
+        greyTable(rgb);
+        for (int i = 0; !finished.load(); ++i) {
+            r.setWindow(float(100 + i % 50), 40);
+            r.setColorTable(rgb);
+            r.setRenderMode(i % 2 == 0 ? 0 : 3);
+            r.setImageScale(0.5f + 0.1f * float(i % 5));
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    });
+    for (int pass = 0; pass < 20; ++pass) r.render();
+    finished = true;
+    owner.join();
+    EXPECT_GT(r.getResult().width, 0);
+}

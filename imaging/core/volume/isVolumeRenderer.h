@@ -32,6 +32,9 @@ public:
     isVolumeRenderer(const isVolumeRenderer&) = delete;
     isVolumeRenderer& operator=(const isVolumeRenderer&) = delete;
 
+    // setVolume, setView and render belong to the thread that renders, between passes; the
+    // setters below may be called from any thread at any time.
+
     /// Binds a volume (not owned; it must stay alive while bound). Null unbinds.
     void setVolume(const isVolumeRecord* record);
     /// Takes over a view; with intoVolumeFrame the pose is given in world coordinates and is
