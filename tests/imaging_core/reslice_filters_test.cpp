@@ -214,6 +214,9 @@ TEST(ImageReslice, IdentityGeometryBackgroundAndSlab)
     EXPECT_FLOAT_EQ(reslice->slabSpacing, 1.25f);
     reslice->setSlabThickness(0.01f);
     EXPECT_EQ(reslice->slabSampleCount, 1);
+    // Beyond the volume's diagonal (sqrt(4^2 + 3^2 + 2^2) = 5.39 mm) a slab adds only background.
+    reslice->setSlabThickness(1e9f);
+    EXPECT_EQ(reslice->slabSampleCount, 5);
 
     // Singular axes keep the geometry in force.
     const float singular[16] = {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

@@ -76,12 +76,22 @@ void isImageReslice2D::updateSlabSamples()
         slabSampleCount = 1;
         return;
     }
-    // Limit before converting so that an absurd thickness cannot overflow the count.
-    const double half = std::trunc(std::min(double(slabThickness) / (double(sampleSpacing) * 2.0), 4096.0));
+    // A slab thicker than the volume's diagonal adds only background samples; limiting it keeps
+    // an absurd thickness from stalling the pipeline (and from overflowing the count).
+    double thickness = slabThickness;
+    if (_inputImage) {
+        double diagonal = 0.0;
+        for (int a = 0; a < 3; ++a) {
+            const double e = double(_inputImage->dimensions[a]) * double(_inputImage->spacing[a]);
+            diagonal += e * e;
+        }
+        thickness = std::min(thickness, std::sqrt(diagonal));
+    }
+    const double half = std::trunc(std::min(thickness / (double(sampleSpacing) * 2.0), 4096.0));
     int count = 2 * int(half) + 1;
     if (count < 1) count = 1;
     slabSampleCount = count;
-    if (count > 1) slabSpacing = slabThickness / float(count - 1);
+    if (count > 1) slabSpacing = float(thickness) / float(count - 1);
 }
 
 void isImageReslice2D::updateInformation()
