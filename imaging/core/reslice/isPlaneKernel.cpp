@@ -13,38 +13,36 @@ namespace isImageSDK {
 
 namespace {
 
-struct PlaneGeometry {
-    int columns = 0, rows = 0;
-};
+// Pixels of N bytes; a memcpy of a constant size compiles to one move, not a call per pixel.
+template <int N>
+void copyPlaneOf(const isSliceStack& v, int orientation, int k, uint8_t* out)
+{
+    const size_t nx = size_t(v.dims[0]), ny = size_t(v.dims[1]), nz = size_t(v.dims[2]);
+    const auto* slices = reinterpret_cast<const uint8_t* const*>(v.slices.data());
+    if (orientation == 0) {
+        std::memcpy(out, slices[k], nx * ny * N);
+    } else if (orientation == 1) {
+        // Output (c, r) = voxel (nx - 1 - k, r, c): columns run along z, rows along y.
+        const size_t x = nx - 1 - size_t(k);
+        for (size_t c = 0; c < nz; ++c)
+            for (size_t r = 0; r < ny; ++r) std::memcpy(out + (r * nz + c) * N, slices[c] + (r * nx + x) * N, N);
+    } else {
+        // Orientation 2: output (c, r) = voxel (r, k, c): columns along z, rows along x.
+        for (size_t c = 0; c < nz; ++c) {
+            const uint8_t* src = slices[c] + size_t(k) * nx * N;
+            for (size_t r = 0; r < nx; ++r) std::memcpy(out + (r * nz + c) * N, src + r * N, N);
+        }
+    }
+}
 
 // Copies plane k of one orientation into `out` (columns * rows samples of `bytes` bytes each).
 void copyPlane(const isSliceStack& v, int orientation, int k, int bytes, uint8_t* out)
 {
-    const int nx = v.dims[0], ny = v.dims[1], nz = v.dims[2];
-    const auto* slices = reinterpret_cast<const uint8_t* const*>(v.slices.data());
-    if (orientation == 0) {
-        std::memcpy(out, slices[k], size_t(nx) * size_t(ny) * size_t(bytes));
-        return;
-    }
-    if (orientation == 1) {
-        // Output (c, r) = voxel (nx - 1 - k, r, c): columns run along z, rows along y.
-        const size_t x = size_t(nx - 1 - k);
-        for (int c = 0; c < nz; ++c) {
-            const uint8_t* src = slices[c] + x * size_t(bytes);
-            uint8_t* dst = out + size_t(c) * size_t(bytes);
-            for (int r = 0; r < ny; ++r)
-                std::memcpy(dst + size_t(r) * size_t(nz) * size_t(bytes),
-                            src + size_t(r) * size_t(nx) * size_t(bytes), size_t(bytes));
-        }
-        return;
-    }
-    // Orientation 2: output (c, r) = voxel (r, k, c): columns along z, rows along x.
-    for (int c = 0; c < nz; ++c) {
-        const uint8_t* src = slices[c] + size_t(k) * size_t(nx) * size_t(bytes);
-        uint8_t* dst = out + size_t(c) * size_t(bytes);
-        for (int r = 0; r < nx; ++r)
-            std::memcpy(dst + size_t(r) * size_t(nz) * size_t(bytes), src + size_t(r) * size_t(bytes),
-                        size_t(bytes));
+    switch (bytes) {
+    case 1: copyPlaneOf<1>(v, orientation, k, out); break;
+    case 2: copyPlaneOf<2>(v, orientation, k, out); break;
+    case 3: copyPlaneOf<3>(v, orientation, k, out); break;
+    default: copyPlaneOf<4>(v, orientation, k, out); break;
     }
 }
 
