@@ -725,12 +725,13 @@ uint32_t Node::processParentFlags(const Mat4& parentTransform, uint32_t parentFl
         markTransformDirty();
     }
     uint32_t flags = parentFlags;
-    if (_transformUpdated)
+    if (_transformUpdated || _transformDirty)
         flags |= FLAGS_TRANSFORM_DIRTY;
     if (_contentSizeDirty)
         flags |= FLAGS_CONTENT_SIZE_DIRTY;
-    if (flags & FLAGS_DIRTY_MASK)
-        _modelViewTransform = transform(parentTransform);
+    // Always recomputed (one matrix product): a subclass with a transform of its own may change
+    // it without raising any flag, and a stale matrix would draw the node in the wrong place.
+    _modelViewTransform = transform(parentTransform);
     _transformUpdated = false;
     _contentSizeDirty = false;
     return flags;
@@ -804,8 +805,11 @@ Mat4 Node::getNodeToParentTransform(Node* ancestor) const
 
 const Mat4& Node::getParentToNodeTransform() const
 {
-    if (_inverseDirty || _transformDirty) {
-        _inverse = getNodeToParentTransform().getInversed();
+    // Compared with the matrix it was made from: overriding transforms need not flag changes.
+    const Mat4& forward = getNodeToParentTransform();
+    if (_inverseDirty || forward != _inverseSource) {
+        _inverse = forward.getInversed();
+        _inverseSource = forward;
         _inverseDirty = false;
     }
     return _inverse;

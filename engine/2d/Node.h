@@ -330,6 +330,7 @@ protected:
     mutable Mat4 _transform;
     mutable bool _transformDirty = true;
     mutable Mat4 _inverse;
+    mutable Mat4 _inverseSource; // the transform _inverse was computed from
     mutable bool _inverseDirty = true;
     /// Non-null while an additional transform is in use.
     Mat4* _additionalTransform = nullptr;

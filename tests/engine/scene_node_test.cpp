@@ -266,3 +266,55 @@ TEST_F(NodeChildren, HighZOrderRaisesTheWholeSubtree)
     EXPECT_EQ(window->getGlobalZOrder(), 10000.0f);
     EXPECT_EQ(button->getGlobalZOrder(), 10000.0f);
 }
+
+namespace {
+/// A node that places itself by a matrix of its own, as the display nodes do.
+class MatrixNode : public Node {
+public:
+    static MatrixNode* create()
+    {
+        auto* n = new MatrixNode();
+        n->init();
+        n->autorelease();
+        return n;
+    }
+    void place(const Mat4& m)
+    {
+        _own = m;
+        _transformDirty = true; // only this flag, as an overriding class might do
+    }
+    const Mat4& getNodeToParentTransform() const override
+    {
+        if (_transformDirty) {
+            _transform = _own;
+            _transformDirty = false;
+        }
+        return _transform;
+    }
+    using Node::getNodeToParentTransform;
+    void draw(Renderer*, const Mat4& transform, uint32_t) override { drawnAt = transform; }
+    Mat4 drawnAt;
+
+private:
+    Mat4 _own;
+};
+} // namespace
+
+TEST_F(NodeTransform, OverriddenTransformsStayInStepWithInversesAndDrawing)
+{
+    MatrixNode* node = MatrixNode::create();
+    scene->addChild(node);
+    Mat4 m;
+    Mat4::createTranslation(10, 0, 0, &m);
+    node->place(m);
+    input->frame();
+    EXPECT_EQ(node->drawnAt.m[12], 10.0f);
+    EXPECT_EQ(node->getParentToNodeTransform().m[12], -10.0f);
+
+    Mat4::createTranslation(25, 0, 0, &m);
+    node->place(m);
+    node->getNodeToParentTransform(); // clears the flag before anyone else looks
+    EXPECT_EQ(node->getParentToNodeTransform().m[12], -25.0f);
+    input->frame();
+    EXPECT_EQ(node->drawnAt.m[12], 25.0f);
+}
