@@ -209,10 +209,8 @@ void castPreIntegrated(const isRayContext& ctx, const isRay& ray, cuLight& light
     double A = 0.0, C[3] = {0, 0, 0};
     bool composited = false;
     for (; k < ctx.maxSteps; advance()) {
-        if (!insideForTrilinear(vol, p)) {
-            if (composited) break;
-            continue;
-        }
+        // The volume is convex: a ray that has left it does not come back.
+        if (!insideForTrilinear(vol, p)) break;
         const float value = Sampler::at(vol, p);
         const int back = windowedIndex(value, s.windowLow, s.windowScale);
         const float* e = s.lookup + (back * 256 + front) * 4;
