@@ -25,7 +25,9 @@ constexpr int kRows = 16, kColumns = 20;
 
 /// A reader owned by the test, released (and its loader joined) at the end of scope.
 struct Reader {
-    Reader() : reader(isBinReader::create()) { reader->retain(); }
+    // Not autoreleased: the reader and its loader thread go when the test lets go of it, even
+    // in a test that never drains the autorelease pool.
+    Reader() : reader(new isBinReader()) { reader->init(); }
     ~Reader() { reader->release(); }
     isBinReader* operator->() { return reader; }
     isImageData* image() { return reader->getOutputImage(); }
@@ -163,6 +165,12 @@ TEST_F(BinReaderTest, SeriesOfSeparateImagesLoadToo)
     const isSliceInfo* twoFrames = reader.image()->getSlice(1);
     EXPECT_EQ(twoFrames->frames, 2);
     EXPECT_EQ(pixel(twoFrames, 47), 2047);
+
+    Reader again; // separate images come back from the pixel file image by image
+    ASSERT_TRUE(open(again, scanner.getCachePath(folder)));
+    EXPECT_TRUE(again->isAllLoaded());
+    EXPECT_EQ(pixel(again.image()->getSlice(1), 47), 2047);
+    EXPECT_EQ(pixel(again.image()->getSlice(2), 0), 3000);
 }
 
 TEST_F(BinReaderTest, ObserversAreToldOnceWhenTheirImageArrives)

@@ -1,6 +1,9 @@
 #include "imaging/core/cache/isBinReader.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -267,6 +270,19 @@ bool isBinReader::rebuildFromPrebin(isImageData* output)
 
 bool isBinReader::readRaw(isImageData* output, int64_t expected)
 {
+    if (output->volumeFlag && output->ownsVoxels && output->voxels) {
+        // A private mapping instead of a copy: pages come from the page cache as the viewers
+        // touch them, without zeroing fresh memory first. Writes stay in this process.
+        const int fd = open(rawPath().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            void* mapping = mmap(nullptr, static_cast<size_t>(expected), PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+            close(fd);
+            if (mapping != MAP_FAILED) {
+                if (output->adoptMappedVoxels(mapping, static_cast<size_t>(expected))) return true;
+                munmap(mapping, static_cast<size_t>(expected));
+            }
+        }
+    }
     FILE* file = std::fopen(rawPath().c_str(), "rb");
     if (!file) return false;
     bool ok = true;

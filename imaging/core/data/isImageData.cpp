@@ -1,5 +1,7 @@
 #include "imaging/core/data/isImageData.h"
 
+#include <sys/mman.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -58,8 +60,12 @@ void isImageData::releaseSlices()
     }
     slices.clear();
     if (ownsVoxels) {
-        std::free(voxels);
+        if (_mappedLength)
+            munmap(voxels, _mappedLength);
+        else
+            std::free(voxels);
         voxels = nullptr;
+        _mappedLength = 0;
         ownsVoxels = 0;
     }
 }
@@ -210,6 +216,22 @@ bool isImageData::buildVolume(const int dims[3], const float volumeSpacing[3], i
         }
     }
     ownsVoxels = 0;
+    return true;
+}
+
+bool isImageData::adoptMappedVoxels(void* mapping, size_t length)
+{
+    if (!mapping || !ownsVoxels || !voxels || slices.empty()) return false;
+    const int64_t sliceBytes = slices.front()->byteSize();
+    if (sliceBytes <= 0 || static_cast<int64_t>(length) != sliceBytes * static_cast<int64_t>(slices.size()))
+        return false;
+    if (_mappedLength)
+        munmap(voxels, _mappedLength);
+    else
+        std::free(voxels);
+    voxels = static_cast<uint8_t*>(mapping);
+    _mappedLength = length;
+    for (size_t i = 0; i < slices.size(); ++i) slices[i]->pixels = voxels + sliceBytes * static_cast<int64_t>(i);
     return true;
 }
 

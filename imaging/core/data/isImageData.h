@@ -41,6 +41,11 @@ public:
     /// Whether a volume of these dimensions gets one contiguous voxel buffer.
     static bool fitsOneBuffer(const int dims[3], int pixelType);
 
+    /// Takes a private writable mapping of exactly the voxel bytes in place of the contiguous
+    /// buffer (a reopened series cache is mapped, not copied); unmapped on release. False, and
+    /// nothing changed, when the container has no contiguous buffer of that length.
+    bool adoptMappedVoxels(void* mapping, size_t length);
+
     void getSpacing(float out[3]);
     void getDimensions(int out[3]);
     bool isVolume();
@@ -63,6 +68,8 @@ private:
     /// Columns, rows, spacing, codes and matrices shared by addSlice and buildVolume.
     void storeGeometry(const int dims[2], const float containerSpacing[3], int type, int facingCode,
                        int headFeetCode, const cocos2d::Mat4& matrix);
+
+    size_t _mappedLength = 0; // non-zero while voxels is a file mapping
 
 public:
     cocos2d::Mat4 imageMatrix;  // of the volume, or of the last slice added
