@@ -416,3 +416,30 @@ TEST(RayCaster, OwnerSettersDuringAPassAreSafe)
     owner.join();
     EXPECT_GT(r.getResult().width, 0);
 }
+
+TEST(RayCaster, PerspectiveViewSeesTheCubeInTheMiddle)
+{
+    Cube<int16_t> cube(16, 1, 255);
+    uint8_t rgb[768];
+    greyTable(rgb);
+    rgb[0] = 10; rgb[1] = 20; rgb[2] = 30;
+    isVolumeRenderer r;
+    r.setVolume(&cube.rec);
+    isVolumeView v = frontView(16, 64);
+    v.perspective = true;
+    v.fov = 30.0f; // the cube (15 wide, 100 away) fills about a third of the view
+    r.setView(v, false);
+    r.setColorTable(rgb);
+    r.setWindow(255, 128);
+    ASSERT_TRUE(r.render());
+    EXPECT_EQ(centrePixel(r)[0], 255); // the opaque front face
+    const auto res = r.getResult();
+    const uint8_t* corner = res.pixels + (size_t(2) * res.width + 2) * 3;
+    EXPECT_EQ(corner[0], 10);
+    EXPECT_EQ(corner[2], 30);
+    // Near the edge of the cube's silhouette, 7.5 / (100 tan 15) of the half width: about 28%.
+    const uint8_t* inside = res.pixels + (size_t(32) * res.width + 32 + 7) * 3;
+    const uint8_t* outside = res.pixels + (size_t(32) * res.width + 32 + 12) * 3;
+    EXPECT_EQ(inside[0], 255);
+    EXPECT_EQ(outside[0], 10);
+}
