@@ -94,3 +94,6 @@
 #include "renderer/TextureCache.h"
 #include "renderer/TrianglesCommand.h"
 #include "renderer/ccGLStateCache.h"
+
+// ui
+#include "ui/CocosGUI.h"
