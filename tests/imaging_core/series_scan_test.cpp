@@ -281,7 +281,12 @@ TEST_F(SeriesScanTest, HeaderCheckAndCacheRemoval)
     qptest::writeFile(other, bytes.substr(0, 67));
     EXPECT_FALSE(isDcmScan::checkPrebinHeader(other));
 
+    // A new scan drops pixels stored for the earlier description of the folder.
     const std::string raw = isDcmScan::cacheFileFor(folder, ".raw");
+    qptest::writeFile(raw, "pixels");
+    ASSERT_TRUE(scanner.createBuffer(folder));
+    EXPECT_FALSE(std::filesystem::exists(raw));
+
     qptest::writeFile(raw, "pixels");
     scanner.removeCache(folder);
     EXPECT_FALSE(std::filesystem::exists(prebin));

@@ -189,6 +189,9 @@ bool isDcmScan::createBuffer(const std::string& folder)
     fs::create_directories(cacheFolder(), ec);
     const std::string prebin = cacheFileFor(dir, ".prebin");
     cocos2d::log("create buffer:%s", prebin.c_str());
+    // Pixels stored for an earlier description may be in another order or of other images;
+    // a new scan must never be paired with them.
+    fs::remove(cacheFileFor(dir, ".raw"), ec);
 
     std::vector<std::string> names;
     listFilesRecursive(dir, "", names);
