@@ -141,25 +141,44 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
         rp.dz[a] = f.dz[a];
         rp.first[a] = -centre * f.dz[a];
     }
-    for (int r = 0; r < rows; ++r) {
-        // Each position is the row start plus c steps (not a running sum), so rounding does not
-        // accumulate along wide rows.
-        for (int a = 0; a < 3; ++a) rp.start[a] = f.o[a] + float(r) * f.dy[a];
-        T* dst = out + size_t(r) * size_t(columns);
-        int lo = 0, hi = -1;
-        interiorColumns(interp, rp, columns, n, lo, hi);
-        const int fastEnd = lo <= hi ? lo : columns;
-        for (int c = 0; c < fastEnd; ++c) dst[c] = slabSample<T, false>(interp, rp, c, p, n);
-        if (lo > hi) continue;
-        for (int c = lo; c <= hi; ++c) {
-            if (c + kAhead <= hi) {
+    // Rows go in pairs: the two sample streams of neighbouring rows mostly read the same cache
+    // lines, and interleaving them keeps twice as many memory reads in flight.
+    for (int r = 0; r < rows; r += 2) {
+        const int count = std::min(2, rows - r);
+        RowPositions row[2] = {rp, rp};
+        T* dst[2];
+        int lo[2] = {0, 0}, hi[2] = {-1, -1};
+        for (int i = 0; i < count; ++i) {
+            // Each position is the row start plus c steps (not a running sum), so rounding does
+            // not accumulate along wide rows.
+            for (int a = 0; a < 3; ++a) row[i].start[a] = f.o[a] + float(r + i) * f.dy[a];
+            dst[i] = out + size_t(r + i) * size_t(columns);
+            interiorColumns(interp, row[i], columns, n, lo[i], hi[i]);
+        }
+        // Columns where every row of the pair is interior; elsewhere each row on its own.
+        int plo = lo[0], phi = hi[0];
+        for (int i = 1; i < count; ++i) {
+            plo = std::max(plo, lo[i]);
+            phi = std::min(phi, hi[i]);
+        }
+        auto single = [&](int i, int c) {
+            dst[i][c] = (c >= lo[i] && c <= hi[i]) ? slabSample<T, true>(interp, row[i], c, p, n)
+                                                   : slabSample<T, false>(interp, row[i], c, p, n);
+        };
+        const int pairedEnd = plo <= phi ? plo : columns;
+        for (int i = 0; i < count; ++i)
+            for (int c = 0; c < pairedEnd; ++c) single(i, c);
+        if (plo > phi) continue;
+        for (int c = plo; c <= phi; ++c) {
+            if (c + kAhead <= phi) {
                 float q[3];
-                rp.at(float(c + kAhead), 0.0f, q);
+                row[0].at(float(c + kAhead), 0.0f, q);
                 interp.prefetch(q[0], q[1], q[2]);
             }
-            dst[c] = slabSample<T, true>(interp, rp, c, p, n);
+            for (int i = 0; i < count; ++i) dst[i][c] = slabSample<T, true>(interp, row[i], c, p, n);
         }
-        for (int c = hi + 1; c < columns; ++c) dst[c] = slabSample<T, false>(interp, rp, c, p, n);
+        for (int i = 0; i < count; ++i)
+            for (int c = phi + 1; c < columns; ++c) single(i, c);
     }
 }
 
