@@ -92,14 +92,18 @@ void NSLanguage::applyText(cocos2d::Node* root, const std::string& prefix) const
         std::lock_guard<std::mutex> lock(g_publishedMutex);
         appliers = g_textAppliers;
     }
-    // FIXME: handle the engine's ui::Text (setString) and ui::Button (setTitleText) here
-    // directly once the engine has them.
     for (cocos2d::Node* child : root->getChildren()) {
         std::string text = getString(prefix + child->getName());
         if (!text.empty()) {
-            for (const TextApplier& apply : appliers) {
-                if (apply(child, text))
-                    break;
+            if (auto* label = dynamic_cast<cocos2d::ui::Text*>(child)) {
+                label->setString(text);
+            } else if (auto* button = dynamic_cast<cocos2d::ui::Button*>(child)) {
+                button->setTitleText(text);
+            } else {
+                for (const TextApplier& apply : appliers) {
+                    if (apply(child, text))
+                        break;
+                }
             }
         }
         if (child->getChildrenCount() > 0)

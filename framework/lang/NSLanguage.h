@@ -16,8 +16,8 @@ namespace NSUI {
 class NSLanguage {
 public:
     typedef std::unordered_map<std::string, std::string> Table;
-    /// Localises one kind of widget (a label's text, a button's title, a text field's
-    /// placeholder); returns true when it handled the node.
+    /// Localises a kind of widget the engine does not have (e.g. a text field's placeholder);
+    /// returns true when it handled the node.
     typedef std::function<bool(cocos2d::Node* node, const std::string& text)> TextApplier;
 
     NSLanguage();
@@ -35,9 +35,9 @@ public:
     /// The current table's text for the key, "" when absent. Safe from any thread once loaded.
     std::string getString(const std::string& key) const;
 
-    /// Sets, for every node below root, the text looked up under prefix + the node's name, through
-    /// the first registered applier that handles the node; missing keys leave nodes unchanged.
-    /// Nodes of every kind are descended into.
+    /// Sets, for every node below root, the text looked up under prefix + the node's name: a
+    /// ui::Text's string, a ui::Button's title, or through the first registered applier that
+    /// handles the node. Missing keys leave nodes unchanged; nodes of every kind are descended into.
     void applyText(cocos2d::Node* root, const std::string& prefix) const;
 
     /// The engine's language type of the user's locale (English without an application object).

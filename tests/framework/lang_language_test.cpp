@@ -152,15 +152,30 @@ TEST_F(LanguageTest, ApplyTextSetsWidgetsByPrefixAndName) {
     Label* title = Label::make("title", "layout text");
     Label* ok = Label::make("ok", "layout ok");
     Label* missing = Label::make("cancel", "layout cancel");
+    cocos2d::ui::Text* heading = cocos2d::ui::Text::create();
+    heading->setName("title");
+    heading->setString("layout heading");
+    cocos2d::ui::Button* button = cocos2d::ui::Button::create();
+    button->setName("ok");
+    button->setTitleText("layout button");
+    cocos2d::ui::Text* untranslated = cocos2d::ui::Text::create();
+    untranslated->setName("cancel");
+    untranslated->setString("layout cancel");
     root->addChild(title);
     root->addChild(panel);
     panel->addChild(ok);
     panel->addChild(missing);
+    panel->addChild(heading);
+    panel->addChild(button);
+    panel->addChild(untranslated);
 
     language.applyText(root, "login.");
     EXPECT_EQ(title->text, "Sign in");
     EXPECT_EQ(ok->text, "OK");
     EXPECT_EQ(missing->text, "layout cancel");
+    EXPECT_EQ(heading->getString(), "Sign in");
+    EXPECT_EQ(button->getTitleText(), "OK");
+    EXPECT_EQ(untranslated->getString(), "layout cancel");
     cocos2d::PoolManager::getInstance()->getCurrentPool()->clear();
 }
 
