@@ -55,7 +55,6 @@ Label::Label() {}
 Label::~Label()
 {
     for (PageBatch* b : _batches) delete b;
-    if (_programState) _programState->release();
 }
 
 bool Label::initWith(const std::string& text, const std::string& font, float fontSize, const Size& dimensions,
@@ -70,8 +69,8 @@ bool Label::initWith(const std::string& text, const std::string& font, float fon
     _dimensions = dimensions;
     _hAlignment = hAlignment;
     _vAlignment = vAlignment;
-    _programState = GLProgramState::create(GLProgramCache::getInstance()->getGLProgram(GLProgram::SHADER_NAME_LABEL_NORMAL));
-    if (_programState) _programState->retain();
+    setGLProgramState(
+        GLProgramState::create(GLProgramCache::getInstance()->getGLProgram(GLProgram::SHADER_NAME_LABEL_NORMAL)));
     _text = text;
     _contentDirty = true;
     return true;
@@ -341,7 +340,7 @@ void Label::draw(Renderer* renderer, const Mat4& transform, uint32_t flags)
         return; // headless visit
     }
     buildQuads();
-    if (!_programState || !_atlas) {
+    if (!_glProgramState || !_atlas) {
         return;
     }
     for (PageBatch* b : _batches) {
@@ -354,7 +353,7 @@ void Label::draw(Renderer* renderer, const Mat4& transform, uint32_t flags)
         t.vertCount = static_cast<int>(b->verts.size());
         t.indices = b->indices.data();
         t.indexCount = static_cast<int>(b->indices.size());
-        b->command.init(_globalZOrder, page ? page->getName() : 0, _programState, _blendFunc, t, transform, flags);
+        b->command.init(_globalZOrder, page ? page->getName() : 0, _glProgramState, _blendFunc, t, transform, flags);
         renderer->addCommand(&b->command);
     }
 }

@@ -117,7 +117,6 @@ protected:
     mutable bool _quadsDirty = true;
     mutable TextLayout _layout;
     mutable std::vector<PageBatch*> _batches;
-    GLProgramState* _programState = nullptr;
 };
 
 } // namespace cocos2d

@@ -7,6 +7,7 @@
 #include "2d/Camera.h"
 #include "2d/Scene.h"
 #include "base/Director.h"
+#include "renderer/GLProgramState.h"
 #include "base/EventDispatcher.h"
 #include "base/EventListenerKeyboard.h"
 #include "base/Scheduler.h"
@@ -43,6 +44,7 @@ Node::Node()
 Node::~Node()
 {
     CC_SAFE_RELEASE_NULL(_userObject);
+    CC_SAFE_RELEASE_NULL(_glProgramState);
     for (Node* child : _children)
         child->_parent = nullptr;
     delete _additionalTransform;
@@ -654,6 +656,29 @@ void Node::draw(Renderer* renderer, const Mat4& transform, uint32_t flags)
     (void)renderer;
     (void)transform;
     (void)flags;
+}
+
+void Node::setGLProgram(GLProgram* glprogram)
+{
+    if (!glprogram) {
+        setGLProgramState(nullptr);
+    } else if (!_glProgramState || _glProgramState->getGLProgram() != glprogram) {
+        setGLProgramState(GLProgramState::create(glprogram));
+    }
+}
+
+GLProgram* Node::getGLProgram() const
+{
+    return _glProgramState ? _glProgramState->getGLProgram() : nullptr;
+}
+
+void Node::setGLProgramState(GLProgramState* glProgramState)
+{
+    if (glProgramState == _glProgramState)
+        return;
+    CC_SAFE_RETAIN(glProgramState);
+    CC_SAFE_RELEASE(_glProgramState);
+    _glProgramState = glProgramState;
 }
 
 void Node::visit()

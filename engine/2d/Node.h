@@ -23,6 +23,8 @@ class ActionManager;
 class Camera;
 class EventDispatcher;
 class EventListener;
+class GLProgram;
+class GLProgramState;
 class Renderer;
 class Scene;
 class Scheduler;
@@ -196,6 +198,13 @@ public:
     virtual void visit(Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags);
     virtual void visit();
 
+    /// The program (with its uniform values) that draws this node; retained. Setting a
+    /// program gives the node a program state of its own for it.
+    virtual void setGLProgram(GLProgram* glprogram);
+    GLProgram* getGLProgram() const;
+    virtual void setGLProgramState(GLProgramState* glProgramState);
+    GLProgramState* getGLProgramState() const { return _glProgramState; }
+
     // --- transforms ----------------------------------------------------------------------
     virtual const Mat4& getNodeToParentTransform() const;
     virtual Mat4 getNodeToParentTransform(Node* ancestor) const;
@@ -348,6 +357,7 @@ protected:
     void* _userData = nullptr;
     Ref* _userObject = nullptr;
 
+    GLProgramState* _glProgramState = nullptr;
     Scheduler* _scheduler = nullptr;
     ActionManager* _actionManager = nullptr;
     EventDispatcher* _eventDispatcher = nullptr;

@@ -56,7 +56,6 @@ Sprite::Sprite() {}
 Sprite::~Sprite()
 {
     if (_texture) _texture->release();
-    if (_glProgramState) _glProgramState->release();
 }
 
 bool Sprite::init()
@@ -114,14 +113,6 @@ bool Sprite::initWithTexture(Texture2D* texture, const Rect& rect, bool rotated)
     setTexture(texture);
     setTextureRect(rect, rotated, rect.size);
     return true;
-}
-
-void Sprite::setGLProgramState(GLProgramState* state)
-{
-    if (state == _glProgramState) return;
-    if (state) state->retain();
-    if (_glProgramState) _glProgramState->release();
-    _glProgramState = state;
 }
 
 void Sprite::setTexture(const std::string& filename)

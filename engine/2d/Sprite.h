@@ -60,8 +60,6 @@ public:
     void draw(Renderer* renderer, const Mat4& transform, uint32_t flags) override;
 
     const V3F_C4B_T2F_Quad& getQuad() const { return _quad; }
-    GLProgramState* getGLProgramState() const { return _glProgramState; }
-    void setGLProgramState(GLProgramState* state);
     std::string getDescription() const override;
 
     ~Sprite() override;
@@ -85,7 +83,6 @@ protected:
     V3F_C4B_T2F_Quad _quad;
     unsigned short _indices[6] = {0, 1, 2, 3, 2, 1};
     TrianglesCommand _trianglesCommand;
-    GLProgramState* _glProgramState = nullptr;
 };
 
 } // namespace cocos2d

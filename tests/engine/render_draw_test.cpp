@@ -154,6 +154,9 @@ TEST_F(DrawTest, ProgramStateUniformsReachTheProgram)
     sprite->setTexture(tex);
     sprite->setTextureRect(Rect(0, 0, 1, 1));
     tex->release();
+    sprite->setGLProgram(program); // a state of its own for the program
+    EXPECT_EQ(program, sprite->getGLProgram());
+    EXPECT_NE(state, sprite->getGLProgramState());
     sprite->setGLProgramState(state);
     sprite->setBlendFunc(BlendFunc::DISABLE);
     sprite->setAnchorPoint(Vec2::ZERO);
