@@ -1,5 +1,6 @@
 #include "renderer/GLProgram.h"
 
+#include <cstdlib>
 #include <vector>
 
 #include "base/Director.h"
@@ -36,24 +37,27 @@ const char* GLProgram::ATTRIBUTE_NAME_NORMAL = "a_normal";
 namespace {
 
 // Declared ahead of every source, so programs use the built-ins without declaring them.
-const char kPrologue[] =
-    "#define lowp\n#define mediump\n#define highp\n"
+const char kBuiltins[] =
     "uniform mat4 CC_PMatrix;\nuniform mat4 CC_MVMatrix;\nuniform mat4 CC_MVPMatrix;\n"
     "uniform sampler2D CC_Texture0;\nuniform sampler2D CC_Texture1;\n"
     "uniform sampler2D CC_Texture2;\nuniform sampler2D CC_Texture3;\n";
+// Before GLSL 1.30 precision qualifiers are unknown words; they are defined away there.
+const char kPrecisionWords[] = "#define lowp\n#define mediump\n#define highp\n";
 
 // A "#version" line must stay first, so the prologue goes after it.
 std::string withPrologue(const std::string& source)
 {
     size_t start = source.find_first_not_of(" \t\r\n");
     if (start != std::string::npos && source.compare(start, 8, "#version") == 0) {
+        int version = atoi(source.c_str() + start + 8);
+        std::string prologue = std::string(version < 130 ? kPrecisionWords : "") + kBuiltins;
         size_t eol = source.find('\n', start);
         if (eol == std::string::npos) {
-            return source + "\n" + kPrologue;
+            return source + "\n" + prologue;
         }
-        return source.substr(0, eol + 1) + kPrologue + "#line 2\n" + source.substr(eol + 1);
+        return source.substr(0, eol + 1) + prologue + "#line 2\n" + source.substr(eol + 1);
     }
-    return std::string(kPrologue) + "#line 1\n" + source;
+    return std::string(kPrecisionWords) + kBuiltins + "#line 1\n" + source;
 }
 
 std::string infoLog(GLuint object, bool isProgram)

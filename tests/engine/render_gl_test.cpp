@@ -158,6 +158,13 @@ TEST_F(GLTest, BuiltInProgramsLinkAndBadSourcesAreRefused)
         "#version 120\nuniform float u_wwMin; void main() { gl_FragColor = vec4(u_wwMin); }");
     ASSERT_NE(nullptr, versioned);
     EXPECT_EQ(1u, versioned->getUniforms().count("u_wwMin"));
+    // Precision qualifiers work in old and new GLSL alike.
+    EXPECT_NE(nullptr, GLProgram::createWithByteArrays(
+                           "attribute vec4 a_position; void main() { gl_Position = CC_MVPMatrix * a_position; }",
+                           "varying mediump vec2 v; void main() { gl_FragColor = vec4(1.0); }"));
+    EXPECT_NE(nullptr, GLProgram::createWithByteArrays(
+                           "#version 130\nin vec4 a_position; void main() { gl_Position = CC_MVPMatrix * a_position; }",
+                           "#version 130\nprecision mediump float; out vec4 c; void main() { c = vec4(1.0); }"));
 }
 
 TEST_F(GLTest, TextureFormatsRoundTripWithOddRowSizes)
