@@ -1,0 +1,47 @@
+// Window/level of full-depth samples. Unit 0 holds the value: a 16-bit number whose low byte
+// is the luminance channel and whose high byte is the alpha channel, or the image's own RGB
+// when u_pt is 2 (shown as it is). The window maps the value to a grey index 0..255 through the
+// curve in u_opacity (0 linear, 1 logarithmic, 2 inverse logarithmic); unit 1 holds the 256
+// colours that index selects.
+varying vec4 v_fragmentColor;
+varying vec2 v_texCoord;
+uniform int u_opacity;
+uniform float u_wwMin;
+uniform float u_wwLinear;
+uniform float u_wwMax;
+uniform float u_wwLogRatio;
+uniform int u_pt;
+uniform int u_fs;
+uniform float u_vw;
+uniform float u_vh;
+
+const float LOG10_OF_2 = 0.30102999566;
+
+void main()
+{
+    vec4 texel = texture2D(CC_Texture0, v_texCoord);
+    if (u_pt == 2) {
+        gl_FragColor = vec4(texel.rgb, 1.0) * v_fragmentColor;
+        return;
+    }
+    float value = (texel.a * 256.0 + texel.r) * 255.0;
+    float index;
+    if (u_opacity == 1 || u_opacity == 2) {
+        if (value >= u_wwMax) {
+            index = 255.0;
+        } else if (value <= u_wwMin) {
+            index = 0.0;
+        } else if (u_opacity == 1) {
+            index = log2(1.0 + (value - u_wwMin) * u_wwLogRatio) * LOG10_OF_2 * 255.0;
+        } else {
+            index = (1.0 - log2(1.0 + (u_wwMax - value) * u_wwLogRatio) * LOG10_OF_2) * 255.0;
+        }
+    } else {
+        index = (value - u_wwMin) * u_wwLinear;
+    }
+    // The small bias keeps values that are whole numbers in exact arithmetic from dropping
+    // one step through rounding.
+    index = clamp(floor(index + 0.001), 0.0, 255.0);
+    vec3 colour = texture2D(CC_Texture1, vec2((index + 0.5) / 256.0, 0.5)).rgb;
+    gl_FragColor = vec4(colour, 1.0) * v_fragmentColor;
+}

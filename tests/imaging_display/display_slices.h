@@ -1,0 +1,51 @@
+#pragma once
+// Slices and colour tables made in code for the display tests.
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "imaging/core/clut/isClut.h"
+#include "imaging/core/data/isSliceInfo.h"
+
+namespace displaytest {
+
+/// A slice record with its own pixel buffer.
+struct TestSlice {
+    isImageSDK::isSliceInfo info;
+    std::vector<uint8_t> bytes;
+
+    template <typename Sample>
+    TestSlice(int type, int columns, int rows, const std::vector<Sample>& samples, int frames = 1)
+    {
+        info.pixelType = type;
+        info.columns = columns;
+        info.rows = rows;
+        info.frames = int16_t(frames);
+        bytes.resize(samples.size() * sizeof(Sample));
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
+        info.pixels = bytes.data();
+        info.loaded = 1;
+    }
+};
+
+/// A colour table whose entry i is (i, 255 - i, i / 2), so that index errors show in every
+/// channel; set to the pixel type and window given.
+inline isImageSDK::isClut* makeClut(int pixelType, float width, float level, int curve = 0)
+{
+    auto* clut = isImageSDK::isClut::create();
+    clut->retain();
+    for (uint32_t i = 0; i < 256; ++i) clut->colors[i] = i << 24 | (255 - i) << 16 | (i / 2) << 8 | 255u;
+    clut->configureForPixelType(pixelType);
+    clut->setCurve(curve);
+    clut->setWindowLevel(width, level);
+    clut->buildLut();
+    return clut;
+}
+
+inline int indexOfColour(const uint8_t* rgb)
+{
+    return rgb[0];
+}
+
+} // namespace displaytest
