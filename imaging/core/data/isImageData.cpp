@@ -78,6 +78,7 @@ void isImageData::reset()
     auxMatrix.setIdentity();
     volumeMatrix.setIdentity();
     voxels = nullptr;
+    _mappedLength = 0; // the next buffer is an allocation again
     spacing[0] = spacing[1] = spacing[2] = 1.0f;
     dimensions[0] = dimensions[1] = dimensions[2] = 0;
     volumeFlag = ownsVoxels = hasSlices = 0;
