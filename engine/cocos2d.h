@@ -76,6 +76,7 @@
 #include "platform/Application.h"
 #include "platform/CCGL.h"
 #include "platform/Device.h"
+#include "platform/FileChooser.h"
 #include "platform/FileUtils.h"
 #include "platform/GLView.h"
 #include "platform/GLViewImpl.h"
@@ -95,5 +96,7 @@
 #include "renderer/TrianglesCommand.h"
 #include "renderer/ccGLStateCache.h"
 
-// ui
+// ui, layout files and sound
 #include "ui/CocosGUI.h"
+#include "loader/CSLoader.h"
+#include "audio/SimpleAudioEngine.h"

@@ -3,6 +3,7 @@
 
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
+#include "ui/FileBrowser.h"
 #include "ui/Helper.h"
 #include "ui/ImageView.h"
 #include "ui/Layout.h"
