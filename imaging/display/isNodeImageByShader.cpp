@@ -191,9 +191,11 @@ void isNodeImageByShader::unbindLut()
 
 void isNodeImageByShader::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags)
 {
-    ++drawsSinceEnter;
-    if (!useDefaultShader && shaderAllowed.load() == 1 && drawsSinceEnter > kWarmUpDraws &&
-        lastFrameTime() > kSlowFrameSeconds) {
+    if (drawsSinceEnter <= kWarmUpDraws) ++drawsSinceEnter;
+    // Each shader node leaves the shader at its own slow frame; the first one also keeps nodes
+    // made later off it. The first draws after entering a scene pay for uploads and program
+    // links (and a software renderer's start), so they do not count.
+    if (!useDefaultShader && drawsSinceEnter > kWarmUpDraws && lastFrameTime() > kSlowFrameSeconds) {
         cocos2d::log("Rendering is too slow. Disable cubic shader program.");
         shaderAllowed.store(0);
         useDefaultProgram();
