@@ -341,3 +341,39 @@ TEST_F(BinReaderTest, CacheRoundTripKeepsEachImagesGeometry)
         EXPECT_FLOAT_EQ(image->slices[z]->spacingY, direct->spacingY);
     }
 }
+
+TEST_F(BinReaderTest, DamagedSeriesFilesAreDeletedToo)
+{
+    folder = writable.makeFolder("damaged_series");
+    imgtest::writeCtSeries(folder, 3, 1.0, [](int i, FixtureImage& image) {
+        if (i == 0) image.position = ""; // no position: a plain series
+    });
+    isDcmScan scanner;
+    ASSERT_TRUE(scanner.createBuffer(folder));
+    const std::string prebin = scanner.getCachePath(folder);
+    const std::string good = qptest::readFile(prebin);
+    ASSERT_EQ(good.substr(44, 6), "series");
+    const size_t block = 68 + 3 * 712;
+
+    auto damaged = [&](const char* what, const std::function<void(std::string&)>& change) {
+        std::string bytes = good;
+        change(bytes);
+        ASSERT_TRUE(qptest::writeFile(prebin, bytes)) << what;
+        Reader reader;
+        reader->setFile(folder, prebin);
+        reader.image()->Update();
+        EXPECT_EQ(reader.image()->getSliceCount(), 0) << what;
+        EXPECT_FALSE(std::filesystem::exists(prebin)) << what;
+    };
+    auto put32 = [](std::string& b, size_t off, int32_t v) { std::memcpy(&b[off], &v, 4); };
+    damaged("count beyond the records", [&](std::string& b) { const uint16_t n = 4; std::memcpy(&b[64], &n, 2); });
+    damaged("no images", [&](std::string& b) { std::memset(&b[64], 0, 2); });
+    damaged("negative rows", [&](std::string& b) { put32(b, 68 + 712 + 4, -4); });
+    damaged("frames of zero", [&](std::string& b) { const int16_t f = 0; std::memcpy(&b[68 + 16], &f, 2); });
+    damaged("float image of 65535 x 65535", [&](std::string& b) {
+        put32(b, 68, 65535);
+        put32(b, 72, 65535);
+        put32(b, 68 + 584, kPixelF32);
+    });
+    damaged("path block cut short", [&](std::string& b) { b.resize(block + 16 + 5); });
+}
