@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <thread>
+
+#include "support/TestSupport.h"
+
 #include "cocos2d.h"
 
 using namespace cocos2d;
@@ -64,6 +71,28 @@ TEST(ApplicationUrl, AddressesThatLookLikeOptionsAreRefused)
     CountingApp app;
     EXPECT_FALSE(app.openURL(""));
     EXPECT_FALSE(app.openURL("--help"));
+}
+
+TEST(ApplicationUrl, TheAddressReachesTheBrowserAsOneArgumentWithoutAShell)
+{
+    // A stand-in xdg-open that records its arguments, first on the PATH.
+    qptest::TempDir dir;
+    std::string script = dir.file("xdg-open");
+    ASSERT_TRUE(qptest::writeFile(script, "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"$(dirname \"$0\")/args.txt\"\n"));
+    chmod(script.c_str(), 0755);
+    std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (dir.path() + ":" + oldPath).c_str(), 1);
+    CountingApp app;
+    std::string url = "http://example.invalid/a b;touch $(echo pwned)&x=`id`";
+    EXPECT_TRUE(app.openURL(url));
+    setenv("PATH", oldPath.c_str(), 1);
+    std::string args;
+    for (int i = 0; i < 200 && args.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        args = qptest::readFile(dir.file("args.txt"));
+    }
+    EXPECT_EQ("1|" + url + "|", args);
+    EXPECT_FALSE(FileUtils::getInstance()->isFileExist(dir.file("pwned")));
 }
 
 TEST(ApplicationLoop, RunsLaunchFramesAndTerminate)

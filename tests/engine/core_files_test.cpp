@@ -271,3 +271,40 @@ TEST_F(FilesTest, SettingsAreSafeFromManyThreads)
     EXPECT_EQ(24, ud->getIntegerForKey("k3_24"));
     UserDefault::destroyInstance();
 }
+
+TEST_F(FilesTest, RenameRemoveAndListWithoutFollowingLinks)
+{
+    put("dir/a.txt", "a");
+    put("dir/sub/b.txt", "b");
+    ASSERT_EQ(0, symlink(dir.file("dir/sub").c_str(), dir.file("dir/link").c_str()));
+    std::vector<std::string> entries = fu->listFiles(dir.file("dir"));
+    ASSERT_EQ(3u, entries.size());
+    EXPECT_EQ(dir.file("dir/a.txt"), entries[0]);
+    EXPECT_EQ(dir.file("dir/link"), entries[1]); // a link to a folder is not listed as a folder
+    EXPECT_EQ(dir.file("dir/sub/"), entries[2]);
+    EXPECT_TRUE(fu->listFiles(dir.file("missing")).empty());
+
+    EXPECT_TRUE(fu->renameFile(dir.file("dir"), "a.txt", "c.txt"));
+    EXPECT_TRUE(fu->isFileExist(dir.file("dir/c.txt")));
+    EXPECT_FALSE(fu->renameFile(dir.file("dir/none"), dir.file("dir/x")));
+    EXPECT_TRUE(fu->removeFile(dir.file("dir/c.txt")));
+    EXPECT_FALSE(fu->removeFile(dir.file("dir/c.txt")));
+    EXPECT_FALSE(fu->removeDirectory(dir.file("dir/link"))); // a link is not a folder to empty
+    EXPECT_TRUE(fu->isFileExist(dir.file("dir/sub/b.txt")));
+}
+
+TEST_F(FilesTest, ListsAndAbsoluteSearchPathsRoundTrip)
+{
+    ValueVector list{Value("x"), Value(3), Value(2.5), Value(false), Value(ValueMap{{"k", Value("v")}})};
+    ASSERT_TRUE(fu->writeValueVectorToFile(list, dir.file("list.plist")));
+    ValueVector back = fu->getValueVectorFromFile(dir.file("list.plist"));
+    EXPECT_TRUE(Value(list) == Value(back));
+    EXPECT_TRUE(fu->getValueMapFromFile(dir.file("list.plist")).empty()); // root is a list
+
+    qptest::TempDir other;
+    ASSERT_TRUE(qptest::writeFile(other.file("far.txt"), "far"));
+    fu->setSearchPaths({other.path()});
+    EXPECT_EQ(other.file("far.txt"), fu->fullPathForFilename("far.txt"));
+    EXPECT_EQ(std::vector<std::string>({other.path() + "/", dir.path() + "/"}), fu->getSearchPaths());
+    EXPECT_EQ(3, fu->getFileSize("far.txt"));
+}

@@ -26,6 +26,19 @@ protected:
     int target = 0; // any address serves as a target
 };
 
+// A reference-counted target with member-function timers.
+class Ticker : public Ref {
+public:
+    void tick(float dt)
+    {
+        ++ticks;
+        last = dt;
+    }
+    void other(float) { ++others; }
+    int ticks = 0, others = 0;
+    float last = 0;
+};
+
 struct Updatable {
     std::vector<int>* order;
     int id;
@@ -274,4 +287,46 @@ TEST_F(SchedulerTest, WithdrawingRacesWithPostingSafely)
     scheduler()->removeFunctionInCocosThread(&owner);
     frames(1);
     EXPECT_EQ(0u, scheduler()->getPendingFunctionCount());
+}
+
+TEST_F(SchedulerTest, SelectorTimersAreKeyedByTheirMemberFunction)
+{
+    auto* t = new Ticker();
+    scheduler()->schedule(CC_SCHEDULE_SELECTOR(Ticker::tick), t, 0.1f, false);
+    scheduler()->schedule(CC_SCHEDULE_SELECTOR(Ticker::other), t, 0.0f, 1, 0.0f, false);
+    EXPECT_TRUE(scheduler()->isScheduled(CC_SCHEDULE_SELECTOR(Ticker::tick), t));
+    frames(4, 0.05f);
+    EXPECT_EQ(2, t->ticks);
+    EXPECT_EQ(2, t->others); // repeat 1: two firings, then gone
+    EXPECT_FALSE(scheduler()->isScheduled(CC_SCHEDULE_SELECTOR(Ticker::other), t));
+    scheduler()->unschedule(CC_SCHEDULE_SELECTOR(Ticker::tick), t);
+    frames(4, 0.05f);
+    EXPECT_EQ(2, t->ticks);
+    t->release();
+}
+
+TEST_F(SchedulerTest, TimeScaleStretchesEveryDelta)
+{
+    std::vector<float> seen;
+    scheduler()->schedule([&](float dt) { seen.push_back(dt); }, &target, 0, false, "scaled");
+    scheduler()->setTimeScale(0.5f);
+    frames(1, 0.1f);
+    scheduler()->setTimeScale(1.0f);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_FLOAT_EQ(0.05f, seen[0]);
+}
+
+TEST_F(SchedulerTest, PausingByPriorityLeavesSystemHooksRunning)
+{
+    std::vector<int> order;
+    Updatable system{&order, 1}, user{&order, 2};
+    scheduler()->scheduleUpdate(&system, Scheduler::PRIORITY_SYSTEM, false);
+    scheduler()->scheduleUpdate(&user, 0, false);
+    std::set<void*> paused = scheduler()->pauseAllTargetsWithMinPriority(Scheduler::PRIORITY_NON_SYSTEM_MIN);
+    frames(1);
+    EXPECT_EQ((std::vector<int>{1}), order);
+    scheduler()->resumeTargets(paused);
+    frames(1);
+    EXPECT_EQ((std::vector<int>{1, 1, 2}), order);
+    scheduler()->unscheduleAll();
 }

@@ -60,6 +60,10 @@ std::string writePicture(const qptest::TempDir& dir)
     return path;
 }
 
+struct Span {
+    int lo, hi; // first and last lit column, -1 when none
+};
+
 class SceneRenderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -230,4 +234,73 @@ TEST_F(SceneRenderTest, LabelMetricsAndPixelsAreStable)
     // The same text gives the same pixels on every frame.
     frame();
     EXPECT_EQ(lit, countLit(10, 100, static_cast<int>(size.width), static_cast<int>(size.height), nullptr));
+}
+
+TEST_F(SceneRenderTest, NestedClipsIntersectAndGroupsKeepTheirPlace)
+{
+    auto* background = LayerColor::create(Color4B(0, 0, 0, 255));
+    scene->addChild(background);
+    auto* outer = ClippingRectangleNode::create(Rect(0, 0, 60, 60));
+    outer->setPosition(Vec2(20, 20));
+    scene->addChild(outer);
+    auto* inner = ClippingRectangleNode::create(Rect(0, 0, 60, 60));
+    inner->setPosition(Vec2(30, 30)); // window 50..110: only 50..80 survives the outer clip
+    outer->addChild(inner);
+    auto* green = LayerColor::create(Color4B(0, 255, 0, 255), 200, 200);
+    green->setPosition(Vec2(-100, -100));
+    inner->addChild(green);
+    // Drawn after the clipped group although it comes first in the tree: its z is higher.
+    auto* top = LayerColor::create(Color4B(0, 0, 255, 255), 10, 10);
+    top->setPosition(Vec2(60, 60));
+    top->setGlobalZOrder(5);
+    scene->addChild(top);
+    scene->reorderChild(top, -1);
+
+    frame();
+    frame();
+    EXPECT_TRUE(isColour(readPixel(70, 52), 0, 255, 0));
+    EXPECT_TRUE(isColour(readPixel(45, 45), 0, 0, 0));  // inside the outer clip only
+    EXPECT_TRUE(isColour(readPixel(90, 90), 0, 0, 0));  // inside the inner clip only
+    EXPECT_TRUE(isColour(readPixel(65, 65), 0, 0, 255)); // the higher z is on top
+    EXPECT_TRUE(isColour(readPixel(150, 100), 0, 0, 0));
+    EXPECT_EQ(Rect(20, 20, 60, 60), ClippingRectangleNode::rectToWorld(Rect(0, 0, 60, 60), outer->getNodeToWorldTransform()));
+}
+
+TEST_F(SceneRenderTest, AlignmentPlacesTextInItsBox)
+{
+    auto* background = LayerColor::create(Color4B(0, 0, 0, 255));
+    scene->addChild(background);
+    auto litColumns = [](int y0, int h) {
+        std::vector<unsigned char> px(static_cast<size_t>(kW * h * 4));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, y0, kW, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        int first = -1, last = -1;
+        for (int x = 0; x < kW; ++x) {
+            for (int y = 0; y < h; ++y) {
+                if (px[static_cast<size_t>(y * kW + x) * 4] > 100) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+            }
+        }
+        return Span{first, last};
+    };
+    TextHAlignment aligns[3] = {TextHAlignment::LEFT, TextHAlignment::CENTER, TextHAlignment::RIGHT};
+    for (int i = 0; i < 3; ++i) {
+        Label* label = Label::createWithSystemFont("IIII", "DejaVu Sans", 16, Size(200, 30), aligns[i],
+                                                   TextVAlignment::CENTER);
+        label->setAnchorPoint(Vec2::ZERO);
+        label->setPosition(Vec2(20, 10 + 40 * i));
+        scene->addChild(label);
+    }
+    frame();
+    frame();
+    auto left = litColumns(10, 30), centre = litColumns(50, 30), right = litColumns(90, 30);
+    ASSERT_GE(left.lo, 0);
+    ASSERT_GE(centre.lo, 0);
+    ASSERT_GE(right.lo, 0);
+    EXPECT_LT(left.lo, 26);                                        // starts at the box's left
+    EXPECT_NEAR(120, (centre.lo + centre.hi) / 2.0, 3);          // centred on 20 + 100
+    EXPECT_GT(right.hi, 212);                                       // ends at the box's right
+    EXPECT_NEAR(left.hi - left.lo, right.hi - right.lo, 1); // same text, same width
 }
