@@ -46,11 +46,11 @@ inline void pumpFor(double seconds)
     pumpUntil([] { return false; }, seconds);
 }
 
-/// A loopback "subnet" 127.0.0.1/29 in place of the machine's adapters.
+/// A loopback "subnet" 127.0.0.0/29 seen from 127.0.0.2 in place of the machine's adapters.
 class LoopbackNetwork : public NSUI::NetworkInfoProvider {
 public:
     std::string hostName() override { return "storetest"; }
-    std::vector<NSUI::NetworkAdapter> adapters() override { return {{"127.0.0.1", "255.255.255.248"}}; }
+    std::vector<NSUI::NetworkAdapter> adapters() override { return {{"127.0.0.2", "255.255.255.248"}}; }
 };
 
 /// One notification as the store or the service posted it.

@@ -1,0 +1,268 @@
+// The DICOM service with real peers on loopback: files sent by storescu are indexed and
+// announced, sends to storescp run one after another, echoes record live nodes.
+
+#include "StoreTestEnv.h"
+
+#include "db/dicomDB.h"
+#include "dcmCallbacks.h"
+#include "DCM_MESSAGE.h"
+#include "json/UIJson.h"
+#include "net/QueryAnswer.h"
+#include "net/dataService.h"
+
+using storetest::Recorder;
+using storetest::StoreFixture;
+using NSUI::UIJson;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kHostileName = "x\");DROP TABLE patient;--";
+
+class ServiceTest : public StoreFixture {
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        NSUI::NetworkInfoProvider::setCurrent(std::make_shared<storetest::LoopbackNetwork>());
+        dicomDB::setReceiverPort(nettest::freePort());
+        dcmSDK::setLogCallback(&dataService::onDcmLog);
+        dcmSDK::setMsgCallback(&dataService::onDcmMessage);
+        _service = dataService::getInstance();
+        ASSERT_NE(_service, nullptr);
+        ASSERT_NE(_service->getDB(), nullptr);
+        ASSERT_TRUE(_service->getDB()->isOpen());
+        ASSERT_TRUE(nettest::waitForListener(dicomDB::getReceiverPort()));
+    }
+    void TearDown() override
+    {
+        dataService::destroyInstance();
+        NSUI::NetworkInfoProvider::setCurrent(nullptr);
+        StoreFixture::TearDown();
+    }
+
+    std::string count(const std::string& sql)
+    {
+        NSUI::NSDBDataModel rows;
+        std::lock_guard<std::recursive_mutex> lock(_service->getDB()->getLock());
+        EXPECT_TRUE(_service->getDB()->getConnection().getRecord(sql, &rows)) << sql;
+        return rows.getValue(0, 0);
+    }
+
+    // storescu sends a folder to the given port; its exit status. The main thread keeps the
+    // store busy meanwhile, so the receiver, the worker and the main thread all run at once.
+    int storescu(const std::string& folder, int port)
+    {
+        std::atomic<int> status{-2};
+        std::thread peer([&] {
+            nettest::Process storescu({"storescu", "-R", "-aec", dicomDB::kReceiverAETitle, "+sd", "+r", "127.0.0.1",
+                                       std::to_string(port), folder},
+                                      scratch("logs") + "/storescu.log");
+            status = storescu.wait(120);
+        });
+        storetest::pumpUntil([&] {
+            _service->getDB()->requestPatients([](NSUI::NSDBDataModel*) {});
+            NSUI::NSDBDataModel files;
+            _service->getDB()->getImageFiles(files, "1");
+            return status != -2;
+        }, 130);
+        peer.join();
+        if (status != 0)
+            ADD_FAILURE() << qptest::readFile(scratch("logs") + "/storescu.log");
+        return status;
+    }
+
+    dataService* _service = nullptr;
+};
+
+TEST_F(ServiceTest, FilesSentByStorescuAreIndexedAnnouncedAndNeverTwice)
+{
+    const std::string folder = scratch("send");
+    ASSERT_TRUE(storetest::makeSeries({"--patient", "NET^CT", "--id", "N1", "--ct", "64x64x8", folder + "/ct"}));
+    ASSERT_TRUE(storetest::makeSeries({"--patient", kHostileName, "--id", "H\"1", "--mr", "16x16x2", folder + "/h"}));
+    fs::create_directories(folder + "/pydicom");
+    for (const char* name : {"CT_small.dcm", "MR_small.dcm", "rtdose.dcm", "waveform_ecg.dcm", "rtplan.dcm"})
+        fs::copy_file(qptest::pydicomDir() + "/" + name, folder + "/pydicom/" + name);
+    const size_t files = 8 + 2 + 5;
+
+    Recorder recorder({2001, 2002});
+    ASSERT_EQ(storescu(folder, dicomDB::getReceiverPort()), 0);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return recorder.count(2001) == files; }, 30))
+        << recorder.count(2001) << " of " << files;
+    EXPECT_EQ(recorder.count(2002), files);
+    EXPECT_EQ(count("select count() from image"), std::to_string(files));
+    EXPECT_EQ(count("select count() from series where path like 'NET^CT%'"), "1");
+    EXPECT_EQ(count("select count() from patient where name='NET^CT' and patientIDHospital='N1'"), "1");
+    {
+        NSUI::NSDBDataModel rows;
+        std::lock_guard<std::recursive_mutex> lock(_service->getDB()->getLock());
+        ASSERT_TRUE(_service->getDB()->getConnection().getRecord(
+            "select name from patient where patientIDHospital=?", {NSUI::NSDBValue("H\"1")}, &rows));
+        ASSERT_EQ(rows.getRowCount(), 1);
+        EXPECT_EQ(rows.getValue(0, 0), kHostileName);
+    }
+    // 2002 always comes just before the 2001 of the same file.
+    for (size_t i = 0; i + 1 < recorder.posts.size(); i += 2) {
+        EXPECT_EQ(recorder.posts[i].id, 2002u);
+        EXPECT_EQ(recorder.posts[i + 1].id, 2001u);
+    }
+
+    // The same files again: acknowledged, but no row and no announcement.
+    recorder.posts.clear();
+    ASSERT_EQ(storescu(folder, dicomDB::getReceiverPort()), 0);
+    storetest::pumpFor(1.0);
+    EXPECT_TRUE(recorder.posts.empty());
+    EXPECT_EQ(count("select count() from image"), std::to_string(files));
+}
+
+TEST_F(ServiceTest, QueuedSendsRunOneAfterAnotherAndAClosedPortFailsOnce)
+{
+    const int port = nettest::freePort();
+    const std::string received = scratch("storescp");
+    nettest::Process storescp({"storescp", "-od", received, "--fork", std::to_string(port)},
+                              scratch("logs") + "/storescp.log");
+    ASSERT_TRUE(nettest::waitForListener(port));
+    const std::string a = scratch("a"), b = scratch("b");
+    ASSERT_TRUE(storetest::makeSeries({"--ct", "32x32x6", a, "--mr", "32x32x4", b}));
+
+    Recorder recorder({2010, 2011, 2012});
+    std::vector<dcmSendingObject*> tasks;
+    for (const std::string& path : {a, b}) {
+        dcmSendingObject* task = dcmSendingObject::create();
+        task->ip = "127.0.0.1";
+        task->port = std::to_string(port);
+        task->name = "peer";
+        task->path = path;
+        tasks.push_back(task);
+        _service->addSendTask(task);
+    }
+    // The second waits for the first.
+    EXPECT_FALSE(tasks[1]->dispatched);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return tasks[0]->state >= 2 && tasks[1]->state >= 2; }, 60));
+    EXPECT_EQ(tasks[0]->state, dcmSendingObject::kDone);
+    EXPECT_EQ(tasks[1]->state, dcmSendingObject::kDone);
+    EXPECT_EQ(recorder.count(2011), 2u);
+    EXPECT_EQ(recorder.count(2012), 0u);
+    EXPECT_EQ(nettest::filesBelow(received).size(), 10u);
+    // Progress of the first task was all reported before the second began.
+    std::vector<int> order;
+    for (auto& p : recorder.posts)
+        if (order.empty() || order.back() != p.tag)
+            order.push_back(p.tag);
+    EXPECT_EQ(order, (std::vector<int>{static_cast<int>(tasks[0]->getTaskID()), static_cast<int>(tasks[1]->getTaskID())}));
+
+    // Nothing listens on this port: the task fails, once, and stays failed.
+    dcmSendingObject* closed = dcmSendingObject::create();
+    closed->ip = "127.0.0.1";
+    closed->port = std::to_string(nettest::freePort());
+    closed->path = a;
+    _service->addSendTask(closed);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return closed->state == dcmSendingObject::kFailed; }, 30));
+    storetest::pumpFor(0.5);
+    EXPECT_EQ(recorder.count(2012), 1u);
+    EXPECT_EQ(closed->state, dcmSendingObject::kFailed);
+}
+
+TEST_F(ServiceTest, AnsweredEchoesMakeLiveNodesAndSilentOnesAreNoLongerLive)
+{
+    Recorder recorder({2003, 2024});
+    // The receiver answers on every loopback address of the declared subnet.
+    _service->echoSweep(1);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return recorder.count(2003) >= 1; }, 30));
+    std::vector<NeighborRecord> nodes;
+    ASSERT_TRUE(storetest::pumpUntil([&] {
+        nodes.clear();
+        _service->getDB()->listNeighbors(nodes);
+        return !nodes.empty();
+    }, 10));
+    EXPECT_EQ(nodes[0].device, 5);
+    EXPECT_EQ(nodes[0].port, std::to_string(dicomDB::getReceiverPort()));
+    EXPECT_EQ(nodes[0].appid, nodes[0].ip + ":" + nodes[0].port);
+
+    // The timer counts it live at its next even tick.
+    recorder.posts.clear();
+    ASSERT_TRUE(storetest::pumpUntil([&] { return recorder.count(2024) >= 1; }, 10));
+    EXPECT_GE(recorder.of(2024)[0].intValue, 1);
+
+    // A node that stops answering is kept but is no longer live.
+    std::string json;
+    UIJson::setJsonString(json, "ok", "0");
+    UIJson::setJsonString(json, "appid", nodes[0].appid);
+    dataService::onDcmMessage(dcmSDK::DCM_MSG_ECHO_RESULT, json.c_str());
+    ASSERT_TRUE(storetest::pumpUntil([&] {
+        std::vector<NeighborRecord> now;
+        _service->getDB()->listNeighbors(now);
+        for (auto& n : now)
+            if (n.appid == nodes[0].appid)
+                return n.wifi.substr(11) == "00:00:00";
+        return false;
+    }, 10));
+}
+
+TEST_F(ServiceTest, LibraryMessagesBecomeTheirNotifications)
+{
+    Recorder recorder({2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2011, 2012});
+    dataService::onDcmMessage(0, "{\"taskID\":\"77\",\"value\":\"50\"}");
+    dataService::onDcmMessage(1, "{\"taskID\":\"77\"}");
+    dataService::onDcmMessage(6, "started");
+    dataService::onDcmMessage(7, nullptr);
+    dataService::onDcmMessage(8, "error");
+    dataService::onDcmMessage(9, "ignored");
+    dataService::onDcmMessage(5, "0008,0060[CT]0008,0021[2024]0008,0031[1]0020,000e[1.2.3]");
+    ASSERT_TRUE(storetest::pumpUntil([&] { return recorder.count(2009) == 1; }, 5));
+    storetest::pumpFor(0.2);
+    EXPECT_EQ(recorder.of(2010)[0].tag, 77);
+    EXPECT_FLOAT_EQ(recorder.of(2010)[0].floatValue, 50.0f);
+    EXPECT_EQ(recorder.of(2011)[0].tag, 77);
+    EXPECT_EQ(recorder.of(2004)[0].text, "started");
+    EXPECT_EQ(recorder.count(2006), 1u);
+    EXPECT_EQ(recorder.of(2005)[0].text, "error");
+    EXPECT_EQ(recorder.posts.size(), 7u) << "type 9 posts nothing";
+}
+
+TEST(QueryAnswerTest, SeriesAndStudyAnswersWithShortOrMissingStamps)
+{
+    cocos2d::Director::getInstance()->mainLoop(0.01f);
+    QueryAnswer* series = QueryAnswer::parse("0008,0060[MR]0008,0021[20240102]0008,0031[101112.5]0008,103E[Ax T1]"
+                                             "0020,000D[1.2]0020,000E[1.2.3]0020,0011[4]0020,1209[20]");
+    ASSERT_TRUE(series->isSeries);
+    EXPECT_EQ(series->fields, (std::vector<std::string>{"MR", "2024.01.02 10:11:12", "Ax T1", "1.2", "1.2.3", "4", "20"}));
+    QueryAnswer* study = QueryAnswer::parse("0010,0010[DOE^J]0008,0020[2024]0010,0020[P[1]0020,0010[7]");
+    ASSERT_FALSE(study->isSeries);
+    EXPECT_EQ(study->fields.size(), 9u);
+    EXPECT_EQ(study->fields[0], "DOE^J");
+    EXPECT_EQ(study->fields[1], "2024") << "fewer than 14 digits are shown as they came";
+    EXPECT_EQ(study->notificationId(), 2008u);
+    EXPECT_TRUE(QueryAnswer::parse("")->fields[1].empty());
+    EXPECT_TRUE(QueryAnswer::parse("[[[]]]0008,0060")->fields[0].empty());
+}
+
+TEST(ServiceCallbacksTest, TextConversionAndPngWriting)
+{
+    char out[6];
+    dataService::onGb2utf8("h\xc3\xa9llo", out, sizeof out);
+    EXPECT_STREQ(out, "h\xc3\xa9ll");
+    dataService::onGb2utf8("abcd\xc3\xa9", out, sizeof out);
+    EXPECT_STREQ(out, "abcd") << "a character is never cut in half";
+
+    qptest::TempDir dir;
+    unsigned char rgb[2 * 3 * 3] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_TRUE(dataService::onSavePng(3, 2, reinterpret_cast<char*>(rgb), dir.file("a.png").c_str()));
+    EXPECT_EQ(qptest::readFile(dir.file("a.png")).substr(1, 3), "PNG");
+    EXPECT_FALSE(dataService::onSavePng(3, 2, reinterpret_cast<char*>(rgb), dir.file("no/such/a.png").c_str()));
+    int size = -1;
+    char* bytes = dataService::onReadFile(dir.file("a.png").c_str(), size, true);
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(static_cast<size_t>(size), qptest::readFile(dir.file("a.png")).size());
+    delete[] bytes;
+}
+
+TEST(ServiceCallbacksTest, AFileRecordNobodyStoresIsFreed)
+{
+    // No service observes 2014 here; the payload still frees the record (checked by LeakSanitizer).
+    cocos2d::Director::getInstance()->mainLoop(0.6f);
+    dataService::onDcmMessage(dcmSDK::DCM_MSG_FILE_STORED, reinterpret_cast<const char*>(new dcmSDK::DCM_MESSAGE()));
+    storetest::pumpFor(0.1);
+}
+
+} // namespace
