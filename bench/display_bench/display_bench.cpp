@@ -22,16 +22,18 @@ constexpr int kSize = 512;
 constexpr int kFrames = 120;
 
 // A CT-like phantom: air, a water disc, bone ring and a few inserts, in HU.
-std::vector<int16_t> phantom()
-{
+std::vector<int16_t> phantom() {
     std::vector<int16_t> hu(size_t(kSize) * kSize);
     for (int y = 0; y < kSize; ++y) {
         for (int x = 0; x < kSize; ++x) {
             const double dx = x - kSize / 2.0, dy = y - kSize / 2.0, r = std::sqrt(dx * dx + dy * dy);
             int16_t v = -1000;
-            if (r < 230) v = int16_t(r > 215 ? 900 : 20 + int(10 * std::sin(x * 0.1)));
-            if (std::hypot(dx - 80, dy) < 30) v = 300;
-            if (std::hypot(dx + 80, dy) < 30) v = -100;
+            if (r < 230)
+                v = int16_t(r > 215 ? 900 : 20 + int(10 * std::sin(x * 0.1)));
+            if (std::hypot(dx - 80, dy) < 30)
+                v = 300;
+            if (std::hypot(dx + 80, dy) < 30)
+                v = -100;
             hu[size_t(y) * kSize + size_t(x)] = v;
         }
     }
@@ -44,8 +46,7 @@ struct PathResult {
     bool shader = false;
 };
 
-PathResult run(isNodeImage* node, isSliceInfo& slice, cocos2d::Scene* scene)
-{
+PathResult run(isNodeImage* node, isSliceInfo& slice, cocos2d::Scene* scene) {
     auto* director = cocos2d::Director::getInstance();
     isClut* clut = isClut::create();
     clut->retain();
@@ -55,7 +56,8 @@ PathResult run(isNodeImage* node, isSliceInfo& slice, cocos2d::Scene* scene)
     node->setClut(clut);
     node->setSlice(&slice);
     scene->addChild(node);
-    for (int i = 0; i < 5; ++i) director->mainLoop(1.0f / 60); // uploads and program set-up
+    for (int i = 0; i < 5; ++i)
+        director->mainLoop(1.0f / 60); // uploads and program set-up
     glFinish();
 
     PathResult result;
@@ -74,7 +76,8 @@ PathResult run(isNodeImage* node, isSliceInfo& slice, cocos2d::Scene* scene)
     }
     const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
     result.msPerFrame = spent.count() / kFrames;
-    if (auto* shaderNode = dynamic_cast<isNodeImageByShader*>(node)) result.shader = shaderNode->isUsingShader();
+    if (auto* shaderNode = dynamic_cast<isNodeImageByShader*>(node))
+        result.shader = shaderNode->isUsingShader();
     node->removeFromParent();
     clut->release();
     return result;
@@ -82,8 +85,7 @@ PathResult run(isNodeImage* node, isSliceInfo& slice, cocos2d::Scene* scene)
 
 } // namespace
 
-int main()
-{
+int main() {
     cocos2d::FileUtils::getInstance()->addSearchPath(std::string(QP_SOURCE_DIR) + "/imageSDK");
     auto* view = cocos2d::GLViewImpl::createWithRect("display bench", cocos2d::Rect(0, 0, kSize, kSize));
     if (!view) {
@@ -112,10 +114,11 @@ int main()
     }
     const PathResult shader = run(shaderNode, slice, scene);
     const PathResult cpu = run(isNodeImage::create(), slice, scene);
-    std::printf("{\"slice\":\"%dx%d s16\",\"frames\":%d,\"shader_ms_per_frame\":%.3f,\"shader_texture_rebuilds\":%d,"
-                "\"shader_kept\":%s,\"cpu_ms_per_frame\":%.3f,\"cpu_texture_rebuilds\":%d}\n",
-                kSize, kSize, kFrames, shader.msPerFrame, shader.rebuilds, shader.shader ? "true" : "false",
-                cpu.msPerFrame, cpu.rebuilds);
+    std::printf(
+        "{\"slice\":\"%dx%d s16\",\"frames\":%d,\"shader_ms_per_frame\":%.3f,\"shader_texture_rebuilds\":%d,"
+        "\"shader_kept\":%s,\"cpu_ms_per_frame\":%.3f,\"cpu_texture_rebuilds\":%d}\n",
+        kSize, kSize, kFrames, shader.msPerFrame, shader.rebuilds, shader.shader ? "true" : "false",
+        cpu.msPerFrame, cpu.rebuilds);
     slice.pixels = nullptr;
     return 0;
 }

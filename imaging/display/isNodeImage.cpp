@@ -20,8 +20,7 @@ constexpr unsigned int kMultiFrameIds[] = {9050, 9051, 9052};
 
 const std::string isNodeImage::kCineKey = "isNodeImage_cine";
 
-isNodeImage* isNodeImage::create()
-{
+isNodeImage* isNodeImage::create() {
     auto* node = new (std::nothrow) isNodeImage();
     if (node && node->init()) {
         node->autorelease();
@@ -31,17 +30,18 @@ isNodeImage* isNodeImage::create()
     return nullptr;
 }
 
-isNodeImage::~isNodeImage()
-{
+isNodeImage::~isNodeImage() {
     // A node released without cleanup must not leave callbacks that point at it.
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
-    if (clut) clut->release();
-    if (filter) filter->release();
+    if (clut)
+        clut->release();
+    if (filter)
+        filter->release();
 }
 
-bool isNodeImage::init()
-{
-    if (!isNodeSprite::init()) return false;
+bool isNodeImage::init() {
+    if (!isNodeSprite::init())
+        return false;
     viewer = nullptr;
     setFlipY(true);
     slice = nullptr;
@@ -55,21 +55,22 @@ bool isNodeImage::init()
     return true;
 }
 
-void isNodeImage::cleanup()
-{
+void isNodeImage::cleanup() {
     isNodeSprite::cleanup();
     unschedule(kCineKey);
     playing = false;
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
-    if (clut) clut->release();
+    if (clut)
+        clut->release();
     clut = nullptr;
-    if (filter) filter->release();
+    if (filter)
+        filter->release();
     filter = nullptr;
 }
 
-void isNodeImage::bindViewer(cocos2d::Ref* newViewer)
-{
-    if (newViewer == viewer) return;
+void isNodeImage::bindViewer(cocos2d::Ref* newViewer) {
+    if (newViewer == viewer)
+        return;
     auto* centre = NSUI::NSNotificationCenter::getInstance();
     centre->removeObserver(this);
     viewer = newViewer;
@@ -81,53 +82,54 @@ void isNodeImage::bindViewer(cocos2d::Ref* newViewer)
     }
 }
 
-void isNodeImage::setFilter(isImageFilter* newFilter)
-{
-    if (newFilter) newFilter->retain();
-    if (filter) filter->release();
+void isNodeImage::setFilter(isImageFilter* newFilter) {
+    if (newFilter)
+        newFilter->retain();
+    if (filter)
+        filter->release();
     filter = newFilter;
 }
 
-void isNodeImage::setClut(isClut* newClut)
-{
-    if (newClut) newClut->retain();
-    if (clut) clut->release();
+void isNodeImage::setClut(isClut* newClut) {
+    if (newClut)
+        newClut->retain();
+    if (clut)
+        clut->release();
     clut = newClut;
-    if (clut) clut->autoRebuild = 0;
+    if (clut)
+        clut->autoRebuild = 0;
 }
 
-void isNodeImage::onWindowChanged()
-{
+void isNodeImage::onWindowChanged() {
     textureDirty = true;
 }
 
-void isNodeImage::onColorTableChanged()
-{
+void isNodeImage::onColorTableChanged() {
     textureDirty = true;
 }
 
-void isNodeImage::prepareClut()
-{
+void isNodeImage::prepareClut() {
     if (clut->pixelType != slice->pixelType) {
         clut->configureForPixelType(slice->pixelType);
     }
     clut->buildLut();
 }
 
-cocos2d::Texture2D* isNodeImage::createTexture()
-{
-    if (!clut || !slice) return nullptr;
+cocos2d::Texture2D* isNodeImage::createTexture() {
+    if (!clut || !slice)
+        return nullptr;
     prepareClut();
     return textureFrom(buildRgbTexels(*slice, frameIndex, *clut));
 }
 
-cocos2d::Texture2D* isNodeImage::textureFrom(const TexelBuffer& texels)
-{
-    if (texels.empty()) return nullptr;
+cocos2d::Texture2D* isNodeImage::textureFrom(const TexelBuffer& texels) {
+    if (texels.empty())
+        return nullptr;
     auto* texture = new (std::nothrow) cocos2d::Texture2D();
-    if (!texture) return nullptr;
+    if (!texture)
+        return nullptr;
     const auto format = texels.layout == TexelBuffer::Layout::Ai88 ? cocos2d::Texture2D::PixelFormat::AI88
-                                                                    : cocos2d::Texture2D::PixelFormat::RGB888;
+                                                                   : cocos2d::Texture2D::PixelFormat::RGB888;
     if (!texture->initWithData(texels.data, texels.byteCount, format, texels.width, texels.height,
                                cocos2d::Size(float(texels.width), float(texels.height)))) {
         cocos2d::log("isNodeImage: cannot make a %d x %d texture", texels.width, texels.height);
@@ -138,12 +140,12 @@ cocos2d::Texture2D* isNodeImage::textureFrom(const TexelBuffer& texels)
     return texture;
 }
 
-void isNodeImage::setSlice(isSliceInfo* newSlice)
-{
+void isNodeImage::setSlice(isSliceInfo* newSlice) {
     slice = newSlice;
     if (slice && slicePixelsReadable(*slice)) {
         cocos2d::Texture2D* texture = createTexture();
-        if (!texture) return;
+        if (!texture)
+            return;
         setTexture(texture);
         setTextureRect(cocos2d::Rect(0, 0, float(texture->getPixelsWide()), float(texture->getPixelsHigh())));
         setScaleX(slice->spacingX);
@@ -154,7 +156,8 @@ void isNodeImage::setSlice(isSliceInfo* newSlice)
         setScaleY(kHiddenScale);
     }
     stopCine();
-    if (!slice) return;
+    if (!slice)
+        return;
     auto* centre = NSUI::NSNotificationCenter::getInstance();
     const int several = frameCountOf(*slice) > 1 ? 1 : 0;
     for (unsigned int id : kMultiFrameIds) {
@@ -162,16 +165,16 @@ void isNodeImage::setSlice(isSliceInfo* newSlice)
     }
 }
 
-void isNodeImage::refreshFrame()
-{
+void isNodeImage::refreshFrame() {
     cocos2d::Texture2D* texture = createTexture();
-    if (!texture) return;
+    if (!texture)
+        return;
     setTexture(texture);
     setTextureRect(cocos2d::Rect(0, 0, float(texture->getPixelsWide()), float(texture->getPixelsHigh())));
 }
 
-void isNodeImage::visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parentTransform, uint32_t parentFlags)
-{
+void isNodeImage::visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parentTransform,
+                        uint32_t parentFlags) {
     if (isVisible() && isVisitableByVisitingCamera()) {
         if (filter && (forceUpdate || filter->isInformationModified() || filter->isDataModified())) {
             filter->Update();
@@ -181,7 +184,8 @@ void isNodeImage::visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parent
                 output->Update();
                 int dims[3] = {0, 0, 0};
                 output->getDimensions(dims);
-                if (dims[2] > 0) first = output->getSlice(0);
+                if (dims[2] > 0)
+                    first = output->getSlice(0);
             }
             setSlice(first);
             forceUpdate = false;
@@ -194,21 +198,18 @@ void isNodeImage::visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parent
     isNodeSprite::visit(renderer, parentTransform, parentFlags);
 }
 
-bool isNodeImage::sliceHasFrames() const
-{
+bool isNodeImage::sliceHasFrames() const {
     return slice && slicePixelsReadable(*slice) && frameCountOf(*slice) >= 2;
 }
 
-void isNodeImage::stepFrame(int delta)
-{
+void isNodeImage::stepFrame(int delta) {
     const int frames = slice ? frameCountOf(*slice) : 1;
     frameIndex = ((frameIndex + delta) % frames + frames) % frames;
     refreshFrame();
     framePending = true;
 }
 
-void isNodeImage::onCineCommand(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData*)
-{
+void isNodeImage::onCineCommand(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData*) {
     if (id == kPlayPause) {
         if (playing) {
             playing = false;
@@ -216,17 +217,21 @@ void isNodeImage::onCineCommand(cocos2d::Ref*, unsigned int id, NSUI::NSNotifica
         } else if (sliceHasFrames()) {
             playing = true;
             tickCount = 0;
-            schedule([this](float dt) { cineTick(dt); }, kCineInterval, CC_REPEAT_FOREVER, kCineDelay, kCineKey);
+            schedule([this](float dt) { cineTick(dt); }, kCineInterval, CC_REPEAT_FOREVER, kCineDelay,
+                     kCineKey);
         }
         postCineState();
         return;
     }
-    if (id != kSlowerOrPrevious && id != kFasterOrNext) return;
+    if (id != kSlowerOrPrevious && id != kFasterOrNext)
+        return;
     const bool slower = id == kSlowerOrPrevious;
     if (playing) {
         ticksPerFrame += slower ? kTicksStep : -kTicksStep;
-        if (ticksPerFrame > kMaxTicksPerFrame) ticksPerFrame = kMaxTicksPerFrame;
-        if (ticksPerFrame < kMinTicksPerFrame) ticksPerFrame = kMinTicksPerFrame;
+        if (ticksPerFrame > kMaxTicksPerFrame)
+            ticksPerFrame = kMaxTicksPerFrame;
+        if (ticksPerFrame < kMinTicksPerFrame)
+            ticksPerFrame = kMinTicksPerFrame;
         tickCount = 0;
     } else if (slice) {
         // Without a slice there is no frame to step to.
@@ -234,9 +239,9 @@ void isNodeImage::onCineCommand(cocos2d::Ref*, unsigned int id, NSUI::NSNotifica
     }
 }
 
-void isNodeImage::cineTick(float)
-{
-    if (!playing) return;
+void isNodeImage::cineTick(float) {
+    if (!playing)
+        return;
     if (sliceHasFrames() && !framePending && tickCount % ticksPerFrame == 0) {
         stepFrame(1);
     }
@@ -244,19 +249,18 @@ void isNodeImage::cineTick(float)
     tickCount = (tickCount + 1) % (ticksPerFrame * 1000000);
 }
 
-void isNodeImage::stopCine()
-{
+void isNodeImage::stopCine() {
     frameIndex = 0;
-    if (!playing) return;
+    if (!playing)
+        return;
     playing = false;
     unschedule(kCineKey);
     postCineState();
 }
 
-void isNodeImage::postCineState()
-{
-    NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kCineState, playing ? 1 : 0, viewer,
-                                                                        true);
+void isNodeImage::postCineState() {
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kCineState, playing ? 1 : 0,
+                                                                       viewer, true);
 }
 
 } // namespace isImageSDK

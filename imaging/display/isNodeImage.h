@@ -39,7 +39,8 @@ public:
 
     bool init() override;
     void cleanup() override;
-    void visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parentTransform, uint32_t parentFlags) override;
+    void visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parentTransform,
+               uint32_t parentFlags) override;
 
     /// The pipeline stage whose output holds the image (retained).
     void setFilter(isImageFilter* filter);

@@ -23,17 +23,16 @@ namespace {
 std::atomic<uint32_t> shaderAllowed{1};
 std::function<float()> frameTimeSource;
 
-std::string readProgramSource(const char* name)
-{
+std::string readProgramSource(const char* name) {
     auto* files = cocos2d::FileUtils::getInstance();
     const std::string path = files->fullPathForFilename(name);
-    if (path.empty()) return std::string();
+    if (path.empty())
+        return std::string();
     return cocos2d::safeBase64Decode(files->getStringFromFile(path));
 }
 
 // The window/level program (autoreleased), or null with a log line.
-cocos2d::GLProgram* buildProgram()
-{
+cocos2d::GLProgram* buildProgram() {
     const std::string vertex = readProgramSource("i.v");
     const std::string fragment = readProgramSource("id.f");
     if (vertex.empty() || fragment.empty()) {
@@ -43,30 +42,25 @@ cocos2d::GLProgram* buildProgram()
     return cocos2d::GLProgram::createWithByteArrays(vertex.c_str(), fragment.c_str());
 }
 
-float lastFrameTime()
-{
+float lastFrameTime() {
     return frameTimeSource ? frameTimeSource() : cocos2d::Director::getInstance()->getDeltaTime();
 }
 
 } // namespace
 
-bool isNodeImageByShader::testProgram()
-{
+bool isNodeImageByShader::testProgram() {
     return buildProgram() != nullptr;
 }
 
-bool isNodeImageByShader::isShaderAllowed()
-{
+bool isNodeImageByShader::isShaderAllowed() {
     return shaderAllowed.load() == 1;
 }
 
-void isNodeImageByShader::setFrameTimeSource(std::function<float()> source)
-{
+void isNodeImageByShader::setFrameTimeSource(std::function<float()> source) {
     frameTimeSource = std::move(source);
 }
 
-isNodeImageByShader* isNodeImageByShader::create()
-{
+isNodeImageByShader* isNodeImageByShader::create() {
     auto* node = new (std::nothrow) isNodeImageByShader();
     if (node && node->init()) {
         node->autorelease();
@@ -76,14 +70,13 @@ isNodeImageByShader* isNodeImageByShader::create()
     return nullptr;
 }
 
-isNodeImageByShader::~isNodeImageByShader()
-{
+isNodeImageByShader::~isNodeImageByShader() {
     deleteLutTexture();
 }
 
-bool isNodeImageByShader::init()
-{
-    if (!isNodeImage::init()) return false;
+bool isNodeImageByShader::init() {
+    if (!isNodeImage::init())
+        return false;
     if (shaderAllowed.load() != 1) {
         lutTexture = 0;
         useDefaultShader = true;
@@ -91,7 +84,8 @@ bool isNodeImageByShader::init()
         return true;
     }
     cocos2d::GLProgram* program = buildProgram();
-    if (!program) return false;
+    if (!program)
+        return false;
     glGenTextures(1, &lutTexture);
     bindLutCommand.func = [this]() { uploadAndBindLut(); };
     unbindLutCommand.func = [this]() { unbindLut(); };
@@ -101,38 +95,35 @@ bool isNodeImageByShader::init()
     return true;
 }
 
-void isNodeImageByShader::cleanup()
-{
+void isNodeImageByShader::cleanup() {
     isNodeImage::cleanup();
     deleteLutTexture();
 }
 
-void isNodeImageByShader::deleteLutTexture()
-{
-    if (lutTexture != 0 && cocos2d::GL::isContextReady()) cocos2d::GL::deleteTexture(lutTexture);
+void isNodeImageByShader::deleteLutTexture() {
+    if (lutTexture != 0 && cocos2d::GL::isContextReady())
+        cocos2d::GL::deleteTexture(lutTexture);
     lutTexture = 0;
 }
 
-void isNodeImageByShader::onEnter()
-{
+void isNodeImageByShader::onEnter() {
     isNodeImage::onEnter();
     drawsSinceEnter = 0;
 }
 
-void isNodeImageByShader::setClut(isClut* newClut)
-{
+void isNodeImageByShader::setClut(isClut* newClut) {
     isNodeImage::setClut(newClut);
-    if (!useDefaultShader) lutDirty = true;
+    if (!useDefaultShader)
+        lutDirty = true;
 }
 
-void isNodeImageByShader::onWindowChanged()
-{
+void isNodeImageByShader::onWindowChanged() {
     // With the shader the window reaches the program as uniforms on every draw.
-    if (useDefaultShader) textureDirty = true;
+    if (useDefaultShader)
+        textureDirty = true;
 }
 
-void isNodeImageByShader::onColorTableChanged()
-{
+void isNodeImageByShader::onColorTableChanged() {
     if (useDefaultShader) {
         textureDirty = true;
     } else {
@@ -140,20 +131,21 @@ void isNodeImageByShader::onColorTableChanged()
     }
 }
 
-cocos2d::Texture2D* isNodeImageByShader::createTexture()
-{
-    if (useDefaultShader || !slice || !isValidPixelType(slice->pixelType)) return isNodeImage::createTexture();
+cocos2d::Texture2D* isNodeImageByShader::createTexture() {
+    if (useDefaultShader || !slice || !isValidPixelType(slice->pixelType))
+        return isNodeImage::createTexture();
     TexelBuffer texels = buildShaderTexels(*slice, frameIndex);
-    if (texels.empty()) return nullptr;
+    if (texels.empty())
+        return nullptr;
     valueOffset = texels.valueOffset;
     valueScale = texels.valueScale;
     cocos2d::Texture2D* texture = textureFrom(texels);
-    if (texture) texture->setTexParameters({GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE});
+    if (texture)
+        texture->setTexParameters({GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE});
     return texture;
 }
 
-void isNodeImageByShader::useDefaultProgram()
-{
+void isNodeImageByShader::useDefaultProgram() {
     useDefaultShader = true;
     setGLProgramState(cocos2d::GLProgramState::getOrCreateWithGLProgramName(
         cocos2d::GLProgram::SHADER_NAME_POSITION_TEXTURE_COLOR_NO_MVP));
@@ -162,9 +154,9 @@ void isNodeImageByShader::useDefaultProgram()
     textureDirty = true;
 }
 
-void isNodeImageByShader::uploadAndBindLut()
-{
-    if (lutTexture == 0) return;
+void isNodeImageByShader::uploadAndBindLut() {
+    if (lutTexture == 0)
+        return;
     if (lutDirty && clut) {
         uint8_t rgb[768];
         clut->getRGBTable(rgb);
@@ -183,15 +175,14 @@ void isNodeImageByShader::uploadAndBindLut()
     glActiveTexture(GL_TEXTURE0);
 }
 
-void isNodeImageByShader::unbindLut()
-{
+void isNodeImageByShader::unbindLut() {
     cocos2d::GL::bindTexture2DN(1, 0);
     glActiveTexture(GL_TEXTURE0);
 }
 
-void isNodeImageByShader::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags)
-{
-    if (drawsSinceEnter <= kWarmUpDraws) ++drawsSinceEnter;
+void isNodeImageByShader::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags) {
+    if (drawsSinceEnter <= kWarmUpDraws)
+        ++drawsSinceEnter;
     // Each shader node leaves the shader at its own slow frame; the first one also keeps nodes
     // made later off it. The first draws after entering a scene pay for uploads and program
     // links (and a software renderer's start), so they do not count.
@@ -208,9 +199,9 @@ void isNodeImageByShader::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4&
 }
 
 void isNodeImageByShader::queueShaderDraw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform,
-                                          uint32_t flags)
-{
-    if (!renderer || !clut || !_texture || !_glProgramState || _rect.size.width <= 0 || _rect.size.height <= 0) {
+                                          uint32_t flags) {
+    if (!renderer || !clut || !_texture || !_glProgramState || _rect.size.width <= 0 ||
+        _rect.size.height <= 0) {
         return;
     }
     if (_is3D) {
@@ -239,8 +230,8 @@ void isNodeImageByShader::queueShaderDraw(cocos2d::Renderer* renderer, const coc
     triangles.vertCount = 4;
     triangles.indices = _indices;
     triangles.indexCount = 6;
-    _trianglesCommand.init(_globalZOrder, _texture->getName(), _glProgramState, _blendFunc, triangles, transform,
-                           flags);
+    _trianglesCommand.init(_globalZOrder, _texture->getName(), _glProgramState, _blendFunc, triangles,
+                           transform, flags);
     renderer->addCommand(&_trianglesCommand);
 
     unbindLutCommand.init(_globalZOrder, transform, flags);

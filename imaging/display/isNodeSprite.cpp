@@ -4,8 +4,7 @@
 
 namespace isImageSDK {
 
-isNodeSprite* isNodeSprite::create()
-{
+isNodeSprite* isNodeSprite::create() {
     auto* sprite = new (std::nothrow) isNodeSprite();
     if (sprite && sprite->init()) {
         sprite->autorelease();
@@ -15,9 +14,9 @@ isNodeSprite* isNodeSprite::create()
     return nullptr;
 }
 
-bool isNodeSprite::init()
-{
-    if (!cocos2d::Sprite::init()) return false;
+bool isNodeSprite::init() {
+    if (!cocos2d::Sprite::init())
+        return false;
     set3D(true);
     // Only the cameras of the render window draw image planes, never the screen's camera.
     removeCameraMask(1, true);
@@ -25,14 +24,12 @@ bool isNodeSprite::init()
     return true;
 }
 
-void isNodeSprite::setTexture(const std::string& filename)
-{
+void isNodeSprite::setTexture(const std::string& filename) {
     cocos2d::Sprite::setTexture(filename);
     setNodeMatrix(cocos2d::Mat4::IDENTITY);
 }
 
-void isNodeSprite::setNodeMatrix(const cocos2d::Mat4& matrix)
-{
+void isNodeSprite::setNodeMatrix(const cocos2d::Mat4& matrix) {
     nodeMatrix = matrix;
     double ax = 0.0, ay = 0.0, az = 0.0;
     matrixToEulerAngles(matrix, ax, ay, az);
@@ -41,8 +38,7 @@ void isNodeSprite::setNodeMatrix(const cocos2d::Mat4& matrix)
     setGlobalZOrder(0.0f);
 }
 
-const cocos2d::Mat4& isNodeSprite::getNodeToParentTransform() const
-{
+const cocos2d::Mat4& isNodeSprite::getNodeToParentTransform() const {
     if (_transformDirty) {
         cocos2d::Mat4 rotation;
         eulerToMatrix(cocos2d::Vec3::ZERO, _rotationX, _rotationY, _rotationZ_X, rotation);
@@ -52,7 +48,8 @@ const cocos2d::Mat4& isNodeSprite::getNodeToParentTransform() const
         _transform.m[12] = _position.x;
         _transform.m[13] = _position.y;
         _transform.m[14] = _positionZ;
-        if (_additionalTransform) _transform = _transform * *_additionalTransform;
+        if (_additionalTransform)
+            _transform = _transform * *_additionalTransform;
         _transformDirty = false;
         _inverseDirty = true;
     }

@@ -15,20 +15,18 @@ namespace {
 
 class DrawTest : public displaytest::RenderFixture {
 protected:
-    template <typename Node>
-    Node* add()
-    {
+    template <typename Node> Node* add() {
         Node* node = Node::create();
         node->setCameraMask(2);
         scene->addChild(node);
         return node;
     }
     static bool lit(const std::vector<unsigned char>& px, int x, int y) { return at(px, x, y)[0] > 128; }
-    static int litInBox(const std::vector<unsigned char>& px, int x0, int y0, int x1, int y1)
-    {
+    static int litInBox(const std::vector<unsigned char>& px, int x0, int y0, int x1, int y1) {
         int n = 0;
         for (int y = y0; y <= y1; ++y) {
-            for (int x = x0; x <= x1; ++x) n += lit(px, x, y) ? 1 : 0;
+            for (int x = x0; x <= x1; ++x)
+                n += lit(px, x, y) ? 1 : 0;
         }
         return n;
     }
@@ -38,8 +36,7 @@ const Color4F kWhite(1, 1, 1, 1);
 
 } // namespace
 
-TEST_F(DrawTest, DottedAndWideLines)
-{
+TEST_F(DrawTest, DottedAndWideLines) {
     auto* dotted = add<isDrawNode>();
     dotted->setDotted(true);
     dotted->setLineWidth(1);
@@ -54,7 +51,8 @@ TEST_F(DrawTest, DottedAndWideLines)
     int litCount = 0, runs = 0;
     for (int x = 20; x < 200; ++x) {
         litCount += lit(px, x, 20) ? 1 : 0;
-        if (lit(px, x, 20) != lit(px, x - 1, 20)) ++runs;
+        if (lit(px, x, 20) != lit(px, x - 1, 20))
+            ++runs;
     }
     EXPECT_NEAR(90, litCount, 2);
     EXPECT_NEAR(90, runs, 2);
@@ -62,7 +60,8 @@ TEST_F(DrawTest, DottedAndWideLines)
 
     // Width 4 covers four rows.
     int rows = 0;
-    for (int y = 52; y < 68; ++y) rows += lit(px, 100, y) ? 1 : 0;
+    for (int y = 52; y < 68; ++y)
+        rows += lit(px, 100, y) ? 1 : 0;
     EXPECT_EQ(4, rows);
     EXPECT_EQ(180, litInBox(px, 20, 60, 199, 60));
 
@@ -72,8 +71,7 @@ TEST_F(DrawTest, DottedAndWideLines)
     EXPECT_EQ(4, dotted->getLineWidth());
 }
 
-TEST_F(DrawTest, PointSizesAndOutlines)
-{
+TEST_F(DrawTest, PointSizesAndOutlines) {
     auto* node = add<isDrawNode>();
     node->addPoint(Vec3(60, 80, 0), 8, kWhite);
     node->addPoint(Vec3(100.5f, 80.5f, 0), 3, kWhite);
@@ -106,8 +104,7 @@ TEST_F(DrawTest, PointSizesAndOutlines)
     EXPECT_EQ(16, litInBox(px, 25, 25, 35, 35));
 }
 
-TEST_F(DrawTest, EllipsesAndGrowingArrays)
-{
+TEST_F(DrawTest, EllipsesAndGrowingArrays) {
     auto* node = add<isDrawNode>();
     node->setLineWidth(1);
     node->addEllipse(Vec3(70, 70, 0), Vec3(1, 0, 0), Vec3(0, 1, 0), 40, 0, 1.0f, 0.5f, kWhite);
@@ -118,19 +115,19 @@ TEST_F(DrawTest, EllipsesAndGrowingArrays)
     EXPECT_NEAR(110, v[0].vertices.x, 1e-3);
 
     // Hundreds of segments grow the array; every one reaches the screen.
-    for (int i = 0; i < 300; ++i) node->addLine(Vec3(150.5f + i % 100, 10, 0), Vec3(150.5f + i % 100, 130, 0), kWhite);
+    for (int i = 0; i < 300; ++i)
+        node->addLine(Vec3(150.5f + i % 100, 10, 0), Vec3(150.5f + i % 100, 130, 0), kWhite);
     EXPECT_GE(node->getLineCapacity(), node->getLineVertexCount());
     frames();
     auto px = readAll();
     EXPECT_GT(litInBox(px, 108, 68, 111, 72), 0); // right end of the ellipse
     EXPECT_GT(litInBox(px, 68, 88, 72, 91), 0);   // top, at half height
     EXPECT_EQ(0, litInBox(px, 60, 94, 80, 110));
-    EXPECT_EQ(0, litInBox(px, 60, 60, 80, 80));   // inside
+    EXPECT_EQ(0, litInBox(px, 60, 60, 80, 80)); // inside
     EXPECT_EQ(100 * 5, litInBox(px, 150, 60, 249, 64));
 }
 
-TEST_F(DrawTest, LineNodeDrawsItsSegmentsInOneCall)
-{
+TEST_F(DrawTest, LineNodeDrawsItsSegmentsInOneCall) {
     auto* empty = add<isNodeLine>();
     (void)empty;
     auto* shapes = add<isDrawNode>();

@@ -20,8 +20,8 @@
 using namespace isImageSDK;
 using cocos2d::Mat4;
 using cocos2d::Vec3;
-using displaytest::TestSlice;
 using displaytest::makeClut;
+using displaytest::TestSlice;
 using NSUI::NSNotificationCenter;
 
 namespace {
@@ -31,18 +31,17 @@ class Viewer : public cocos2d::Ref {};
 // Hands the slice of its input on to its output, as the slice stage of the pipeline does.
 class CopyFilter : public isImageFilter {
 public:
-    void execute(isImageData* input, isImageData* output) override
-    {
+    void execute(isImageData* input, isImageData* output) override {
         output->releaseSlices();
         output->reset();
-        if (input && input->getSliceCount() > 0) output->addSliceCopy(*input->getSlice(0));
+        if (input && input->getSliceCount() > 0)
+            output->addSliceCopy(*input->getSlice(0));
     }
 };
 
 class ImageNodeTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         director = cocos2d::Director::getInstance();
         director->reset();
         director->setWinSize(cocos2d::Size(320, 240));
@@ -56,31 +55,30 @@ protected:
         director->mainLoop(0.6f); // the centre's first tick
         viewer = new Viewer();
         for (unsigned id = 9047; id <= 9052; ++id) {
-            centre->addObserver(this, viewer,
-                                [this](cocos2d::Ref*, unsigned got, NSUI::NSNotificationData* data) {
-                                    posts.push_back({got, data ? data->intValue : -1});
-                                },
-                                id);
+            centre->addObserver(
+                this, viewer,
+                [this](cocos2d::Ref*, unsigned got, NSUI::NSNotificationData* data) {
+                    posts.push_back({got, data ? data->intValue : -1});
+                },
+                id);
         }
         node = isNodeImage::create();
         node->setCameraMask(2);
         node->bindViewer(viewer);
         scene->addChild(node);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         centre->removeObserver(this);
         scene->removeAllChildren();
         director->reset();
         NSNotificationCenter::destroyInstance();
         viewer->release();
     }
-    void frames(int n = 1, float dt = 1.0f / 60.0f)
-    {
-        for (int i = 0; i < n; ++i) director->mainLoop(dt);
+    void frames(int n = 1, float dt = 1.0f / 60.0f) {
+        for (int i = 0; i < n; ++i)
+            director->mainLoop(dt);
     }
-    void command(unsigned id)
-    {
+    void command(unsigned id) {
         centre->postNotification(nullptr, id, nullptr, viewer, true);
         frames();
     }
@@ -98,19 +96,18 @@ protected:
     std::vector<Post> posts;
 };
 
-TestSlice frames8(int count)
-{
+TestSlice frames8(int count) {
     std::vector<uint8_t> samples;
     for (int f = 0; f < count; ++f) {
-        for (int i = 0; i < 6; ++i) samples.push_back(uint8_t(f * 10 + i));
+        for (int i = 0; i < 6; ++i)
+            samples.push_back(uint8_t(f * 10 + i));
     }
     return TestSlice(kPixelU8, 3, 2, samples, count);
 }
 
 } // namespace
 
-TEST_F(ImageNodeTest, SpritePlacesTexelsAlongTheSliceAxes)
-{
+TEST_F(ImageNodeTest, SpritePlacesTexelsAlongTheSliceAxes) {
     auto* sprite = isNodeSprite::create();
     ASSERT_NE(nullptr, sprite);
     EXPECT_FALSE(sprite->hasCameraFlag(1)) << "the screen's camera must not draw image planes";
@@ -148,8 +145,7 @@ TEST_F(ImageNodeTest, SpritePlacesTexelsAlongTheSliceAxes)
     EXPECT_NEAR(0, p.z, 1e-4);
 }
 
-TEST_F(ImageNodeTest, SlicesPlaceOrHideTheImageAndAnnounceFrames)
-{
+TEST_F(ImageNodeTest, SlicesPlaceOrHideTheImageAndAnnounceFrames) {
     isClut* clut = makeClut(kPixelU8, 255, 128);
     node->setClut(clut);
     EXPECT_EQ(0, clut->autoRebuild);
@@ -189,8 +185,7 @@ TEST_F(ImageNodeTest, SlicesPlaceOrHideTheImageAndAnnounceFrames)
     clut->release();
 }
 
-TEST_F(ImageNodeTest, PipelineOutputReachesTheNode)
-{
+TEST_F(ImageNodeTest, PipelineOutputReachesTheNode) {
     isClut* clut = makeClut(kPixelU8, 255, 128);
     node->setClut(clut);
     auto* input = isImageData::create();
@@ -199,7 +194,8 @@ TEST_F(ImageNodeTest, PipelineOutputReachesTheNode)
     const float spacing[2] = {2.0f, 2.0f};
     isSliceInfo* s = input->addSlice(dims, 1, spacing, kPixelU8, 0, 0, Mat4::IDENTITY);
     ASSERT_NE(nullptr, s);
-    for (int i = 0; i < 6; ++i) s->pixels[i] = uint8_t(i);
+    for (int i = 0; i < 6; ++i)
+        s->pixels[i] = uint8_t(i);
     s->loaded = 1;
     auto* filter = new CopyFilter();
     ASSERT_TRUE(filter->init());
@@ -224,8 +220,7 @@ TEST_F(ImageNodeTest, PipelineOutputReachesTheNode)
     clut->release();
 }
 
-TEST_F(ImageNodeTest, CineStepsWrapBothWaysWhilePaused)
-{
+TEST_F(ImageNodeTest, CineStepsWrapBothWaysWhilePaused) {
     isClut* clut = makeClut(kPixelU8, 255, 128);
     node->setClut(clut);
     TestSlice movie = frames8(3);
@@ -251,8 +246,7 @@ TEST_F(ImageNodeTest, CineStepsWrapBothWaysWhilePaused)
     clut->release();
 }
 
-TEST_F(ImageNodeTest, CinePlaysWithClampedSpeed)
-{
+TEST_F(ImageNodeTest, CinePlaysWithClampedSpeed) {
     isClut* clut = makeClut(kPixelU8, 255, 128);
     node->setClut(clut);
 
@@ -282,10 +276,12 @@ TEST_F(ImageNodeTest, CinePlaysWithClampedSpeed)
     std::vector<int> seen;
     for (int i = 0; i < 30; ++i) {
         frames();
-        if (seen.empty() || seen.back() != node->getFrameIndex()) seen.push_back(node->getFrameIndex());
+        if (seen.empty() || seen.back() != node->getFrameIndex())
+            seen.push_back(node->getFrameIndex());
     }
     EXPECT_GE(seen.size(), 5u);
-    for (size_t i = 1; i < seen.size(); ++i) EXPECT_EQ((seen[i - 1] + 1) % 4, seen[i]);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_EQ((seen[i - 1] + 1) % 4, seen[i]);
 
     for (int expected : {25, 45, 65, 85, 105, 120, 120}) {
         command(9048);

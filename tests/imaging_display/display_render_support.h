@@ -18,8 +18,7 @@ protected:
     static constexpr int kW = 280;
     static constexpr int kH = 140;
 
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         cocos2d::FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/imageSDK");
         view = cocos2d::GLViewImpl::createWithRect("display test", cocos2d::Rect(0, 0, kW, kH));
         if (view) {
@@ -27,9 +26,9 @@ protected:
             cocos2d::Director::getInstance()->setOpenGLView(view);
         }
     }
-    void SetUp() override
-    {
-        if (!view) GTEST_SKIP() << "no display for a GL window";
+    void SetUp() override {
+        if (!view)
+            GTEST_SKIP() << "no display for a GL window";
         scene = cocos2d::Scene::create();
         cocos2d::Director::getInstance()->setClearColor(cocos2d::Color4F(0, 0, 0, 1));
         cocos2d::Director::getInstance()->runWithScene(scene);
@@ -37,25 +36,22 @@ protected:
         camera->setCameraFlag(2);
         scene->addChild(camera);
     }
-    void frames(int n = 2)
-    {
-        for (int i = 0; i < n; ++i) cocos2d::Director::getInstance()->mainLoop(1.0f / 60);
+    void frames(int n = 2) {
+        for (int i = 0; i < n; ++i)
+            cocos2d::Director::getInstance()->mainLoop(1.0f / 60);
     }
     /// The whole window as RGBA rows from the bottom.
-    static std::vector<unsigned char> readAll()
-    {
+    static std::vector<unsigned char> readAll() {
         std::vector<unsigned char> px(size_t(kW) * kH * 4);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
         return px;
     }
-    static const unsigned char* at(const std::vector<unsigned char>& px, int x, int y)
-    {
+    static const unsigned char* at(const std::vector<unsigned char>& px, int x, int y) {
         return &px[(size_t(y) * kW + size_t(x)) * 4];
     }
     /// Writes the pixels as a PNG, top row first.
-    static bool savePng(const std::vector<unsigned char>& px, const std::string& path)
-    {
+    static bool savePng(const std::vector<unsigned char>& px, const std::string& path) {
         std::vector<unsigned char> flipped(px.size());
         const size_t row = size_t(kW) * 4;
         for (int y = 0; y < kH; ++y) {

@@ -10,8 +10,8 @@
 #include "imaging/display/isNodeImageByShader.h"
 
 using namespace isImageSDK;
-using displaytest::TestSlice;
 using displaytest::makeClut;
+using displaytest::TestSlice;
 
 namespace {
 
@@ -19,12 +19,12 @@ class FallbackTest : public displaytest::RenderFixture {
 protected:
     void TearDown() override { isNodeImageByShader::setFrameTimeSource(nullptr); }
 
-    isNodeImageByShader* show(TestSlice& slice, float x, isClut* clut)
-    {
+    isNodeImageByShader* show(TestSlice& slice, float x, isClut* clut) {
         slice.info.matrix.m[12] = x;
         slice.info.matrix.m[13] = 4;
         auto* node = isNodeImageByShader::create();
-        if (!node) return nullptr;
+        if (!node)
+            return nullptr;
         node->setCameraMask(2);
         node->setClut(clut);
         node->setSlice(&slice.info);
@@ -33,8 +33,7 @@ protected:
     }
 
     // Largest channel difference between the node's picture at (x, 4) and the CPU colours.
-    int error(float x, TestSlice& slice, isClut* clut)
-    {
+    int error(float x, TestSlice& slice, isClut* clut) {
         const auto px = readAll();
         const TexelBuffer expected = buildRgbTexels(slice.info, 0, *clut);
         int worst = 0;
@@ -42,7 +41,9 @@ protected:
             for (int i = 0; i < slice.info.columns; ++i) {
                 const unsigned char* p = at(px, int(x) + i, 4 + j);
                 for (int c = 0; c < 3; ++c) {
-                    worst = std::max(worst, std::abs(int(p[c]) - int(expected.data[3 * (j * slice.info.columns + i) + c])));
+                    worst =
+                        std::max(worst, std::abs(int(p[c]) -
+                                                 int(expected.data[3 * (j * slice.info.columns + i) + c])));
                 }
             }
         }
@@ -52,17 +53,16 @@ protected:
     float frameTime = 1.0f / 60;
 };
 
-std::vector<int16_t> samples()
-{
+std::vector<int16_t> samples() {
     std::vector<int16_t> out;
-    for (int i = 0; i < 32 * 8; ++i) out.push_back(int16_t(-400 + i * 4));
+    for (int i = 0; i < 32 * 8; ++i)
+        out.push_back(int16_t(-400 + i * 4));
     return out;
 }
 
 } // namespace
 
-TEST_F(FallbackTest, SlowFramesMoveEachNodeToTheCpuPath)
-{
+TEST_F(FallbackTest, SlowFramesMoveEachNodeToTheCpuPath) {
     isNodeImageByShader::setFrameTimeSource([this]() { return frameTime; });
     isClut* clut = makeClut(kPixelS16, 600, 0);
     TestSlice first(kPixelS16, 32, 8, samples());

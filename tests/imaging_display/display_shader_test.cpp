@@ -15,8 +15,8 @@
 #include "imaging/display/isNodeImageByShader.h"
 
 using namespace isImageSDK;
-using displaytest::TestSlice;
 using displaytest::makeClut;
+using displaytest::TestSlice;
 
 namespace {
 
@@ -24,26 +24,29 @@ constexpr int kCols = 64;
 constexpr int kRows = 8;
 
 // Samples from low to high across the slice, with the type's extremes in the first and last.
-template <typename Sample>
-std::vector<Sample> ramp(double low, double high, Sample first, Sample last)
-{
+template <typename Sample> std::vector<Sample> ramp(double low, double high, Sample first, Sample last) {
     std::vector<Sample> out(kCols * kRows);
-    for (size_t i = 0; i < out.size(); ++i) out[i] = Sample(low + (high - low) * double(i) / double(out.size() - 1));
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = Sample(low + (high - low) * double(i) / double(out.size() - 1));
     out.front() = first;
     out.back() = last;
     return out;
 }
 
-TestSlice sliceOf(int type)
-{
+TestSlice sliceOf(int type) {
     switch (type) {
-    case kPixelU8: return TestSlice(type, kCols, kRows, ramp<uint8_t>(0, 255, 0, 255));
-    case kPixelS16: return TestSlice(type, kCols, kRows, ramp<int16_t>(-500, 600, -32768, 32767));
-    case kPixelF32: return TestSlice(type, kCols, kRows, ramp<float>(-1000, 1000, -3000.0f, 3000.0f));
-    case kPixelU16: return TestSlice(type, kCols, kRows, ramp<uint16_t>(0, 4095, 0, 65535));
+    case kPixelU8:
+        return TestSlice(type, kCols, kRows, ramp<uint8_t>(0, 255, 0, 255));
+    case kPixelS16:
+        return TestSlice(type, kCols, kRows, ramp<int16_t>(-500, 600, -32768, 32767));
+    case kPixelF32:
+        return TestSlice(type, kCols, kRows, ramp<float>(-1000, 1000, -3000.0f, 3000.0f));
+    case kPixelU16:
+        return TestSlice(type, kCols, kRows, ramp<uint16_t>(0, 4095, 0, 65535));
     default: {
         std::vector<uint8_t> rgb(kCols * kRows * 3);
-        for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t((i * 37) % 251);
+        for (size_t i = 0; i < rgb.size(); ++i)
+            rgb[i] = uint8_t((i * 37) % 251);
         return TestSlice(type, kCols, kRows, rgb);
     }
     }
@@ -53,27 +56,30 @@ struct Window {
     float width, level;
 };
 
-Window windowOf(int type)
-{
+Window windowOf(int type) {
     switch (type) {
-    case kPixelU8: return {200, 100};
-    case kPixelS16: return {800, 40};
-    case kPixelF32: return {600, 100};
-    case kPixelU16: return {2000, 1000};
-    default: return {255, 128};
+    case kPixelU8:
+        return {200, 100};
+    case kPixelS16:
+        return {800, 40};
+    case kPixelF32:
+        return {600, 100};
+    case kPixelU16:
+        return {2000, 1000};
+    default:
+        return {255, 128};
     }
 }
 
 class ShaderTest : public displaytest::RenderFixture {
 protected:
     // A node showing the slice with its bottom-left corner at (x, y).
-    template <typename Node>
-    Node* show(TestSlice& slice, float x, float y, isClut* clut)
-    {
+    template <typename Node> Node* show(TestSlice& slice, float x, float y, isClut* clut) {
         slice.info.matrix.m[12] = x;
         slice.info.matrix.m[13] = y;
         Node* node = Node::create();
-        if (!node) return nullptr;
+        if (!node)
+            return nullptr;
         node->setCameraMask(2);
         node->setClut(clut);
         node->setSlice(&slice.info);
@@ -83,9 +89,8 @@ protected:
 
     // Largest difference per channel between the two pictures of kCols x kRows at (4, y0) and
     // (4, y1), and between the first one and the CPU colours expected.
-    void compare(const std::vector<unsigned char>& px, int y0, int y1, const TexelBuffer& expected, int& paths,
-                 int& truth)
-    {
+    void compare(const std::vector<unsigned char>& px, int y0, int y1, const TexelBuffer& expected,
+                 int& paths, int& truth) {
         paths = truth = 0;
         for (int j = 0; j < kRows; ++j) {
             for (int i = 0; i < kCols; ++i) {
@@ -103,8 +108,7 @@ protected:
 
 } // namespace
 
-TEST_F(ShaderTest, ProgramBuildsFromItsSources)
-{
+TEST_F(ShaderTest, ProgramBuildsFromItsSources) {
     EXPECT_TRUE(isNodeImageByShader::testProgram());
     // The Base64 files are the encoding of the readable sources beside them.
     for (const char* name : {"i.v", "id.f"}) {
@@ -114,8 +118,7 @@ TEST_F(ShaderTest, ProgramBuildsFromItsSources)
     }
 }
 
-TEST_F(ShaderTest, EveryTypeAndCurveMatchesTheCpuPath)
-{
+TEST_F(ShaderTest, EveryTypeAndCurveMatchesTheCpuPath) {
     for (int type : {kPixelU8, kPixelS16, kPixelF32, kPixelU16, kPixelRGB8}) {
         for (int curve : {0, 1, 2}) {
             const Window w = windowOf(type);
@@ -140,8 +143,7 @@ TEST_F(ShaderTest, EveryTypeAndCurveMatchesTheCpuPath)
     }
 }
 
-TEST_F(ShaderTest, WindowChangesCostUniformsOnly)
-{
+TEST_F(ShaderTest, WindowChangesCostUniformsOnly) {
     isClut* clut = makeClut(kPixelS16, 800, 40);
     TestSlice cpuSlice = sliceOf(kPixelS16);
     TestSlice gpuSlice = sliceOf(kPixelS16);
@@ -166,7 +168,8 @@ TEST_F(ShaderTest, WindowChangesCostUniformsOnly)
     }
 
     // A new colour table reaches the shader through its lookup texture.
-    for (uint32_t i = 0; i < 256; ++i) clut->colors[i] = (255 - i) << 24 | 40u << 16 | i << 8 | 255u;
+    for (uint32_t i = 0; i < 256; ++i)
+        clut->colors[i] = (255 - i) << 24 | 40u << 16 | i << 8 | 255u;
     clut->setWindowLevel(800, 40);
     cpu->onColorTableChanged();
     gpu->onColorTableChanged();
@@ -179,8 +182,7 @@ TEST_F(ShaderTest, WindowChangesCostUniformsOnly)
     clut->release();
 }
 
-TEST_F(ShaderTest, CtSliceThroughBothPathsSideBySide)
-{
+TEST_F(ShaderTest, CtSliceThroughBothPathsSideBySide) {
     const std::string file = qptest::pydicomDir() + "/CT_small.dcm";
     auto* reader = isDcmReader::create();
     ASSERT_NE(nullptr, reader);
@@ -228,7 +230,8 @@ TEST_F(ShaderTest, CtSliceThroughBothPathsSideBySide)
         for (int i = 0; i < slice->columns; ++i) {
             const unsigned char* a = at(px, 4 + i, 4 + j);
             const unsigned char* b = at(px, int(shift[1]) + i, 4 + j);
-            for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(a[c]) - int(b[c])));
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(int(a[c]) - int(b[c])));
         }
     }
     EXPECT_LE(worst, 1);

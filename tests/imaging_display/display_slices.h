@@ -16,8 +16,7 @@ struct TestSlice {
     std::vector<uint8_t> bytes;
 
     template <typename Sample>
-    TestSlice(int type, int columns, int rows, const std::vector<Sample>& samples, int frames = 1)
-    {
+    TestSlice(int type, int columns, int rows, const std::vector<Sample>& samples, int frames = 1) {
         info.pixelType = type;
         info.columns = columns;
         info.rows = rows;
@@ -31,11 +30,11 @@ struct TestSlice {
 
 /// A colour table whose entry i is (i, 255 - i, i / 2), so that index errors show in every
 /// channel; set to the pixel type and window given.
-inline isImageSDK::isClut* makeClut(int pixelType, float width, float level, int curve = 0)
-{
+inline isImageSDK::isClut* makeClut(int pixelType, float width, float level, int curve = 0) {
     auto* clut = isImageSDK::isClut::create();
     clut->retain();
-    for (uint32_t i = 0; i < 256; ++i) clut->colors[i] = i << 24 | (255 - i) << 16 | (i / 2) << 8 | 255u;
+    for (uint32_t i = 0; i < 256; ++i)
+        clut->colors[i] = i << 24 | (255 - i) << 16 | (i / 2) << 8 | 255u;
     clut->configureForPixelType(pixelType);
     clut->setCurve(curve);
     clut->setWindowLevel(width, level);
@@ -43,8 +42,7 @@ inline isImageSDK::isClut* makeClut(int pixelType, float width, float level, int
     return clut;
 }
 
-inline int indexOfColour(const uint8_t* rgb)
-{
+inline int indexOfColour(const uint8_t* rgb) {
     return rgb[0];
 }
 

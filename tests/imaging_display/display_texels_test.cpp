@@ -11,25 +11,22 @@
 #include "imaging/display/image/TexelConversion.h"
 
 using namespace isImageSDK;
-using displaytest::TestSlice;
 using displaytest::makeClut;
+using displaytest::TestSlice;
 
 namespace {
 
-int greyAt(const TexelBuffer& texels, int i)
-{
+int greyAt(const TexelBuffer& texels, int i) {
     return texels.data[3 * i];
 }
 
-uint16_t valueAt(const TexelBuffer& texels, int i)
-{
+uint16_t valueAt(const TexelBuffer& texels, int i) {
     return uint16_t(texels.data[2 * i] | texels.data[2 * i + 1] << 8);
 }
 
 } // namespace
 
-TEST(DisplayTexels, IntegerTypesGoThroughTheLookupTableAndColours)
-{
+TEST(DisplayTexels, IntegerTypesGoThroughTheLookupTableAndColours) {
     // 8-bit, window 100 / 50: entry x = trunc(2.55 x) up to 100, then 255.
     TestSlice u8(kPixelU8, 4, 1, std::vector<uint8_t>{0, 50, 100, 255});
     isClut* clut = makeClut(kPixelU8, 100, 50);
@@ -65,8 +62,7 @@ TEST(DisplayTexels, IntegerTypesGoThroughTheLookupTableAndColours)
     clut->release();
 }
 
-TEST(DisplayTexels, FloatCurvesAtTheirEndsAndInBetween)
-{
+TEST(DisplayTexels, FloatCurvesAtTheirEndsAndInBetween) {
     // Linear: exactly lo gives 0, exactly hi 255, the middle 127.
     EXPECT_EQ(0, floatCurveIndex(-50.0f, -50.0f, 50.0f, 100.0f, 0));
     EXPECT_EQ(255, floatCurveIndex(50.0f, -50.0f, 50.0f, 100.0f, 0));
@@ -78,7 +74,8 @@ TEST(DisplayTexels, FloatCurvesAtTheirEndsAndInBetween)
         EXPECT_EQ(0, floatCurveIndex(-50.0f, -50.0f, 50.0f, 100.0f, curve));
         EXPECT_EQ(255, floatCurveIndex(50.0f, -50.0f, 50.0f, 100.0f, curve));
     }
-    EXPECT_EQ(int(std::log10(1.0 + 10.0 * 9.0 / 100.0) * 255.0), floatCurveIndex(-40.0f, -50.0f, 50.0f, 100.0f, 1));
+    EXPECT_EQ(int(std::log10(1.0 + 10.0 * 9.0 / 100.0) * 255.0),
+              floatCurveIndex(-40.0f, -50.0f, 50.0f, 100.0f, 1));
     EXPECT_GT(floatCurveIndex(-40.0f, -50.0f, 50.0f, 100.0f, 1), 60);
     EXPECT_LT(floatCurveIndex(-40.0f, -50.0f, 50.0f, 100.0f, 2), 15);
     // Bad input never divides by zero nor converts NaN: a zero width is a step at lo.
@@ -104,8 +101,7 @@ TEST(DisplayTexels, FloatCurvesAtTheirEndsAndInBetween)
     clut->release();
 }
 
-TEST(DisplayTexels, RgbFramesAndUnloadedSlices)
-{
+TEST(DisplayTexels, RgbFramesAndUnloadedSlices) {
     // Two frames of 2 x 1 RGB: frame 1 is the slice's own bytes from its start.
     std::vector<uint8_t> rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     TestSlice colour(kPixelRGB8, 2, 1, rgb, 2);
@@ -132,7 +128,8 @@ TEST(DisplayTexels, RgbFramesAndUnloadedSlices)
         pending.info.pixelType = type;
         TexelBuffer s = buildShaderTexels(pending.info, 0);
         ASSERT_FALSE(s.empty()) << type;
-        for (int64_t i = 0; i < s.byteCount; ++i) ASSERT_EQ(0, s.data[i]) << type;
+        for (int64_t i = 0; i < s.byteCount; ++i)
+            ASSERT_EQ(0, s.data[i]) << type;
     }
 
     // Sizes that cannot make a texture give none.
@@ -145,8 +142,7 @@ TEST(DisplayTexels, RgbFramesAndUnloadedSlices)
     clut->release();
 }
 
-TEST(DisplayTexels, ShaderTexturesKeepFullDepth)
-{
+TEST(DisplayTexels, ShaderTexturesKeepFullDepth) {
     TestSlice s16(kPixelS16, 3, 1, std::vector<int16_t>{-32768, -1, 32767});
     TexelBuffer t = buildShaderTexels(s16.info, 0);
     ASSERT_EQ(TexelBuffer::Layout::Ai88, t.layout);
@@ -194,8 +190,7 @@ TEST(DisplayTexels, ShaderTexturesKeepFullDepth)
     EXPECT_EQ(0, valueAt(t, 4));
 }
 
-TEST(DisplayTexels, ZeroWidthWindowsGiveFiniteUniforms)
-{
+TEST(DisplayTexels, ZeroWidthWindowsGiveFiniteUniforms) {
     for (int type : {kPixelU8, kPixelS16, kPixelF32, kPixelU16, kPixelRGB8}) {
         for (float width : {0.0f, -3.0f, 0.25f}) {
             WindowUniforms u = computeWindowUniforms(type, width, 40.0f, 0, 3.0f, 7.0f);
@@ -216,24 +211,27 @@ TEST(DisplayTexels, ZeroWidthWindowsGiveFiniteUniforms)
 // The shader's arithmetic on the texture values (modelled on the CPU) agrees with the lookup
 // table of the CPU path within one step, for every integer type, curve and several windows
 // inside the type's range (the table squeezes a window that overhangs the range into it).
-TEST(DisplayTexels, ShaderWindowMatchesTheLookupTable)
-{
+TEST(DisplayTexels, ShaderWindowMatchesTheLookupTable) {
     struct Case {
         int type;
         float width, level;
         int lowest, highest;
     };
     const Case cases[] = {
-        {kPixelU8, 100, 50, 0, 255},         {kPixelU8, 200, 100, 0, 255},
-        {kPixelU8, 0, 90, 0, 255},           {kPixelS16, 400, 40, -32768, 32767},
-        {kPixelS16, 2000, -1000, -32768, 32767}, {kPixelS16, 0, -5, -32768, 32767},
-        {kPixelU16, 4096, 2048, 0, 65535},   {kPixelU16, 10, 30000, 0, 65535},
+        {kPixelU8, 100, 50, 0, 255},
+        {kPixelU8, 200, 100, 0, 255},
+        {kPixelU8, 0, 90, 0, 255},
+        {kPixelS16, 400, 40, -32768, 32767},
+        {kPixelS16, 2000, -1000, -32768, 32767},
+        {kPixelS16, 0, -5, -32768, 32767},
+        {kPixelU16, 4096, 2048, 0, 65535},
+        {kPixelU16, 10, 30000, 0, 65535},
     };
     for (const Case& c : cases) {
         for (int curve : {0, 1, 2}) {
             isClut* clut = makeClut(c.type, c.width, c.level, curve);
-            const WindowUniforms u = computeWindowUniforms(c.type, clut->windowWidth, clut->windowLevel, clut->curve,
-                                                           1.0f, 0.0f);
+            const WindowUniforms u =
+                computeWindowUniforms(c.type, clut->windowWidth, clut->windowLevel, clut->curve, 1.0f, 0.0f);
             for (int v = c.lowest; v <= c.highest; v += (c.highest - c.lowest) > 255 ? 7 : 1) {
                 const int cpu = clut->lut[v - clut->inputMin];
                 const float textureValue = float(c.type == kPixelS16 ? v + 32768 : v);
@@ -248,17 +246,17 @@ TEST(DisplayTexels, ShaderWindowMatchesTheLookupTable)
 
 // Float images: the 16-bit quantised texture under the shader's window agrees with the CPU
 // curves on the original samples.
-TEST(DisplayTexels, FloatShaderWindowMatchesTheCurves)
-{
+TEST(DisplayTexels, FloatShaderWindowMatchesTheCurves) {
     std::vector<float> samples;
-    for (int i = 0; i < 4000; ++i) samples.push_back(-1000.0f + 0.5f * float(i));
+    for (int i = 0; i < 4000; ++i)
+        samples.push_back(-1000.0f + 0.5f * float(i));
     TestSlice f32(kPixelF32, int(samples.size()), 1, samples);
     const TexelBuffer texels = buildShaderTexels(f32.info, 0);
     for (int curve : {0, 1, 2}) {
         for (float width : {400.0f, 1500.0f}) {
             const float level = 100.0f;
-            const WindowUniforms u = computeWindowUniforms(kPixelF32, width, level, curve, texels.valueScale,
-                                                           texels.valueOffset);
+            const WindowUniforms u =
+                computeWindowUniforms(kPixelF32, width, level, curve, texels.valueScale, texels.valueOffset);
             const float lo = level - width / 2, hi = lo + width;
             for (size_t i = 0; i < samples.size(); ++i) {
                 const int cpu = floatCurveIndex(samples[i], lo, hi, width, curve);

@@ -16,8 +16,7 @@ namespace {
 
 class TextNodeTest : public qptest::SceneFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         qptest::SceneFixture::SetUp();
         centre = NSNotificationCenter::getInstance();
         input->advance(0.6f); // the centre's first tick
@@ -32,25 +31,25 @@ protected:
         label->setPosition(Vec2(10, 10));
         parent->addChild(label);
         for (int* target : {&first, &second}) {
-            centre->addObserver(target, parent,
-                                [target](cocos2d::Ref* sender, unsigned, NSUI::NSNotificationData* data) {
-                                    EXPECT_EQ(nullptr, data);
-                                    EXPECT_NE(nullptr, sender);
-                                    ++*target;
-                                },
-                                isNodeText::kDraggedId);
+            centre->addObserver(
+                target, parent,
+                [target](cocos2d::Ref* sender, unsigned, NSUI::NSNotificationData* data) {
+                    EXPECT_EQ(nullptr, data);
+                    EXPECT_NE(nullptr, sender);
+                    ++*target;
+                },
+                isNodeText::kDraggedId);
         }
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         centre->removeObserver(&first);
         centre->removeObserver(&second);
         NSNotificationCenter::destroyInstance();
         qptest::SceneFixture::TearDown();
     }
-    Vec2 labelCentre() const
-    {
-        return label->convertToWorldSpace(Vec2(label->getContentSize().width / 2, label->getContentSize().height / 2));
+    Vec2 labelCentre() const {
+        return label->convertToWorldSpace(
+            Vec2(label->getContentSize().width / 2, label->getContentSize().height / 2));
     }
 
     NSNotificationCenter* centre = nullptr;
@@ -62,8 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(TextNodeTest, BoxFollowsTheLabelSize)
-{
+TEST_F(TextNodeTest, BoxFollowsTheLabelSize) {
     cocos2d::ui::Layout* box = label->getBackgroundBox();
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(isNodeText::kBoxZOrder, box->getLocalZOrder());
@@ -78,13 +76,13 @@ TEST_F(TextNodeTest, BoxFollowsTheLabelSize)
     EXPECT_TRUE(box->getContentSize().equals(label->getContentSize()));
 }
 
-TEST_F(TextNodeTest, DragMovesInParentSpaceAndAnnouncesOnce)
-{
+TEST_F(TextNodeTest, DragMovesInParentSpaceAndAnnouncesOnce) {
     EXPECT_FALSE(label->wasDragged());
     Vec2 at = labelCentre();
     input->touchBegan(0, at);
     // Screen steps of (10, 6) are (5, 3) in the parent, which is scaled by 2.
-    for (int i = 1; i <= 5; ++i) input->touchMoved(0, at + Vec2(10.0f * i, 6.0f * i));
+    for (int i = 1; i <= 5; ++i)
+        input->touchMoved(0, at + Vec2(10.0f * i, 6.0f * i));
     EXPECT_TRUE(label->wasDragged());
     EXPECT_NEAR(10 + 25, label->getPositionX(), 1e-3);
     EXPECT_NEAR(10 + 15, label->getPositionY(), 1e-3);
@@ -102,8 +100,7 @@ TEST_F(TextNodeTest, DragMovesInParentSpaceAndAnnouncesOnce)
     EXPECT_EQ(1, first);
 }
 
-TEST_F(TextNodeTest, LabelWithoutParentStays)
-{
+TEST_F(TextNodeTest, LabelWithoutParentStays) {
     label->retain();
     label->removeFromParent();
     scene->addChild(label);

@@ -24,8 +24,9 @@ public:
     /// The closed outline through `count` points; fewer than two points draw nothing.
     void addPolygon(const cocos2d::Vec3* points, int count, const cocos2d::Color4F& colour);
     /// 51 points from the start angle round the centre in the plane of the two axes, closed.
-    void addEllipse(const cocos2d::Vec3& centre, const cocos2d::Vec3& axisA, const cocos2d::Vec3& axisB, float radius,
-                    float startAngle, float scaleA, float scaleB, const cocos2d::Color4F& colour);
+    void addEllipse(const cocos2d::Vec3& centre, const cocos2d::Vec3& axisA, const cocos2d::Vec3& axisB,
+                    float radius, float startAngle, float scaleA, float scaleB,
+                    const cocos2d::Color4F& colour);
     /// Forgets every vertex and resets the line width (the dotted flag stays).
     void clear();
     void setLineWidth(int width) { lineWidth = width; }
@@ -60,8 +61,10 @@ protected:
     /// Room for `extra` more vertices, growing by at least `minimumGrowth`; false when the
     /// memory cannot be had (the caller then adds nothing).
     static bool reserve(VertexArray& array, int extra, int minimumGrowth);
-    static void append(VertexArray& array, const cocos2d::Vec3& position, const cocos2d::Color4F& colour, float u);
-    void drawArray(VertexArray& array, const char* programName, unsigned int mode, const cocos2d::Mat4& transform);
+    static void append(VertexArray& array, const cocos2d::Vec3& position, const cocos2d::Color4F& colour,
+                       float u);
+    void drawArray(VertexArray& array, const char* programName, unsigned int mode,
+                   const cocos2d::Mat4& transform);
     void prepareGL(VertexArray& array);
     static void releaseGL(VertexArray& array);
 

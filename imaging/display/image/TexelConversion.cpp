@@ -15,30 +15,30 @@ namespace {
 constexpr int64_t kMaxTexels = int64_t(1) << 28;
 
 // Truncates an index computed in double to 0..255; NaN gives 0.
-int clampIndex(double t)
-{
-    if (!(t >= 0.0)) return 0;
-    if (t >= 255.0) return 255;
+int clampIndex(double t) {
+    if (!(t >= 0.0))
+        return 0;
+    if (t >= 255.0)
+        return 255;
     return static_cast<int>(t);
 }
 
-int64_t texelCount(const isSliceInfo& slice)
-{
-    if (slice.columns <= 0 || slice.rows <= 0) return 0;
+int64_t texelCount(const isSliceInfo& slice) {
+    if (slice.columns <= 0 || slice.rows <= 0)
+        return 0;
     const int64_t n = int64_t(slice.columns) * int64_t(slice.rows);
     return n <= kMaxTexels ? n : 0;
 }
 
-int clampFrame(const isSliceInfo& slice, int frame)
-{
+int clampFrame(const isSliceInfo& slice, int frame) {
     const int frames = frameCountOf(slice);
-    if (frame < 0) return 0;
+    if (frame < 0)
+        return 0;
     return frame < frames ? frame : frames - 1;
 }
 
 template <typename Sample>
-void lookupGrey(const Sample* samples, int64_t n, const isClut& clut, uint8_t* out)
-{
+void lookupGrey(const Sample* samples, int64_t n, const isClut& clut, uint8_t* out) {
     const int64_t last = clut.tableSize - 1;
     for (int64_t i = 0; i < n; ++i) {
         int64_t entry = int64_t(samples[i]) - clut.inputMin;
@@ -50,36 +50,39 @@ void lookupGrey(const Sample* samples, int64_t n, const isClut& clut, uint8_t* o
     }
 }
 
-void floatGrey(const float* samples, int64_t n, const isClut& clut, uint8_t* out)
-{
+void floatGrey(const float* samples, int64_t n, const isClut& clut, uint8_t* out) {
     const double loD = double(clut.windowLevel) - double(clut.windowWidth) / 2.0;
     const float lo = float(loD);
     const float hi = float(loD + double(clut.windowWidth));
     for (int64_t i = 0; i < n; ++i) {
-        const uint32_t colour = clut.colors[floatCurveIndex(samples[i], lo, hi, clut.windowWidth, clut.curve)];
+        const uint32_t colour =
+            clut.colors[floatCurveIndex(samples[i], lo, hi, clut.windowWidth, clut.curve)];
         out[3 * i] = uint8_t(colour >> 24);
         out[3 * i + 1] = uint8_t(colour >> 16);
         out[3 * i + 2] = uint8_t(colour >> 8);
     }
 }
 
-void fillShaderFloat(const float* samples, int64_t n, TexelBuffer& out)
-{
+void fillShaderFloat(const float* samples, int64_t n, TexelBuffer& out) {
     // The range covers the finite samples only: one infinite or NaN sample must not flatten
     // the whole image.
     float lo = std::numeric_limits<float>::infinity();
     float hi = -lo;
     for (int64_t i = 0; i < n; ++i) {
         const float v = samples[i];
-        if (!std::isfinite(v)) continue;
-        if (v < lo) lo = v;
-        if (v > hi) hi = v;
+        if (!std::isfinite(v))
+            continue;
+        if (v < lo)
+            lo = v;
+        if (v > hi)
+            hi = v;
     }
     if (lo > hi) {
         lo = 0.0f;
         hi = 1.0f;
     }
-    if (lo >= hi) hi = lo + 1.0f;
+    if (lo >= hi)
+        hi = lo + 1.0f;
     const float range = hi - lo;
     out.valueOffset = -lo * 65535.0f / range;
     out.valueScale = 65535.0f / range;
@@ -99,37 +102,38 @@ void fillShaderFloat(const float* samples, int64_t n, TexelBuffer& out)
 
 } // namespace
 
-int frameCountOf(const isSliceInfo& slice)
-{
+int frameCountOf(const isSliceInfo& slice) {
     return slice.frames > 1 ? slice.frames : 1;
 }
 
-bool slicePixelsReadable(const isSliceInfo& slice)
-{
+bool slicePixelsReadable(const isSliceInfo& slice) {
     return slice.loaded.load() != 0 && slice.pixels != nullptr && texelCount(slice) > 0;
 }
 
-int floatCurveIndex(float v, float lo, float hi, float width, int curve)
-{
-    if (std::isnan(v)) return 0;
+int floatCurveIndex(float v, float lo, float hi, float width, int curve) {
+    if (std::isnan(v))
+        return 0;
     if (curve == isClut::kLogarithmic || curve == isClut::kInverseLogarithmic) {
-        if (v >= hi) return 255;
-        if (v <= lo) return 0;
+        if (v >= hi)
+            return 255;
+        if (v <= lo)
+            return 0;
         // Here lo < v < hi, so width > 0.
         if (curve == isClut::kLogarithmic) {
             return clampIndex(std::log10(1.0 + (double(v) - lo) * 9.0 / width) * 255.0);
         }
         return clampIndex((1.0 - std::log10(1.0 + (double(hi) - v) * 9.0 / width)) * 255.0);
     }
-    if (!(width > 0.0f)) return v > lo ? 255 : 0;
+    if (!(width > 0.0f))
+        return v > lo ? 255 : 0;
     return clampIndex((double(v) - lo) / width * 255.0);
 }
 
-TexelBuffer buildRgbTexels(const isSliceInfo& slice, int frame, const isClut& clut)
-{
+TexelBuffer buildRgbTexels(const isSliceInfo& slice, int frame, const isClut& clut) {
     TexelBuffer out;
     const int64_t n = texelCount(slice);
-    if (n < 1 || !clut.colors) return out;
+    if (n < 1 || !clut.colors)
+        return out;
     out.width = slice.columns;
     out.height = slice.rows;
     out.byteCount = n * 3;
@@ -145,27 +149,38 @@ TexelBuffer buildRgbTexels(const isSliceInfo& slice, int frame, const isClut& cl
         out.data = out.owned.data();
         return out;
     }
-    const bool needsLut = slice.pixelType == kPixelU8 || slice.pixelType == kPixelS16 || slice.pixelType == kPixelU16;
-    if (needsLut && (!clut.lut || clut.tableSize < 1)) return TexelBuffer();
+    const bool needsLut =
+        slice.pixelType == kPixelU8 || slice.pixelType == kPixelS16 || slice.pixelType == kPixelU16;
+    if (needsLut && (!clut.lut || clut.tableSize < 1))
+        return TexelBuffer();
     out.owned.resize(size_t(n * 3));
     uint8_t* dst = out.owned.data();
     const int64_t first = int64_t(frame) * n;
     switch (slice.pixelType) {
-    case kPixelU8: lookupGrey(slice.pixels + first, n, clut, dst); break;
-    case kPixelS16: lookupGrey(reinterpret_cast<const int16_t*>(slice.pixels) + first, n, clut, dst); break;
-    case kPixelU16: lookupGrey(reinterpret_cast<const uint16_t*>(slice.pixels) + first, n, clut, dst); break;
-    case kPixelF32: floatGrey(reinterpret_cast<const float*>(slice.pixels) + first, n, clut, dst); break;
-    default: return TexelBuffer();
+    case kPixelU8:
+        lookupGrey(slice.pixels + first, n, clut, dst);
+        break;
+    case kPixelS16:
+        lookupGrey(reinterpret_cast<const int16_t*>(slice.pixels) + first, n, clut, dst);
+        break;
+    case kPixelU16:
+        lookupGrey(reinterpret_cast<const uint16_t*>(slice.pixels) + first, n, clut, dst);
+        break;
+    case kPixelF32:
+        floatGrey(reinterpret_cast<const float*>(slice.pixels) + first, n, clut, dst);
+        break;
+    default:
+        return TexelBuffer();
     }
     out.data = dst;
     return out;
 }
 
-TexelBuffer buildShaderTexels(const isSliceInfo& slice, int frame)
-{
+TexelBuffer buildShaderTexels(const isSliceInfo& slice, int frame) {
     TexelBuffer out;
     const int64_t n = texelCount(slice);
-    if (n < 1 || !isValidPixelType(slice.pixelType)) return out;
+    if (n < 1 || !isValidPixelType(slice.pixelType))
+        return out;
     out.width = slice.columns;
     out.height = slice.rows;
     const bool rgb = slice.pixelType == kPixelRGB8;
@@ -210,8 +225,7 @@ TexelBuffer buildShaderTexels(const isSliceInfo& slice, int frame)
 }
 
 WindowUniforms computeWindowUniforms(int pixelType, float width, float level, int curve, float valueScale,
-                                     float valueOffset)
-{
+                                     float valueOffset) {
     WindowUniforms u;
     u.curve = (curve == isClut::kLogarithmic || curve == isClut::kInverseLogarithmic) ? curve : 0;
     u.pt = pixelType > kPixelU16 ? 2 : 1;
@@ -240,11 +254,12 @@ WindowUniforms computeWindowUniforms(int pixelType, float width, float level, in
     return u;
 }
 
-int shaderIndexFor(const WindowUniforms& u, float value)
-{
+int shaderIndexFor(const WindowUniforms& u, float value) {
     if (u.curve == isClut::kLogarithmic || u.curve == isClut::kInverseLogarithmic) {
-        if (value >= u.wwMax) return 255;
-        if (value <= u.wwMin) return 0;
+        if (value >= u.wwMax)
+            return 255;
+        if (value <= u.wwMin)
+            return 0;
         if (u.curve == isClut::kLogarithmic) {
             return clampIndex(std::log10(1.0f + (value - u.wwMin) * u.wwLogRatio) * 255.0f + 0.001f);
         }

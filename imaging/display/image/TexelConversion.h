@@ -30,12 +30,12 @@ struct TexelBuffer {
 
 /// The uniforms the window/level fragment program reads.
 struct WindowUniforms {
-    int curve = 0;     // "u_opacity"
+    int curve = 0; // "u_opacity"
     float wwMin = 0.0f;
     float wwLinear = 0.0f;
     float wwMax = 0.0f;
     float wwLogRatio = 0.0f;
-    int pt = 1;        // 2 for RGB
+    int pt = 1; // 2 for RGB
 };
 
 /// Grey index 0..255 of a float sample under a window [lo, hi] of the given width and curve

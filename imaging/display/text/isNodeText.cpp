@@ -6,8 +6,7 @@
 
 namespace isImageSDK {
 
-isNodeText* isNodeText::create()
-{
+isNodeText* isNodeText::create() {
     auto* text = new (std::nothrow) isNodeText();
     if (text && text->init()) {
         text->autorelease();
@@ -17,14 +16,15 @@ isNodeText* isNodeText::create()
     return nullptr;
 }
 
-bool isNodeText::init()
-{
-    if (!cocos2d::ui::Text::init()) return false;
+bool isNodeText::init() {
+    if (!cocos2d::ui::Text::init())
+        return false;
     setFontName("");
     setTouchEnabled(false); // the owner turns dragging on
     dragged = false;
     backgroundBox = cocos2d::ui::Layout::create();
-    if (!backgroundBox) return false;
+    if (!backgroundBox)
+        return false;
     backgroundBox->setBackGroundColor(cocos2d::Color3B::BLACK);
     backgroundBox->setBackGroundColorType(cocos2d::ui::Layout::BackGroundColorType::SOLID);
     backgroundBox->setBackGroundColorOpacity(kBoxOpacity);
@@ -33,21 +33,20 @@ bool isNodeText::init()
     return true;
 }
 
-void isNodeText::onSizeChanged()
-{
+void isNodeText::onSizeChanged() {
     cocos2d::ui::Text::onSizeChanged();
-    if (backgroundBox) backgroundBox->setContentSize(getContentSize());
+    if (backgroundBox)
+        backgroundBox->setContentSize(getContentSize());
 }
 
-bool isNodeText::onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event)
-{
+bool isNodeText::onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event) {
     return cocos2d::ui::Text::onTouchBegan(touch, event);
 }
 
-void isNodeText::onTouchMoved(cocos2d::Touch* touch, cocos2d::Event*)
-{
+void isNodeText::onTouchMoved(cocos2d::Touch* touch, cocos2d::Event*) {
     cocos2d::Node* parent = getParent();
-    if (!_hitted || !parent) return;
+    if (!_hitted || !parent)
+        return;
     const cocos2d::Vec2 previous = parent->convertToNodeSpace(touch->getPreviousLocation());
     const cocos2d::Vec2 current = parent->convertToNodeSpace(touch->getLocation());
     setPosition(getPosition() + (current - previous));
@@ -59,14 +58,12 @@ void isNodeText::onTouchMoved(cocos2d::Touch* touch, cocos2d::Event*)
     centre->postNotification(this, kDraggedId, nullptr, parent, false);
 }
 
-void isNodeText::onTouchEnded(cocos2d::Touch* touch, cocos2d::Event* event)
-{
+void isNodeText::onTouchEnded(cocos2d::Touch* touch, cocos2d::Event* event) {
     cocos2d::ui::Text::onTouchEnded(touch, event);
     _hitted = false;
 }
 
-void isNodeText::onTouchCancelled(cocos2d::Touch* touch, cocos2d::Event* event)
-{
+void isNodeText::onTouchCancelled(cocos2d::Touch* touch, cocos2d::Event* event) {
     cocos2d::ui::Text::onTouchCancelled(touch, event);
     _hitted = false;
 }
