@@ -9,6 +9,7 @@
 
 #include "cocos2d.h"
 #include "2d/Camera.h"
+#include "display_slices.h"
 #include "support/TestSupport.h"
 
 namespace displaytest {
@@ -39,6 +40,19 @@ protected:
     void frames(int n = 2) {
         for (int i = 0; i < n; ++i)
             cocos2d::Director::getInstance()->mainLoop(1.0f / 60);
+    }
+    /// A node of the given kind showing the slice with its bottom-left corner at (x, y).
+    template <typename Node> Node* show(TestSlice& slice, float x, float y, isImageSDK::isClut* clut) {
+        slice.info.matrix.m[12] = x;
+        slice.info.matrix.m[13] = y;
+        Node* node = Node::create();
+        if (!node)
+            return nullptr;
+        node->setCameraMask(2);
+        node->setClut(clut);
+        node->setSlice(&slice.info);
+        scene->addChild(node);
+        return node;
     }
     /// The whole window as RGBA rows from the bottom.
     static std::vector<unsigned char> readAll() {

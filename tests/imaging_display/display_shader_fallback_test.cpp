@@ -19,19 +19,6 @@ class FallbackTest : public displaytest::RenderFixture {
 protected:
     void TearDown() override { isNodeImageByShader::setFrameTimeSource(nullptr); }
 
-    isNodeImageByShader* show(TestSlice& slice, float x, isClut* clut) {
-        slice.info.matrix.m[12] = x;
-        slice.info.matrix.m[13] = 4;
-        auto* node = isNodeImageByShader::create();
-        if (!node)
-            return nullptr;
-        node->setCameraMask(2);
-        node->setClut(clut);
-        node->setSlice(&slice.info);
-        scene->addChild(node);
-        return node;
-    }
-
     // Largest channel difference between the node's picture at (x, 4) and the CPU colours.
     int error(float x, TestSlice& slice, isClut* clut) {
         const auto px = readAll();
@@ -67,8 +54,8 @@ TEST_F(FallbackTest, SlowFramesMoveEachNodeToTheCpuPath) {
     isClut* clut = makeClut(kPixelS16, 600, 0);
     TestSlice first(kPixelS16, 32, 8, samples());
     TestSlice second(kPixelS16, 32, 8, samples());
-    auto* a = show(first, 4, clut);
-    auto* b = show(second, 60, clut);
+    auto* a = show<isNodeImageByShader>(first, 4, 4, clut);
+    auto* b = show<isNodeImageByShader>(second, 60, 4, clut);
     ASSERT_NE(nullptr, a);
     ASSERT_NE(nullptr, b);
     b->setVisible(false); // b draws nothing and so sees no slow frame
@@ -110,7 +97,7 @@ TEST_F(FallbackTest, SlowFramesMoveEachNodeToTheCpuPath) {
 
     // Nodes made from now on start on the CPU path and still draw.
     TestSlice third(kPixelS16, 32, 8, samples());
-    auto* c = show(third, 120, clut);
+    auto* c = show<isNodeImageByShader>(third, 120, 4, clut);
     ASSERT_NE(nullptr, c);
     EXPECT_FALSE(c->isUsingShader());
     EXPECT_EQ(0u, c->getLutTexture());

@@ -73,20 +73,6 @@ Window windowOf(int type) {
 
 class ShaderTest : public displaytest::RenderFixture {
 protected:
-    // A node showing the slice with its bottom-left corner at (x, y).
-    template <typename Node> Node* show(TestSlice& slice, float x, float y, isClut* clut) {
-        slice.info.matrix.m[12] = x;
-        slice.info.matrix.m[13] = y;
-        Node* node = Node::create();
-        if (!node)
-            return nullptr;
-        node->setCameraMask(2);
-        node->setClut(clut);
-        node->setSlice(&slice.info);
-        scene->addChild(node);
-        return node;
-    }
-
     // Largest difference per channel between the two pictures of kCols x kRows at (4, y0) and
     // (4, y1), and between the first one and the CPU colours expected.
     void compare(const std::vector<unsigned char>& px, int y0, int y1, const TexelBuffer& expected,
