@@ -4,7 +4,7 @@
 #include "db/dicomDB.h"
 
 #include "dcmReadTag.h"
-#include "hooks/ServiceHooks.h"
+#include "audio/SimpleAudioEngine.h"
 #include "notify/NSNotificationCenter.h"
 #include "util/StringUtils.h"
 #include "util/TimeUtils.h"
@@ -94,7 +94,7 @@ void dicomDB::onCaptureSaved(const std::string& path)
     NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 1007, data, nullptr, false);
     data->release();
     ++_favoriteCount;
-    ServiceHooks::callPlayEffect(kFavoriteSound);
+    CocosDenshion::SimpleAudioEngine::getInstance()->playEffect(kFavoriteSound, false, 1.0f, 0.0f, 1.0f);
 }
 
 void dicomDB::onFavoriteDicomSaved(const std::string& path, int mode, float scale)
@@ -110,5 +110,5 @@ void dicomDB::onFavoriteDicomSaved(const std::string& path, int mode, float scal
     if (addDicomFavorite(path, scale) < 0)
         return;
     ++_favoriteCount;
-    ServiceHooks::callPlayEffect(kFavoriteSound);
+    CocosDenshion::SimpleAudioEngine::getInstance()->playEffect(kFavoriteSound, false, 1.0f, 0.0f, 1.0f);
 }

@@ -2,12 +2,6 @@
 
 #include "cocos2d.h"
 
-std::function<void(const std::string&)>& ServiceHooks::playEffect()
-{
-    static std::function<void(const std::string&)> hook;
-    return hook;
-}
-
 std::function<void(const std::string&, float)>& ServiceHooks::showMessage()
 {
     static std::function<void(const std::string&, float)> hook;
@@ -18,12 +12,6 @@ std::function<void()>& ServiceHooks::startPingSweep()
 {
     static std::function<void()> hook;
     return hook;
-}
-
-void ServiceHooks::callPlayEffect(const std::string& file)
-{
-    if (playEffect())
-        playEffect()(file);
 }
 
 void ServiceHooks::callShowMessage(const std::string& text, float seconds)

@@ -1,6 +1,6 @@
 #pragma once
-// The few calls the store and the DICOM service make into the user interface and LAN
-// discovery, which live in layers above this one; the application installs them at launch.
+// The two calls the DICOM service makes into the toast widget and LAN discovery, which live
+// outside this library; the application installs them at launch.
 
 #include <functional>
 #include <string>
@@ -9,14 +9,11 @@
 /// thread before the service starts; they are called on the main thread.
 class ServiceHooks {
 public:
-    /// Plays a sound effect once ("res/waterfall.wav" when a favourite was added).
-    static std::function<void(const std::string& file)>& playEffect();
     /// Shows a short toast with the text for the given seconds.
     static std::function<void(const std::string& text, float seconds)>& showMessage();
     /// Starts one LAN discovery ping sweep.
     static std::function<void()>& startPingSweep();
 
-    static void callPlayEffect(const std::string& file);
     static void callShowMessage(const std::string& text, float seconds);
     static void callStartPingSweep();
 };

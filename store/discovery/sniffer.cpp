@@ -1,0 +1,151 @@
+#include "discovery/sniffer.h"
+
+#include "cocos2d.h"
+#include "lang/UILocalConfig.h"
+#include "net/NetUtils.h"
+#include "notify/NSNotificationCenter.h"
+
+#include <vector>
+
+namespace NSUI {
+
+namespace {
+
+sniffer* g_sniffer = nullptr;
+std::atomic<int> g_defaultPort{sniffer::kDefaultPort};
+
+const char* const kMsg = "dicom_node_recognize";
+
+/// This host's name and its first IPv4 address; false when it has none.
+bool localIdentity(std::string& hostName, std::string& firstAddress)
+{
+    std::string addresses, masks;
+    getLocalNetworkInfo(hostName, addresses, masks);
+    firstAddress = addresses.substr(0, addresses.find(','));
+    return !firstAddress.empty();
+}
+
+} // namespace
+
+sniffer::sniffer(int port, const std::string& appIdentifier)
+    : udpComm(port, kBufferSize), _appIdentifier(appIdentifier)
+{
+}
+
+sniffer* sniffer::getInstance()
+{
+    if (!g_sniffer) {
+        // The identifier is read here, on the main thread that owns the settings.
+        g_sniffer = new sniffer(g_defaultPort, UILocalConfig::getStringForKey("app_identifier", ""));
+        if (!isIPv6Network())
+            g_sniffer->startReceive();
+    }
+    return g_sniffer;
+}
+
+sniffer* sniffer::peekInstance()
+{
+    return g_sniffer;
+}
+
+void sniffer::setDefaultPort(int port)
+{
+    g_defaultPort = port;
+}
+
+bool sniffer::shutdownInstance(unsigned maxWaitMs)
+{
+    sniffer* instance = g_sniffer;
+    if (!instance)
+        return true;
+    g_sniffer = nullptr;
+    instance->requestStop();
+    bool ended = waitUntil([instance] { return !instance->isReceiving() && !instance->isPingSweeping(); }, maxWaitMs);
+    if (!ended) {
+        cocos2d::log("sniffer: discovery threads did not end within %u ms; leaving them the object", maxWaitMs);
+        reap(instance->_sweepThread, false);
+        instance->stopReceive(0);
+        return false;
+    }
+    delete instance;
+    return true;
+}
+
+sniffer::~sniffer()
+{
+    // onReceive and the sweep use this object's members: both end before they go.
+    requestStop();
+    stopReceive(~0u);
+    if (_sweepThread.joinable())
+        _sweepThread.join();
+}
+
+void sniffer::startPingSweep()
+{
+    if (_sweeping || isStopRequested() || isIPv6Network())
+        return;
+    reap(_sweepThread, true);
+    _sweeping = true;
+    _sweepThread = std::thread(&sniffer::pingSweep, this);
+}
+
+std::string sniffer::buildMessage(const std::string& command, const std::string& firstAddress,
+                                  const std::string& hostName) const
+{
+    std::string json;
+    setJsonString(json, "ip", firstAddress);
+    setJsonString(json, "name", hostName);
+    setJsonString(json, "command", command);
+    setJsonString(json, "device", "2");
+    setJsonString(json, "appid", _appIdentifier);
+    setJsonString(json, "msg", kMsg);
+    return json;
+}
+
+void sniffer::pingSweep()
+{
+    std::string hostName, first;
+    if (localIdentity(hostName, first)) {
+        std::string ping = buildMessage("ping", first, hostName);
+        std::vector<std::string> hosts;
+        listSubnetHosts(hosts);
+        for (const std::string& host : hosts) {
+            if (isStopRequested())
+                break;
+            if (host != first)
+                sendTo(host.c_str(), ping.c_str());
+        }
+        // A sweep at most once a second, but a shutdown does not wait for the pause.
+        waitUntil([this] { return isStopRequested(); }, 1000);
+    }
+    _sweeping = false;
+}
+
+void sniffer::onReceive(const char* text, int length)
+{
+    if (!text || length <= 0)
+        return;
+    std::string json(text, static_cast<size_t>(length));
+    if (getJsonString(json, "msg") != kMsg)
+        return;
+    std::string ip = getJsonString(json, "ip");
+    std::string name = getJsonString(json, "name");
+    std::string appid = getJsonString(json, "appid");
+    if (appid.empty())
+        appid = name + ip;
+
+    std::string hostName, first;
+    if (!localIdentity(hostName, first) || ip == first)
+        return;
+    if (getJsonString(json, "command") == "ping")
+        sendTo(ip.c_str(), buildMessage("response", first, hostName).c_str());
+
+    std::string found;
+    setJsonString(found, "ip", ip);
+    setJsonString(found, "name", name);
+    setJsonString(found, "device", getJsonString(json, "device"));
+    setJsonString(found, "appid", appid);
+    NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kDiscoveredId, found, nullptr, false);
+}
+
+} // namespace NSUI

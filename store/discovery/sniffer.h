@@ -1,0 +1,56 @@
+#pragma once
+// LAN discovery of other installations: listens on UDP port 12389, answers pings, reports
+// installations it hears from as 2017, and sweeps the local subnets with pings.
+
+#include "discovery/udpComm.h"
+#include "json/UIJson.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace NSUI {
+
+/// A process-wide singleton, created on the main thread at launch. Its threads only send
+/// datagrams and post notifications; they never touch the engine.
+class sniffer : public udpComm, public UIJson {
+public:
+    /// Creates the singleton on first use and, unless the network is IPv6, starts its
+    /// receive loop.
+    static sniffer* getInstance();
+    /// The singleton, or null when it was never created (or already shut down).
+    static sniffer* peekInstance();
+    /// Asks the receive loop and a running sweep to stop, waits for both in 5 ms steps up to
+    /// maxWaitMs, then deletes the singleton. No singleton: returns at once. Threads that did
+    /// not end in time keep the object (it is leaked, not freed under them); false then.
+    static bool shutdownInstance(unsigned maxWaitMs = 2000);
+    /// The port the next singleton listens and sends on (tests choose a free one).
+    static void setDefaultPort(int port);
+
+    ~sniffer() override;
+
+    /// Starts one ping sweep on its own thread unless one is running or the network is IPv6.
+    void startPingSweep();
+    bool isPingSweeping() const { return _sweeping; }
+
+    /// Answers a ping with a response and posts 2017 for every other installation.
+    void onReceive(const char* text, int length) override;
+
+    static constexpr int kDefaultPort = 12389;
+    static constexpr int kBufferSize = 1024;
+    static constexpr unsigned kDiscoveredId = 2017;
+
+private:
+    sniffer(int port, const std::string& appIdentifier);
+
+    /// The discovery datagram of this host with the given command.
+    std::string buildMessage(const std::string& command, const std::string& firstAddress,
+                             const std::string& hostName) const;
+    void pingSweep();
+
+    const std::string _appIdentifier;
+    std::atomic<bool> _sweeping{false};
+    std::thread _sweepThread;
+};
+
+} // namespace NSUI
