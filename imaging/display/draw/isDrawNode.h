@@ -36,9 +36,6 @@ public:
 
     int getPointVertexCount() const { return points.count; }
     int getLineVertexCount() const { return lines.count; }
-    int getLineCapacity() const { return lines.capacity; }
-    const cocos2d::V3F_C4B_T2F* getLineVertices() const { return lines.vertices; }
-    const cocos2d::V3F_C4B_T2F* getPointVertices() const { return points.vertices; }
 
     void draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags) override;
 

@@ -254,18 +254,4 @@ WindowUniforms computeWindowUniforms(int pixelType, float width, float level, in
     return u;
 }
 
-int shaderIndexFor(const WindowUniforms& u, float value) {
-    if (u.curve == isClut::kLogarithmic || u.curve == isClut::kInverseLogarithmic) {
-        if (value >= u.wwMax)
-            return 255;
-        if (value <= u.wwMin)
-            return 0;
-        if (u.curve == isClut::kLogarithmic) {
-            return clampIndex(std::log10(1.0f + (value - u.wwMin) * u.wwLogRatio) * 255.0f + 0.001f);
-        }
-        return clampIndex((1.0f - std::log10(1.0f + (u.wwMax - value) * u.wwLogRatio)) * 255.0f + 0.001f);
-    }
-    return clampIndex((value - u.wwMin) * u.wwLinear + 0.001f);
-}
-
 } // namespace isImageSDK

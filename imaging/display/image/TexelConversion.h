@@ -65,8 +65,4 @@ TexelBuffer buildShaderTexels(const isSliceInfo& slice, int frame);
 WindowUniforms computeWindowUniforms(int pixelType, float width, float level, int curve, float valueScale,
                                      float valueOffset);
 
-/// What the fragment program computes for one 16-bit texture value (types 0-3): the grey index
-/// 0..255 before the colour look-up. Used to check the program against the CPU path.
-int shaderIndexFor(const WindowUniforms& u, float value);
-
 } // namespace isImageSDK
