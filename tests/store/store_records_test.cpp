@@ -230,6 +230,14 @@ TEST_F(StoreRecordsTest, ListRequestsGiveNewestPatientsFirstAndAPatientsStudiesW
     EXPECT_EQ(studies[1][9], "CT");
     EXPECT_NE(studies[1][10].find("kV "), std::string::npos);
 
+    // Two quick requests for studies: the later one is served first.
+    std::vector<std::string> served;
+    _store->requestPatients([&](NSUI::NSDBDataModel*) { served.push_back("patients"); });
+    _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("first"); }, patients[0][0]);
+    _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("second"); }, patients[1][0]);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return served.size() == 3; }, 5));
+    EXPECT_LT(std::find(served.begin(), served.end(), "second"), std::find(served.begin(), served.end(), "first"));
+
     EXPECT_TRUE(request(1, "1 or 1=1").empty());
     EXPECT_TRUE(request(1, "999").empty());
 

@@ -199,6 +199,49 @@ TEST_F(ServiceTest, AnsweredEchoesMakeLiveNodesAndSilentOnesAreNoLongerLive)
     }, 10));
 }
 
+TEST_F(ServiceTest, KnownNodesAreEchoedUnlessOneOfOurSendsIsQueuedForThem)
+{
+    const std::string port = std::to_string(dicomDB::getReceiverPort());
+    ASSERT_TRUE(_service->getDB()->upsertNeighbor(5, "self", "127.0.0.1", port, "127.0.0.1:" + port));
+    ASSERT_TRUE(_service->getDB()->upsertNeighbor(5, "far", "10.9.9.9", port, "far"));
+    Recorder recorder({2003});
+
+    // A send waiting for this node (without a path it is never started) keeps echoes off it.
+    dcmSendingObject* waiting = dcmSendingObject::create();
+    waiting->ip = "127.0.0.1";
+    waiting->port = port;
+    _service->addSendTask(waiting);
+    _service->echoSweep(2);
+    storetest::pumpFor(2.0);
+    EXPECT_EQ(recorder.count(2003), 0u);
+
+    // Once that task has ended the node is echoed again (also by the timer's sweeps every five
+    // ticks); the node outside the subnets never is.
+    waiting->state = dcmSendingObject::kFailed;
+    _service->echoSweep(2);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return recorder.count(2003) >= 1; }, 10));
+    storetest::pumpFor(0.5);
+    for (auto& p : recorder.posts) {
+        EXPECT_EQ(UIJson::getJsonString(p.text, "ok"), "1");
+        EXPECT_EQ(UIJson::getJsonString(p.text, "name"), "self");
+    }
+}
+
+TEST_F(ServiceTest, WithoutAnIPv4AddressTheLiveCountIsMinusOne)
+{
+    class NoNetwork : public NSUI::NetworkInfoProvider {
+    public:
+        std::string hostName() override { return "none"; }
+        std::vector<NSUI::NetworkAdapter> adapters() override { return {}; }
+    };
+    NSUI::NetworkInfoProvider::setCurrent(std::make_shared<NoNetwork>());
+    Recorder recorder({2024});
+    // The timer runs on the scheduler's clock: 60 frames of 1/60 s are one tick.
+    ASSERT_TRUE(storetest::pumpUntil([&] { return recorder.count(2024) >= 2; }, 10));
+    for (auto& p : recorder.posts)
+        EXPECT_EQ(p.intValue, -1);
+}
+
 TEST_F(ServiceTest, LibraryMessagesBecomeTheirNotifications)
 {
     Recorder recorder({2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2011, 2012});
