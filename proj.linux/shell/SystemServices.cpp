@@ -1,0 +1,172 @@
+#include "SystemServices.h"
+
+#include "ads/adsApplication.h"
+#include "audio/SimpleAudioEngine.h"
+#include "dcmCallbacks.h"
+#include "discovery/sniffer.h"
+#include "hooks/ServiceHooks.h"
+#include "http/httpCenter.h"
+#include "imaging/core/object/isSharedObjects.h"
+#include "imaging/core/roi/isROIManager.h"
+#include "net/dataService.h"
+#include "patient/patientList.h"
+#include "stat/statApplication.h"
+#include "update/updateService.h"
+
+using namespace cocos2d;
+
+namespace {
+
+const char* const kEffects[] = {"res/dingdong.wav", "res/waterfall.wav"};
+
+// A short text over the running scene, gone after the given seconds.
+void showToast(const std::string& text, float seconds)
+{
+    Scene* scene = Director::getInstance()->getRunningScene();
+    Label* label = scene ? Label::createWithSystemFont(text, "", 20) : nullptr;
+    if (!label) {
+        log("%s", text.c_str());
+        return;
+    }
+    Size size = Director::getInstance()->getWinSize();
+    label->setPosition(Vec2(size.width / 2, size.height * 0.15f));
+    label->setTextColor(Color4B::WHITE);
+    scene->setMessageNode(label, seconds);
+}
+
+} // namespace
+
+std::string SystemServices::resourceRoot()
+{
+    return QP_RESOURCE_ROOT;
+}
+
+Rect SystemServices::desktopWorkArea()
+{
+    return GLViewImpl::getDesktopWorkArea();
+}
+
+GLView* SystemServices::createWindow(const std::string& caption, const Rect& rect)
+{
+    return GLViewImpl::createWithRect(caption, rect, 1.0f);
+}
+
+std::vector<std::string> SystemServices::extraSearchPaths()
+{
+    return {QP_GENERATED_RESOURCES};
+}
+
+void SystemServices::installDicomCallbacks()
+{
+    dcmSDK::setLogCallback(dataService::onDcmLog);
+    dcmSDK::setMsgCallback(dataService::onDcmMessage);
+    dcmSDK::setgb2utf8Callback(dataService::onGb2utf8);
+    dcmSDK::setReadFileCallback(dataService::onReadFile);
+    dcmSDK::setSavePngCallback(dataService::onSavePng);
+}
+
+void SystemServices::startHttpService()
+{
+    // The data manager keeps it: it registers itself there.
+    if (httpCenter* center = httpCenter::create())
+        center->setEnabled(true);
+}
+
+void SystemServices::startStatistics()
+{
+    statApplication::getInstance()->start();
+}
+
+Scene* SystemServices::createFirstScene()
+{
+    return patientList::createScene();
+}
+
+void SystemServices::showNewVersionNotice()
+{
+    ADS::adsApplication* ads = ADS::adsApplication::getInstance();
+    ads->reloadConfig();
+    ads->checkNewVersion();
+}
+
+void SystemServices::startDiscovery()
+{
+    NSUI::sniffer::getInstance()->startPingSweep();
+}
+
+void SystemServices::startDicomService()
+{
+    ServiceHooks::showMessage() = showToast;
+    // Discovery that has been shut down is not brought back by the service's timer.
+    ServiceHooks::startPingSweep() = [] {
+        if (NSUI::sniffer* discovery = NSUI::sniffer::peekInstance())
+            discovery->startPingSweep();
+    };
+    if (dataService* service = dataService::getInstance())
+        service->echoSweep(2);
+}
+
+void SystemServices::recordStat(int type)
+{
+    statApplication::getInstance()->recordStat(type);
+}
+
+void SystemServices::preloadEffects()
+{
+    for (const char* effect : kEffects)
+        CocosDenshion::SimpleAudioEngine::getInstance()->preloadEffect(effect);
+}
+
+void SystemServices::startPingSweep()
+{
+    NSUI::sniffer::getInstance()->startPingSweep();
+}
+
+void SystemServices::renewUpdateService()
+{
+    ADS::adsApplication* ads = ADS::adsApplication::getInstance();
+    updateService* current = ads->getUpdateService();
+    if (current && current->isRunning())
+        return;
+    ads->setUpdateService(updateService::create());
+}
+
+void SystemServices::echoSweep(int mode)
+{
+    if (dataService* service = dataService::getInstance())
+        service->echoSweep(mode);
+}
+
+void SystemServices::stopDiscovery()
+{
+    NSUI::sniffer::shutdownInstance(kDiscoveryStopWaitMs);
+}
+
+void SystemServices::releaseImagingRegistries()
+{
+    // The shared-object registry lives for the whole process; emptying it releases what it held.
+    isImageSDK::isSharedObjects::getInstance()->clear();
+    isImageSDK::isROIManager::destroyInstance();
+}
+
+void SystemServices::stopDicomService()
+{
+    dataService::destroyInstance();
+    ServiceHooks::showMessage() = nullptr;
+    ServiceHooks::startPingSweep() = nullptr;
+}
+
+void SystemServices::stopOnlineNotice()
+{
+    ADS::adsApplication::destroyInstance();
+}
+
+void SystemServices::stopStatistics()
+{
+    statApplication::destroyInstance();
+}
+
+void SystemServices::stopSound()
+{
+    CocosDenshion::SimpleAudioEngine::end();
+}
