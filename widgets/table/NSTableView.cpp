@@ -19,10 +19,16 @@ using namespace cocos2d;
 namespace {
 const float kVerticalMoveLimit = 5.0f;
 
+void removeNamedChild(Node* node, const char* name)
+{
+    if (Node* child = node->getChildByName(name))
+        node->removeChild(child, true);
+}
+
 void removeMenus(Node* cell)
 {
-    cell->removeChildByName(NSTableView::kLeftMenuName, true);
-    cell->removeChildByName(NSTableView::kRightMenuName, true);
+    removeNamedChild(cell, NSTableView::kLeftMenuName);
+    removeNamedChild(cell, NSTableView::kRightMenuName);
 }
 } // namespace
 
@@ -175,16 +181,23 @@ void NSTableView::repositionUsedCells()
 
 int64_t NSTableView::indexFromOffset(const Vec2& point) const
 {
+    bool vertical = isVertical();
+    double v = vertical ? point.y : point.x;
+    if (vertical && fillOrder == kTopDown)
+        v = static_cast<double>(innerContainer->getContentSize().height) - v;
+    return indexAlongAxis(v);
+}
+
+int64_t NSTableView::indexAlongAxis(double v) const
+{
     if (rowCount <= 0 || cellPositions.empty())
         return kInvalidIndex;
     bool vertical = isVertical();
     bool topDown = vertical && fillOrder == kTopDown;
-    float v = vertical ? point.y : point.x;
-    if (topDown)
-        v = innerContainer->getContentSize().height - v;
-    // The border between two rows belongs to the upper row of a top-down table.
-    float a = topDown ? 0.0001f : 0.0f;
-    float b = (!vertical || fillOrder == kBottomUp) ? -0.0001f : 0.0f;
+    // The border between two rows belongs to the upper row of a top-down table. Computed in
+    // double: near half a million points a float cannot hold the border's small margin.
+    double a = topDown ? 0.0001 : 0.0;
+    double b = (!vertical || fillOrder == kBottomUp) ? -0.0001 : 0.0;
     if (v < cellPositions[0] + a)
         return 0;
     if (v > cellPositions[rowCount] + b)
@@ -453,16 +466,15 @@ void NSTableView::onScrolled()
     const Size& view = getContentSize();
     float scaleX = innerContainer->getScaleX() != 0.0f ? innerContainer->getScaleX() : 1.0f;
     float scaleY = innerContainer->getScaleY() != 0.0f ? innerContainer->getScaleY() : 1.0f;
-    Vec2 far = origin + Vec2(view.width / scaleX, view.height / scaleY);
-    int64_t first;
-    int64_t last;
-    if (isVertical() && fillOrder == kTopDown) {
-        first = indexFromOffset(Vec2(origin.x, far.y));
-        last = indexFromOffset(Vec2(far.x, origin.y));
-    } else {
-        first = indexFromOffset(origin);
-        last = indexFromOffset(far);
-    }
+    // The visible stretch along the scroll axis, measured from the start of the content.
+    bool vertical = isVertical();
+    double begin = vertical ? -static_cast<double>(innerContainer->getPositionY())
+                            : -static_cast<double>(innerContainer->getPositionX());
+    double length = vertical ? view.height / scaleY : view.width / scaleX;
+    if (vertical && fillOrder == kTopDown)
+        begin = static_cast<double>(innerContainer->getContentSize().height) - (begin + length);
+    int64_t first = indexAlongAxis(begin);
+    int64_t last = indexAlongAxis(begin + length);
     if (first == kInvalidIndex)
         first = rowCount - 1;
     if (last == kInvalidIndex)
@@ -480,7 +492,7 @@ void NSTableView::onScrolled()
             continue;
         placeCell(i);
         if (NSTableViewCell* cell = cellAtIndex(i))
-            cell->removeChildByName(kTableMenuName, true);
+            removeNamedChild(cell, kTableMenuName);
     }
     if (delegate)
         delegate->tableVisibleRangeChanged(firstVisible, lastVisible);

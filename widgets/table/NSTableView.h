@@ -58,6 +58,8 @@ public:
     bool isRightMenuOpen() const { return rightMenuOpen; }
     /// The row at a point of the inner container, kInvalidIndex after the last row.
     int64_t indexFromOffset(const cocos2d::Vec2& point) const;
+    /// The row at a distance from the start of the content along the scroll axis.
+    int64_t indexAlongAxis(double distance) const;
     /// Where a row's cell sits in the inner container.
     cocos2d::Vec2 cellPositionForIndex(int64_t index) const;
 
@@ -104,7 +106,7 @@ protected:
     int firstVisible = 0;
     int lastVisible = 0;
     std::set<int64_t> usedIndices;
-    std::vector<float> cellPositions;
+    std::vector<double> cellPositions;
     std::vector<NSTableViewCell*> cellsUsed;  // retained
     std::vector<NSTableViewCell*> cellsFreed; // retained
     int64_t rowCount = 0;

@@ -22,8 +22,10 @@ void NSTableViewDelegate::tableCellHighlight(NSTableView*, NSTableViewCell* cell
 
 void NSTableViewDelegate::tableCellUnhighlight(NSTableView*, NSTableViewCell* cell, const Vec2&, const Size&)
 {
-    if (highlightEnabled && cell)
-        cell->removeChildByTag(kHighlightTag, true);
+    if (!highlightEnabled || !cell)
+        return;
+    if (Node* layer = cell->getChildByTag(kHighlightTag))
+        cell->removeChild(layer, true);
 }
 
 void NSTableViewDelegate::tableCellWillRecycle(NSTableView*, NSTableViewCell*) {}
