@@ -1,8 +1,8 @@
 #include "ui/Button.h"
 
 #include "2d/Label.h"
-#include "platform/FileUtils.h"
 #include "ui/Scale9Sprite.h"
+#include "ui/Text.h"
 
 namespace cocos2d {
 namespace ui {
@@ -103,15 +103,7 @@ void Button::updateSizeFromRenderers()
 {
     for (Scale9Sprite* r : {_normalRenderer, _clickedRenderer, _disabledRenderer})
         r->setCapInsets(_capInsets);
-    if (_ignoreSize) {
-        Size size = getVirtualRendererSize();
-        if (!size.equals(_contentSize)) {
-            ProtectedNode::setContentSize(size);
-            onSizeChanged();
-        }
-    }
-    _contentSizeDirtyForRenderers = true;
-    adaptRenderers();
+    rendererChanged();
     if (!_bright)
         onPressStateChangedToDisabled();
     else if (_highlight)
@@ -233,19 +225,13 @@ Color3B Button::getTitleColor() const
 void Button::setTitleFontSize(float size)
 {
     _titleFontSize = size;
-    if (!_titleFontName.empty() && FileUtils::getInstance()->isFileExist(_titleFontName))
-        _titleRenderer->setTTFConfig(TTFConfig(_titleFontName, size));
-    else
-        _titleRenderer->setSystemFontSize(size);
+    Text::applyFont(_titleRenderer, _titleFontName, _titleFontSize);
 }
 
 void Button::setTitleFontName(const std::string& name)
 {
     _titleFontName = name;
-    if (!name.empty() && FileUtils::getInstance()->isFileExist(name))
-        _titleRenderer->setTTFConfig(TTFConfig(name, _titleFontSize));
-    else
-        _titleRenderer->setSystemFontName(name);
+    Text::applyFont(_titleRenderer, _titleFontName, _titleFontSize);
 }
 
 Widget* Button::createCloneInstance()

@@ -74,15 +74,7 @@ void CheckBox::loadTextures(const std::string& backGround, const std::string& ba
             _files[i].clear();
         }
     }
-    if (_ignoreSize) {
-        Size size = getVirtualRendererSize();
-        if (!size.equals(_contentSize)) {
-            ProtectedNode::setContentSize(size);
-            onSizeChanged();
-        }
-    }
-    _contentSizeDirtyForRenderers = true;
-    adaptRenderers();
+    rendererChanged();
     refreshRenderers();
 }
 

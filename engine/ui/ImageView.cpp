@@ -47,12 +47,7 @@ bool ImageView::loadTexture(const std::string& file, TextureResType /*type*/)
         return false;
     _textureFile = file;
     _imageRenderer->setCapInsets(_capInsets);
-    if (_ignoreSize) {
-        ProtectedNode::setContentSize(getVirtualRendererSize());
-        onSizeChanged();
-    }
-    _contentSizeDirtyForRenderers = true;
-    adaptRenderers();
+    rendererChanged();
     return true;
 }
 

@@ -71,6 +71,12 @@ void Layout::setLayoutType(Type type)
     requestDoLayout();
 }
 
+void Layout::doLayout()
+{
+    if (_doLayoutDirty)
+        forceDoLayout();
+}
+
 void Layout::forceDoLayout()
 {
     LayoutManager::arrange(this);
@@ -150,8 +156,7 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t par
 {
     if (!_visible)
         return;
-    if (_doLayoutDirty)
-        forceDoLayout();
+    doLayout();
     onBeforeVisit();
     if (!renderer || !_clippingEnabled) {
         Widget::visit(renderer, parentTransform, parentFlags);

@@ -55,7 +55,9 @@ public:
     virtual Type getLayoutType() const { return _layoutType; }
     /// Arranges the children before the next drawing.
     void requestDoLayout() { _doLayoutDirty = true; }
-    /// Arranges the children now.
+    /// Arranges the children when an arrangement was requested (drawing calls it).
+    virtual void doLayout();
+    /// Arranges the children now (subclasses that arrange nothing override this one).
     virtual void forceDoLayout();
 
     void addChild(Node* child) override;

@@ -77,15 +77,7 @@ void Slider::loadBarTexture(const std::string& file, TextureResType /*type*/)
 {
     _barFile = load(_barRenderer, file);
     _barRenderer->setCapInsets(_capInsets);
-    if (_ignoreSize) {
-        Size size = getVirtualRendererSize();
-        if (!size.equals(_contentSize)) {
-            ProtectedNode::setContentSize(size);
-            onSizeChanged();
-        }
-    }
-    _contentSizeDirtyForRenderers = true;
-    adaptRenderers();
+    rendererChanged();
 }
 
 void Slider::loadProgressBarTexture(const std::string& file, TextureResType /*type*/)

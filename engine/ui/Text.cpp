@@ -28,6 +28,16 @@ Text* Text::create(const std::string& text, const std::string& fontName, float f
     return widget;
 }
 
+void Text::applyFont(Label* label, const std::string& name, float size)
+{
+    if (!name.empty() && FileUtils::getInstance()->isFileExist(name)) {
+        label->setTTFConfig(TTFConfig(name, size));
+    } else {
+        label->setSystemFontName(name);
+        label->setSystemFontSize(size);
+    }
+}
+
 bool Text::init()
 {
     return Widget::init();
@@ -59,7 +69,7 @@ void Text::setString(const std::string& text)
     if (text == _labelRenderer->getString())
         return;
     _labelRenderer->setString(text);
-    labelChanged();
+    rendererChanged();
 }
 
 const std::string& Text::getString() const
@@ -75,21 +85,15 @@ ssize_t Text::getStringLength() const
 void Text::setFontSize(float size)
 {
     _fontSize = size;
-    if (!_fontName.empty() && FileUtils::getInstance()->isFileExist(_fontName))
-        _labelRenderer->setTTFConfig(TTFConfig(_fontName, size));
-    else
-        _labelRenderer->setSystemFontSize(size);
-    labelChanged();
+    applyFont(_labelRenderer, _fontName, _fontSize);
+    rendererChanged();
 }
 
 void Text::setFontName(const std::string& name)
 {
     _fontName = name;
-    if (!name.empty() && FileUtils::getInstance()->isFileExist(name))
-        _labelRenderer->setTTFConfig(TTFConfig(name, _fontSize));
-    else
-        _labelRenderer->setSystemFontName(name);
-    labelChanged();
+    applyFont(_labelRenderer, _fontName, _fontSize);
+    rendererChanged();
 }
 
 void Text::setTextColor(const Color4B& color)
@@ -129,7 +133,7 @@ void Text::setTextAreaSize(const Size& size)
         ignoreContentAdaptWithSize(false);
         setContentSize(size);
     }
-    labelChanged();
+    rendererChanged();
 }
 
 const Size& Text::getTextAreaSize() const
@@ -170,19 +174,6 @@ void Text::ignoreContentAdaptWithSize(bool ignore)
     Widget::ignoreContentAdaptWithSize(ignore);
 }
 
-void Text::labelChanged()
-{
-    if (_ignoreSize) {
-        Size size = getVirtualRendererSize();
-        if (!size.equals(_contentSize)) {
-            ProtectedNode::setContentSize(size);
-            onSizeChanged();
-        }
-    }
-    _contentSizeDirtyForRenderers = true;
-    adaptRenderers();
-}
-
 void Text::adaptRenderers()
 {
     if (!_ignoreSize)
@@ -191,11 +182,21 @@ void Text::adaptRenderers()
     _labelRenderer->setPosition(Vec2(_contentSize.width * 0.5f, _contentSize.height * 0.5f));
 }
 
-void Text::onPressStateChangedToNormal() {}
+void Text::onPressStateChangedToNormal()
+{
+    _labelRenderer->setScale(1.0f);
+}
 
-void Text::onPressStateChangedToPressed() {}
+void Text::onPressStateChangedToPressed()
+{
+    if (_touchScaleChangeEnabled)
+        _labelRenderer->setScale(1.5f);
+}
 
-void Text::onPressStateChangedToDisabled() {}
+void Text::onPressStateChangedToDisabled()
+{
+    _labelRenderer->setScale(1.0f);
+}
 
 Widget* Text::createCloneInstance()
 {
@@ -217,6 +218,7 @@ void Text::copySpecialProperties(Widget* model)
         setTextAreaSize(text->getTextAreaSize());
     if (text->isShadowEnabled())
         enableShadow();
+    setTouchScaleChangeEnabled(text->_touchScaleChangeEnabled);
 }
 
 } // namespace ui

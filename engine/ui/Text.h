@@ -38,6 +38,9 @@ public:
     /// A fixed box the text wraps and aligns in (the widget stops following the text's size).
     void setTextAreaSize(const Size& size);
     const Size& getTextAreaSize() const;
+    /// The text grows by half while pressed (off by default).
+    void setTouchScaleChangeEnabled(bool enabled) { _touchScaleChangeEnabled = enabled; }
+    bool isTouchScaleChangeEnabled() const { return _touchScaleChangeEnabled; }
     void enableShadow(const Color4B& color = Color4B(0, 0, 0, 255), const Size& offset = Size(2, -2), int blur = 0);
     void disableEffect();
     bool isShadowEnabled() const;
@@ -45,6 +48,8 @@ public:
     Size getVirtualRendererSize() const override;
     Node* getVirtualRenderer() override;
     Label* getLabel() const { return _labelRenderer; }
+    /// A font file on the search paths at that size, else a system font family.
+    static void applyFont(Label* label, const std::string& name, float size);
     void ignoreContentAdaptWithSize(bool ignore) override;
     std::string getDescription() const override;
 
@@ -55,13 +60,13 @@ protected:
     void onPressStateChangedToNormal() override;
     void onPressStateChangedToPressed() override;
     void onPressStateChangedToDisabled() override;
-    void labelChanged();
     Widget* createCloneInstance() override;
     void copySpecialProperties(Widget* model) override;
 
     Label* _labelRenderer = nullptr; // protected child
     std::string _fontName;
     float _fontSize = 10.0f;
+    bool _touchScaleChangeEnabled = false;
 };
 
 } // namespace ui

@@ -366,6 +366,18 @@ void Widget::updateSizeAndPosition(const Size& parentSize)
     }
 }
 
+void Widget::rendererChanged()
+{
+    if (_ignoreSize) {
+        Size size = getVirtualRendererSize();
+        if (!size.equals(_contentSize)) {
+            ProtectedNode::setContentSize(size);
+            onSizeChanged();
+        }
+    }
+    adaptRenderers();
+}
+
 void Widget::onSizeChanged()
 {
     for (Node* child : _children) {

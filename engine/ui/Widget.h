@@ -145,6 +145,9 @@ protected:
     virtual void onPressStateChangedToDisabled() {}
     /// Renderers follow the content size (called before drawing when the size changed).
     virtual void adaptRenderers() {}
+    /// After a new picture or text: a widget that follows its renderer takes its size, and
+    /// the renderers are fitted again.
+    void rendererChanged();
     void pushDownEvent();
     void moveEvent();
     void releaseUpEvent();
