@@ -4,7 +4,9 @@
 
 #include "engine/SceneFixture.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "notify/NSNotificationCenter.h"
@@ -41,6 +43,7 @@ protected:
             if (pred())
                 return true;
             input->frame(0.02f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         return pred();
     }
