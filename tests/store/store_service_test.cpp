@@ -4,6 +4,7 @@
 #include "StoreTestEnv.h"
 
 #include "db/dicomDB.h"
+#include "import/importDcm.h"
 #include "dcmCallbacks.h"
 #include "DCM_MESSAGE.h"
 #include "json/UIJson.h"
@@ -113,6 +114,21 @@ TEST_F(ServiceTest, FilesSentByStorescuAreIndexedAnnouncedAndNeverTwice)
     storetest::pumpFor(1.0);
     EXPECT_TRUE(recorder.posts.empty());
     EXPECT_EQ(count("select count() from image"), std::to_string(files));
+
+    // The same files imported land on the received ones: no new file, row or announcement.
+    const size_t stored = nettest::filesBelow(storeRoot()).size();
+    Recorder imported({2014});
+    importDcm* importer = importDcm::create();
+    importer->retain();
+    importer->setRootPath(_service->getDB()->getRoot());
+    importer->importFiles(folder);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return imported.count(2014) == files; }, 30));
+    storetest::pumpFor(0.5);
+    importer->stop();
+    importer->release();
+    EXPECT_TRUE(recorder.posts.empty());
+    EXPECT_EQ(count("select count() from image"), std::to_string(files));
+    EXPECT_EQ(nettest::filesBelow(storeRoot()).size(), stored);
 }
 
 TEST_F(ServiceTest, QueuedSendsRunOneAfterAnotherAndAClosedPortFailsOnce)
