@@ -143,24 +143,31 @@ bool Widget::isAncestorsEnabled() const
     return true;
 }
 
+bool Widget::toNodeSpace(const Node* node, const Vec2& pt, const Camera* camera, Vec2* local)
+{
+    if (!camera || camera->getCameraFlag() == CameraFlag::DEFAULT || camera == Camera::getDefaultCamera()) {
+        *local = node->convertToNodeSpace(pt);
+        return true;
+    }
+    // A render window's camera: cast the point's ray into the node's plane (z = 0).
+    Vec3 nearP = camera->unprojectGL(Vec3(pt.x, pt.y, 0.0f)); // depth 0..1
+    Vec3 farP = camera->unprojectGL(Vec3(pt.x, pt.y, 1.0f));
+    Mat4 toNode = node->getWorldToNodeTransform();
+    toNode.transformPoint(&nearP);
+    toNode.transformPoint(&farP);
+    float dz = farP.z - nearP.z;
+    if (dz == 0.0f)
+        return false;
+    float t = -nearP.z / dz;
+    *local = Vec2(nearP.x + (farP.x - nearP.x) * t, nearP.y + (farP.y - nearP.y) * t);
+    return true;
+}
+
 bool Widget::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const
 {
     Vec2 local;
-    if (!camera || camera->getCameraFlag() == CameraFlag::DEFAULT || camera == Camera::getDefaultCamera()) {
-        local = convertToNodeSpace(pt);
-    } else {
-        // A render window's camera: cast the point's ray into the widget's plane (z = 0).
-        Vec3 nearP = camera->unprojectGL(Vec3(pt.x, pt.y, -1.0f));
-        Vec3 farP = camera->unprojectGL(Vec3(pt.x, pt.y, 1.0f));
-        Mat4 toNode = getWorldToNodeTransform();
-        toNode.transformPoint(&nearP);
-        toNode.transformPoint(&farP);
-        float dz = farP.z - nearP.z;
-        if (dz == 0.0f)
-            return false;
-        float t = -nearP.z / dz;
-        local = Vec2(nearP.x + (farP.x - nearP.x) * t, nearP.y + (farP.y - nearP.y) * t);
-    }
+    if (!toNodeSpace(this, pt, camera, &local))
+        return false;
     if (p)
         *p = Vec3(local.x, local.y, 0.0f);
     const Size& s = _contentSize;
@@ -172,12 +179,18 @@ bool Widget::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const
 
 bool Widget::isClippingParentContainsPoint(const Vec2& pt) const
 {
+    const Camera* visiting = Camera::getVisitingCamera();
     for (const Node* n = getParent(); n; n = n->getParent()) {
         auto* layout = dynamic_cast<const Layout*>(n);
         if (!layout || !layout->isClippingEnabled())
             continue;
+        // Each clipping parent is tested as the camera that draws it shows it: a render
+        // window under the default camera holds children drawn by its own camera.
+        const Camera* camera =
+            visiting && layout->hasCameraFlag(static_cast<unsigned short>(visiting->getCameraFlag())) ? visiting : nullptr;
+        Vec2 local;
         const Size& s = layout->getContentSize();
-        if (!Rect(0, 0, s.width, s.height).containsPoint(layout->convertToNodeSpace(pt)))
+        if (!toNodeSpace(layout, pt, camera, &local) || !Rect(0, 0, s.width, s.height).containsPoint(local))
             return false;
     }
     return true;

@@ -73,6 +73,9 @@ public:
     /// Whether the point (window points) lies on the widget as the camera shows it; p receives
     /// the point in node space.
     virtual bool hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const;
+    /// The point (window points) in the node's space as the camera shows the node (null or the
+    /// default camera: the plain transform); false when the camera looks along the plane.
+    static bool toNodeSpace(const Node* node, const Vec2& pt, const Camera* camera, Vec2* local);
     /// False when a clipping layout above the widget cuts the point away.
     bool isClippingParentContainsPoint(const Vec2& pt) const;
     /// The widget and every ancestor visible.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "2d/Camera.h"
 #include "base/Touch.h"
 #include "platform/Image.h"
 #include "support/TestSupport.h"
@@ -349,4 +350,52 @@ TEST_F(UiWidgetTest, TextFollowsItsStringUntilGivenATextArea)
     EXPECT_EQ("title", copy->getName());
     EXPECT_EQ("x", copy->getString());
     EXPECT_EQ(Size(300, 40), copy->getContentSize());
+}
+
+TEST_F(UiWidgetTest, WidgetsSeenThroughARenderWindowCameraAreHitWhereTheyAreDrawn)
+{
+    // A render window at (200, 100), 200 x 150, whose camera maps the whole 800 x 600 view
+    // into the window's rectangle.
+    Node* holder = Node::create();
+    holder->enableCameraVisitThroughtChild();
+    scene->addChild(holder);
+    Layout* window = Layout::create(); // clipping, drawn by the default camera
+    window->setContentSize(Size(200, 150));
+    window->setPosition(Vec2(200, 100));
+    window->setClippingEnabled(true);
+    holder->addChild(window);
+    Camera* camera = Camera::createOrthographic(800, 600, -1000, 1000);
+    camera->setCameraFlag(2);
+    Mat4 scale, move;
+    Mat4::createScale(200.0f / 800, 150.0f / 600, 1, &scale);
+    Mat4::createTranslation(2 * 200.0f / 800 - 1 + 200.0f / 800, 2 * 100.0f / 600 - 1 + 150.0f / 600, 0, &move);
+    camera->setAdditionalProjection(move * scale);
+    window->addChild(camera);
+
+    Recorder rec;
+    Widget* w = makeWidget(window, Rect(360, 280, 80, 40)); // the middle of the camera's view
+    w->setCameraMask(2);
+    w->removeCameraMask(1);
+    rec.watch(w, "w");
+    input->frame();
+
+    tap(Vec2(600, 400)); // where it would be without the camera: nothing
+    EXPECT_TRUE(rec.log.empty());
+    tap(Vec2(300, 175)); // the window's centre, where it is drawn
+    EXPECT_EQ((std::vector<std::string>{"w.began", "w.ended", "w.click"}), rec.log);
+    rec.log.clear();
+    tap(Vec2(300 + 12, 175)); // 80 wide in the view is 20 on screen: 12 to the right is outside
+    EXPECT_TRUE(rec.log.empty());
+
+    // A widget reaching past the window's right edge (screen 390..410) takes touches only
+    // inside the window, which clips it.
+    Widget* edge = makeWidget(window, Rect(760, 280, 80, 40));
+    edge->setCameraMask(2);
+    edge->removeCameraMask(1);
+    rec.watch(edge, "edge");
+    input->frame();
+    tap(Vec2(405, 175));
+    EXPECT_TRUE(rec.log.empty());
+    tap(Vec2(395, 175));
+    EXPECT_EQ("edge.click", rec.log.back());
 }
