@@ -35,8 +35,7 @@ struct SimpleAudioEngine::Impl {
     unsigned int nextId = 1;
     std::map<unsigned int, ALuint> playing; // sound id -> source
 
-    void openDevice()
-    {
+    void openDevice() {
         if (triedDevice)
             return;
         triedDevice = true;
@@ -52,8 +51,7 @@ struct SimpleAudioEngine::Impl {
         }
     }
 
-    void closeDevice()
-    {
+    void closeDevice() {
         if (context) {
             for (ALuint s : sources) {
                 alSourceStop(s);
@@ -75,8 +73,7 @@ struct SimpleAudioEngine::Impl {
         device = nullptr;
     }
 
-    Effect* load(const std::string& file)
-    {
+    Effect* load(const std::string& file) {
         cocos2d::FileUtils* files = cocos2d::FileUtils::getInstance();
         std::string path = files->fullPathForFilename(file);
         if (path.empty()) {
@@ -100,8 +97,8 @@ struct SimpleAudioEngine::Impl {
             ALenum format = effect.wav.channels == 1
                                 ? (effect.wav.bitsPerSample == 8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16)
                                 : (effect.wav.bitsPerSample == 8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16);
-            alBufferData(effect.buffer, format, effect.wav.samples.data(), static_cast<ALsizei>(effect.wav.samples.size()),
-                         effect.wav.sampleRate);
+            alBufferData(effect.buffer, format, effect.wav.samples.data(),
+                         static_cast<ALsizei>(effect.wav.samples.size()), effect.wav.sampleRate);
             if (alGetError() != AL_NO_ERROR) {
                 cocos2d::log("SimpleAudioEngine: '%s' could not be handed to the device", path.c_str());
                 alDeleteBuffers(1, &effect.buffer);
@@ -111,8 +108,7 @@ struct SimpleAudioEngine::Impl {
         return &(effects[path] = std::move(effect));
     }
 
-    ALuint freeSource()
-    {
+    ALuint freeSource() {
         for (ALuint s : sources) {
             ALint state = 0;
             alGetSourcei(s, AL_SOURCE_STATE, &state);
@@ -133,32 +129,28 @@ struct SimpleAudioEngine::Impl {
 
 SimpleAudioEngine::SimpleAudioEngine() : _impl(new Impl()) {}
 
-SimpleAudioEngine::~SimpleAudioEngine()
-{
+SimpleAudioEngine::~SimpleAudioEngine() {
     _impl->closeDevice();
     delete _impl;
 }
 
-SimpleAudioEngine* SimpleAudioEngine::getInstance()
-{
+SimpleAudioEngine* SimpleAudioEngine::getInstance() {
     if (!s_engine)
         s_engine = new SimpleAudioEngine();
     return s_engine;
 }
 
-void SimpleAudioEngine::end()
-{
+void SimpleAudioEngine::end() {
     delete s_engine;
     s_engine = nullptr;
 }
 
-bool SimpleAudioEngine::preloadEffect(const char* filePath)
-{
+bool SimpleAudioEngine::preloadEffect(const char* filePath) {
     return filePath && _impl->load(filePath) != nullptr;
 }
 
-unsigned int SimpleAudioEngine::playEffect(const char* filePath, bool loop, float pitch, float pan, float gain)
-{
+unsigned int SimpleAudioEngine::playEffect(const char* filePath, bool loop, float pitch, float pan,
+                                           float gain) {
     Impl::Effect* effect = filePath ? _impl->load(filePath) : nullptr;
     if (!effect)
         return 0;
@@ -182,8 +174,7 @@ unsigned int SimpleAudioEngine::playEffect(const char* filePath, bool loop, floa
     return id;
 }
 
-void SimpleAudioEngine::stopEffect(unsigned int soundId)
-{
+void SimpleAudioEngine::stopEffect(unsigned int soundId) {
     auto it = _impl->playing.find(soundId);
     if (it == _impl->playing.end())
         return;
@@ -192,8 +183,7 @@ void SimpleAudioEngine::stopEffect(unsigned int soundId)
     _impl->playing.erase(it);
 }
 
-void SimpleAudioEngine::stopAllEffects()
-{
+void SimpleAudioEngine::stopAllEffects() {
     if (_impl->context) {
         for (ALuint s : _impl->sources)
             alSourceStop(s);
@@ -201,8 +191,7 @@ void SimpleAudioEngine::stopAllEffects()
     _impl->playing.clear();
 }
 
-void SimpleAudioEngine::unloadEffect(const char* filePath)
-{
+void SimpleAudioEngine::unloadEffect(const char* filePath) {
     if (!filePath)
         return;
     std::string path = cocos2d::FileUtils::getInstance()->fullPathForFilename(filePath);
@@ -224,23 +213,19 @@ void SimpleAudioEngine::unloadEffect(const char* filePath)
     _impl->effects.erase(it);
 }
 
-void SimpleAudioEngine::setEffectsVolume(float volume)
-{
+void SimpleAudioEngine::setEffectsVolume(float volume) {
     _impl->volume = std::max(0.0f, std::min(1.0f, volume));
 }
 
-float SimpleAudioEngine::getEffectsVolume() const
-{
+float SimpleAudioEngine::getEffectsVolume() const {
     return _impl->volume;
 }
 
-bool SimpleAudioEngine::hasDevice() const
-{
+bool SimpleAudioEngine::hasDevice() const {
     return _impl->context != nullptr;
 }
 
-size_t SimpleAudioEngine::getPreloadedCount() const
-{
+size_t SimpleAudioEngine::getPreloadedCount() const {
     return _impl->effects.size();
 }
 

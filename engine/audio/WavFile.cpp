@@ -5,24 +5,20 @@
 namespace CocosDenshion {
 
 namespace {
-uint32_t le32(const uint8_t* p)
-{
+uint32_t le32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
-uint16_t le16(const uint8_t* p)
-{
+uint16_t le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
-bool failWith(std::string* error, const char* message)
-{
+bool failWith(std::string* error, const char* message) {
     if (error)
         *error = message;
     return false;
 }
 } // namespace
 
-bool WavFile::parse(const std::vector<uint8_t>& bytes, std::string* error)
-{
+bool WavFile::parse(const std::vector<uint8_t>& bytes, std::string* error) {
     channels = sampleRate = bitsPerSample = 0;
     samples.clear();
     const size_t n = bytes.size();
@@ -45,8 +41,8 @@ bool WavFile::parse(const std::vector<uint8_t>& bytes, std::string* error)
             bitsPerSample = le16(f + 14);
             if (format != 1)
                 return failWith(error, "not PCM");
-            if (channels < 1 || channels > 2 || (bitsPerSample != 8 && bitsPerSample != 16) || sampleRate <= 0 ||
-                sampleRate > 384000)
+            if (channels < 1 || channels > 2 || (bitsPerSample != 8 && bitsPerSample != 16) ||
+                sampleRate <= 0 || sampleRate > 384000)
                 return failWith(error, "unsupported channels, sample size or rate");
             haveFormat = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
@@ -56,7 +52,8 @@ bool WavFile::parse(const std::vector<uint8_t>& bytes, std::string* error)
             size_t take = size <= available ? size : available;
             const size_t frame = static_cast<size_t>(channels) * (bitsPerSample / 8);
             take -= take % frame;
-            samples.assign(bytes.begin() + static_cast<long>(body), bytes.begin() + static_cast<long>(body + take));
+            samples.assign(bytes.begin() + static_cast<long>(body),
+                           bytes.begin() + static_cast<long>(body + take));
             return true;
         }
         if (size > available)
@@ -66,8 +63,7 @@ bool WavFile::parse(const std::vector<uint8_t>& bytes, std::string* error)
     return failWith(error, haveFormat ? "no data chunk" : "no format chunk");
 }
 
-double WavFile::durationSeconds() const
-{
+double WavFile::durationSeconds() const {
     if (channels <= 0 || sampleRate <= 0 || bitsPerSample <= 0)
         return 0.0;
     return static_cast<double>(samples.size()) / (channels * (bitsPerSample / 8)) / sampleRate;

@@ -20,32 +20,27 @@ struct CSLoader::Cache {
     std::map<std::string, std::shared_ptr<nlohmann::json>> documents;
 };
 
-CSLoader* CSLoader::getInstance()
-{
+CSLoader* CSLoader::getInstance() {
     if (!s_instance)
         s_instance = new CSLoader();
     return s_instance;
 }
 
-void CSLoader::destroyInstance()
-{
+void CSLoader::destroyInstance() {
     delete s_instance;
     s_instance = nullptr;
 }
 
-CSLoader::~CSLoader()
-{
+CSLoader::~CSLoader() {
     delete _cache;
 }
 
-void CSLoader::purgeCache()
-{
+void CSLoader::purgeCache() {
     delete _cache;
     _cache = nullptr;
 }
 
-std::string CSLoader::resolve(const std::string& filename) const
-{
+std::string CSLoader::resolve(const std::string& filename) const {
     std::string name = filename;
     const std::string csb = ".csb";
     if (name.size() > csb.size() && name.compare(name.size() - csb.size(), csb.size(), csb) == 0)
@@ -55,8 +50,7 @@ std::string CSLoader::resolve(const std::string& filename) const
     return !path.empty() && files->isFileExist(path) ? path : std::string();
 }
 
-Node* CSLoader::createNode(const std::string& filename)
-{
+Node* CSLoader::createNode(const std::string& filename) {
     CSLoader* loader = getInstance();
     std::string path = loader->resolve(filename);
     if (path.empty()) {
@@ -94,8 +88,7 @@ Node* CSLoader::createNode(const std::string& filename)
     return node;
 }
 
-Node* CSLoader::createNodeFromText(const std::string& jsonText, const std::string& name)
-{
+Node* CSLoader::createNodeFromText(const std::string& jsonText, const std::string& name) {
     auto parsed = nlohmann::json::parse(jsonText, nullptr, false);
     if (parsed.is_discarded()) {
         _lastError = name + ": not valid JSON";
@@ -110,8 +103,7 @@ Node* CSLoader::createNodeFromText(const std::string& jsonText, const std::strin
     return node;
 }
 
-bool CSLoader::validate(const std::string& jsonText, std::string* error) const
-{
+bool CSLoader::validate(const std::string& jsonText, std::string* error) const {
     auto parsed = nlohmann::json::parse(jsonText, nullptr, false);
     if (parsed.is_discarded()) {
         if (error)
@@ -130,8 +122,7 @@ bool CSLoader::validate(const std::string& jsonText, std::string* error) const
 
 namespace cocostudio {
 
-void destroyCocosStudio()
-{
+void destroyCocosStudio() {
     cocos2d::CSLoader::destroyInstance();
 }
 

@@ -48,65 +48,92 @@ enum Kind {
 
 using KeyTable = std::map<std::string, int>;
 
-const KeyTable& commonKeys()
-{
+const KeyTable& commonKeys() {
     static const KeyTable keys = {
-        {"type", STRING},   {"name", STRING},      {"tag", INT},          {"position", VEC2},
-        {"size", VEC2},     {"anchor", VEC2},      {"scale", NUM_OR_VEC2}, {"rotation", NUMBER},
-        {"visible", BOOL},  {"zOrder", INT},       {"opacity", BYTE},     {"color", COLOR3},
+        {"type", STRING},       {"name", STRING}, {"tag", INT},           {"position", VEC2},
+        {"size", VEC2},         {"anchor", VEC2}, {"scale", NUM_OR_VEC2}, {"rotation", NUMBER},
+        {"visible", BOOL},      {"zOrder", INT},  {"opacity", BYTE},      {"color", COLOR3},
         {"children", CHILDREN},
     };
     return keys;
 }
 
-const KeyTable& widgetKeys()
-{
+const KeyTable& widgetKeys() {
     static const KeyTable keys = {
-        {"percentPosition", VEC2}, {"percentSize", VEC2},  {"layout", COMPONENT},
+        {"percentPosition", VEC2},      {"percentSize", VEC2},  {"layout", COMPONENT},
         {"layoutParameter", PARAMETER}, {"touchEnabled", BOOL}, {"swallowTouches", BOOL},
-        {"userString", STRING},    {"enabled", BOOL},      {"touchScale", NUMBER},
+        {"userString", STRING},         {"enabled", BOOL},      {"touchScale", NUMBER},
     };
     return keys;
 }
 
 // The keys of each node type beyond the common ones; widget types also take widgetKeys().
-const std::map<std::string, std::pair<bool, KeyTable>>& typeKeys()
-{
+const std::map<std::string, std::pair<bool, KeyTable>>& typeKeys() {
     static const std::map<std::string, std::pair<bool, KeyTable>> types = {
         {"Node", {false, {}}},
         {"Sprite", {false, {{"image", STRING}, {"flipX", BOOL}, {"flipY", BOOL}}}},
         {"Widget", {true, {}}},
         {"Layout",
          {true,
-          {{"layoutType", LAYOUT_TYPE}, {"clipping", BOOL}, {"clippingType", CLIP_TYPE},
-           {"backgroundColorType", BG_TYPE}, {"backgroundColor", COLOR3}, {"backgroundStartColor", COLOR3},
-           {"backgroundEndColor", COLOR3}, {"backgroundOpacity", BYTE}, {"backgroundVector", VEC2},
-           {"backgroundImage", STRING}, {"backgroundScale9", BOOL}, {"backgroundCapInsets", RECT}}}},
+          {{"layoutType", LAYOUT_TYPE},
+           {"clipping", BOOL},
+           {"clippingType", CLIP_TYPE},
+           {"backgroundColorType", BG_TYPE},
+           {"backgroundColor", COLOR3},
+           {"backgroundStartColor", COLOR3},
+           {"backgroundEndColor", COLOR3},
+           {"backgroundOpacity", BYTE},
+           {"backgroundVector", VEC2},
+           {"backgroundImage", STRING},
+           {"backgroundScale9", BOOL},
+           {"backgroundCapInsets", RECT}}}},
         {"Button",
          {true,
-          {{"normal", STRING}, {"pressed", STRING}, {"disabled", STRING}, {"scale9", BOOL}, {"capInsets", RECT},
-           {"title", STRING}, {"titleFont", STRING}, {"titleFontSize", NUMBER}, {"titleColor", COLOR3},
-           {"pressedAction", BOOL}, {"zoomScale", NUMBER}}}},
+          {{"normal", STRING},
+           {"pressed", STRING},
+           {"disabled", STRING},
+           {"scale9", BOOL},
+           {"capInsets", RECT},
+           {"title", STRING},
+           {"titleFont", STRING},
+           {"titleFontSize", NUMBER},
+           {"titleColor", COLOR3},
+           {"pressedAction", BOOL},
+           {"zoomScale", NUMBER}}}},
         {"Text",
          {true,
-          {{"text", STRING}, {"font", STRING}, {"fontSize", NUMBER}, {"textColor", COLOR34}, {"hAlign", H_ALIGN},
-           {"vAlign", V_ALIGN}, {"shadow", SHADOW}}}},
+          {{"text", STRING},
+           {"font", STRING},
+           {"fontSize", NUMBER},
+           {"textColor", COLOR34},
+           {"hAlign", H_ALIGN},
+           {"vAlign", V_ALIGN},
+           {"shadow", SHADOW}}}},
         {"ImageView", {true, {{"image", STRING}, {"scale9", BOOL}, {"capInsets", RECT}}}},
         {"Slider",
          {true,
-          {{"bar", STRING}, {"progress", STRING}, {"ball", STRING}, {"ballPressed", STRING},
-           {"ballDisabled", STRING}, {"percent", PERCENT}, {"maxPercent", INT}, {"scale9", BOOL},
+          {{"bar", STRING},
+           {"progress", STRING},
+           {"ball", STRING},
+           {"ballPressed", STRING},
+           {"ballDisabled", STRING},
+           {"percent", PERCENT},
+           {"maxPercent", INT},
+           {"scale9", BOOL},
            {"capInsets", RECT}}}},
         {"CheckBox",
          {true,
-          {{"box", STRING}, {"boxSelected", STRING}, {"cross", STRING}, {"boxDisabled", STRING},
-           {"crossDisabled", STRING}, {"selected", BOOL}}}},
+          {{"box", STRING},
+           {"boxSelected", STRING},
+           {"cross", STRING},
+           {"boxDisabled", STRING},
+           {"crossDisabled", STRING},
+           {"selected", BOOL}}}},
     };
     return types;
 }
 
-const std::map<std::string, int>& namedValues(int kind)
-{
+const std::map<std::string, int>& namedValues(int kind) {
     static const std::map<int, std::map<std::string, int>> values = {
         {BG_TYPE, {{"none", 0}, {"solid", 1}, {"gradient", 2}}},
         {H_ALIGN, {{"left", 0}, {"center", 1}, {"right", 2}}},
@@ -114,7 +141,12 @@ const std::map<std::string, int>& namedValues(int kind)
         {H_EDGE, {{"none", 0}, {"left", 1}, {"right", 2}, {"center", 3}}},
         {V_EDGE, {{"none", 0}, {"bottom", 1}, {"top", 2}, {"center", 3}}},
         {GRAVITY,
-         {{"none", 0}, {"left", 1}, {"top", 2}, {"right", 3}, {"bottom", 4}, {"centerVertical", 5},
+         {{"none", 0},
+          {"left", 1},
+          {"top", 2},
+          {"right", 3},
+          {"bottom", 4},
+          {"centerVertical", 5},
           {"centerHorizontal", 6}}},
         {PARAM_KIND, {{"linear", 1}, {"relative", 2}}},
     };
@@ -123,8 +155,7 @@ const std::map<std::string, int>& namedValues(int kind)
     return it == values.end() ? none : it->second;
 }
 
-bool isNumberArray(const json& v, size_t n)
-{
+bool isNumberArray(const json& v, size_t n) {
     if (!v.is_array() || v.size() != n)
         return false;
     for (const json& e : v) {
@@ -134,28 +165,23 @@ bool isNumberArray(const json& v, size_t n)
     return true;
 }
 
-bool isIntIn(const json& v, long lo, long hi)
-{
+bool isIntIn(const json& v, long lo, long hi) {
     return v.is_number_integer() && v.get<long>() >= lo && v.get<long>() <= hi;
 }
 
-Vec2 vec2(const json& v)
-{
+Vec2 vec2(const json& v) {
     return Vec2(v[0].get<float>(), v[1].get<float>());
 }
 
-Color3B color3(const json& v)
-{
+Color3B color3(const json& v) {
     return Color3B(v[0].get<GLubyte>(), v[1].get<GLubyte>(), v[2].get<GLubyte>());
 }
 
-Rect rect(const json& v)
-{
+Rect rect(const json& v) {
     return Rect(v[0].get<float>(), v[1].get<float>(), v[2].get<float>(), v[3].get<float>());
 }
 
-Margin margin(const json& v)
-{
+Margin margin(const json& v) {
     Margin m;
     if (v.contains("left"))
         m.left = v["left"].get<float>();
@@ -168,13 +194,11 @@ Margin margin(const json& v)
     return m;
 }
 
-int named(const json& v, int kind)
-{
+int named(const json& v, int kind) {
     return namedValues(kind).at(v.get<std::string>());
 }
 
-std::string str(const json& node, const char* key)
-{
+std::string str(const json& node, const char* key) {
     return node.contains(key) ? node[key].get<std::string>() : std::string();
 }
 
@@ -182,20 +206,17 @@ std::string str(const json& node, const char* key)
 
 // --- checking --------------------------------------------------------------------------------
 
-bool LayoutReader::fail(const std::string& where, const std::string& message)
-{
+bool LayoutReader::fail(const std::string& where, const std::string& message) {
     _error = _source + ": " + where + ": " + message;
     return false;
 }
 
-bool LayoutReader::check(const json& root)
-{
+bool LayoutReader::check(const json& root) {
     _error.clear();
     return checkNode(root, "root");
 }
 
-bool LayoutReader::checkValue(const json& v, int kind, const std::string& where)
-{
+bool LayoutReader::checkValue(const json& v, int kind, const std::string& where) {
     switch (kind) {
     case STRING:
         return v.is_string() || fail(where, "must be a string");
@@ -226,7 +247,8 @@ bool LayoutReader::checkValue(const json& v, int kind, const std::string& where)
         bool ok = v.is_array() && (v.size() == 3 || (kind == COLOR34 && v.size() == 4));
         for (size_t i = 0; ok && i < v.size(); ++i)
             ok = isIntIn(v[i], 0, 255);
-        return ok || fail(where, kind == COLOR3 ? "must be [r, g, b] of 0..255" : "must be [r, g, b(, a)] of 0..255");
+        return ok || fail(where, kind == COLOR3 ? "must be [r, g, b] of 0..255"
+                                                : "must be [r, g, b(, a)] of 0..255");
     }
     case CHILDREN: {
         if (!v.is_array())
@@ -254,10 +276,17 @@ bool LayoutReader::checkValue(const json& v, int kind, const std::string& where)
     case SHADOW: {
         static const std::map<int, KeyTable> tables = {
             {COMPONENT,
-             {{"horizontalEdge", H_EDGE}, {"verticalEdge", V_EDGE}, {"stretchWidth", BOOL}, {"stretchHeight", BOOL},
+             {{"horizontalEdge", H_EDGE},
+              {"verticalEdge", V_EDGE},
+              {"stretchWidth", BOOL},
+              {"stretchHeight", BOOL},
               {"margin", MARGIN}}},
-            {PARAMETER, {{"kind", PARAM_KIND}, {"gravity", GRAVITY}, {"align", ALIGN}, {"relativeName", STRING},
-                         {"margin", MARGIN}}},
+            {PARAMETER,
+             {{"kind", PARAM_KIND},
+              {"gravity", GRAVITY},
+              {"align", ALIGN},
+              {"relativeName", STRING},
+              {"margin", MARGIN}}},
             {SHADOW, {{"color", COLOR34}, {"offset", VEC2}, {"blur", INT}}},
         };
         if (!v.is_object())
@@ -286,8 +315,7 @@ bool LayoutReader::checkValue(const json& v, int kind, const std::string& where)
     }
 }
 
-bool LayoutReader::checkNode(const json& node, const std::string& where)
-{
+bool LayoutReader::checkNode(const json& node, const std::string& where) {
     if (!node.is_object())
         return fail(where, "a node must be an object");
     if (!node.contains("type") || !node["type"].is_string())
@@ -318,8 +346,7 @@ bool LayoutReader::checkNode(const json& node, const std::string& where)
 
 // --- building --------------------------------------------------------------------------------
 
-Node* LayoutReader::build(const json& root)
-{
+Node* LayoutReader::build(const json& root) {
     if (!check(root))
         return nullptr;
     Node* node = buildNode(root);
@@ -328,8 +355,7 @@ Node* LayoutReader::build(const json& root)
     return node;
 }
 
-Node* LayoutReader::buildNode(const json& j)
-{
+Node* LayoutReader::buildNode(const json& j) {
     const std::string type = j["type"].get<std::string>();
     Node* node = nullptr;
     Widget* widget = nullptr;
@@ -361,14 +387,16 @@ Node* LayoutReader::buildNode(const json& j)
         if (j.contains("backgroundColor"))
             l->setBackGroundColor(color3(j["backgroundColor"]));
         if (j.contains("backgroundStartColor") || j.contains("backgroundEndColor"))
-            l->setBackGroundColor(j.contains("backgroundStartColor") ? color3(j["backgroundStartColor"]) : Color3B::WHITE,
-                                  j.contains("backgroundEndColor") ? color3(j["backgroundEndColor"]) : Color3B::WHITE);
+            l->setBackGroundColor(
+                j.contains("backgroundStartColor") ? color3(j["backgroundStartColor"]) : Color3B::WHITE,
+                j.contains("backgroundEndColor") ? color3(j["backgroundEndColor"]) : Color3B::WHITE);
         if (j.contains("backgroundVector"))
             l->setBackGroundColorVector(vec2(j["backgroundVector"]));
         if (j.contains("backgroundOpacity"))
             l->setBackGroundColorOpacity(j["backgroundOpacity"].get<GLubyte>());
         if (j.contains("backgroundColorType"))
-            l->setBackGroundColorType(static_cast<Layout::BackGroundColorType>(named(j["backgroundColorType"], BG_TYPE)));
+            l->setBackGroundColorType(
+                static_cast<Layout::BackGroundColorType>(named(j["backgroundColorType"], BG_TYPE)));
         if (j.contains("backgroundScale9"))
             l->setBackGroundImageScale9Enabled(j["backgroundScale9"].get<bool>());
         if (j.contains("backgroundCapInsets"))
@@ -415,7 +443,8 @@ Node* LayoutReader::buildNode(const json& j)
             const json& s = j["shadow"];
             Color4B c(0, 0, 0, 255);
             if (s.contains("color"))
-                c = Color4B(s["color"][0].get<GLubyte>(), s["color"][1].get<GLubyte>(), s["color"][2].get<GLubyte>(),
+                c = Color4B(s["color"][0].get<GLubyte>(), s["color"][1].get<GLubyte>(),
+                            s["color"][2].get<GLubyte>(),
                             s["color"].size() == 4 ? s["color"][3].get<GLubyte>() : 255);
             Vec2 offset = s.contains("offset") ? vec2(s["offset"]) : Vec2(2, -2);
             t->enableShadow(c, Size(offset.x, offset.y), s.contains("blur") ? s["blur"].get<int>() : 0);
@@ -447,8 +476,8 @@ Node* LayoutReader::buildNode(const json& j)
             s->setPercent(j["percent"].get<int>());
         node = widget = s;
     } else if (type == "CheckBox") {
-        CheckBox* c = CheckBox::create(str(j, "box"), str(j, "boxSelected"), str(j, "cross"), str(j, "boxDisabled"),
-                                       str(j, "crossDisabled"));
+        CheckBox* c = CheckBox::create(str(j, "box"), str(j, "boxSelected"), str(j, "cross"),
+                                       str(j, "boxDisabled"), str(j, "crossDisabled"));
         if (j.contains("selected"))
             c->setSelected(j["selected"].get<bool>());
         node = widget = c;
@@ -507,12 +536,14 @@ Node* LayoutReader::buildNode(const json& j)
             if (named(p["kind"], PARAM_KIND) == 1) {
                 auto* linear = LinearLayoutParameter::create();
                 if (p.contains("gravity"))
-                    linear->setGravity(static_cast<LinearLayoutParameter::LinearGravity>(named(p["gravity"], GRAVITY)));
+                    linear->setGravity(
+                        static_cast<LinearLayoutParameter::LinearGravity>(named(p["gravity"], GRAVITY)));
                 param = linear;
             } else {
                 auto* relative = RelativeLayoutParameter::create();
                 if (p.contains("align"))
-                    relative->setAlign(static_cast<RelativeLayoutParameter::RelativeAlign>(p["align"].get<int>()));
+                    relative->setAlign(
+                        static_cast<RelativeLayoutParameter::RelativeAlign>(p["align"].get<int>()));
                 if (p.contains("relativeName"))
                     relative->setRelativeName(p["relativeName"].get<std::string>());
                 param = relative;
@@ -547,7 +578,8 @@ Node* LayoutReader::buildNode(const json& j)
                     component->setHorizontalEdge(
                         static_cast<LayoutComponent::HorizontalEdge>(named(l["horizontalEdge"], H_EDGE)));
                 if (l.contains("verticalEdge"))
-                    component->setVerticalEdge(static_cast<LayoutComponent::VerticalEdge>(named(l["verticalEdge"], V_EDGE)));
+                    component->setVerticalEdge(
+                        static_cast<LayoutComponent::VerticalEdge>(named(l["verticalEdge"], V_EDGE)));
                 if (l.contains("stretchWidth") || l.contains("stretchHeight")) {
                     if (widget->isIgnoreContentAdaptWithSize())
                         widget->ignoreContentAdaptWithSize(false);

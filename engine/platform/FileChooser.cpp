@@ -20,8 +20,7 @@ namespace cocos2d {
 
 namespace {
 
-std::string findProgram(const std::string& name)
-{
+std::string findProgram(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::string dirs = path ? path : "/usr/bin:/bin";
     size_t start = 0;
@@ -37,16 +36,14 @@ std::string findProgram(const std::string& name)
     return std::string();
 }
 
-std::string homeFolder()
-{
+std::string homeFolder() {
     const char* home = std::getenv("HOME");
     return home && *home ? home : "/";
 }
 
 // Runs the program with its arguments (no shell, so names are never interpreted) and returns
 // what it printed; exit code in status.
-std::string runAndRead(const std::string& program, const std::vector<std::string>& args, int* status)
-{
+std::string runAndRead(const std::string& program, const std::vector<std::string>& args, int* status) {
     int pipeFds[2];
     *status = -1;
     if (pipe(pipeFds) != 0)
@@ -82,22 +79,19 @@ std::string runAndRead(const std::string& program, const std::vector<std::string
 
 } // namespace
 
-FileChooser* FileChooser::getInstance()
-{
+FileChooser* FileChooser::getInstance() {
     static FileChooser* instance = new FileChooser();
     return instance;
 }
 
-bool FileChooser::hasDesktopDialog()
-{
+bool FileChooser::hasDesktopDialog() {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     bool screen = (display && *display) || (wayland && *wayland);
     return screen && !findProgram("zenity").empty();
 }
 
-void FileChooser::chooseFile(const std::string& title, const std::string& startFolder, const Callback& done)
-{
+void FileChooser::chooseFile(const std::string& title, const std::string& startFolder, const Callback& done) {
     if (_open) {
         if (done)
             done(std::string());
@@ -118,8 +112,8 @@ void FileChooser::chooseFile(const std::string& title, const std::string& startF
         runInWindowBrowser(title, start, finish);
 }
 
-void FileChooser::runDesktopDialog(const std::string& title, const std::string& startFolder, const Callback& done)
-{
+void FileChooser::runDesktopDialog(const std::string& title, const std::string& startFolder,
+                                   const Callback& done) {
     const std::string program = findProgram("zenity");
     std::string start = startFolder;
     if (!start.empty() && start.back() != '/')
@@ -139,11 +133,12 @@ void FileChooser::runDesktopDialog(const std::string& title, const std::string& 
     }).detach();
 }
 
-void FileChooser::runInWindowBrowser(const std::string& title, const std::string& startFolder, const Callback& done)
-{
+void FileChooser::runInWindowBrowser(const std::string& title, const std::string& startFolder,
+                                     const Callback& done) {
     if (!ui::FileBrowser::show(title, startFolder, done)) {
         log("FileChooser: no scene to show a folder browser on");
-        Director::getInstance()->getScheduler()->performFunctionInCocosThread([done] { done(std::string()); });
+        Director::getInstance()->getScheduler()->performFunctionInCocosThread(
+            [done] { done(std::string()); });
     }
 }
 

@@ -13,7 +13,8 @@ class FileChooser {
 public:
     using Callback = std::function<void(const std::string& path)>;
     /// Shows a dialog starting in startFolder ("" for the home folder) and calls done once.
-    using Provider = std::function<void(const std::string& title, const std::string& startFolder, Callback done)>;
+    using Provider =
+        std::function<void(const std::string& title, const std::string& startFolder, Callback done)>;
 
     static FileChooser* getInstance();
 

@@ -7,8 +7,7 @@
 namespace cocos2d {
 namespace ui {
 
-Button* Button::create()
-{
+Button* Button::create() {
     auto* button = new Button();
     if (!button->init()) {
         delete button;
@@ -19,8 +18,7 @@ Button* Button::create()
 }
 
 Button* Button::create(const std::string& normalImage, const std::string& selectedImage,
-                       const std::string& disableImage, TextureResType type)
-{
+                       const std::string& disableImage, TextureResType type) {
     auto* button = new Button();
     if (!button->init(normalImage, selectedImage, disableImage, type)) {
         delete button;
@@ -30,25 +28,22 @@ Button* Button::create(const std::string& normalImage, const std::string& select
     return button;
 }
 
-bool Button::init()
-{
+bool Button::init() {
     if (!Widget::init())
         return false;
     setTouchEnabled(true);
     return true;
 }
 
-bool Button::init(const std::string& normalImage, const std::string& selectedImage, const std::string& disableImage,
-                  TextureResType type)
-{
+bool Button::init(const std::string& normalImage, const std::string& selectedImage,
+                  const std::string& disableImage, TextureResType type) {
     if (!init())
         return false;
     loadTextures(normalImage, selectedImage, disableImage, type);
     return true;
 }
 
-void Button::initRenderer()
-{
+void Button::initRenderer() {
     _normalRenderer = Scale9Sprite::create();
     _clickedRenderer = Scale9Sprite::create();
     _disabledRenderer = Scale9Sprite::create();
@@ -62,45 +57,39 @@ void Button::initRenderer()
     showOnly(_normalRenderer);
 }
 
-std::string Button::getDescription() const
-{
+std::string Button::getDescription() const {
     return "Button";
 }
 
 void Button::loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled,
-                          TextureResType type)
-{
+                          TextureResType type) {
     loadTextureNormal(normal, type);
     loadTexturePressed(selected, type);
     loadTextureDisabled(disabled, type);
 }
 
-void Button::loadTextureNormal(const std::string& normal, TextureResType /*type*/)
-{
+void Button::loadTextureNormal(const std::string& normal, TextureResType /*type*/) {
     if (normal.empty() || !_normalRenderer->initWithFile(normal))
         _normalRenderer->clearTexture();
     _normalFile = _normalRenderer->hasTexture() ? normal : std::string();
     updateSizeFromRenderers();
 }
 
-void Button::loadTexturePressed(const std::string& selected, TextureResType /*type*/)
-{
+void Button::loadTexturePressed(const std::string& selected, TextureResType /*type*/) {
     if (selected.empty() || !_clickedRenderer->initWithFile(selected))
         _clickedRenderer->clearTexture();
     _pressedFile = _clickedRenderer->hasTexture() ? selected : std::string();
     updateSizeFromRenderers();
 }
 
-void Button::loadTextureDisabled(const std::string& disabled, TextureResType /*type*/)
-{
+void Button::loadTextureDisabled(const std::string& disabled, TextureResType /*type*/) {
     if (disabled.empty() || !_disabledRenderer->initWithFile(disabled))
         _disabledRenderer->clearTexture();
     _disabledFile = _disabledRenderer->hasTexture() ? disabled : std::string();
     updateSizeFromRenderers();
 }
 
-void Button::updateSizeFromRenderers()
-{
+void Button::updateSizeFromRenderers() {
     for (Scale9Sprite* r : {_normalRenderer, _clickedRenderer, _disabledRenderer})
         r->setCapInsets(_capInsets);
     rendererChanged();
@@ -112,8 +101,7 @@ void Button::updateSizeFromRenderers()
         onPressStateChangedToNormal();
 }
 
-void Button::setScale9Enabled(bool enabled)
-{
+void Button::setScale9Enabled(bool enabled) {
     _scale9Enabled = enabled;
     for (Scale9Sprite* r : {_normalRenderer, _clickedRenderer, _disabledRenderer})
         r->setScale9Enabled(enabled);
@@ -122,21 +110,18 @@ void Button::setScale9Enabled(bool enabled)
     adaptRenderers();
 }
 
-void Button::setCapInsets(const Rect& capInsets)
-{
+void Button::setCapInsets(const Rect& capInsets) {
     _capInsets = capInsets;
     for (Scale9Sprite* r : {_normalRenderer, _clickedRenderer, _disabledRenderer})
         r->setCapInsets(capInsets);
 }
 
-void Button::ignoreContentAdaptWithSize(bool ignore)
-{
+void Button::ignoreContentAdaptWithSize(bool ignore) {
     Widget::ignoreContentAdaptWithSize(_scale9Enabled ? false : ignore);
     adaptRenderers();
 }
 
-Size Button::getVirtualRendererSize() const
-{
+Size Button::getVirtualRendererSize() const {
     if (_normalRenderer && _normalRenderer->hasTexture())
         return _normalRenderer->getOriginalSize();
     if (_titleRenderer && !_titleRenderer->getString().empty())
@@ -144,15 +129,13 @@ Size Button::getVirtualRendererSize() const
     return _contentSize;
 }
 
-Node* Button::getVirtualRenderer()
-{
+Node* Button::getVirtualRenderer() {
     if (!_bright)
         return _disabledRenderer;
     return _highlight ? _clickedRenderer : _normalRenderer;
 }
 
-void Button::adaptRenderers()
-{
+void Button::adaptRenderers() {
     const Vec2 centre(_contentSize.width * 0.5f, _contentSize.height * 0.5f);
     for (Scale9Sprite* r : {_normalRenderer, _clickedRenderer, _disabledRenderer}) {
         r->setPreferredSize(_contentSize);
@@ -161,8 +144,7 @@ void Button::adaptRenderers()
     _titleRenderer->setPosition(centre);
 }
 
-void Button::showOnly(Scale9Sprite* renderer)
-{
+void Button::showOnly(Scale9Sprite* renderer) {
     // A state without a picture of its own shows the normal picture.
     if (!renderer->hasTexture())
         renderer = _normalRenderer;
@@ -170,8 +152,7 @@ void Button::showOnly(Scale9Sprite* renderer)
         r->setVisible(r == renderer);
 }
 
-void Button::onPressStateChangedToNormal()
-{
+void Button::onPressStateChangedToNormal() {
     showOnly(_normalRenderer);
     if (_pressedActionEnabled) {
         for (Scale9Sprite* r : {_normalRenderer, _clickedRenderer, _disabledRenderer})
@@ -180,8 +161,7 @@ void Button::onPressStateChangedToNormal()
     }
 }
 
-void Button::onPressStateChangedToPressed()
-{
+void Button::onPressStateChangedToPressed() {
     showOnly(_clickedRenderer);
     if (_pressedActionEnabled) {
         const float zoom = 1.0f + _zoomScale;
@@ -191,56 +171,47 @@ void Button::onPressStateChangedToPressed()
     }
 }
 
-void Button::onPressStateChangedToDisabled()
-{
+void Button::onPressStateChangedToDisabled() {
     showOnly(_disabledRenderer);
     for (Scale9Sprite* r : {_normalRenderer, _clickedRenderer, _disabledRenderer})
         r->setScale(1.0f);
     _titleRenderer->setScale(1.0f);
 }
 
-void Button::setTitleText(const std::string& text)
-{
+void Button::setTitleText(const std::string& text) {
     _titleRenderer->setString(text);
     if (_ignoreSize && !_normalRenderer->hasTexture())
         updateSizeFromRenderers();
 }
 
-std::string Button::getTitleText() const
-{
+std::string Button::getTitleText() const {
     return _titleRenderer->getString();
 }
 
-void Button::setTitleColor(const Color3B& color)
-{
+void Button::setTitleColor(const Color3B& color) {
     _titleRenderer->setTextColor(Color4B(color.r, color.g, color.b, 255));
 }
 
-Color3B Button::getTitleColor() const
-{
+Color3B Button::getTitleColor() const {
     const Color4B& c = _titleRenderer->getTextColor();
     return Color3B(c.r, c.g, c.b);
 }
 
-void Button::setTitleFontSize(float size)
-{
+void Button::setTitleFontSize(float size) {
     _titleFontSize = size;
     Text::applyFont(_titleRenderer, _titleFontName, _titleFontSize);
 }
 
-void Button::setTitleFontName(const std::string& name)
-{
+void Button::setTitleFontName(const std::string& name) {
     _titleFontName = name;
     Text::applyFont(_titleRenderer, _titleFontName, _titleFontSize);
 }
 
-Widget* Button::createCloneInstance()
-{
+Widget* Button::createCloneInstance() {
     return Button::create();
 }
 
-void Button::copySpecialProperties(Widget* model)
-{
+void Button::copySpecialProperties(Widget* model) {
     auto* button = dynamic_cast<Button*>(model);
     if (!button)
         return;

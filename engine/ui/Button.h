@@ -25,8 +25,8 @@ public:
                       const std::string& disableImage, TextureResType type);
 
     /// Empty names leave a state without a picture of its own (it shows the normal one).
-    void loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled = "",
-                      TextureResType type = TextureResType::LOCAL);
+    void loadTextures(const std::string& normal, const std::string& selected,
+                      const std::string& disabled = "", TextureResType type = TextureResType::LOCAL);
     void loadTextureNormal(const std::string& normal, TextureResType type = TextureResType::LOCAL);
     void loadTexturePressed(const std::string& selected, TextureResType type = TextureResType::LOCAL);
     void loadTextureDisabled(const std::string& disabled, TextureResType type = TextureResType::LOCAL);
@@ -76,7 +76,7 @@ protected:
     Widget* createCloneInstance() override;
     void copySpecialProperties(Widget* model) override;
 
-    Scale9Sprite* _normalRenderer = nullptr;   // protected children
+    Scale9Sprite* _normalRenderer = nullptr; // protected children
     Scale9Sprite* _clickedRenderer = nullptr;
     Scale9Sprite* _disabledRenderer = nullptr;
     Label* _titleRenderer = nullptr;

@@ -22,12 +22,13 @@ public:
                             TextureResType type = TextureResType::LOCAL);
     static CheckBox* create(const std::string& backGround, const std::string& backGroundSelected,
                             const std::string& cross, const std::string& backGroundDisabled,
-                            const std::string& frontCrossDisabled, TextureResType type = TextureResType::LOCAL);
+                            const std::string& frontCrossDisabled,
+                            TextureResType type = TextureResType::LOCAL);
     bool init() override;
 
-    void loadTextures(const std::string& backGround, const std::string& backGroundSelected, const std::string& cross,
-                      const std::string& backGroundDisabled, const std::string& frontCrossDisabled,
-                      TextureResType type = TextureResType::LOCAL);
+    void loadTextures(const std::string& backGround, const std::string& backGroundSelected,
+                      const std::string& cross, const std::string& backGroundDisabled,
+                      const std::string& frontCrossDisabled, TextureResType type = TextureResType::LOCAL);
     void loadTextureBackGround(const std::string& file, TextureResType type = TextureResType::LOCAL);
     void loadTextureFrontCross(const std::string& file, TextureResType type = TextureResType::LOCAL);
 

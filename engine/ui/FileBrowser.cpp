@@ -20,8 +20,7 @@ const float kRowHeight = 28.0f;
 const float kMargin = 16.0f;
 const int kTopZ = 100001;
 
-std::string baseName(const std::string& path)
-{
+std::string baseName(const std::string& path) {
     std::string p = path;
     if (p.size() > 1 && p.back() == '/')
         p.pop_back();
@@ -31,13 +30,11 @@ std::string baseName(const std::string& path)
 }
 } // namespace
 
-FileBrowser* FileBrowser::current()
-{
+FileBrowser* FileBrowser::current() {
     return s_current;
 }
 
-bool FileBrowser::show(const std::string& title, const std::string& startFolder, const Callback& done)
-{
+bool FileBrowser::show(const std::string& title, const std::string& startFolder, const Callback& done) {
     Scene* scene = Director::getInstance()->getRunningScene();
     if (!scene)
         return false;
@@ -56,8 +53,7 @@ bool FileBrowser::show(const std::string& title, const std::string& startFolder,
     return true;
 }
 
-FileBrowser::~FileBrowser()
-{
+FileBrowser::~FileBrowser() {
     if (_wheel) {
         Director::getInstance()->getEventDispatcher()->removeEventListener(_wheel);
         _wheel->release();
@@ -66,8 +62,7 @@ FileBrowser::~FileBrowser()
         s_current = nullptr;
 }
 
-bool FileBrowser::initWith(const std::string& title, const Callback& done)
-{
+bool FileBrowser::initWith(const std::string& title, const Callback& done) {
     if (!Layout::init())
         return false;
     _done = done;
@@ -132,8 +127,7 @@ bool FileBrowser::initWith(const std::string& title, const Callback& done)
     return true;
 }
 
-bool FileBrowser::enter(const std::string& folder)
-{
+bool FileBrowser::enter(const std::string& folder) {
     FileUtils* files = FileUtils::getInstance();
     std::string path = folder.empty() ? "/" : folder;
     if (path.back() != '/')
@@ -159,8 +153,7 @@ bool FileBrowser::enter(const std::string& folder)
     return true;
 }
 
-void FileBrowser::up()
-{
+void FileBrowser::up() {
     if (_folder.size() <= 1)
         return;
     std::string p = _folder.substr(0, _folder.size() - 1);
@@ -168,8 +161,7 @@ void FileBrowser::up()
     enter(slash == std::string::npos || slash == 0 ? "/" : p.substr(0, slash));
 }
 
-void FileBrowser::finish(const std::string& path)
-{
+void FileBrowser::finish(const std::string& path) {
     Callback done = _done;
     _done = nullptr;
     if (s_current == this)
@@ -181,20 +173,17 @@ void FileBrowser::finish(const std::string& path)
     release();
 }
 
-int FileBrowser::visibleRows() const
-{
+int FileBrowser::visibleRows() const {
     return std::max(1, static_cast<int>(_list->getContentSize().height / kRowHeight));
 }
 
-void FileBrowser::scrollRows(int rows)
-{
+void FileBrowser::scrollRows(int rows) {
     int last = std::max(0, static_cast<int>(_entries.size()) - visibleRows());
     _firstRow = std::max(0, std::min(last, _firstRow + rows));
     refreshRows();
 }
 
-void FileBrowser::refreshRows()
-{
+void FileBrowser::refreshRows() {
     _list->removeAllChildren();
     const Size ls = _list->getContentSize();
     const int rows = visibleRows();

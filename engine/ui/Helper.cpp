@@ -6,8 +6,7 @@
 namespace cocos2d {
 namespace ui {
 
-void Helper::doLayout(Node* rootNode)
-{
+void Helper::doLayout(Node* rootNode) {
     if (!rootNode)
         return;
     for (Node* child : rootNode->getChildren()) {
@@ -24,8 +23,7 @@ void Helper::doLayout(Node* rootNode)
         doLayout(child);
 }
 
-Widget* Helper::seekWidgetByName(Widget* root, const std::string& name)
-{
+Widget* Helper::seekWidgetByName(Widget* root, const std::string& name) {
     if (!root)
         return nullptr;
     if (root->getName() == name)
@@ -37,8 +35,7 @@ Widget* Helper::seekWidgetByName(Widget* root, const std::string& name)
     return nullptr;
 }
 
-Widget* Helper::seekWidgetByTag(Widget* root, int tag)
-{
+Widget* Helper::seekWidgetByTag(Widget* root, int tag) {
     if (!root)
         return nullptr;
     if (root->getTag() == tag)

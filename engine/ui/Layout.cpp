@@ -31,14 +31,12 @@ struct Layout::ClipPass {
     CustomCommand after;
 };
 
-Layout::~Layout()
-{
+Layout::~Layout() {
     for (ClipPass* pass : _clipPasses)
         delete pass;
 }
 
-Layout* Layout::create()
-{
+Layout* Layout::create() {
     auto* layout = new Layout();
     if (!layout->init()) {
         delete layout;
@@ -48,8 +46,7 @@ Layout* Layout::create()
     return layout;
 }
 
-bool Layout::init()
-{
+bool Layout::init() {
     if (!Widget::init())
         return false;
     ignoreContentAdaptWithSize(false);
@@ -58,82 +55,69 @@ bool Layout::init()
     return true;
 }
 
-std::string Layout::getDescription() const
-{
+std::string Layout::getDescription() const {
     return "Layout";
 }
 
 // --- arrangement -------------------------------------------------------------------------------
 
-void Layout::setLayoutType(Type type)
-{
+void Layout::setLayoutType(Type type) {
     _layoutType = type;
     requestDoLayout();
 }
 
-void Layout::doLayout()
-{
+void Layout::doLayout() {
     if (_doLayoutDirty)
         forceDoLayout();
 }
 
-void Layout::forceDoLayout()
-{
+void Layout::forceDoLayout() {
     LayoutManager::arrange(this);
     _doLayoutDirty = false;
 }
 
-void Layout::addChild(Node* child)
-{
+void Layout::addChild(Node* child) {
     addChild(child, child ? child->getLocalZOrder() : 0, child ? child->getName() : std::string());
 }
 
-void Layout::addChild(Node* child, int localZOrder)
-{
+void Layout::addChild(Node* child, int localZOrder) {
     addChild(child, localZOrder, child ? child->getName() : std::string());
 }
 
-void Layout::addChild(Node* child, int localZOrder, int tag)
-{
+void Layout::addChild(Node* child, int localZOrder, int tag) {
     Widget::addChild(child, localZOrder, tag);
     if (auto* w = dynamic_cast<Widget*>(child))
         w->updateSizeAndPosition(_contentSize);
     requestDoLayout();
 }
 
-void Layout::addChild(Node* child, int localZOrder, const std::string& name)
-{
+void Layout::addChild(Node* child, int localZOrder, const std::string& name) {
     Widget::addChild(child, localZOrder, name);
     if (auto* w = dynamic_cast<Widget*>(child))
         w->updateSizeAndPosition(_contentSize);
     requestDoLayout();
 }
 
-void Layout::removeChild(Node* child, bool cleanup)
-{
+void Layout::removeChild(Node* child, bool cleanup) {
     Widget::removeChild(child, cleanup);
     requestDoLayout();
 }
 
-void Layout::removeAllChildren()
-{
+void Layout::removeAllChildren() {
     removeAllChildrenWithCleanup(true);
 }
 
-void Layout::removeAllChildrenWithCleanup(bool cleanup)
-{
+void Layout::removeAllChildrenWithCleanup(bool cleanup) {
     Widget::removeAllChildrenWithCleanup(cleanup);
     requestDoLayout();
 }
 
-void Layout::onSizeChanged()
-{
+void Layout::onSizeChanged() {
     Widget::onSizeChanged();
     requestDoLayout();
 }
 
-void Layout::adaptRenderers()
-{
+void Layout::adaptRenderers() {
     if (_colorRender)
         _colorRender->setContentSize(_contentSize);
     if (_gradientRender)
@@ -147,13 +131,11 @@ void Layout::adaptRenderers()
 
 // --- clipping ----------------------------------------------------------------------------------
 
-void Layout::setClippingEnabled(bool enabled)
-{
+void Layout::setClippingEnabled(bool enabled) {
     _clippingEnabled = enabled;
 }
 
-void Layout::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags)
-{
+void Layout::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags) {
     if (!_visible)
         return;
     doLayout();
@@ -174,7 +156,8 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t par
     ClipPass* pass = _clipPasses[_clipPassesUsed++];
 
     Mat4 world = parentTransform * getNodeToParentTransform();
-    Rect clip = ClippingRectangleNode::rectToWorld(Rect(0, 0, _contentSize.width, _contentSize.height), world);
+    Rect clip =
+        ClippingRectangleNode::rectToWorld(Rect(0, 0, _contentSize.width, _contentSize.height), world);
     pass->group.init(_globalZOrder);
     renderer->addCommand(&pass->group);
     renderer->pushGroup(pass->group.getRenderQueueID());
@@ -193,39 +176,33 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t par
 
 // --- background --------------------------------------------------------------------------------
 
-void Layout::setBackGroundColorType(BackGroundColorType type)
-{
+void Layout::setBackGroundColorType(BackGroundColorType type) {
     _colorType = type;
     rebuildColorRenderer();
 }
 
-void Layout::setBackGroundColor(const Color3B& color)
-{
+void Layout::setBackGroundColor(const Color3B& color) {
     _color = color;
     rebuildColorRenderer();
 }
 
-void Layout::setBackGroundColor(const Color3B& start, const Color3B& end)
-{
+void Layout::setBackGroundColor(const Color3B& start, const Color3B& end) {
     _startColor = start;
     _endColor = end;
     rebuildColorRenderer();
 }
 
-void Layout::setBackGroundColorVector(const Vec2& vector)
-{
+void Layout::setBackGroundColorVector(const Vec2& vector) {
     _alongVector = vector;
     rebuildColorRenderer();
 }
 
-void Layout::setBackGroundColorOpacity(GLubyte opacity)
-{
+void Layout::setBackGroundColorOpacity(GLubyte opacity) {
     _colorOpacity = opacity;
     rebuildColorRenderer();
 }
 
-void Layout::enableBKColor(bool enable, const Color3B& color, float opacity)
-{
+void Layout::enableBKColor(bool enable, const Color3B& color, float opacity) {
     if (!enable) {
         setBackGroundColorType(BackGroundColorType::NONE);
         return;
@@ -236,8 +213,7 @@ void Layout::enableBKColor(bool enable, const Color3B& color, float opacity)
     setBackGroundColorType(BackGroundColorType::SOLID);
 }
 
-void Layout::rebuildColorRenderer()
-{
+void Layout::rebuildColorRenderer() {
     if (_colorType != BackGroundColorType::SOLID && _colorRender) {
         removeProtectedChild(_colorRender, true);
         _colorRender = nullptr;
@@ -288,8 +264,7 @@ void Layout::rebuildColorRenderer()
     }
 }
 
-void Layout::setBackGroundImage(const std::string& file, TextureResType /*type*/)
-{
+void Layout::setBackGroundImage(const std::string& file, TextureResType /*type*/) {
     if (file.empty()) {
         removeBackGroundImage();
         return;
@@ -311,16 +286,14 @@ void Layout::setBackGroundImage(const std::string& file, TextureResType /*type*/
     adaptRenderers();
 }
 
-void Layout::removeBackGroundImage()
-{
+void Layout::removeBackGroundImage() {
     if (_backGroundImage)
         removeProtectedChild(_backGroundImage, true);
     _backGroundImage = nullptr;
     _backGroundImageFile.clear();
 }
 
-void Layout::setBackGroundImageScale9Enabled(bool enabled)
-{
+void Layout::setBackGroundImageScale9Enabled(bool enabled) {
     _backGroundScale9Enabled = enabled;
     if (!_backGroundImage)
         return;
@@ -329,41 +302,35 @@ void Layout::setBackGroundImageScale9Enabled(bool enabled)
     adaptRenderers();
 }
 
-void Layout::setBackGroundImageCapInsets(const Rect& capInsets)
-{
+void Layout::setBackGroundImageCapInsets(const Rect& capInsets) {
     _backGroundImageCapInsets = capInsets;
     if (_backGroundImage)
         _backGroundImage->setCapInsets(capInsets);
 }
 
-void Layout::setBackGroundImageColor(const Color3B& color)
-{
+void Layout::setBackGroundImageColor(const Color3B& color) {
     _backGroundImageColor = color;
     if (_backGroundImage)
         _backGroundImage->setColor(color);
 }
 
-void Layout::setBackGroundImageOpacity(GLubyte opacity)
-{
+void Layout::setBackGroundImageOpacity(GLubyte opacity) {
     _backGroundImageOpacity = opacity;
     if (_backGroundImage)
         _backGroundImage->setOpacity(opacity);
 }
 
-Size Layout::getBackGroundImageTextureSize() const
-{
+Size Layout::getBackGroundImageTextureSize() const {
     return _backGroundImage ? _backGroundImage->getOriginalSize() : Size::ZERO;
 }
 
 // --- cloning -----------------------------------------------------------------------------------
 
-Widget* Layout::createCloneInstance()
-{
+Widget* Layout::createCloneInstance() {
     return Layout::create();
 }
 
-void Layout::copySpecialProperties(Widget* model)
-{
+void Layout::copySpecialProperties(Widget* model) {
     auto* layout = dynamic_cast<Layout*>(model);
     if (!layout)
         return;
@@ -381,8 +348,7 @@ void Layout::copySpecialProperties(Widget* model)
     setLayoutType(layout->_layoutType);
 }
 
-void Layout::copyClonedWidgetChildren(Widget* model)
-{
+void Layout::copyClonedWidgetChildren(Widget* model) {
     Widget::copyClonedWidgetChildren(model);
 }
 

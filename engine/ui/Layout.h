@@ -133,8 +133,8 @@ protected:
     Color3B _endColor = Color3B::WHITE;
     Vec2 _alongVector = Vec2(0.0f, -1.0f);
     GLubyte _colorOpacity = 255;
-    LayerColor* _colorRender = nullptr;     // protected child
-    DrawNode* _gradientRender = nullptr;    // protected child
+    LayerColor* _colorRender = nullptr;       // protected child
+    DrawNode* _gradientRender = nullptr;      // protected child
     Scale9Sprite* _backGroundImage = nullptr; // protected child
     std::string _backGroundImageFile;
     bool _backGroundScale9Enabled = false;

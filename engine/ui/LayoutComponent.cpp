@@ -7,15 +7,13 @@
 namespace cocos2d {
 namespace ui {
 
-LayoutComponent* LayoutComponent::create()
-{
+LayoutComponent* LayoutComponent::create() {
     auto* component = new LayoutComponent();
     component->autorelease();
     return component;
 }
 
-void LayoutComponent::refreshLayout()
-{
+void LayoutComponent::refreshLayout() {
     if (!_owner || !_owner->getParent())
         return;
     const Size parent = _owner->getParent()->getContentSize();

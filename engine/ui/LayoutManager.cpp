@@ -10,14 +10,12 @@ namespace ui {
 namespace {
 
 // The extent a child takes in its parent: its content size times its scale.
-Size footprint(const Widget* w)
-{
+Size footprint(const Widget* w) {
     const Size& s = w->getContentSize();
     return Size(s.width * w->getScaleX(), s.height * w->getScaleY());
 }
 
-std::vector<Widget*> childWidgets(Layout* layout)
-{
+std::vector<Widget*> childWidgets(Layout* layout) {
     std::vector<Widget*> widgets;
     for (Node* child : layout->getChildren()) {
         if (auto* w = dynamic_cast<Widget*>(child))
@@ -26,16 +24,14 @@ std::vector<Widget*> childWidgets(Layout* layout)
     return widgets;
 }
 
-Margin marginOf(const Widget* w, LayoutParameter::Type type)
-{
+Margin marginOf(const Widget* w, LayoutParameter::Type type) {
     LayoutParameter* p = w->getLayoutParameter(type);
     return p ? p->getMargin() : Margin::ZERO;
 }
 
 } // namespace
 
-void LayoutManager::arrange(Layout* layout)
-{
+void LayoutManager::arrange(Layout* layout) {
     switch (layout->getLayoutType()) {
     case Layout::Type::VERTICAL:
         arrangeLinear(layout, true);
@@ -57,13 +53,13 @@ void LayoutManager::arrange(Layout* layout)
     }
 }
 
-void LayoutManager::arrangeLinear(Layout* layout, bool vertical)
-{
+void LayoutManager::arrangeLinear(Layout* layout, bool vertical) {
     using Gravity = LinearLayoutParameter::LinearGravity;
     const Size box = layout->getContentSize();
     float cursor = vertical ? box.height : 0.0f;
     for (Widget* w : childWidgets(layout)) {
-        auto* param = dynamic_cast<LinearLayoutParameter*>(w->getLayoutParameter(LayoutParameter::Type::LINEAR));
+        auto* param =
+            dynamic_cast<LinearLayoutParameter*>(w->getLayoutParameter(LayoutParameter::Type::LINEAR));
         const Margin m = param ? param->getMargin() : Margin::ZERO;
         const Gravity g = param ? param->getGravity() : Gravity::NONE;
         const Size s = footprint(w);
@@ -103,12 +99,12 @@ void LayoutManager::arrangeLinear(Layout* layout, bool vertical)
 }
 
 // rowMode: 0 unaligned widgets in a row from the left, 1 packed to the right, 2 left alone.
-void LayoutManager::arrangeRelative(Layout* layout, int rowMode)
-{
+void LayoutManager::arrangeRelative(Layout* layout, int rowMode) {
     const Size box = layout->getContentSize();
     std::vector<Widget*> row;
     for (Widget* w : childWidgets(layout)) {
-        auto* param = dynamic_cast<RelativeLayoutParameter*>(w->getLayoutParameter(LayoutParameter::Type::RELATIVE));
+        auto* param =
+            dynamic_cast<RelativeLayoutParameter*>(w->getLayoutParameter(LayoutParameter::Type::RELATIVE));
         const int align = param ? static_cast<int>(param->getAlign()) : 0;
         if (align < 1 || align > 9) {
             if (w->isVisible())

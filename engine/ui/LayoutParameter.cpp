@@ -6,47 +6,40 @@ namespace ui {
 const Margin Margin::ZERO = Margin();
 
 namespace {
-template <typename T> T* make()
-{
+template <typename T> T* make() {
     return static_cast<T*>((new T())->autorelease());
 }
 } // namespace
 
-LayoutParameter* LayoutParameter::create()
-{
+LayoutParameter* LayoutParameter::create() {
     struct Maker : LayoutParameter {};
     return make<Maker>();
 }
 
-LayoutParameter* LayoutParameter::clone()
-{
+LayoutParameter* LayoutParameter::clone() {
     LayoutParameter* copy = create();
     copy->_margin = _margin;
     return copy;
 }
 
-LinearLayoutParameter* LinearLayoutParameter::create()
-{
+LinearLayoutParameter* LinearLayoutParameter::create() {
     struct Maker : LinearLayoutParameter {};
     return make<Maker>();
 }
 
-LayoutParameter* LinearLayoutParameter::clone()
-{
+LayoutParameter* LinearLayoutParameter::clone() {
     LinearLayoutParameter* copy = create();
     copy->_margin = _margin;
     copy->_linearGravity = _linearGravity;
     return copy;
 }
 
-RelativeLayoutParameter* RelativeLayoutParameter::create()
-{
+RelativeLayoutParameter* RelativeLayoutParameter::create() {
     struct Maker : RelativeLayoutParameter {};
     return make<Maker>();
 }
 
-LayoutParameter* RelativeLayoutParameter::clone()
-{
+LayoutParameter* RelativeLayoutParameter::clone() {
     RelativeLayoutParameter* copy = create();
     copy->_margin = _margin;
     copy->_relativeAlign = _relativeAlign;

@@ -15,8 +15,7 @@ struct Margin {
     float bottom = 0.0f;
     Margin() = default;
     Margin(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
-    bool equals(const Margin& other) const
-    {
+    bool equals(const Margin& other) const {
         return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
     }
     static const Margin ZERO;

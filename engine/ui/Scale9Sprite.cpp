@@ -11,14 +11,12 @@
 namespace cocos2d {
 namespace ui {
 
-Scale9Sprite::~Scale9Sprite()
-{
+Scale9Sprite::~Scale9Sprite() {
     if (_texture)
         _texture->release();
 }
 
-Scale9Sprite* Scale9Sprite::create()
-{
+Scale9Sprite* Scale9Sprite::create() {
     auto* sprite = new Scale9Sprite();
     if (!sprite->init()) {
         delete sprite;
@@ -28,24 +26,21 @@ Scale9Sprite* Scale9Sprite::create()
     return sprite;
 }
 
-Scale9Sprite* Scale9Sprite::create(const std::string& file)
-{
+Scale9Sprite* Scale9Sprite::create(const std::string& file) {
     Scale9Sprite* sprite = create();
     if (sprite && !sprite->initWithFile(file))
         return nullptr;
     return sprite;
 }
 
-Scale9Sprite* Scale9Sprite::create(const std::string& file, const Rect& capInsets)
-{
+Scale9Sprite* Scale9Sprite::create(const std::string& file, const Rect& capInsets) {
     Scale9Sprite* sprite = create(file);
     if (sprite)
         sprite->setCapInsets(capInsets);
     return sprite;
 }
 
-bool Scale9Sprite::init()
-{
+bool Scale9Sprite::init() {
     if (!Node::init())
         return false;
     setAnchorPoint(Vec2::ANCHOR_MIDDLE);
@@ -54,8 +49,7 @@ bool Scale9Sprite::init()
     return true;
 }
 
-bool Scale9Sprite::initWithFile(const std::string& file)
-{
+bool Scale9Sprite::initWithFile(const std::string& file) {
     Texture2D* texture = file.empty() ? nullptr : Director::getInstance()->getTextureCache()->addImage(file);
     if (!texture) {
         log("Scale9Sprite: cannot load '%s'", file.c_str());
@@ -64,8 +58,7 @@ bool Scale9Sprite::initWithFile(const std::string& file)
     return setTexture(texture);
 }
 
-bool Scale9Sprite::setTexture(Texture2D* texture)
-{
+bool Scale9Sprite::setTexture(Texture2D* texture) {
     if (!texture)
         return false;
     texture->retain();
@@ -78,8 +71,7 @@ bool Scale9Sprite::setTexture(Texture2D* texture)
     return true;
 }
 
-void Scale9Sprite::clearTexture()
-{
+void Scale9Sprite::clearTexture() {
     if (_texture)
         _texture->release();
     _texture = nullptr;
@@ -87,45 +79,38 @@ void Scale9Sprite::clearTexture()
     rebuild();
 }
 
-void Scale9Sprite::setCapInsets(const Rect& insets)
-{
+void Scale9Sprite::setCapInsets(const Rect& insets) {
     _capInsets = insets;
     rebuild();
 }
 
-void Scale9Sprite::setScale9Enabled(bool enabled)
-{
+void Scale9Sprite::setScale9Enabled(bool enabled) {
     if (_scale9Enabled == enabled)
         return;
     _scale9Enabled = enabled;
     rebuild();
 }
 
-void Scale9Sprite::setContentSize(const Size& size)
-{
+void Scale9Sprite::setContentSize(const Size& size) {
     Node::setContentSize(size);
     rebuild();
 }
 
-void Scale9Sprite::setFlippedX(bool flipped)
-{
+void Scale9Sprite::setFlippedX(bool flipped) {
     _flippedX = flipped;
     rebuild();
 }
 
-void Scale9Sprite::setFlippedY(bool flipped)
-{
+void Scale9Sprite::setFlippedY(bool flipped) {
     _flippedY = flipped;
     rebuild();
 }
 
-std::string Scale9Sprite::getDescription() const
-{
+std::string Scale9Sprite::getDescription() const {
     return "Scale9Sprite";
 }
 
-void Scale9Sprite::rebuild()
-{
+void Scale9Sprite::rebuild() {
     removeAllChildrenWithCleanup(true);
     if (!_texture || _contentSize.width <= 0 || _contentSize.height <= 0)
         return;

@@ -11,8 +11,7 @@ namespace ui {
 
 namespace {
 // Loads a picture into a renderer, or clears it for an empty or unreadable name.
-std::string load(Scale9Sprite* renderer, const std::string& file)
-{
+std::string load(Scale9Sprite* renderer, const std::string& file) {
     if (!file.empty() && renderer->initWithFile(file))
         return file;
     renderer->clearTexture();
@@ -20,8 +19,7 @@ std::string load(Scale9Sprite* renderer, const std::string& file)
 }
 } // namespace
 
-Slider* Slider::create()
-{
+Slider* Slider::create() {
     auto* slider = new Slider();
     if (!slider->init()) {
         delete slider;
@@ -31,8 +29,8 @@ Slider* Slider::create()
     return slider;
 }
 
-Slider* Slider::create(const std::string& barTexture, const std::string& normalBallTexture, TextureResType type)
-{
+Slider* Slider::create(const std::string& barTexture, const std::string& normalBallTexture,
+                       TextureResType type) {
     Slider* slider = create();
     if (slider) {
         slider->loadBarTexture(barTexture, type);
@@ -41,16 +39,14 @@ Slider* Slider::create(const std::string& barTexture, const std::string& normalB
     return slider;
 }
 
-bool Slider::init()
-{
+bool Slider::init() {
     if (!Widget::init())
         return false;
     setTouchEnabled(true);
     return true;
 }
 
-void Slider::initRenderer()
-{
+void Slider::initRenderer() {
     _barRenderer = Scale9Sprite::create();
     _progressRenderer = Scale9Sprite::create();
     _ballNormal = Scale9Sprite::create();
@@ -68,53 +64,45 @@ void Slider::initRenderer()
     onPressStateChangedToNormal();
 }
 
-std::string Slider::getDescription() const
-{
+std::string Slider::getDescription() const {
     return "Slider";
 }
 
-void Slider::loadBarTexture(const std::string& file, TextureResType /*type*/)
-{
+void Slider::loadBarTexture(const std::string& file, TextureResType /*type*/) {
     _barFile = load(_barRenderer, file);
     _barRenderer->setCapInsets(_capInsets);
     rendererChanged();
 }
 
-void Slider::loadProgressBarTexture(const std::string& file, TextureResType /*type*/)
-{
+void Slider::loadProgressBarTexture(const std::string& file, TextureResType /*type*/) {
     _progressFile = load(_progressRenderer, file);
     _progressRenderer->setCapInsets(_capInsets);
     adaptRenderers();
 }
 
-void Slider::loadSlidBallTextures(const std::string& normal, const std::string& pressed, const std::string& disabled,
-                                  TextureResType type)
-{
+void Slider::loadSlidBallTextures(const std::string& normal, const std::string& pressed,
+                                  const std::string& disabled, TextureResType type) {
     loadSlidBallTextureNormal(normal, type);
     loadSlidBallTexturePressed(pressed, type);
     loadSlidBallTextureDisabled(disabled, type);
 }
 
-void Slider::loadSlidBallTextureNormal(const std::string& file, TextureResType /*type*/)
-{
+void Slider::loadSlidBallTextureNormal(const std::string& file, TextureResType /*type*/) {
     _ballNormalFile = load(_ballNormal, file);
     onPressStateChangedToNormal();
 }
 
-void Slider::loadSlidBallTexturePressed(const std::string& file, TextureResType /*type*/)
-{
+void Slider::loadSlidBallTexturePressed(const std::string& file, TextureResType /*type*/) {
     _ballPressedFile = load(_ballPressed, file);
     onPressStateChangedToNormal();
 }
 
-void Slider::loadSlidBallTextureDisabled(const std::string& file, TextureResType /*type*/)
-{
+void Slider::loadSlidBallTextureDisabled(const std::string& file, TextureResType /*type*/) {
     _ballDisabledFile = load(_ballDisabled, file);
     onPressStateChangedToNormal();
 }
 
-void Slider::setScale9Enabled(bool enabled)
-{
+void Slider::setScale9Enabled(bool enabled) {
     _scale9Enabled = enabled;
     _barRenderer->setScale9Enabled(enabled);
     _progressRenderer->setScale9Enabled(enabled);
@@ -123,15 +111,13 @@ void Slider::setScale9Enabled(bool enabled)
     adaptRenderers();
 }
 
-void Slider::setCapInsets(const Rect& capInsets)
-{
+void Slider::setCapInsets(const Rect& capInsets) {
     _capInsets = capInsets;
     _barRenderer->setCapInsets(capInsets);
     _progressRenderer->setCapInsets(capInsets);
 }
 
-void Slider::setPercent(int percent)
-{
+void Slider::setPercent(int percent) {
     if (percent < 0)
         percent = 0;
     if (percent > _maxPercent)
@@ -140,14 +126,12 @@ void Slider::setPercent(int percent)
     placeBallAndProgress();
 }
 
-void Slider::setMaxPercent(int percent)
-{
+void Slider::setMaxPercent(int percent) {
     _maxPercent = percent > 0 ? percent : 1;
     setPercent(_percent);
 }
 
-void Slider::placeBallAndProgress()
-{
+void Slider::placeBallAndProgress() {
     const float w = _contentSize.width;
     const float h = _contentSize.height;
     const float x = _maxPercent > 0 ? w * _percent / _maxPercent : 0.0f;
@@ -159,8 +143,7 @@ void Slider::placeBallAndProgress()
     _progressRenderer->setPosition(Vec2(0.0f, h * 0.5f));
 }
 
-int Slider::percentAt(const Vec2& worldPoint) const
-{
+int Slider::percentAt(const Vec2& worldPoint) const {
     const float w = _contentSize.width;
     if (w <= 0)
         return 0;
@@ -170,16 +153,14 @@ int Slider::percentAt(const Vec2& worldPoint) const
     return static_cast<int>(std::lround(p));
 }
 
-void Slider::send(EventType type)
-{
+void Slider::send(EventType type) {
     retain();
     if (_eventCallback)
         _eventCallback(this, type);
     release();
 }
 
-bool Slider::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const
-{
+bool Slider::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const {
     if (Widget::hitTest(pt, camera, p))
         return true;
     // The ball may stand out of the bar.
@@ -189,8 +170,7 @@ bool Slider::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const
     return Rect(0, 0, s.width, s.height).containsPoint(local);
 }
 
-bool Slider::onTouchBegan(Touch* touch, Event* unusedEvent)
-{
+bool Slider::onTouchBegan(Touch* touch, Event* unusedEvent) {
     bool claimed = Widget::onTouchBegan(touch, unusedEvent);
     if (_hitted) {
         setPercent(percentAt(_touchBeganPosition));
@@ -200,8 +180,7 @@ bool Slider::onTouchBegan(Touch* touch, Event* unusedEvent)
     return claimed;
 }
 
-void Slider::onTouchMoved(Touch* touch, Event* /*unusedEvent*/)
-{
+void Slider::onTouchMoved(Touch* touch, Event* /*unusedEvent*/) {
     _touchMovePosition = touch->getLocation();
     setPercent(percentAt(_touchMovePosition));
     send(EventType::ON_PERCENTAGE_CHANGED);
@@ -210,71 +189,60 @@ void Slider::onTouchMoved(Touch* touch, Event* /*unusedEvent*/)
     moveEvent();
 }
 
-void Slider::onTouchEnded(Touch* touch, Event* unusedEvent)
-{
+void Slider::onTouchEnded(Touch* touch, Event* unusedEvent) {
     Widget::onTouchEnded(touch, unusedEvent);
     send(EventType::ON_SLIDEBALL_UP);
 }
 
-void Slider::onTouchCancelled(Touch* touch, Event* unusedEvent)
-{
+void Slider::onTouchCancelled(Touch* touch, Event* unusedEvent) {
     Widget::onTouchCancelled(touch, unusedEvent);
     send(EventType::ON_SLIDEBALL_CANCEL);
 }
 
-Size Slider::getVirtualRendererSize() const
-{
+Size Slider::getVirtualRendererSize() const {
     return _barRenderer->getOriginalSize();
 }
 
-Node* Slider::getVirtualRenderer()
-{
+Node* Slider::getVirtualRenderer() {
     return _barRenderer;
 }
 
-void Slider::ignoreContentAdaptWithSize(bool ignore)
-{
+void Slider::ignoreContentAdaptWithSize(bool ignore) {
     Widget::ignoreContentAdaptWithSize(_scale9Enabled ? false : ignore);
     adaptRenderers();
 }
 
-void Slider::adaptRenderers()
-{
+void Slider::adaptRenderers() {
     _barRenderer->setPreferredSize(_contentSize);
     _barRenderer->setPosition(Vec2(_contentSize.width * 0.5f, _contentSize.height * 0.5f));
     placeBallAndProgress();
 }
 
-void Slider::onPressStateChangedToNormal()
-{
+void Slider::onPressStateChangedToNormal() {
     _ballNormal->setVisible(true);
     _ballPressed->setVisible(false);
     _ballDisabled->setVisible(false);
 }
 
-void Slider::onPressStateChangedToPressed()
-{
+void Slider::onPressStateChangedToPressed() {
     bool own = _ballPressed->hasTexture();
     _ballNormal->setVisible(!own);
     _ballPressed->setVisible(own);
     _ballDisabled->setVisible(false);
 }
 
-void Slider::onPressStateChangedToDisabled()
-{
+void Slider::onPressStateChangedToDisabled() {
     bool own = _ballDisabled->hasTexture();
     _ballNormal->setVisible(!own);
     _ballPressed->setVisible(false);
     _ballDisabled->setVisible(own);
 }
 
-Widget* Slider::createCloneInstance()
-{
+Widget* Slider::createCloneInstance() {
     return Slider::create();
 }
 
-void Slider::copySpecialProperties(Widget* model)
-{
+void Slider::copySpecialProperties(Widget* model) {
     auto* slider = dynamic_cast<Slider*>(model);
     if (!slider)
         return;

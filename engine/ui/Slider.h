@@ -14,7 +14,12 @@ class Scale9Sprite;
 
 class Slider : public Widget {
 public:
-    enum class EventType { ON_PERCENTAGE_CHANGED = 0, ON_SLIDEBALL_DOWN = 1, ON_SLIDEBALL_UP = 2, ON_SLIDEBALL_CANCEL = 3 };
+    enum class EventType {
+        ON_PERCENTAGE_CHANGED = 0,
+        ON_SLIDEBALL_DOWN = 1,
+        ON_SLIDEBALL_UP = 2,
+        ON_SLIDEBALL_CANCEL = 3
+    };
     using ccSliderCallback = std::function<void(Ref*, EventType)>;
 
     static Slider* create();
@@ -66,7 +71,7 @@ protected:
     Widget* createCloneInstance() override;
     void copySpecialProperties(Widget* model) override;
 
-    Scale9Sprite* _barRenderer = nullptr;      // protected children
+    Scale9Sprite* _barRenderer = nullptr; // protected children
     Scale9Sprite* _progressRenderer = nullptr;
     Scale9Sprite* _ballNormal = nullptr;
     Scale9Sprite* _ballPressed = nullptr;

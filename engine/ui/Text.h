@@ -41,7 +41,8 @@ public:
     /// The text grows by half while pressed (off by default).
     void setTouchScaleChangeEnabled(bool enabled) { _touchScaleChangeEnabled = enabled; }
     bool isTouchScaleChangeEnabled() const { return _touchScaleChangeEnabled; }
-    void enableShadow(const Color4B& color = Color4B(0, 0, 0, 255), const Size& offset = Size(2, -2), int blur = 0);
+    void enableShadow(const Color4B& color = Color4B(0, 0, 0, 255), const Size& offset = Size(2, -2),
+                      int blur = 0);
     void disableEffect();
     bool isShadowEnabled() const;
 

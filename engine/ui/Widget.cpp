@@ -13,8 +13,7 @@ namespace ui {
 
 Widget::Widget() = default;
 
-Widget::~Widget()
-{
+Widget::~Widget() {
     setTouchEnabled(false);
     for (auto& entry : _layoutParameters)
         entry.second->release();
@@ -22,8 +21,7 @@ Widget::~Widget()
         _layoutComponent->release();
 }
 
-Widget* Widget::create()
-{
+Widget* Widget::create() {
     auto* widget = new Widget();
     if (!widget->init()) {
         delete widget;
@@ -33,8 +31,7 @@ Widget* Widget::create()
     return widget;
 }
 
-bool Widget::init()
-{
+bool Widget::init() {
     if (!ProtectedNode::init())
         return false;
     initRenderer();
@@ -48,14 +45,12 @@ bool Widget::init()
 
 // --- states ------------------------------------------------------------------------------------
 
-void Widget::setEnabled(bool enabled)
-{
+void Widget::setEnabled(bool enabled) {
     _enabled = enabled;
     setBright(enabled);
 }
 
-void Widget::setBright(bool bright)
-{
+void Widget::setBright(bool bright) {
     _bright = bright;
     if (_bright) {
         _brightStyle = BrightStyle::NONE;
@@ -65,8 +60,7 @@ void Widget::setBright(bool bright)
     }
 }
 
-void Widget::setBrightStyle(BrightStyle style)
-{
+void Widget::setBrightStyle(BrightStyle style) {
     if (_brightStyle == style)
         return;
     _brightStyle = style;
@@ -76,8 +70,7 @@ void Widget::setBrightStyle(BrightStyle style)
         onPressStateChangedToNormal();
 }
 
-void Widget::setHighlighted(bool highlight)
-{
+void Widget::setHighlighted(bool highlight) {
     if (highlight == _highlight)
         return;
     _highlight = highlight;
@@ -89,8 +82,7 @@ void Widget::setHighlighted(bool highlight)
 
 // --- touch ---------------------------------------------------------------------------------------
 
-void Widget::setTouchEnabled(bool enabled)
-{
+void Widget::setTouchEnabled(bool enabled) {
     if (enabled == _touchEnabled)
         return;
     _touchEnabled = enabled;
@@ -102,30 +94,29 @@ void Widget::setTouchEnabled(bool enabled)
         _touchListener->onTouchMoved = [this](Touch* t, Event* e) { onTouchMoved(t, e); };
         _touchListener->onTouchEnded = [this](Touch* t, Event* e) { onTouchEnded(t, e); };
         _touchListener->onTouchCancelled = [this](Touch* t, Event* e) { onTouchCancelled(t, e); };
-        EventDispatcher* dispatcher = _eventDispatcher ? _eventDispatcher : Director::getInstance()->getEventDispatcher();
+        EventDispatcher* dispatcher =
+            _eventDispatcher ? _eventDispatcher : Director::getInstance()->getEventDispatcher();
         dispatcher->addEventListenerWithSceneGraphPriority(_touchListener, this);
     } else if (_touchListener) {
-        EventDispatcher* dispatcher = _eventDispatcher ? _eventDispatcher : Director::getInstance()->getEventDispatcher();
+        EventDispatcher* dispatcher =
+            _eventDispatcher ? _eventDispatcher : Director::getInstance()->getEventDispatcher();
         dispatcher->removeEventListener(_touchListener);
         _touchListener->release();
         _touchListener = nullptr;
     }
 }
 
-void Widget::setSwallowTouches(bool swallow)
-{
+void Widget::setSwallowTouches(bool swallow) {
     _swallowTouches = swallow;
     if (_touchListener)
         _touchListener->setSwallowTouches(swallow);
 }
 
-bool Widget::isSwallowTouches() const
-{
+bool Widget::isSwallowTouches() const {
     return _touchListener ? _touchListener->isSwallowTouches() : _swallowTouches;
 }
 
-bool Widget::isAncestorsVisible(const Node* node)
-{
+bool Widget::isAncestorsVisible(const Node* node) {
     for (const Node* n = node; n; n = n->getParent()) {
         if (!n->isVisible())
             return false;
@@ -133,8 +124,7 @@ bool Widget::isAncestorsVisible(const Node* node)
     return true;
 }
 
-bool Widget::isAncestorsEnabled() const
-{
+bool Widget::isAncestorsEnabled() const {
     for (const Node* n = getParent(); n; n = n->getParent()) {
         auto* w = dynamic_cast<const Widget*>(n);
         if (w && !w->isEnabled())
@@ -143,8 +133,7 @@ bool Widget::isAncestorsEnabled() const
     return true;
 }
 
-bool Widget::toNodeSpace(const Node* node, const Vec2& pt, const Camera* camera, Vec2* local)
-{
+bool Widget::toNodeSpace(const Node* node, const Vec2& pt, const Camera* camera, Vec2* local) {
     if (!camera || camera->getCameraFlag() == CameraFlag::DEFAULT || camera == Camera::getDefaultCamera()) {
         *local = node->convertToNodeSpace(pt);
         return true;
@@ -163,8 +152,7 @@ bool Widget::toNodeSpace(const Node* node, const Vec2& pt, const Camera* camera,
     return true;
 }
 
-bool Widget::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const
-{
+bool Widget::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const {
     Vec2 local;
     if (!toNodeSpace(this, pt, camera, &local))
         return false;
@@ -177,8 +165,7 @@ bool Widget::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const
     return area.containsPoint(local);
 }
 
-bool Widget::isClippingParentContainsPoint(const Vec2& pt) const
-{
+bool Widget::isClippingParentContainsPoint(const Vec2& pt) const {
     const Camera* visiting = Camera::getVisitingCamera();
     for (const Node* n = getParent(); n; n = n->getParent()) {
         auto* layout = dynamic_cast<const Layout*>(n);
@@ -187,7 +174,9 @@ bool Widget::isClippingParentContainsPoint(const Vec2& pt) const
         // Each clipping parent is tested as the camera that draws it shows it: a render
         // window under the default camera holds children drawn by its own camera.
         const Camera* camera =
-            visiting && layout->hasCameraFlag(static_cast<unsigned short>(visiting->getCameraFlag())) ? visiting : nullptr;
+            visiting && layout->hasCameraFlag(static_cast<unsigned short>(visiting->getCameraFlag()))
+                ? visiting
+                : nullptr;
         Vec2 local;
         const Size& s = layout->getContentSize();
         if (!toNodeSpace(layout, pt, camera, &local) || !Rect(0, 0, s.width, s.height).containsPoint(local))
@@ -196,8 +185,7 @@ bool Widget::isClippingParentContainsPoint(const Vec2& pt) const
     return true;
 }
 
-bool Widget::onTouchBegan(Touch* touch, Event* /*unusedEvent*/)
-{
+bool Widget::onTouchBegan(Touch* touch, Event* /*unusedEvent*/) {
     _hitted = false;
     if (isVisible() && isEnabled() && isAncestorsEnabled() && isAncestorsVisible(this)) {
         _touchBeganPosition = touch->getLocation();
@@ -214,8 +202,7 @@ bool Widget::onTouchBegan(Touch* touch, Event* /*unusedEvent*/)
     return true;
 }
 
-void Widget::onTouchMoved(Touch* touch, Event* /*unusedEvent*/)
-{
+void Widget::onTouchMoved(Touch* touch, Event* /*unusedEvent*/) {
     _touchMovePosition = touch->getLocation();
     // Only the point decides: a parent that took the highlight away gives it back when the
     // finger returns, unless it keeps the touch for itself (it then switches it off again).
@@ -226,8 +213,7 @@ void Widget::onTouchMoved(Touch* touch, Event* /*unusedEvent*/)
     moveEvent();
 }
 
-void Widget::onTouchEnded(Touch* touch, Event* /*unusedEvent*/)
-{
+void Widget::onTouchEnded(Touch* touch, Event* /*unusedEvent*/) {
     _touchEndPosition = touch->getLocation();
     if (_propagateTouchEvents)
         propagateTouchEvent(TouchEventType::ENDED, this, touch);
@@ -239,45 +225,39 @@ void Widget::onTouchEnded(Touch* touch, Event* /*unusedEvent*/)
         cancelUpEvent();
 }
 
-void Widget::onTouchCancelled(Touch* touch, Event* /*unusedEvent*/)
-{
+void Widget::onTouchCancelled(Touch* touch, Event* /*unusedEvent*/) {
     if (_propagateTouchEvents)
         propagateTouchEvent(TouchEventType::CANCELED, this, touch);
     setHighlighted(false);
     cancelUpEvent();
 }
 
-void Widget::interceptTouchEvent(TouchEventType event, Widget* sender, Touch* touch)
-{
+void Widget::interceptTouchEvent(TouchEventType event, Widget* sender, Touch* touch) {
     if (Widget* parent = getWidgetParent())
         parent->interceptTouchEvent(event, sender, touch);
 }
 
-void Widget::propagateTouchEvent(TouchEventType event, Widget* sender, Touch* touch)
-{
+void Widget::propagateTouchEvent(TouchEventType event, Widget* sender, Touch* touch) {
     if (Widget* parent = getWidgetParent())
         parent->interceptTouchEvent(event, sender, touch);
 }
 
 // The callbacks may remove the widget; it stays alive until they return.
-void Widget::pushDownEvent()
-{
+void Widget::pushDownEvent() {
     retain();
     if (_touchEventCallback)
         _touchEventCallback(this, TouchEventType::BEGAN);
     release();
 }
 
-void Widget::moveEvent()
-{
+void Widget::moveEvent() {
     retain();
     if (_touchEventCallback)
         _touchEventCallback(this, TouchEventType::MOVED);
     release();
 }
 
-void Widget::releaseUpEvent()
-{
+void Widget::releaseUpEvent() {
     retain();
     if (_touchEventCallback)
         _touchEventCallback(this, TouchEventType::ENDED);
@@ -286,8 +266,7 @@ void Widget::releaseUpEvent()
     release();
 }
 
-void Widget::cancelUpEvent()
-{
+void Widget::cancelUpEvent() {
     retain();
     if (_touchEventCallback)
         _touchEventCallback(this, TouchEventType::CANCELED);
@@ -296,8 +275,7 @@ void Widget::cancelUpEvent()
 
 // --- size and position -----------------------------------------------------------------------
 
-void Widget::setContentSize(const Size& contentSize)
-{
+void Widget::setContentSize(const Size& contentSize) {
     _customSize = contentSize;
     Size size = _ignoreSize ? getVirtualRendererSize() : contentSize;
     bool changed = !size.equals(_contentSize);
@@ -313,8 +291,7 @@ void Widget::setContentSize(const Size& contentSize)
     }
 }
 
-void Widget::setSizePercent(const Vec2& percent)
-{
+void Widget::setSizePercent(const Vec2& percent) {
     _sizePercent = percent;
     if (!_parent)
         return;
@@ -325,17 +302,16 @@ void Widget::setSizePercent(const Vec2& percent)
     _sizePercent = keep;
 }
 
-void Widget::setPosition(const Vec2& pos)
-{
+void Widget::setPosition(const Vec2& pos) {
     if (_parent) {
         const Size& ps = _parent->getContentSize();
-        _positionPercent.set(ps.width > 0 ? pos.x / ps.width : 0.0f, ps.height > 0 ? pos.y / ps.height : 0.0f);
+        _positionPercent.set(ps.width > 0 ? pos.x / ps.width : 0.0f,
+                             ps.height > 0 ? pos.y / ps.height : 0.0f);
     }
     ProtectedNode::setPosition(pos);
 }
 
-void Widget::setPositionPercent(const Vec2& percent)
-{
+void Widget::setPositionPercent(const Vec2& percent) {
     _positionPercent = percent;
     if (!_parent)
         return;
@@ -343,13 +319,11 @@ void Widget::setPositionPercent(const Vec2& percent)
     ProtectedNode::setPosition(Vec2(ps.width * percent.x, ps.height * percent.y));
 }
 
-void Widget::setPositionType(PositionType type)
-{
+void Widget::setPositionType(PositionType type) {
     _positionType = type;
 }
 
-void Widget::ignoreContentAdaptWithSize(bool ignore)
-{
+void Widget::ignoreContentAdaptWithSize(bool ignore) {
     _ignoreSize = ignore;
     Size size = ignore ? getVirtualRendererSize() : _customSize;
     if (!size.equals(_contentSize)) {
@@ -359,28 +333,26 @@ void Widget::ignoreContentAdaptWithSize(bool ignore)
     }
 }
 
-void Widget::updateSizeAndPosition()
-{
+void Widget::updateSizeAndPosition() {
     if (_parent)
         updateSizeAndPosition(_parent->getContentSize());
 }
 
-void Widget::updateSizeAndPosition(const Size& parentSize)
-{
+void Widget::updateSizeAndPosition(const Size& parentSize) {
     if (_sizeType == SizeType::PERCENT) {
         Vec2 keep = _sizePercent;
         setContentSize(Size(parentSize.width * _sizePercent.x, parentSize.height * _sizePercent.y));
         _sizePercent = keep;
     }
     if (_positionType == PositionType::PERCENT) {
-        ProtectedNode::setPosition(Vec2(parentSize.width * _positionPercent.x, parentSize.height * _positionPercent.y));
+        ProtectedNode::setPosition(
+            Vec2(parentSize.width * _positionPercent.x, parentSize.height * _positionPercent.y));
     } else if (parentSize.width > 0 && parentSize.height > 0) {
         _positionPercent.set(_position.x / parentSize.width, _position.y / parentSize.height);
     }
 }
 
-void Widget::rendererChanged()
-{
+void Widget::rendererChanged() {
     if (_ignoreSize) {
         Size size = getVirtualRendererSize();
         if (!size.equals(_contentSize)) {
@@ -391,43 +363,36 @@ void Widget::rendererChanged()
     adaptRenderers();
 }
 
-void Widget::onSizeChanged()
-{
+void Widget::onSizeChanged() {
     for (Node* child : _children) {
         if (auto* widget = dynamic_cast<Widget*>(child))
             widget->updateSizeAndPosition(_contentSize);
     }
 }
 
-Widget* Widget::getWidgetParent()
-{
+Widget* Widget::getWidgetParent() {
     return dynamic_cast<Widget*>(getParent());
 }
 
-float Widget::getLeftBoundary() const
-{
+float Widget::getLeftBoundary() const {
     return _position.x - _scaleX * _contentSize.width * _anchorPoint.x;
 }
 
-float Widget::getBottomBoundary() const
-{
+float Widget::getBottomBoundary() const {
     return _position.y - _scaleY * _contentSize.height * _anchorPoint.y;
 }
 
-float Widget::getRightBoundary() const
-{
+float Widget::getRightBoundary() const {
     return getLeftBoundary() + _scaleX * _contentSize.width;
 }
 
-float Widget::getTopBoundary() const
-{
+float Widget::getTopBoundary() const {
     return getBottomBoundary() + _scaleY * _contentSize.height;
 }
 
 // --- layout ------------------------------------------------------------------------------------
 
-void Widget::setLayoutParameter(LayoutParameter* parameter)
-{
+void Widget::setLayoutParameter(LayoutParameter* parameter) {
     if (!parameter)
         return;
     int key = static_cast<int>(parameter->getLayoutType());
@@ -444,19 +409,16 @@ void Widget::setLayoutParameter(LayoutParameter* parameter)
         layout->requestDoLayout();
 }
 
-LayoutParameter* Widget::getLayoutParameter() const
-{
+LayoutParameter* Widget::getLayoutParameter() const {
     return getLayoutParameter(_layoutParameterType);
 }
 
-LayoutParameter* Widget::getLayoutParameter(LayoutParameter::Type type) const
-{
+LayoutParameter* Widget::getLayoutParameter(LayoutParameter::Type type) const {
     auto it = _layoutParameters.find(static_cast<int>(type));
     return it == _layoutParameters.end() ? nullptr : it->second;
 }
 
-void Widget::setLayoutComponent(LayoutComponent* component)
-{
+void Widget::setLayoutComponent(LayoutComponent* component) {
     if (component == _layoutComponent)
         return;
     if (component)
@@ -470,15 +432,13 @@ void Widget::setLayoutComponent(LayoutComponent* component)
         component->setOwner(this);
 }
 
-Widget* Widget::findNextFocusedWidget(FocusDirection /*direction*/, Widget* current)
-{
+Widget* Widget::findNextFocusedWidget(FocusDirection /*direction*/, Widget* current) {
     return current;
 }
 
 // --- drawing -----------------------------------------------------------------------------------
 
-void Widget::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags)
-{
+void Widget::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags) {
     if (!_visible)
         return;
     if (_contentSizeDirtyForRenderers) {
@@ -488,8 +448,7 @@ void Widget::visit(Renderer* renderer, const Mat4& parentTransform, uint32_t par
     ProtectedNode::visit(renderer, parentTransform, parentFlags);
 }
 
-void Widget::onEnter()
-{
+void Widget::onEnter() {
     // A percent size or position given before the widget had a parent takes effect now.
     if (_sizeType == SizeType::PERCENT || _positionType == PositionType::PERCENT)
         updateSizeAndPosition();
@@ -498,28 +457,24 @@ void Widget::onEnter()
 
 // --- cloning -----------------------------------------------------------------------------------
 
-std::string Widget::getDescription() const
-{
+std::string Widget::getDescription() const {
     return "Widget";
 }
 
-Widget* Widget::createCloneInstance()
-{
+Widget* Widget::createCloneInstance() {
     return Widget::create();
 }
 
 void Widget::copySpecialProperties(Widget* /*model*/) {}
 
-void Widget::copyClonedWidgetChildren(Widget* model)
-{
+void Widget::copyClonedWidgetChildren(Widget* model) {
     for (Node* child : model->getChildren()) {
         if (auto* widget = dynamic_cast<Widget*>(child))
             addChild(widget->clone());
     }
 }
 
-void Widget::copyProperties(Widget* model)
-{
+void Widget::copyProperties(Widget* model) {
     setEnabled(model->isEnabled());
     setVisible(model->isVisible());
     setBright(model->isBright());
@@ -553,8 +508,7 @@ void Widget::copyProperties(Widget* model)
     copySpecialProperties(model);
 }
 
-Widget* Widget::clone()
-{
+Widget* Widget::clone() {
     Widget* copy = createCloneInstance();
     if (!copy)
         return nullptr;

@@ -16,27 +16,23 @@ using namespace CocosDenshion;
 
 namespace {
 
-void put32(std::vector<uint8_t>& b, uint32_t v)
-{
+void put32(std::vector<uint8_t>& b, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-void put16(std::vector<uint8_t>& b, uint16_t v)
-{
+void put16(std::vector<uint8_t>& b, uint16_t v) {
     b.push_back(static_cast<uint8_t>(v));
     b.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void tag(std::vector<uint8_t>& b, const char* t)
-{
+void tag(std::vector<uint8_t>& b, const char* t) {
     b.insert(b.end(), t, t + 4);
 }
 
 // A WAV file; dataSize is what the header claims, dataBytes what follows it.
 std::vector<uint8_t> wav(uint16_t format, uint16_t channels, uint32_t rate, uint16_t bits, uint32_t dataSize,
-                         size_t dataBytes, bool extraChunk = false)
-{
+                         size_t dataBytes, bool extraChunk = false) {
     std::vector<uint8_t> b;
     tag(b, "RIFF");
     put32(b, 0);
@@ -62,8 +58,7 @@ std::vector<uint8_t> wav(uint16_t format, uint16_t channels, uint32_t rate, uint
 
 } // namespace
 
-TEST(UiAudioTest, WavFilesAreReadWithinTheirBytes)
-{
+TEST(UiAudioTest, WavFilesAreReadWithinTheirBytes) {
     WavFile w;
     std::string error;
     ASSERT_TRUE(w.parse(wav(1, 2, 8000, 16, 32000, 32000, true), &error)) << error;
@@ -86,8 +81,7 @@ TEST(UiAudioTest, WavFilesAreReadWithinTheirBytes)
     EXPECT_FALSE(w.parse(cut, &error));
 }
 
-TEST(UiAudioTest, TheProjectEffectsLoadAndPlayWithOrWithoutADevice)
-{
+TEST(UiAudioTest, TheProjectEffectsLoadAndPlayWithOrWithoutADevice) {
     cocos2d::FileUtils::getInstance()->addSearchPath(QP_SOURCE_DIR, true);
     SimpleAudioEngine* audio = SimpleAudioEngine::getInstance();
     EXPECT_TRUE(audio->preloadEffect("res/dingdong.wav"));

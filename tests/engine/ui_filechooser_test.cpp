@@ -18,20 +18,18 @@ namespace {
 
 class UiFileChooserTest : public qptest::SceneFixture {
 protected:
-    void TearDown() override
-    {
+    void TearDown() override {
         FileChooser::getInstance()->setProvider(nullptr);
         if (FileBrowser::current())
             FileBrowser::current()->finish("");
         qptest::SceneFixture::TearDown();
     }
     // Clicks the child of the browser's panel or list by name.
-    void click(const std::string& name)
-    {
+    void click(const std::string& name) {
         Node* node = FileBrowser::current()->getChildByNameDeep(name);
         ASSERT_NE(nullptr, node) << name;
-        Vec2 centre = node->convertToWorldSpace(Vec2(node->getContentSize().width * 0.5f,
-                                                     node->getContentSize().height * 0.5f));
+        Vec2 centre = node->convertToWorldSpace(
+            Vec2(node->getContentSize().width * 0.5f, node->getContentSize().height * 0.5f));
         input->frame();
         input->touchBegan(0, centre);
         input->touchEnded(0, centre);
@@ -40,8 +38,7 @@ protected:
 
 } // namespace
 
-TEST_F(UiFileChooserTest, AProviderAnswersInsteadOfTheDialogAndBusyRequestsAreRefused)
-{
+TEST_F(UiFileChooserTest, AProviderAnswersInsteadOfTheDialogAndBusyRequestsAreRefused) {
     FileChooser* chooser = FileChooser::getInstance();
     FileChooser::Callback pending;
     std::string seenTitle, seenStart;
@@ -68,8 +65,7 @@ TEST_F(UiFileChooserTest, AProviderAnswersInsteadOfTheDialogAndBusyRequestsAreRe
     pending("");
 }
 
-TEST_F(UiFileChooserTest, TheFolderBrowserWalksFoldersAndGivesTheChosenFile)
-{
+TEST_F(UiFileChooserTest, TheFolderBrowserWalksFoldersAndGivesTheChosenFile) {
     qptest::TempDir dir;
     FileUtils::getInstance()->createDirectory(dir.file("series"));
     qptest::writeFile(dir.file("series/b.dcm"), "x");
@@ -97,14 +93,14 @@ TEST_F(UiFileChooserTest, TheFolderBrowserWalksFoldersAndGivesTheChosenFile)
     EXPECT_EQ(nullptr, scene->getChildByNameDeep("b.dcm")); // gone from the scene
 
     // Cancel answers "", and a missing start folder falls back to the root folder.
-    ASSERT_TRUE(FileBrowser::show("", dir.file("nowhere"), [&](const std::string& p) { answers.push_back("c" + p); }));
+    ASSERT_TRUE(FileBrowser::show("", dir.file("nowhere"),
+                                  [&](const std::string& p) { answers.push_back("c" + p); }));
     EXPECT_EQ("/", FileBrowser::current()->getFolder());
     click("fileBrowserCancel");
     EXPECT_EQ("c", answers.back());
 }
 
-TEST_F(UiFileChooserTest, TheBrowserScrollsLongFoldersAndKeepsTouchesFromTheScene)
-{
+TEST_F(UiFileChooserTest, TheBrowserScrollsLongFoldersAndKeepsTouchesFromTheScene) {
     qptest::TempDir dir;
     for (int i = 0; i < 60; ++i)
         qptest::writeFile(dir.file("f" + std::to_string(100 + i) + ".dcm"), "x");

@@ -12,8 +12,7 @@ using namespace cocos2d::ui;
 
 namespace {
 
-Widget* box(Layout* parent, float w, float h, const Vec2& anchor = Vec2::ZERO)
-{
+Widget* box(Layout* parent, float w, float h, const Vec2& anchor = Vec2::ZERO) {
     Widget* b = Widget::create();
     b->setAnchorPoint(anchor);
     b->setContentSize(Size(w, h));
@@ -21,24 +20,21 @@ Widget* box(Layout* parent, float w, float h, const Vec2& anchor = Vec2::ZERO)
     return b;
 }
 
-Layout* layoutOf(Layout::Type type, float w, float h)
-{
+Layout* layoutOf(Layout::Type type, float w, float h) {
     Layout* l = Layout::create();
     l->setContentSize(Size(w, h));
     l->setLayoutType(type);
     return l;
 }
 
-void linear(Widget* w, LinearLayoutParameter::LinearGravity g, const Margin& m)
-{
+void linear(Widget* w, LinearLayoutParameter::LinearGravity g, const Margin& m) {
     auto* p = LinearLayoutParameter::create();
     p->setGravity(g);
     p->setMargin(m);
     w->setLayoutParameter(p);
 }
 
-void align(Widget* w, int code, const Margin& m = Margin())
-{
+void align(Widget* w, int code, const Margin& m = Margin()) {
     auto* p = RelativeLayoutParameter::create();
     p->setAlign(static_cast<RelativeLayoutParameter::RelativeAlign>(code));
     p->setMargin(m);
@@ -49,8 +45,7 @@ using UiLayoutTest = qptest::SceneFixture;
 
 } // namespace
 
-TEST_F(UiLayoutTest, VerticalStacksFromTheTopWithMarginsAndGravity)
-{
+TEST_F(UiLayoutTest, VerticalStacksFromTheTopWithMarginsAndGravity) {
     Layout* l = layoutOf(Layout::Type::VERTICAL, 200, 300);
     Widget* a = box(l, 50, 40);
     Widget* b = box(l, 60, 30, Vec2::ANCHOR_MIDDLE);
@@ -60,13 +55,12 @@ TEST_F(UiLayoutTest, VerticalStacksFromTheTopWithMarginsAndGravity)
     linear(c, LinearLayoutParameter::LinearGravity::CENTER_HORIZONTAL, Margin());
     c->setScale(2.0f); // the scaled size counts
     l->forceDoLayout();
-    EXPECT_EQ(Vec2(5, 250), a->getPosition());          // top 300 - margin 10 - height 40
+    EXPECT_EQ(Vec2(5, 250), a->getPosition());                 // top 300 - margin 10 - height 40
     EXPECT_EQ(Vec2(200 - 7 - 30, 246 - 15), b->getPosition()); // below a's margin 4, centre anchor
-    EXPECT_EQ(Vec2(80, 176), c->getPosition());          // 40 wide when scaled, centred
+    EXPECT_EQ(Vec2(80, 176), c->getPosition());                // 40 wide when scaled, centred
 }
 
-TEST_F(UiLayoutTest, HorizontalRunsLeftToRightWithVerticalGravity)
-{
+TEST_F(UiLayoutTest, HorizontalRunsLeftToRightWithVerticalGravity) {
     Layout* l = layoutOf(Layout::Type::HORIZONTAL, 300, 100);
     Widget* a = box(l, 50, 40);
     Widget* b = box(l, 60, 30);
@@ -80,21 +74,20 @@ TEST_F(UiLayoutTest, HorizontalRunsLeftToRightWithVerticalGravity)
     EXPECT_EQ(Vec2(120, 40), c->getPosition());
 }
 
-TEST_F(UiLayoutTest, RelativeAlignmentsPlaceAgainstEdgesAndCentres)
-{
+TEST_F(UiLayoutTest, RelativeAlignmentsPlaceAgainstEdgesAndCentres) {
     Layout* l = layoutOf(Layout::Type::RELATIVE_FREE, 400, 300);
     const Margin m(10, 20, 30, 40);
     Vec2 expected[10] = {
         {},
-        Vec2(10, 300 - 20 - 50),         // 1 top left
-        Vec2(200 - 50, 300 - 20 - 50),   // 2 top centre (no margin across)
+        Vec2(10, 300 - 20 - 50),       // 1 top left
+        Vec2(200 - 50, 300 - 20 - 50), // 2 top centre (no margin across)
         Vec2(400 - 30 - 100, 300 - 20 - 50),
-        Vec2(10, 150 - 25),              // 4 left centre
-        Vec2(150, 125),                  // 5 centre
+        Vec2(10, 150 - 25), // 4 left centre
+        Vec2(150, 125),     // 5 centre
         Vec2(400 - 30 - 100, 125),
-        Vec2(10, 40),                    // 7 bottom left
+        Vec2(10, 40), // 7 bottom left
         Vec2(150, 40),
-        Vec2(270, 40),                   // 9 bottom right
+        Vec2(270, 40), // 9 bottom right
     };
     Widget* widgets[10] = {};
     for (int code = 1; code <= 9; ++code) {
@@ -109,8 +102,7 @@ TEST_F(UiLayoutTest, RelativeAlignmentsPlaceAgainstEdgesAndCentres)
     EXPECT_EQ(Vec2(33, 44), free->getPosition()); // type 5 leaves unaligned widgets alone
 }
 
-TEST_F(UiLayoutTest, RelativeRowsPackUnalignedWidgetsLeftOrRight)
-{
+TEST_F(UiLayoutTest, RelativeRowsPackUnalignedWidgetsLeftOrRight) {
     // The overlay's corner rows: type 3 from the left edge, type 4 against the right edge,
     // both in child order and top-aligned.
     Layout* left = layoutOf(Layout::Type::RELATIVE, 300, 30);
@@ -136,8 +128,7 @@ TEST_F(UiLayoutTest, RelativeRowsPackUnalignedWidgetsLeftOrRight)
     EXPECT_EQ(Vec2(0, 0), corner->getPosition());
 }
 
-TEST_F(UiLayoutTest, ArrangementRunsBeforeDrawingAfterChanges)
-{
+TEST_F(UiLayoutTest, ArrangementRunsBeforeDrawingAfterChanges) {
     Layout* l = layoutOf(Layout::Type::VERTICAL, 100, 100);
     scene->addChild(l);
     Widget* a = box(l, 10, 10);
@@ -155,8 +146,7 @@ TEST_F(UiLayoutTest, ArrangementRunsBeforeDrawingAfterChanges)
     EXPECT_EQ(Vec2(5, 5), a->getPosition());
 }
 
-TEST_F(UiLayoutTest, PercentLayoutFollowsTheRootAfterAResize)
-{
+TEST_F(UiLayoutTest, PercentLayoutFollowsTheRootAfterAResize) {
     Layout* root = Layout::create();
     root->setContentSize(Size(800, 600));
     scene->addChild(root);
@@ -225,14 +215,13 @@ TEST_F(UiLayoutTest, PercentLayoutFollowsTheRootAfterAResize)
     EXPECT_EQ(Vec2(1000, 0), own->getPosition());
 }
 
-TEST_F(UiLayoutTest, BackgroundsAndTheSolidColourShortcut)
-{
+TEST_F(UiLayoutTest, BackgroundsAndTheSolidColourShortcut) {
     Layout* l = Layout::create();
     l->setContentSize(Size(100, 50));
     l->enableBKColor(true, Color3B(255, 255, 255), 0.7f);
     EXPECT_EQ(Layout::BackGroundColorType::SOLID, l->getBackGroundColorType());
     EXPECT_EQ(179, l->getBackGroundColorOpacity()); // 0.7 of 255, rounded
-    l->enableBKColor(true, Color3B::BLACK, 1.5f);    // out of range: clamped
+    l->enableBKColor(true, Color3B::BLACK, 1.5f);   // out of range: clamped
     EXPECT_EQ(255, l->getBackGroundColorOpacity());
     l->setBackGroundColorType(Layout::BackGroundColorType::GRADIENT);
     l->setBackGroundColor(Color3B::RED, Color3B::BLUE);

@@ -22,22 +22,19 @@ namespace {
 
 class UiLoaderTest : public qptest::SceneFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         qptest::SceneFixture::SetUp();
         saved = FileUtils::getInstance()->getSearchPaths();
         FileUtils::getInstance()->addSearchPath(dir.path(), true);
         CSLoader::getInstance()->purgeCache();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         FileUtils::getInstance()->setSearchPaths(saved);
         CSLoader::getInstance()->purgeCache();
         qptest::SceneFixture::TearDown();
     }
     // Loads a layout given as text through a file, as the program does.
-    Node* load(const std::string& json, const std::string& name = "screen")
-    {
+    Node* load(const std::string& json, const std::string& name = "screen") {
         qptest::writeFile(dir.file(name + ".json"), json);
         FileUtils::getInstance()->purgeCachedEntries();
         CSLoader::getInstance()->purgeCache();
@@ -49,8 +46,7 @@ protected:
     std::vector<std::string> saved;
 };
 
-std::vector<std::string> layoutFiles()
-{
+std::vector<std::string> layoutFiles() {
     namespace fs = std::filesystem;
     std::vector<std::string> files;
     const std::string root = QP_SOURCE_DIR;
@@ -68,8 +64,7 @@ std::vector<std::string> layoutFiles()
 
 } // namespace
 
-TEST_F(UiLoaderTest, CsbNamesResolveToJsonAndNamesSurviveExactly)
-{
+TEST_F(UiLoaderTest, CsbNamesResolveToJsonAndNamesSurviveExactly) {
     Node* root = load(R"({"type": "Layout", "name": "root", "size": [400, 300], "children": [
         {"type": "Text", "name": "login.title", "text": "Hi", "tag": 7},
         {"type": "Button", "name": "goBack", "title": "Back", "userString": "1"},
@@ -91,8 +86,7 @@ TEST_F(UiLoaderTest, CsbNamesResolveToJsonAndNamesSurviveExactly)
     EXPECT_EQ(nullptr, root->getChildByName("group")); // case matters
 }
 
-TEST_F(UiLoaderTest, MissingAndBrokenFilesGiveNullWithTheReason)
-{
+TEST_F(UiLoaderTest, MissingAndBrokenFilesGiveNullWithTheReason) {
     EXPECT_EQ(nullptr, CSLoader::createNode("noSuchScreen.csb"));
     EXPECT_NE(std::string::npos, error().find("noSuchScreen.csb"));
 
@@ -110,13 +104,14 @@ TEST_F(UiLoaderTest, MissingAndBrokenFilesGiveNullWithTheReason)
     EXPECT_EQ(nullptr, load(R"({"type": "Gadget"})"));
     EXPECT_EQ(nullptr, load(R"({"name": "root"})"));
     // Values of the wrong kind or out of range.
-    for (const char* bad : {R"({"type": "Layout", "layoutType": 6})", R"({"type": "Layout", "opacity": 300})",
-                            R"({"type": "Layout", "color": [1, 2]})", R"({"type": "Node", "position": "0,0"})",
-                            R"({"type": "Layout", "backgroundColorType": "pattern"})",
-                            R"({"type": "Widget", "layoutParameter": {"align": 3}})",
-                            R"({"type": "Widget", "layoutParameter": {"kind": "relative", "align": 10}})",
-                            R"({"type": "Widget", "layout": {"margin": {"middle": 3}}})",
-                            R"({"type": "Node", "children": {"type": "Node"}})"}) {
+    for (const char* bad :
+         {R"({"type": "Layout", "layoutType": 6})", R"({"type": "Layout", "opacity": 300})",
+          R"({"type": "Layout", "color": [1, 2]})", R"({"type": "Node", "position": "0,0"})",
+          R"({"type": "Layout", "backgroundColorType": "pattern"})",
+          R"({"type": "Widget", "layoutParameter": {"align": 3}})",
+          R"({"type": "Widget", "layoutParameter": {"kind": "relative", "align": 10}})",
+          R"({"type": "Widget", "layout": {"margin": {"middle": 3}}})",
+          R"({"type": "Node", "children": {"type": "Node"}})"}) {
         EXPECT_EQ(nullptr, load(bad)) << bad;
         EXPECT_FALSE(error().empty());
     }
@@ -125,8 +120,7 @@ TEST_F(UiLoaderTest, MissingAndBrokenFilesGiveNullWithTheReason)
     EXPECT_EQ("", error());
 }
 
-TEST_F(UiLoaderTest, WidgetPropertiesLayoutParametersAndPercentLayout)
-{
+TEST_F(UiLoaderTest, WidgetPropertiesLayoutParametersAndPercentLayout) {
     Node* root = load(R"({"type": "Layout", "size": [200, 100], "layoutType": 5, "clipping": true,
         "backgroundColorType": "solid", "backgroundColor": [10, 20, 30], "backgroundOpacity": 128,
         "children": [
@@ -192,9 +186,9 @@ TEST_F(UiLoaderTest, WidgetPropertiesLayoutParametersAndPercentLayout)
     EXPECT_EQ(Size(380, 20), root->getChildByName("bar")->getContentSize());
 }
 
-TEST_F(UiLoaderTest, RepeatedLoadsGiveIndependentTrees)
-{
-    qptest::writeFile(dir.file("row.json"), R"({"type": "Layout", "children": [{"type": "Text", "name": "id"}]})");
+TEST_F(UiLoaderTest, RepeatedLoadsGiveIndependentTrees) {
+    qptest::writeFile(dir.file("row.json"),
+                      R"({"type": "Layout", "children": [{"type": "Text", "name": "id"}]})");
     Node* a = CSLoader::createNode("row.csb");
     Node* b = CSLoader::createNode("row.csb");
     ASSERT_NE(nullptr, a);
@@ -206,13 +200,13 @@ TEST_F(UiLoaderTest, RepeatedLoadsGiveIndependentTrees)
     EXPECT_NE(nullptr, CSLoader::createNode("row.csb")); // the loader comes back on demand
 }
 
-TEST_F(UiLoaderTest, EveryLayoutFileInTheTreeFollowsTheFormat)
-{
+TEST_F(UiLoaderTest, EveryLayoutFileInTheTreeFollowsTheFormat) {
     std::vector<std::string> files = layoutFiles();
     ASSERT_FALSE(files.empty());
     for (const std::string& path : files) {
         std::string error;
-        EXPECT_TRUE(CSLoader::getInstance()->validate(qptest::readFile(path), &error)) << path << ": " << error;
+        EXPECT_TRUE(CSLoader::getInstance()->validate(qptest::readFile(path), &error))
+            << path << ": " << error;
         std::string name = std::filesystem::path(path).filename().string();
         FileUtils::getInstance()->addSearchPath(std::filesystem::path(path).parent_path().string(), true);
         EXPECT_NE(nullptr, CSLoader::createNode(name.substr(0, name.size() - 5) + ".csb")) << path;

@@ -21,26 +21,24 @@ struct Px {
     int r, g, b;
 };
 
-Px readPixel(int x, int y)
-{
+Px readPixel(int x, int y) {
     unsigned char p[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
 }
 
-::testing::AssertionResult isColour(Px got, int r, int g, int b, int tolerance = 8)
-{
-    if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance && std::abs(got.b - b) <= tolerance)
+::testing::AssertionResult isColour(Px got, int r, int g, int b, int tolerance = 8) {
+    if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance &&
+        std::abs(got.b - b) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.r << "," << got.g << "," << got.b << ") instead of (" << r
-                                         << "," << g << "," << b << ")";
+    return ::testing::AssertionFailure() << "(" << got.r << "," << got.g << "," << got.b << ") instead of ("
+                                         << r << "," << g << "," << b << ")";
 }
 
 // A picture of one colour; border > 0 leaves a transparent frame of that width.
 void writePicture(const std::string& path, int w, int h, unsigned char r, unsigned char g, unsigned char b,
-                  int border = 0)
-{
+                  int border = 0) {
     std::vector<unsigned char> px(static_cast<size_t>(w * h * 4), 0);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -59,16 +57,14 @@ void writePicture(const std::string& path, int w, int h, unsigned char r, unsign
 
 class UiRenderTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         view = GLViewImpl::createWithRect("ui sample", Rect(0, 0, kW, kH));
         if (view) {
             view->retain();
             Director::getInstance()->setOpenGLView(view);
         }
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         if (!view)
             GTEST_SKIP() << "no display for a GL window";
         scene = Scene::create();
@@ -85,8 +81,7 @@ GLViewImpl* UiRenderTest::view = nullptr;
 
 } // namespace
 
-TEST_F(UiRenderTest, SampleLayoutWithEveryWidgetKind)
-{
+TEST_F(UiRenderTest, SampleLayoutWithEveryWidgetKind) {
     qptest::TempDir dir;
     FileUtils* files = FileUtils::getInstance();
     files->createDirectory(dir.file("uisample"));
@@ -118,7 +113,7 @@ TEST_F(UiRenderTest, SampleLayoutWithEveryWidgetKind)
     EXPECT_TRUE(isColour(readPixel(115, 5), 0, 255, 0));
     EXPECT_TRUE(isColour(readPixel(175, 50), 40, 40, 120));
     EXPECT_TRUE(isColour(readPixel(140, 70), 40, 40, 120));
-    EXPECT_TRUE(isColour(readPixel(230, 20), 255, 0, 0)); // button, normal picture
+    EXPECT_TRUE(isColour(readPixel(230, 20), 255, 0, 0));   // button, normal picture
     EXPECT_TRUE(isColour(readPixel(20, 100), 255, 255, 0)); // nine-patch picture stretched to 50 x 50
     EXPECT_TRUE(isColour(readPixel(62, 142), 255, 255, 0));
     // Slider at 50 %: progress on the left half, bar on the right, ball in the middle.

@@ -21,17 +21,16 @@ namespace {
 // view does with a drag that began on one of its buttons.
 class DragStealer : public Layout {
 public:
-    static DragStealer* create()
-    {
+    static DragStealer* create() {
         auto* l = new DragStealer();
         l->init();
         l->autorelease();
         return l;
     }
-    void interceptTouchEvent(TouchEventType event, Widget* sender, Touch* touch) override
-    {
+    void interceptTouchEvent(TouchEventType event, Widget* sender, Touch* touch) override {
         events.push_back(static_cast<int>(event));
-        if (event == TouchEventType::MOVED && touch->getLocation().distance(touch->getStartLocation()) > 5.0f) {
+        if (event == TouchEventType::MOVED &&
+            touch->getLocation().distance(touch->getStartLocation()) > 5.0f) {
             sender->setHighlighted(false);
             stolen = true;
         }
@@ -42,8 +41,7 @@ public:
 
 struct Recorder {
     std::vector<std::string> log;
-    void watch(Widget* w, const std::string& name)
-    {
+    void watch(Widget* w, const std::string& name) {
         w->addTouchEventListener([this, name](Ref*, Widget::TouchEventType t) {
             static const char* kinds[] = {"began", "moved", "ended", "canceled"};
             log.push_back(name + "." + kinds[static_cast<int>(t)]);
@@ -53,8 +51,7 @@ struct Recorder {
 };
 
 // A plain touchable widget of the given size at a position (anchor bottom-left).
-Widget* makeWidget(Node* parent, const Rect& r)
-{
+Widget* makeWidget(Node* parent, const Rect& r) {
     Widget* w = Widget::create();
     w->setAnchorPoint(Vec2::ZERO);
     w->setContentSize(r.size);
@@ -65,8 +62,7 @@ Widget* makeWidget(Node* parent, const Rect& r)
 }
 
 std::string writePng(const qptest::TempDir& dir, const std::string& name, int w, int h, unsigned char r,
-                     unsigned char g, unsigned char b)
-{
+                     unsigned char g, unsigned char b) {
     std::vector<unsigned char> px(static_cast<size_t>(w * h * 4));
     for (size_t i = 0; i < px.size(); i += 4) {
         px[i] = r;
@@ -83,8 +79,7 @@ std::string writePng(const qptest::TempDir& dir, const std::string& name, int w,
 
 class UiWidgetTest : public qptest::SceneFixture {
 protected:
-    void tap(const Vec2& p)
-    {
+    void tap(const Vec2& p) {
         input->touchBegan(0, p);
         input->touchEnded(0, p);
     }
@@ -92,8 +87,7 @@ protected:
 
 } // namespace
 
-TEST_F(UiWidgetTest, HitTestsRespectHiddenAncestorsAndEveryClippingParent)
-{
+TEST_F(UiWidgetTest, HitTestsRespectHiddenAncestorsAndEveryClippingParent) {
     Recorder rec;
     Layout* outer = Layout::create();
     outer->setContentSize(Size(200, 200));
@@ -126,8 +120,7 @@ TEST_F(UiWidgetTest, HitTestsRespectHiddenAncestorsAndEveryClippingParent)
     EXPECT_TRUE(rec.log.empty());
 }
 
-TEST_F(UiWidgetTest, TouchScaleGrowsTheTargetAboutItsCentre)
-{
+TEST_F(UiWidgetTest, TouchScaleGrowsTheTargetAboutItsCentre) {
     Recorder rec;
     Widget* w = makeWidget(scene, Rect(100, 100, 20, 20));
     rec.watch(w, "w");
@@ -139,8 +132,7 @@ TEST_F(UiWidgetTest, TouchScaleGrowsTheTargetAboutItsCentre)
     EXPECT_EQ(3u, rec.log.size());
 }
 
-TEST_F(UiWidgetTest, ClickFiresOnReleaseOnlyWhileStillHighlighted)
-{
+TEST_F(UiWidgetTest, ClickFiresOnReleaseOnlyWhileStillHighlighted) {
     Recorder rec;
     Widget* w = makeWidget(scene, Rect(100, 100, 100, 50));
     rec.watch(w, "w");
@@ -167,8 +159,7 @@ TEST_F(UiWidgetTest, ClickFiresOnReleaseOnlyWhileStillHighlighted)
     EXPECT_EQ((std::vector<std::string>{"w.began", "w.canceled"}), rec.log);
 }
 
-TEST_F(UiWidgetTest, ParentInterceptingADragKeepsTheChildButtonFromClicking)
-{
+TEST_F(UiWidgetTest, ParentInterceptingADragKeepsTheChildButtonFromClicking) {
     Recorder rec;
     DragStealer* parent = DragStealer::create();
     parent->setContentSize(Size(400, 400));
@@ -202,8 +193,7 @@ TEST_F(UiWidgetTest, ParentInterceptingADragKeepsTheChildButtonFromClicking)
     EXPECT_EQ("b.click", rec.log.back());
 }
 
-TEST_F(UiWidgetTest, SwallowingKeepsTouchesFromWidgetsBelow)
-{
+TEST_F(UiWidgetTest, SwallowingKeepsTouchesFromWidgetsBelow) {
     Recorder rec;
     Widget* below = makeWidget(scene, Rect(100, 100, 100, 100));
     Widget* above = makeWidget(scene, Rect(100, 100, 100, 100));
@@ -226,8 +216,7 @@ TEST_F(UiWidgetTest, SwallowingKeepsTouchesFromWidgetsBelow)
     EXPECT_EQ("below.began", rec.log.front());
 }
 
-TEST_F(UiWidgetTest, ButtonStatesPicturesAndPressedZoom)
-{
+TEST_F(UiWidgetTest, ButtonStatesPicturesAndPressedZoom) {
     qptest::TempDir dir;
     std::string normal = writePng(dir, "n.png", 40, 20, 255, 0, 0);
     std::string pressed = writePng(dir, "p.png", 40, 20, 0, 255, 0);
@@ -271,10 +260,10 @@ TEST_F(UiWidgetTest, ButtonStatesPicturesAndPressedZoom)
     EXPECT_EQ(Color3B(1, 2, 3), b->getTitleColor());
 }
 
-TEST_F(UiWidgetTest, SliderSetsIntegerPercentFromTheTouchAndReportsItsEvents)
-{
+TEST_F(UiWidgetTest, SliderSetsIntegerPercentFromTheTouchAndReportsItsEvents) {
     qptest::TempDir dir;
-    Slider* s = Slider::create(writePng(dir, "bar.png", 200, 10, 90, 90, 90), writePng(dir, "ball.png", 16, 16, 0, 0, 255));
+    Slider* s = Slider::create(writePng(dir, "bar.png", 200, 10, 90, 90, 90),
+                               writePng(dir, "ball.png", 16, 16, 0, 0, 255));
     ASSERT_NE(nullptr, s);
     s->loadProgressBarTexture(writePng(dir, "prog.png", 200, 10, 0, 200, 0));
     s->setAnchorPoint(Vec2::ZERO);
@@ -287,7 +276,7 @@ TEST_F(UiWidgetTest, SliderSetsIntegerPercentFromTheTouchAndReportsItsEvents)
     input->touchBegan(0, Vec2(150, 105)); // a quarter along
     EXPECT_EQ(25, s->getPercent());
     input->touchMoved(0, Vec2(233.4f, 105));
-    EXPECT_EQ(67, s->getPercent()); // rounded to a whole percent
+    EXPECT_EQ(67, s->getPercent());       // rounded to a whole percent
     input->touchMoved(0, Vec2(500, 105)); // past the end: clamped
     EXPECT_EQ(100, s->getPercent());
     input->touchEnded(0, Vec2(500, 105));
@@ -305,8 +294,7 @@ TEST_F(UiWidgetTest, SliderSetsIntegerPercentFromTheTouchAndReportsItsEvents)
     EXPECT_EQ(50, s->getPercent());
 }
 
-TEST_F(UiWidgetTest, CheckBoxTogglesOnReleaseAndShowsItsCross)
-{
+TEST_F(UiWidgetTest, CheckBoxTogglesOnReleaseAndShowsItsCross) {
     qptest::TempDir dir;
     CheckBox* box = CheckBox::create(writePng(dir, "box.png", 20, 20, 200, 200, 200),
                                      writePng(dir, "cross.png", 20, 20, 0, 0, 0));
@@ -329,8 +317,7 @@ TEST_F(UiWidgetTest, CheckBoxTogglesOnReleaseAndShowsItsCross)
     EXPECT_EQ((std::vector<int>{0, 1}), events);
 }
 
-TEST_F(UiWidgetTest, TextFollowsItsStringUntilGivenATextArea)
-{
+TEST_F(UiWidgetTest, TextFollowsItsStringUntilGivenATextArea) {
     Text* t = Text::create("Hello", "", 20);
     ASSERT_NE(nullptr, t);
     Size one = t->getContentSize();
@@ -352,8 +339,7 @@ TEST_F(UiWidgetTest, TextFollowsItsStringUntilGivenATextArea)
     EXPECT_EQ(Size(300, 40), copy->getContentSize());
 }
 
-TEST_F(UiWidgetTest, WidgetsSeenThroughARenderWindowCameraAreHitWhereTheyAreDrawn)
-{
+TEST_F(UiWidgetTest, WidgetsSeenThroughARenderWindowCameraAreHitWhereTheyAreDrawn) {
     // A render window at (200, 100), 200 x 150, whose camera maps the whole 800 x 600 view
     // into the window's rectangle.
     Node* holder = Node::create();
@@ -368,7 +354,8 @@ TEST_F(UiWidgetTest, WidgetsSeenThroughARenderWindowCameraAreHitWhereTheyAreDraw
     camera->setCameraFlag(2);
     Mat4 scale, move;
     Mat4::createScale(200.0f / 800, 150.0f / 600, 1, &scale);
-    Mat4::createTranslation(2 * 200.0f / 800 - 1 + 200.0f / 800, 2 * 100.0f / 600 - 1 + 150.0f / 600, 0, &move);
+    Mat4::createTranslation(2 * 200.0f / 800 - 1 + 200.0f / 800, 2 * 100.0f / 600 - 1 + 150.0f / 600, 0,
+                            &move);
     camera->setAdditionalProjection(move * scale);
     window->addChild(camera);
 
