@@ -2,16 +2,42 @@
 
 #include <algorithm>
 
+#include "cocos2d.h"
 #include "dicom/dcmReader.h"
 #include "imaging/core/cache/isBinReader.h"
 #include "imaging/core/cache/loadingRequest.h"
 
 namespace isImageSDK {
 
-dcmLoadingThread::dcmLoadingThread() : _reader(new dcmSDK::dcmReader()) {}
+namespace {
+// Beyond this many decoders a series loads no faster: the files come from one disk and the
+// slices go into one memory bus.
+constexpr int kMaxWorkers = 4;
+} // namespace
+
+int dcmLoadingThread::defaultWorkerCount()
+{
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    // Half the processors, so that the screen and the viewers keep theirs while a series loads.
+    return std::max(1, std::min(kMaxWorkers, cores / 2));
+}
+
+dcmLoadingThread::dcmLoadingThread(int workers)
+    : _workers(workers > 0 ? workers : defaultWorkerCount()), _reader(new dcmSDK::dcmReader())
+{
+}
 
 dcmLoadingThread::~dcmLoadingThread()
 {
+    std::vector<std::thread> helpers;
+    {
+        std::lock_guard<std::mutex> lock(_pendingMutex);
+        _stopping = true;
+        helpers.swap(_helpers);
+        for (loadingRequest* request : _inProgress) request->cancelled = true;
+    }
+    _wake.notify_all();
+    for (std::thread& helper : helpers) helper.join();
     std::lock_guard<std::mutex> lock(_pendingMutex);
     for (loadingRequest* request : _pending) request->release();
     _pending.clear();
@@ -23,10 +49,18 @@ bool dcmLoadingThread::addRequest(NSUI::NSThreadRequest* request)
     if (!load) return false;
     {
         std::lock_guard<std::mutex> lock(_pendingMutex);
+        if (_stopping) return false;
         load->retain();
         _pending.push_back(load);
     }
-    if (NSUI::NSThread::addRequest(request)) return true;
+    if (NSUI::NSThread::addRequest(request)) {
+        {
+            std::lock_guard<std::mutex> lock(_pendingMutex);
+            startHelpersLocked();
+        }
+        _wake.notify_one();
+        return true;
+    }
     std::lock_guard<std::mutex> lock(_pendingMutex);
     auto it = std::find(_pending.begin(), _pending.end(), load);
     if (it != _pending.end()) {
@@ -36,6 +70,13 @@ bool dcmLoadingThread::addRequest(NSUI::NSThreadRequest* request)
     return false;
 }
 
+void dcmLoadingThread::startHelpersLocked()
+{
+    // Started with the first request: a loader that never gets work costs no threads.
+    if (_stopping || !_helpers.empty()) return;
+    for (int i = 1; i < _workers; ++i) _helpers.emplace_back([this] { helperLoop(); });
+}
+
 void dcmLoadingThread::clearQueue()
 {
     clearRequests();
@@ -43,6 +84,7 @@ void dcmLoadingThread::clearQueue()
     {
         std::lock_guard<std::mutex> lock(_pendingMutex);
         dropped.swap(_pending);
+        for (loadingRequest* request : _inProgress) request->cancelled = true;
     }
     for (loadingRequest* request : dropped) request->release();
 }
@@ -84,29 +126,65 @@ std::vector<int> dcmLoadingThread::pendingOrdinals() const
     return ordinals;
 }
 
-void dcmLoadingThread::process(NSUI::NSThreadRequest*)
+loadingRequest* dcmLoadingThread::takeNextLocked()
 {
-    loadingRequest* request = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(_pendingMutex);
-        if (_pending.empty()) return;
-        request = _pending.front();
-        _pending.erase(_pending.begin());
-    }
+    if (_pending.empty()) return nullptr;
+    loadingRequest* request = _pending.front();
+    _pending.erase(_pending.begin());
+    _inProgress.push_back(request);
+    return request;
+}
+
+void dcmLoadingThread::decode(dcmSDK::dcmReader& reader, loadingRequest* request)
+{
     dcmSDK::PixelType type = dcmSDK::PIXEL_GRAY8;
     int count = 0;
-    const void* samples = _reader->setFile(request->text) ? _reader->readDicomPixelPointer(type, count) : nullptr;
+    const void* samples =
+        request->cancelled ? nullptr : (reader.setFile(request->text) ? reader.readDicomPixelPointer(type, count) : nullptr);
     if (samples && count > 0 && count == request->expectedSamples) {
         request->pixels = samples;
         request->libraryType = type;
         request->sampleCount = count;
         request->owner->onSliceLoaded(request);
-    } else {
+    } else if (!request->cancelled) {
         cocos2d::log("dcmLoadingThread: %s gave no image of %lld pixels", request->text.c_str(),
                      static_cast<long long>(request->expectedSamples));
     }
     request->pixels = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(_pendingMutex);
+        _inProgress.erase(std::find(_inProgress.begin(), _inProgress.end(), request));
+    }
     request->release();
+}
+
+void dcmLoadingThread::process(NSUI::NSThreadRequest*)
+{
+    // The base queue holds one entry per request; whichever worker is free takes the next one
+    // from the ordered list, so an entry may find the list already empty.
+    loadingRequest* request = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(_pendingMutex);
+        request = takeNextLocked();
+    }
+    if (request) decode(*_reader, request);
+}
+
+void dcmLoadingThread::helperLoop()
+{
+    cocos2d::PoolManager::getInstance()->addThread();
+    dcmSDK::dcmReader reader;
+    for (;;) {
+        loadingRequest* request = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(_pendingMutex);
+            _wake.wait(lock, [this] { return _stopping || !_pending.empty(); });
+            if (_stopping) break;
+            request = takeNextLocked();
+        }
+        decode(reader, request);
+    }
+    cocos2d::PoolManager::getInstance()->removeThread();
 }
 
 } // namespace isImageSDK

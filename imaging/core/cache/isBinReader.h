@@ -3,6 +3,7 @@
 // then fills the pixels from the ".raw" file in one read or image by image on a loader thread.
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -44,7 +45,9 @@ public:
     /// Obtains the pixels: from a complete ".raw", else by queueing every image on the loader.
     void execute(isImageData* input, isImageData* output) override;
 
-    /// On the loader thread: fills the request's slice and reports progress.
+    /// On a loader thread: fills the request's slice and reports progress. Several loader
+    /// threads may call it at once: the samples are converted outside the lock, straight into
+    /// the slice, and the slice counts as loaded only if the series did not change meanwhile.
     void onSliceLoaded(loadingRequest* request);
 
     /// The relative file names of the series, in record order.
@@ -59,6 +62,9 @@ private:
     void clearLoaderQueue();
     /// Empties the output and advances the generation, so that late loads are dropped.
     void resetOutputLocked(isImageData* output);
+    /// Advances the generation and waits until no loader thread writes into a slice any more,
+    /// so that the slices' memory may be refilled or freed. Called with _mutex held.
+    void retireLoadsLocked();
     bool rebuildFromPrebin(isImageData* output);
     bool readRaw(isImageData* output, int64_t expected);
     void writeRawLocked(isImageData* output);
@@ -74,6 +80,11 @@ private:
     std::atomic<int> _sliceCount{0};
     uint32_t _generation = 0;
     std::recursive_mutex _mutex;
+    // Loader threads converting into a slice without _mutex; a writer never waits for _mutex
+    // while counted here, so waiting for the count under _mutex cannot deadlock.
+    std::mutex _writersMutex;
+    std::condition_variable _writersDone;
+    int _writers = 0;
 };
 
 } // namespace isImageSDK
