@@ -58,16 +58,18 @@ public:
     }
 };
 
+// Both live for the whole process and are never destroyed: the detached IPv6 check may
+// still be reading the provider while the program exits.
 std::mutex& providerMutex()
 {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 std::shared_ptr<NetworkInfoProvider>& providerSlot()
 {
-    static std::shared_ptr<NetworkInfoProvider> slot;
-    return slot;
+    static auto* slot = new std::shared_ptr<NetworkInfoProvider>;
+    return *slot;
 }
 
 } // namespace
