@@ -168,6 +168,17 @@ TEST_F(TextFieldTest, TypingStopsAtALineFeed)
     EXPECT_EQ(events, (std::vector<int>{0}));
 }
 
+TEST_F(TextFieldTest, SpacesTakeTheirPlaceOnTheLine)
+{
+    input->insertText("a b");
+    ASSERT_EQ(field->getElements().size(), 3u);
+    Node* a = field->getElements()[0]->renderer;
+    Node* space = field->getElements()[1]->renderer;
+    Node* b = field->getElements()[2]->renderer;
+    EXPECT_GT(space->getContentSize().width, 0.0f);
+    EXPECT_FLOAT_EQ(b->getPositionX(), a->getContentSize().width + space->getContentSize().width);
+}
+
 TEST_F(TextFieldTest, IntegerAndDecimalModesFilterInput)
 {
     field->setInputMode(NSTextField::kInputInteger);

@@ -2,6 +2,7 @@
 
 #include "2d/Label.h"
 #include "2d/Sprite.h"
+#include "base/PlainSprite.h"
 #include "notify/NSNotificationCenter.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
@@ -77,12 +78,7 @@ NSTableViewCell* NSMenu::tableCellAtIndex(NSTableView* table, int64_t index, con
         cell = table->dequeueCell();
     if (!cell) {
         cell = NSTableViewCell::create();
-        Sprite* background = Sprite::create("UIRes/greyHigh.png");
-        if (!background) {
-            background = Sprite::create();
-            background->setTextureRect(Rect(0, 0, 1, 1));
-            background->setColor(Color3B(90, 90, 90));
-        }
+        Sprite* background = createSpriteOrPlain("UIRes/greyHigh.png", Size(2, 2), Color3B(90, 90, 90));
         background->setAnchorPoint(Vec2::ZERO);
         background->setPosition(Vec2::ZERO);
         const Size& bs = background->getContentSize();

@@ -2,6 +2,7 @@
 
 #include "2d/Label.h"
 #include "2d/Sprite.h"
+#include "base/PlainSprite.h"
 #include "2d/actions/RepeatForever.h"
 #include "2d/actions/RotateBy.h"
 #include "notify/NSNotificationCenter.h"
@@ -81,12 +82,7 @@ bool NSActivity::init()
     NSNotificationCenter::getInstance()->addObserver(this, nullptr, callback, kBusyTextId);
 
     const Size& size = getContentSize();
-    Sprite* spinner = Sprite::create("UIRes/rotation.png");
-    if (!spinner) {
-        spinner = Sprite::create();
-        spinner->setTextureRect(Rect(0, 0, 40, 40));
-        spinner->setColor(Color3B(0, 0, 255));
-    }
+    Sprite* spinner = createSpriteOrPlain("UIRes/rotation.png", Size(40, 40), Color3B(0, 0, 255));
     spinner->setAnchorPoint(Vec2(0.5f, 0.5f));
     spinner->setPosition(Vec2(size.width / 2, size.height / 2));
     addChild(spinner, 0, kSpinnerTag);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "2d/Sprite.h"
+#include "base/PlainSprite.h"
 #include "2d/actions/FadeTo.h"
 #include "base/EventListenerMouse.h"
 #include "base/EventMouse.h"
@@ -460,11 +461,7 @@ void UIScrollViewBase::updateScrollBar()
     if (!innerContainer)
         return;
     if (!scrollBar) {
-        scrollBar = Sprite::create("UIRes/white.png");
-        if (!scrollBar) {
-            scrollBar = Sprite::create();
-            scrollBar->setTextureRect(Rect(0, 0, kBarWidth, 1.0f));
-        }
+        scrollBar = createSpriteOrPlain("UIRes/white.png", Size(kBarWidth, 1.0f), Color3B::WHITE);
         scrollBar->retain();
         scrollBar->setAnchorPoint(Vec2(1.0f, 0.0f));
         float w = scrollBar->getContentSize().width;

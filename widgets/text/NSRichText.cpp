@@ -65,17 +65,33 @@ void NSRichText::setLineHeight(int height)
         lineHeight = height;
 }
 
+namespace {
+Label* makeLabel(const std::string& text, const std::string& fontName, float fontSize)
+{
+    if (!fontName.empty() && FileUtils::getInstance()->isFileExist(fontName))
+        return Label::createWithTTF(text, fontName, fontSize, Size::ZERO, TextHAlignment::LEFT, TextVAlignment::TOP);
+    return Label::createWithSystemFont(text, fontName, fontSize, Size::ZERO, TextHAlignment::LEFT,
+                                       TextVAlignment::TOP);
+}
+} // namespace
+
 void NSRichText::renderElement(NSRichElement* element)
 {
     Node* renderer = nullptr;
     auto* textElement = dynamic_cast<NSRichElementText*>(element);
     if (element->type == NSRichElement::kText && textElement) {
-        if (!textElement->fontName.empty() && FileUtils::getInstance()->isFileExist(textElement->fontName))
-            renderer = Label::createWithTTF(textElement->text, textElement->fontName, textElement->fontSize,
-                                            Size::ZERO, TextHAlignment::LEFT, TextVAlignment::TOP);
-        else
-            renderer = Label::createWithSystemFont(textElement->text, textElement->fontName, textElement->fontSize,
-                                                   Size::ZERO, TextHAlignment::LEFT, TextVAlignment::TOP);
+        Label* label = makeLabel(textElement->text, textElement->fontName, textElement->fontSize);
+        // A lone space measures as nothing; it still takes its advance on the line.
+        if (label->getContentSize().width <= 0.0f && !textElement->text.empty() &&
+            textElement->text.find_first_not_of(" \t") == std::string::npos) {
+            float advance = makeLabel("x x", textElement->fontName, textElement->fontSize)->getContentSize().width -
+                            makeLabel("xx", textElement->fontName, textElement->fontSize)->getContentSize().width;
+            if (advance <= 0.0f)
+                advance = textElement->fontSize * 0.3f;
+            float height = makeLabel("x", textElement->fontName, textElement->fontSize)->getContentSize().height;
+            label->setContentSize(Size(advance, height));
+        }
+        renderer = label;
     } else if (element->type == NSRichElement::kImage && textElement) {
         renderer = Sprite::create(textElement->text);
     } else if (element->type == NSRichElement::kCustom) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "2d/Sprite.h"
+#include "base/PlainSprite.h"
 #include "base/Touch.h"
 #include "platform/GLView.h"
 #include "scroll/UIScrollViewBase.h"
@@ -301,12 +302,8 @@ void NSTextField::blinkCaret()
 {
     Node* caret = getCaretNode();
     if (!caret) {
-        Sprite* sprite = cursorImage.empty() ? nullptr : Sprite::create(cursorImage);
-        if (!sprite) {
-            sprite = Sprite::create();
-            sprite->setTextureRect(Rect(0, 0, 2, 20));
-            sprite->setColor(Color3B::BLACK);
-        }
+        Sprite* sprite = cursorImage.empty() ? Sprite::create()
+                                             : createSpriteOrPlain(cursorImage, Size(2, 20), Color3B::BLACK);
         sprite->setVisible(false);
         sprite->setAnchorPoint(Vec2::ZERO);
         sprite->setScaleX(1.0f);
