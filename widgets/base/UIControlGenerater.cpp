@@ -99,42 +99,35 @@ void UIControlGenerater::apply(const LoadRecord& record)
     }
 }
 
-void UIControlGenerater::loadImageToView(ui::ImageView* view, const std::string& path, const Size& size)
+void UIControlGenerater::requestFittedLoad(Node* view, const std::string& path, bool imageView, const Size& size,
+                                           float factor)
 {
     if (!view)
         return;
     supersede(view);
-    if (isCached(path)) {
-        LoadRecord now;
-        now.path = path;
-        now.view = view;
-        now.imageView = true;
-        now.mode = 1;
-        now.targetSize = size;
-        apply(now);
+    if (!isCached(path)) {
+        enqueue(view, path, imageView, 1, size, factor);
         return;
     }
-    enqueue(view, path, true, 1, size, 1.0f);
+    LoadRecord now;
+    now.path = path;
+    now.view = view;
+    now.imageView = imageView;
+    now.mode = 1;
+    now.targetSize = size;
+    now.factor = factor;
+    apply(now);
+}
+
+void UIControlGenerater::loadImageToView(ui::ImageView* view, const std::string& path, const Size& size)
+{
+    requestFittedLoad(view, path, true, size, 1.0f);
 }
 
 void UIControlGenerater::loadImageToViewScaled(Sprite* sprite, const std::string& path, const Size& size,
                                                float factor)
 {
-    if (!sprite)
-        return;
-    supersede(sprite);
-    if (isCached(path)) {
-        LoadRecord now;
-        now.path = path;
-        now.view = sprite;
-        now.imageView = false;
-        now.mode = 1;
-        now.targetSize = size;
-        now.factor = factor;
-        apply(now);
-        return;
-    }
-    enqueue(sprite, path, false, 1, size, factor);
+    requestFittedLoad(sprite, path, false, size, factor);
 }
 
 void UIControlGenerater::queueImageLoad(ui::ImageView* view, const std::string& path)

@@ -66,6 +66,9 @@ private:
     void supersede(cocos2d::Node* view);
     void enqueue(cocos2d::Node* view, const std::string& path, bool imageView, int mode, const cocos2d::Size& size,
                  float factor);
+    /// Applies a cached picture at once, else queues a fitted load.
+    void requestFittedLoad(cocos2d::Node* view, const std::string& path, bool imageView, const cocos2d::Size& size,
+                           float factor);
     static void apply(const LoadRecord& record);
 
     std::deque<LoadRecord> _imageQueue;

@@ -1,5 +1,7 @@
 #include "base/messageView.h"
 
+#include "2d/actions/ActionCreate.h"
+
 namespace NSUI {
 
 using namespace cocos2d;
@@ -7,13 +9,7 @@ using namespace cocos2d;
 messageView* messageView::create()
 {
     auto* view = new (std::nothrow) messageView();
-    if (view && view->init()) {
-        view->autorelease();
-        return view;
-    }
-    if (view)
-        view->release();
-    return nullptr;
+    return finishCreate(view, view && view->init());
 }
 
 void messageView::showMessage(const std::string& text, float seconds)

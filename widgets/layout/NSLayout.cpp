@@ -1,5 +1,7 @@
 #include "layout/NSLayout.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include "2d/Camera.h"
 #include "base/EventListenerMouse.h"
 #include "base/EventMouse.h"
@@ -12,13 +14,7 @@ using namespace cocos2d;
 NSLayout* NSLayout::create()
 {
     auto* layout = new (std::nothrow) NSLayout();
-    if (layout && layout->init()) {
-        layout->autorelease();
-        return layout;
-    }
-    if (layout)
-        layout->release();
-    return nullptr;
+    return finishCreate(layout, layout && layout->init());
 }
 
 NSLayout::~NSLayout()

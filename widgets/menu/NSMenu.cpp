@@ -1,5 +1,7 @@
 #include "menu/NSMenu.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include "2d/Label.h"
 #include "2d/Sprite.h"
 #include "base/PlainSprite.h"
@@ -14,13 +16,7 @@ using namespace cocos2d;
 NSMenu* NSMenu::create()
 {
     auto* menu = new (std::nothrow) NSMenu();
-    if (menu && menu->init()) {
-        menu->autorelease();
-        return menu;
-    }
-    if (menu)
-        menu->release();
-    return nullptr;
+    return finishCreate(menu, menu && menu->init());
 }
 
 bool NSMenu::init()

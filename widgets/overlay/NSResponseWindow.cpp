@@ -1,5 +1,7 @@
 #include "overlay/NSResponseWindow.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include "base/Director.h"
 #include "base/Touch.h"
 
@@ -10,13 +12,7 @@ using namespace cocos2d;
 NSResponseWindow* NSResponseWindow::create()
 {
     auto* window = new (std::nothrow) NSResponseWindow();
-    if (window && window->init()) {
-        window->autorelease();
-        return window;
-    }
-    if (window)
-        window->release();
-    return nullptr;
+    return finishCreate(window, window && window->init());
 }
 
 bool NSResponseWindow::init()

@@ -165,24 +165,15 @@ void NSInteractorBase::touchesMoved(const std::vector<Touch*>& touches)
 
 void NSInteractorBase::touchesEnded(const std::vector<Touch*>& touches)
 {
-    if (!active) {
-        if (!g_gestureInProgress)
-            tracked.clear();
-        return;
-    }
-    if (!singleTouch) {
-        onTwoFingerEnded(touches);
-        if (tracked.empty())
-            endGesture();
-        return;
-    }
-    if (!tracked.empty())
-        if (Touch* t = findTouch(touches, tracked[0].id))
-            onOneFingerEnded(t->getLocation());
-    endGesture();
+    finishTouches(touches, false);
 }
 
 void NSInteractorBase::touchesCancelled(const std::vector<Touch*>& touches)
+{
+    finishTouches(touches, true);
+}
+
+void NSInteractorBase::finishTouches(const std::vector<Touch*>& touches, bool cancelled)
 {
     if (!active) {
         if (!g_gestureInProgress)
@@ -190,14 +181,22 @@ void NSInteractorBase::touchesCancelled(const std::vector<Touch*>& touches)
         return;
     }
     if (!singleTouch) {
-        onTwoFingerCancelled(touches);
+        if (cancelled)
+            onTwoFingerCancelled(touches);
+        else
+            onTwoFingerEnded(touches);
         if (tracked.empty())
             endGesture();
         return;
     }
-    if (!tracked.empty())
-        if (Touch* t = findTouch(touches, tracked[0].id))
-            onOneFingerCancelled(t->getLocation());
+    if (!tracked.empty()) {
+        if (Touch* t = findTouch(touches, tracked[0].id)) {
+            if (cancelled)
+                onOneFingerCancelled(t->getLocation());
+            else
+                onOneFingerEnded(t->getLocation());
+        }
+    }
     endGesture();
 }
 

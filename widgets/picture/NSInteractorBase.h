@@ -70,6 +70,7 @@ protected:
     Tracked* findTracked(int id);
     static cocos2d::Touch* findTouch(const std::vector<cocos2d::Touch*>& touches, int id);
     void endGesture();
+    void finishTouches(const std::vector<cocos2d::Touch*>& touches, bool cancelled);
 
     cocos2d::Node* target = nullptr;
     double touchStartTime = -1.0;

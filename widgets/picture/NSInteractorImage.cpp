@@ -1,5 +1,7 @@
 #include "picture/NSInteractorImage.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include <cmath>
 
 #include "picture/NSSpriteView.h"
@@ -12,13 +14,7 @@ using namespace cocos2d;
 NSInteractorImage* NSInteractorImage::create()
 {
     auto* interactor = new (std::nothrow) NSInteractorImage();
-    if (interactor && interactor->init()) {
-        interactor->autorelease();
-        return interactor;
-    }
-    if (interactor)
-        interactor->release();
-    return nullptr;
+    return finishCreate(interactor, interactor && interactor->init());
 }
 
 float NSInteractorImage::zoomStep(float scale, float factor)

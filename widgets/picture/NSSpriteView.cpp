@@ -1,5 +1,7 @@
 #include "picture/NSSpriteView.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include <cmath>
 
 #include "base/EventListenerTouchAllAtOnce.h"
@@ -14,13 +16,7 @@ using namespace cocos2d;
 NSSpriteView* NSSpriteView::create()
 {
     auto* view = new (std::nothrow) NSSpriteView();
-    if (view && view->init()) {
-        view->autorelease();
-        return view;
-    }
-    if (view)
-        view->release();
-    return nullptr;
+    return finishCreate(view, view && view->init());
 }
 
 NSSpriteView::~NSSpriteView()

@@ -1,5 +1,7 @@
 #include "scroll/UIScrollViewBase.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -29,13 +31,7 @@ const float kBarWidth = 5.0f;
 UIScrollViewBase* UIScrollViewBase::create()
 {
     auto* view = new (std::nothrow) UIScrollViewBase();
-    if (view && view->init()) {
-        view->autorelease();
-        return view;
-    }
-    if (view)
-        view->release();
-    return nullptr;
+    return finishCreate(view, view && view->init());
 }
 
 UIScrollViewBase::~UIScrollViewBase()

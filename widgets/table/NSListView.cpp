@@ -1,17 +1,15 @@
 #include "table/NSListView.h"
 
+#include "2d/actions/ActionCreate.h"
+
 namespace NSUI {
+
+using cocos2d::finishCreate;
 
 NSListView* NSListView::create()
 {
     auto* list = new (std::nothrow) NSListView();
-    if (list && list->init()) {
-        list->autorelease();
-        return list;
-    }
-    if (list)
-        list->release();
-    return nullptr;
+    return finishCreate(list, list && list->init());
 }
 
 bool NSListView::init()

@@ -1,5 +1,7 @@
 #include "table/NSTableView.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -35,13 +37,7 @@ void removeMenus(Node* cell)
 NSTableView* NSTableView::create()
 {
     auto* table = new (std::nothrow) NSTableView();
-    if (table && table->init()) {
-        table->autorelease();
-        return table;
-    }
-    if (table)
-        table->release();
-    return nullptr;
+    return finishCreate(table, table && table->init());
 }
 
 NSTableView::~NSTableView()

@@ -1,17 +1,15 @@
 #include "table/NSTableViewCell.h"
 
+#include "2d/actions/ActionCreate.h"
+
 namespace NSUI {
+
+using cocos2d::finishCreate;
 
 NSTableViewCell* NSTableViewCell::create()
 {
     auto* cell = new (std::nothrow) NSTableViewCell();
-    if (cell && cell->init()) {
-        cell->autorelease();
-        return cell;
-    }
-    if (cell)
-        cell->release();
-    return nullptr;
+    return finishCreate(cell, cell && cell->init());
 }
 
 } // namespace NSUI

@@ -1,17 +1,15 @@
 #include "table/NSTableViewMenu.h"
 
+#include "2d/actions/ActionCreate.h"
+
 namespace NSUI {
+
+using cocos2d::finishCreate;
 
 NSTableViewMenu* NSTableViewMenu::create()
 {
     auto* menu = new (std::nothrow) NSTableViewMenu();
-    if (menu && menu->init()) {
-        menu->autorelease();
-        return menu;
-    }
-    if (menu)
-        menu->release();
-    return nullptr;
+    return finishCreate(menu, menu && menu->init());
 }
 
 bool NSTableViewMenu::init()

@@ -1,5 +1,7 @@
 #include "text/NSRichText.h"
 
+#include "2d/actions/ActionCreate.h"
+
 #include <algorithm>
 
 #include "2d/Label.h"
@@ -17,13 +19,7 @@ using namespace cocos2d;
 NSRichText* NSRichText::create()
 {
     auto* text = new (std::nothrow) NSRichText();
-    if (text && text->init()) {
-        text->autorelease();
-        return text;
-    }
-    if (text)
-        text->release();
-    return nullptr;
+    return finishCreate(text, text && text->init());
 }
 
 NSRichText::~NSRichText()

@@ -1,5 +1,7 @@
 #include "web/NSWebView.h"
 
+#include "2d/actions/ActionCreate.h"
+
 namespace NSUI {
 
 using namespace cocos2d;
@@ -11,13 +13,7 @@ const char* kCommandHost = "http://127.0.0.1/";
 NSWebView* NSWebView::create()
 {
     auto* view = new (std::nothrow) NSWebView();
-    if (view && view->init()) {
-        view->autorelease();
-        return view;
-    }
-    if (view)
-        view->release();
-    return nullptr;
+    return finishCreate(view, view && view->init());
 }
 
 bool NSWebView::init()
