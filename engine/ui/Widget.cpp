@@ -311,6 +311,37 @@ void Widget::setPosition(const Vec2& pos) {
     ProtectedNode::setPosition(pos);
 }
 
+void Widget::requestParentLayout() {
+    if (auto* layout = dynamic_cast<Layout*>(_parent))
+        layout->requestDoLayout();
+}
+
+void Widget::setVisible(bool visible) {
+    if (visible != _visible)
+        requestParentLayout();
+    ProtectedNode::setVisible(visible);
+}
+
+void Widget::setScaleX(float scaleX) {
+    ProtectedNode::setScaleX(scaleX);
+    requestParentLayout();
+}
+
+void Widget::setScaleY(float scaleY) {
+    ProtectedNode::setScaleY(scaleY);
+    requestParentLayout();
+}
+
+void Widget::setScale(float scale) {
+    ProtectedNode::setScale(scale);
+    requestParentLayout();
+}
+
+void Widget::setScale(float scaleX, float scaleY) {
+    ProtectedNode::setScale(scaleX, scaleY);
+    requestParentLayout();
+}
+
 void Widget::setPositionPercent(const Vec2& percent) {
     _positionPercent = percent;
     if (!_parent)
@@ -364,6 +395,7 @@ void Widget::rendererChanged() {
 }
 
 void Widget::onSizeChanged() {
+    requestParentLayout();
     for (Node* child : _children) {
         if (auto* widget = dynamic_cast<Widget*>(child))
             widget->updateSizeAndPosition(_contentSize);
@@ -405,8 +437,7 @@ void Widget::setLayoutParameter(LayoutParameter* parameter) {
         _layoutParameters[key] = parameter;
     }
     _layoutParameterType = parameter->getLayoutType();
-    if (auto* layout = dynamic_cast<Layout*>(_parent))
-        layout->requestDoLayout();
+    requestParentLayout();
 }
 
 LayoutParameter* Widget::getLayoutParameter() const {

@@ -93,6 +93,13 @@ public:
     void setSizeType(SizeType type) { _sizeType = type; }
     SizeType getSizeType() const { return _sizeType; }
     void setPosition(const Vec2& pos) override;
+    // A parent layout arranges its children again when one of them changes size, scale or
+    // visibility (a row of overlay texts re-packs when a value grows).
+    void setVisible(bool visible) override;
+    void setScaleX(float scaleX) override;
+    void setScaleY(float scaleY) override;
+    void setScale(float scale) override;
+    void setScale(float scaleX, float scaleY) override;
     using Node::setPosition;
     void setPositionPercent(const Vec2& percent);
     const Vec2& getPositionPercent() const { return _positionPercent; }
@@ -151,6 +158,7 @@ protected:
     /// After a new picture or text: a widget that follows its renderer takes its size, and
     /// the renderers are fitted again.
     void rendererChanged();
+    void requestParentLayout();
     void pushDownEvent();
     void moveEvent();
     void releaseUpEvent();

@@ -232,3 +232,23 @@ TEST_F(UiLayoutTest, BackgroundsAndTheSolidColourShortcut) {
     l->setBackGroundImage("no/such/picture.png");
     EXPECT_EQ("", l->getBackGroundImageFile());
 }
+
+TEST_F(UiLayoutTest, RowsRepackWhenAnItemChangesSizeScaleOrVisibility)
+{
+    Layout* row = layoutOf(Layout::Type::RELATIVE_RIGHT, 300, 30);
+    scene->addChild(row);
+    Widget* label = box(row, 40, 20);
+    Widget* prior = box(row, 20, 20);
+    Widget* next = box(row, 20, 20);
+    input->frame();
+    EXPECT_EQ(Vec2(220, 10), label->getPosition());
+    label->setContentSize(Size(100, 20)); // a longer value
+    input->frame();
+    EXPECT_EQ(Vec2(160, 10), label->getPosition());
+    prior->setVisible(false); // a hidden button leaves no gap
+    input->frame();
+    EXPECT_EQ(Vec2(180, 10), label->getPosition());
+    next->setScale(2.0f);
+    input->frame();
+    EXPECT_EQ(Vec2(160, 10), label->getPosition());
+}
