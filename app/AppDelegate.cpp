@@ -20,8 +20,7 @@ AppConfig* g_config = nullptr;
 // Services whose getInstance may first be reached from a worker (a post from the DICOM
 // library's threads, a file look-up of a loader) are made here, on the main thread, so the
 // scheduler and the settings are only ever set up by the thread that owns them.
-void createMainThreadSingletons()
-{
+void createMainThreadSingletons() {
     Director::getInstance();
     FileUtils::getInstance();
     UserDefault::getInstance();
@@ -36,26 +35,24 @@ AppDelegate::AppDelegate() = default;
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::initGLContextAttrs()
-{
+void AppDelegate::initGLContextAttrs() {
     GLContextAttrs attrs = {8, 8, 8, 8, 24, 8, 0};
     GLView::setGLContextAttrs(attrs);
 }
 
-Rect AppDelegate::windowRectForWorkArea(const Rect& workArea)
-{
+Rect AppDelegate::windowRectForWorkArea(const Rect& workArea) {
     return Rect(workArea.origin.x + kFrameSize, workArea.origin.y + kCaptionSize + kFrameSize,
                 workArea.size.width - 2 * kFrameSize, workArea.size.height - 2 * kFrameSize - kCaptionSize);
 }
 
-bool AppDelegate::applicationDidFinishLaunching()
-{
+bool AppDelegate::applicationDidFinishLaunching() {
     AppServices* services = AppServices::current();
     if (!services) {
         log("AppDelegate: no services are installed; nothing can start");
         return false;
     }
     createMainThreadSingletons();
+    services->createSharedRegistries();
 
     AppConfig* config = AppConfig::getInstance();
     if (config != g_config) {
@@ -78,7 +75,8 @@ bool AppDelegate::applicationDidFinishLaunching()
         }
         director->setOpenGLView(view);
     }
-    setScreenCaptureBackend([](const ScreenCaptureCallback& done, const std::string& path, int x, int y, int width,
+    setScreenCaptureBackend([](const ScreenCaptureCallback& done, const std::string& path, int x, int y,
+                               int width,
                                int height) { utils::captureScreen(done, path, x, y, width, height); });
 
     std::vector<std::string> paths;
@@ -93,6 +91,9 @@ bool AppDelegate::applicationDidFinishLaunching()
     const Size& frame = config->getFrameSize();
     view->setDesignResolutionSize(frame.width, frame.height, ResolutionPolicy::FIXED_HEIGHT);
     director->setContentScaleFactor(1.0f);
+    // The view's projection and viewport were made for the size it had when the director
+    // took it; they follow the design resolution only when set again.
+    director->setProjection(director->getProjection());
     config->setWinSize(director->getWinSize());
 
     services->installDicomCallbacks();
@@ -116,15 +117,13 @@ bool AppDelegate::applicationDidFinishLaunching()
     return true;
 }
 
-void AppDelegate::applicationDidEnterBackground()
-{
+void AppDelegate::applicationDidEnterBackground() {
     Director::getInstance()->stopAnimation();
     if (AppServices* services = AppServices::current())
         services->recordStat(2);
 }
 
-void AppDelegate::applicationWillEnterForeground()
-{
+void AppDelegate::applicationWillEnterForeground() {
     Director::getInstance()->startAnimation();
     AppServices* services = AppServices::current();
     if (!services)
@@ -136,8 +135,7 @@ void AppDelegate::applicationWillEnterForeground()
     services->recordStat(1);
 }
 
-void AppDelegate::applicationOpenPath(const char* path)
-{
+void AppDelegate::applicationOpenPath(const char* path) {
     if (!path || !*path) {
         log("AppDelegate: an empty path was handed to the application");
         return;
@@ -145,13 +143,12 @@ void AppDelegate::applicationOpenPath(const char* path)
     postOpenPath(std::string(path));
 }
 
-void AppDelegate::postOpenPath(const std::string& path)
-{
-    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOpenPathId, path, nullptr, false);
+void AppDelegate::postOpenPath(const std::string& path) {
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOpenPathId, path, nullptr,
+                                                                          false);
 }
 
-void AppDelegate::applicationWillTerminate()
-{
+void AppDelegate::applicationWillTerminate() {
     AppServices* services = AppServices::current();
     if (services) {
         services->stopDiscovery();

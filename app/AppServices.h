@@ -19,6 +19,10 @@ public:
 
     // ---- Launch ------------------------------------------------------------------------
 
+    /// Creates the process-wide registries of the upper subsystems on the calling (main)
+    /// thread, before any worker could be the first to reach them.
+    virtual void createSharedRegistries() = 0;
+
     /// The desktop area not covered by panels (top-left origin); empty without a display.
     virtual cocos2d::Rect desktopWorkArea() = 0;
     /// A window at rect (top-left origin, pixels) with the caption; null when none can be made.

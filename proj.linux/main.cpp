@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // A resource folder of its own (QP_RESOURCE_ROOT) wins over the one built in.
     const char* root = std::getenv("QP_RESOURCE_ROOT");
-    cocos2d::FileUtils::getInstance()->setDefaultResourceRootPath(root && *root ? root : SystemServices::resourceRoot());
+    cocos2d::FileUtils::getInstance()->setDefaultResourceRootPath(
+        root && *root ? root : SystemServices::resourceRoot());
     AppServices::setCurrent(std::make_shared<SystemServices>());
 
     int result = 0;

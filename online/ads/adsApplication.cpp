@@ -9,8 +9,7 @@ namespace {
 adsApplication* g_instance = nullptr;
 }
 
-adsApplication* adsApplication::getInstance()
-{
+adsApplication* adsApplication::getInstance() {
     if (!g_instance) {
         auto* instance = new adsApplication();
         instance->init();
@@ -21,13 +20,11 @@ adsApplication* adsApplication::getInstance()
     return g_instance;
 }
 
-adsApplication* adsApplication::peekInstance()
-{
+adsApplication* adsApplication::peekInstance() {
     return g_instance;
 }
 
-void adsApplication::destroyInstance()
-{
+void adsApplication::destroyInstance() {
     if (!g_instance)
         return;
     adsApplication* instance = g_instance;
@@ -36,27 +33,23 @@ void adsApplication::destroyInstance()
     instance->release();
 }
 
-adsApplication::~adsApplication()
-{
+adsApplication::~adsApplication() {
     cleanup();
     if (g_instance == this)
         g_instance = nullptr;
 }
 
-bool adsApplication::init()
-{
+bool adsApplication::init() {
     setUpdateService(updateService::create());
     return true;
 }
 
-void adsApplication::cleanup()
-{
+void adsApplication::cleanup() {
     setUpdateService(nullptr);
     CC_SAFE_RELEASE_NULL(_notice);
 }
 
-void adsApplication::setUpdateService(updateService* service)
-{
+void adsApplication::setUpdateService(updateService* service) {
     if (service == _updateService)
         return;
     if (service)
@@ -68,13 +61,11 @@ void adsApplication::setUpdateService(updateService* service)
     _updateService = service;
 }
 
-void adsApplication::reloadConfig()
-{
+void adsApplication::reloadConfig() {
     _config = NSUI::UILocalConfig::getStringForKey("app_config_ini", "");
 }
 
-void adsApplication::checkNewVersion()
-{
+void adsApplication::checkNewVersion() {
     // The notice page comes with the update service's server reply; until a configuration
     // names a newer version there is nothing to show.
 }

@@ -2,8 +2,7 @@
 
 #include "data/NSDataManager.h"
 
-httpCenter* httpCenter::create()
-{
+httpCenter* httpCenter::create() {
     auto* center = new httpCenter();
     if (!center->init()) {
         delete center;
@@ -13,15 +12,13 @@ httpCenter* httpCenter::create()
     return center;
 }
 
-bool httpCenter::init()
-{
+bool httpCenter::init() {
     if (!NSUI::NSDatas::init())
         return false;
     NSUI::NSDataManager::getInstance()->addData(this);
     return true;
 }
 
-void httpCenter::update(float)
-{
+void httpCenter::update(float) {
     // The sign-in re-check arrives with the account service; nobody is signed in before it.
 }

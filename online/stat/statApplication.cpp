@@ -4,8 +4,7 @@ namespace {
 statApplication* g_instance = nullptr;
 }
 
-statApplication* statApplication::getInstance()
-{
+statApplication* statApplication::getInstance() {
     if (!g_instance) {
         auto* instance = new statApplication();
         instance->init();
@@ -16,13 +15,11 @@ statApplication* statApplication::getInstance()
     return g_instance;
 }
 
-statApplication* statApplication::peekInstance()
-{
+statApplication* statApplication::peekInstance() {
     return g_instance;
 }
 
-void statApplication::destroyInstance()
-{
+void statApplication::destroyInstance() {
     if (!g_instance)
         return;
     statApplication* instance = g_instance;
@@ -31,30 +28,25 @@ void statApplication::destroyInstance()
     instance->release();
 }
 
-statApplication::~statApplication()
-{
+statApplication::~statApplication() {
     if (g_instance == this)
         g_instance = nullptr;
 }
 
-bool statApplication::init()
-{
+bool statApplication::init() {
     return true;
 }
 
-void statApplication::start()
-{
+void statApplication::start() {
     _started = true;
 }
 
-void statApplication::recordStat(int type)
-{
+void statApplication::recordStat(int type) {
     if (!_started || type < 0 || type > 2)
         return;
     ++_recorded;
 }
 
-void statApplication::stop()
-{
+void statApplication::stop() {
     _started = false;
 }

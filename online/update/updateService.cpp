@@ -1,7 +1,6 @@
 #include "update/updateService.h"
 
-updateService* updateService::create()
-{
+updateService* updateService::create() {
     auto* service = new updateService();
     if (!service->init()) {
         delete service;
@@ -13,8 +12,7 @@ updateService* updateService::create()
 
 updateService::~updateService() = default;
 
-bool updateService::init()
-{
+bool updateService::init() {
     _running = true;
     // The server's version check and the hot-update download are not part of this build:
     // the sequence ends at once, so the next return to the foreground starts a fresh one.
@@ -22,12 +20,10 @@ bool updateService::init()
     return true;
 }
 
-void updateService::cleanup()
-{
+void updateService::cleanup() {
     finish();
 }
 
-void updateService::finish()
-{
+void updateService::finish() {
     _running = false;
 }

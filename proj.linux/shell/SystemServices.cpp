@@ -20,8 +20,7 @@ namespace {
 const char* const kEffects[] = {"res/dingdong.wav", "res/waterfall.wav"};
 
 // A short text over the running scene, gone after the given seconds.
-void showToast(const std::string& text, float seconds)
-{
+void showToast(const std::string& text, float seconds) {
     Scene* scene = Director::getInstance()->getRunningScene();
     Label* label = scene ? Label::createWithSystemFont(text, "", 20) : nullptr;
     if (!label) {
@@ -36,28 +35,29 @@ void showToast(const std::string& text, float seconds)
 
 } // namespace
 
-std::string SystemServices::resourceRoot()
-{
+std::string SystemServices::resourceRoot() {
     return QP_RESOURCE_ROOT;
 }
 
-Rect SystemServices::desktopWorkArea()
-{
+void SystemServices::createSharedRegistries() {
+    // The series scan registers image data from its own thread.
+    isImageSDK::isSharedObjects::getInstance();
+    isImageSDK::isROIManager::getInstance();
+}
+
+Rect SystemServices::desktopWorkArea() {
     return GLViewImpl::getDesktopWorkArea();
 }
 
-GLView* SystemServices::createWindow(const std::string& caption, const Rect& rect)
-{
+GLView* SystemServices::createWindow(const std::string& caption, const Rect& rect) {
     return GLViewImpl::createWithRect(caption, rect, 1.0f);
 }
 
-std::vector<std::string> SystemServices::extraSearchPaths()
-{
+std::vector<std::string> SystemServices::extraSearchPaths() {
     return {QP_GENERATED_RESOURCES};
 }
 
-void SystemServices::installDicomCallbacks()
-{
+void SystemServices::installDicomCallbacks() {
     dcmSDK::setLogCallback(dataService::onDcmLog);
     dcmSDK::setMsgCallback(dataService::onDcmMessage);
     dcmSDK::setgb2utf8Callback(dataService::onGb2utf8);
@@ -65,37 +65,31 @@ void SystemServices::installDicomCallbacks()
     dcmSDK::setSavePngCallback(dataService::onSavePng);
 }
 
-void SystemServices::startHttpService()
-{
+void SystemServices::startHttpService() {
     // The data manager keeps it: it registers itself there.
     if (httpCenter* center = httpCenter::create())
         center->setEnabled(true);
 }
 
-void SystemServices::startStatistics()
-{
+void SystemServices::startStatistics() {
     statApplication::getInstance()->start();
 }
 
-Scene* SystemServices::createFirstScene()
-{
+Scene* SystemServices::createFirstScene() {
     return patientList::createScene();
 }
 
-void SystemServices::showNewVersionNotice()
-{
+void SystemServices::showNewVersionNotice() {
     ADS::adsApplication* ads = ADS::adsApplication::getInstance();
     ads->reloadConfig();
     ads->checkNewVersion();
 }
 
-void SystemServices::startDiscovery()
-{
+void SystemServices::startDiscovery() {
     NSUI::sniffer::getInstance()->startPingSweep();
 }
 
-void SystemServices::startDicomService()
-{
+void SystemServices::startDicomService() {
     ServiceHooks::showMessage() = showToast;
     // Discovery that has been shut down is not brought back by the service's timer.
     ServiceHooks::startPingSweep() = [] {
@@ -106,24 +100,20 @@ void SystemServices::startDicomService()
         service->echoSweep(2);
 }
 
-void SystemServices::recordStat(int type)
-{
+void SystemServices::recordStat(int type) {
     statApplication::getInstance()->recordStat(type);
 }
 
-void SystemServices::preloadEffects()
-{
+void SystemServices::preloadEffects() {
     for (const char* effect : kEffects)
         CocosDenshion::SimpleAudioEngine::getInstance()->preloadEffect(effect);
 }
 
-void SystemServices::startPingSweep()
-{
+void SystemServices::startPingSweep() {
     NSUI::sniffer::getInstance()->startPingSweep();
 }
 
-void SystemServices::renewUpdateService()
-{
+void SystemServices::renewUpdateService() {
     ADS::adsApplication* ads = ADS::adsApplication::getInstance();
     updateService* current = ads->getUpdateService();
     if (current && current->isRunning())
@@ -131,42 +121,35 @@ void SystemServices::renewUpdateService()
     ads->setUpdateService(updateService::create());
 }
 
-void SystemServices::echoSweep(int mode)
-{
+void SystemServices::echoSweep(int mode) {
     if (dataService* service = dataService::getInstance())
         service->echoSweep(mode);
 }
 
-void SystemServices::stopDiscovery()
-{
+void SystemServices::stopDiscovery() {
     NSUI::sniffer::shutdownInstance(kDiscoveryStopWaitMs);
 }
 
-void SystemServices::releaseImagingRegistries()
-{
+void SystemServices::releaseImagingRegistries() {
     // The shared-object registry lives for the whole process; emptying it releases what it held.
     isImageSDK::isSharedObjects::getInstance()->clear();
     isImageSDK::isROIManager::destroyInstance();
 }
 
-void SystemServices::stopDicomService()
-{
+void SystemServices::stopDicomService() {
     dataService::destroyInstance();
     ServiceHooks::showMessage() = nullptr;
     ServiceHooks::startPingSweep() = nullptr;
 }
 
-void SystemServices::stopOnlineNotice()
-{
+void SystemServices::stopOnlineNotice() {
     ADS::adsApplication::destroyInstance();
 }
 
-void SystemServices::stopStatistics()
-{
+void SystemServices::stopStatistics() {
     statApplication::destroyInstance();
 }
 
-void SystemServices::stopSound()
-{
+void SystemServices::stopSound() {
     CocosDenshion::SimpleAudioEngine::end();
 }

@@ -9,6 +9,7 @@ public:
     /// The folder the program's resources hang from (the source tree it was built from).
     static std::string resourceRoot();
 
+    void createSharedRegistries() override;
     cocos2d::Rect desktopWorkArea() override;
     cocos2d::GLView* createWindow(const std::string& caption, const cocos2d::Rect& rect) override;
     std::vector<std::string> extraSearchPaths() override;

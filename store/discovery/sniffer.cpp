@@ -17,8 +17,7 @@ std::atomic<int> g_defaultPort{sniffer::kDefaultPort};
 const char* const kMsg = "dicom_node_recognize";
 
 /// This host's name and its first IPv4 address; false when it has none.
-bool localIdentity(std::string& hostName, std::string& firstAddress)
-{
+bool localIdentity(std::string& hostName, std::string& firstAddress) {
     std::string addresses, masks;
     getLocalNetworkInfo(hostName, addresses, masks);
     firstAddress = addresses.substr(0, addresses.find(','));
@@ -28,12 +27,9 @@ bool localIdentity(std::string& hostName, std::string& firstAddress)
 } // namespace
 
 sniffer::sniffer(int port, const std::string& appIdentifier)
-    : udpComm(port, kBufferSize), _appIdentifier(appIdentifier)
-{
-}
+    : udpComm(port, kBufferSize), _appIdentifier(appIdentifier) {}
 
-sniffer* sniffer::getInstance()
-{
+sniffer* sniffer::getInstance() {
     if (!g_sniffer) {
         // The identifier is read here, on the main thread that owns the settings.
         g_sniffer = new sniffer(g_defaultPort, UILocalConfig::getStringForKey("app_identifier", ""));
@@ -43,26 +39,25 @@ sniffer* sniffer::getInstance()
     return g_sniffer;
 }
 
-sniffer* sniffer::peekInstance()
-{
+sniffer* sniffer::peekInstance() {
     return g_sniffer;
 }
 
-void sniffer::setDefaultPort(int port)
-{
+void sniffer::setDefaultPort(int port) {
     g_defaultPort = port;
 }
 
-bool sniffer::shutdownInstance(unsigned maxWaitMs)
-{
+bool sniffer::shutdownInstance(unsigned maxWaitMs) {
     sniffer* instance = g_sniffer;
     if (!instance)
         return true;
     g_sniffer = nullptr;
     instance->requestStop();
-    bool ended = waitUntil([instance] { return !instance->isReceiving() && !instance->isPingSweeping(); }, maxWaitMs);
+    bool ended =
+        waitUntil([instance] { return !instance->isReceiving() && !instance->isPingSweeping(); }, maxWaitMs);
     if (!ended) {
-        cocos2d::log("sniffer: discovery threads did not end within %u ms; leaving them the object", maxWaitMs);
+        cocos2d::log("sniffer: discovery threads did not end within %u ms; leaving them the object",
+                     maxWaitMs);
         reap(instance->_sweepThread, false);
         instance->stopReceive(0);
         return false;
@@ -71,8 +66,7 @@ bool sniffer::shutdownInstance(unsigned maxWaitMs)
     return true;
 }
 
-sniffer::~sniffer()
-{
+sniffer::~sniffer() {
     // onReceive and the sweep use this object's members: both end before they go.
     requestStop();
     stopReceive(~0u);
@@ -80,8 +74,7 @@ sniffer::~sniffer()
         _sweepThread.join();
 }
 
-void sniffer::startPingSweep()
-{
+void sniffer::startPingSweep() {
     if (_sweeping || isStopRequested() || isIPv6Network())
         return;
     reap(_sweepThread, true);
@@ -90,8 +83,7 @@ void sniffer::startPingSweep()
 }
 
 std::string sniffer::buildMessage(const std::string& command, const std::string& firstAddress,
-                                  const std::string& hostName) const
-{
+                                  const std::string& hostName) const {
     std::string json;
     setJsonString(json, "ip", firstAddress);
     setJsonString(json, "name", hostName);
@@ -102,8 +94,7 @@ std::string sniffer::buildMessage(const std::string& command, const std::string&
     return json;
 }
 
-void sniffer::pingSweep()
-{
+void sniffer::pingSweep() {
     std::string hostName, first;
     if (localIdentity(hostName, first)) {
         std::string ping = buildMessage("ping", first, hostName);
@@ -121,8 +112,7 @@ void sniffer::pingSweep()
     _sweeping = false;
 }
 
-void sniffer::onReceive(const char* text, int length)
-{
+void sniffer::onReceive(const char* text, int length) {
     if (!text || length <= 0)
         return;
     std::string json(text, static_cast<size_t>(length));
@@ -145,7 +135,8 @@ void sniffer::onReceive(const char* text, int length)
     setJsonString(found, "name", name);
     setJsonString(found, "device", getJsonString(json, "device"));
     setJsonString(found, "appid", appid);
-    NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kDiscoveredId, found, nullptr, false);
+    NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kDiscoveredId, found, nullptr,
+                                                                    false);
 }
 
 } // namespace NSUI

@@ -15,8 +15,7 @@ namespace NSUI {
 
 udpComm::udpComm(int port, int bufferSize) : _port(port), _bufferSize(bufferSize < 2 ? 2 : bufferSize) {}
 
-udpComm::~udpComm()
-{
+udpComm::~udpComm() {
     // The loop polls the request every 20 ms, so this join is short.
     _stop = true;
     if (_receiveThread.joinable())
@@ -30,8 +29,7 @@ udpComm::~udpComm()
 
 void udpComm::onReceive(const char*, int) {}
 
-bool udpComm::waitUntil(const std::function<bool()>& done, unsigned maxWaitMs)
-{
+bool udpComm::waitUntil(const std::function<bool()>& done, unsigned maxWaitMs) {
     for (unsigned waited = 0; !done(); waited += 5) {
         if (waited >= maxWaitMs)
             return false;
@@ -40,8 +38,7 @@ bool udpComm::waitUntil(const std::function<bool()>& done, unsigned maxWaitMs)
     return true;
 }
 
-void udpComm::reap(std::thread& thread, bool finished)
-{
+void udpComm::reap(std::thread& thread, bool finished) {
     if (!thread.joinable())
         return;
     if (finished) {
@@ -52,8 +49,7 @@ void udpComm::reap(std::thread& thread, bool finished)
     }
 }
 
-void udpComm::startReceive()
-{
+void udpComm::startReceive() {
     if (_running)
         return;
     reap(_receiveThread, true);
@@ -62,16 +58,14 @@ void udpComm::startReceive()
     _receiveThread = std::thread(&udpComm::receiveLoop, this);
 }
 
-bool udpComm::stopReceive(unsigned maxWaitMs)
-{
+bool udpComm::stopReceive(unsigned maxWaitMs) {
     _stop = true;
     bool ended = waitUntil([this] { return !_running; }, maxWaitMs);
     reap(_receiveThread, ended);
     return ended;
 }
 
-void udpComm::receiveLoop()
-{
+void udpComm::receiveLoop() {
     int sock = socket(AF_INET, SOCK_DGRAM, 0);
     if (sock < 0) {
         cocos2d::log("udpComm: cannot create the receive socket: %s", strerror(errno));
@@ -111,8 +105,7 @@ void udpComm::receiveLoop()
     _running = false;
 }
 
-int udpComm::sendTo(const char* ip, const char* text)
-{
+int udpComm::sendTo(const char* ip, const char* text) {
     sockaddr_in dest{};
     dest.sin_family = AF_INET;
     dest.sin_port = htons(static_cast<uint16_t>(_port));
@@ -130,7 +123,8 @@ int udpComm::sendTo(const char* ip, const char* text)
         }
     }
     for (int i = 0; i < 2; ++i)
-        sendto(_sendSocket, encoded.data(), encoded.size(), 0, reinterpret_cast<sockaddr*>(&dest), sizeof(dest));
+        sendto(_sendSocket, encoded.data(), encoded.size(), 0, reinterpret_cast<sockaddr*>(&dest),
+               sizeof(dest));
     return 0;
 }
 

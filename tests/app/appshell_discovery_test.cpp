@@ -29,8 +29,7 @@ public:
 };
 
 /// A UDP port nobody is bound to right now.
-int freePort()
-{
+int freePort() {
     int sock = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -42,23 +41,20 @@ int freePort()
     return ntohs(addr.sin_port);
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
+double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 class AppShellDiscovery : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         NSUI::NetworkInfoProvider::setCurrent(std::make_shared<LoopbackNetwork>());
         sniffer::setDefaultPort(freePort());
         Director::getInstance()->reset();
         NSUI::NSNotificationCenter::getInstance();
         Director::getInstance()->mainLoop(0.6f); // past the centre's first delay
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         sniffer::shutdownInstance();
         NSUI::NetworkInfoProvider::setCurrent(nullptr);
         sniffer::setDefaultPort(sniffer::kDefaultPort);
@@ -66,8 +62,7 @@ protected:
     }
 
     /// Starts the singleton and waits until its socket is bound.
-    sniffer* startSniffer()
-    {
+    sniffer* startSniffer() {
         sniffer* s = sniffer::getInstance();
         for (int i = 0; i < 200 && s->getBoundPort() == 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -76,8 +71,7 @@ protected:
     }
 
     /// Sends one datagram as another installation would.
-    void sendDatagram(int port, const std::string& json)
-    {
+    void sendDatagram(int port, const std::string& json) {
         int sock = socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in dest{};
         dest.sin_family = AF_INET;
@@ -89,8 +83,7 @@ protected:
     }
 
     /// Frames until `count` discoveries arrived or a second passed.
-    void pumpUntil(const std::vector<std::string>& seen, size_t count)
-    {
+    void pumpUntil(const std::vector<std::string>& seen, size_t count) {
         for (int i = 0; i < 200 && seen.size() < count; ++i) {
             Director::getInstance()->mainLoop(1.0f / 60);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -98,8 +91,7 @@ protected:
     }
 
     static std::string message(const std::string& ip, const std::string& command, const std::string& appid,
-                               const std::string& msg = "dicom_node_recognize")
-    {
+                               const std::string& msg = "dicom_node_recognize") {
         std::string json;
         NSUI::UIJson::setJsonString(json, "ip", ip);
         NSUI::UIJson::setJsonString(json, "name", "otherhost");
@@ -114,8 +106,7 @@ protected:
 
 } // namespace
 
-TEST_F(AppShellDiscovery, ShutdownWithoutDiscoverySkipsTheWait)
-{
+TEST_F(AppShellDiscovery, ShutdownWithoutDiscoverySkipsTheWait) {
     ASSERT_EQ(nullptr, sniffer::peekInstance());
     auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(sniffer::shutdownInstance(2000));
@@ -123,8 +114,7 @@ TEST_F(AppShellDiscovery, ShutdownWithoutDiscoverySkipsTheWait)
     EXPECT_EQ(nullptr, sniffer::peekInstance());
 }
 
-TEST_F(AppShellDiscovery, ShutdownEndsTheReceiveLoopAndARunningSweepQuickly)
-{
+TEST_F(AppShellDiscovery, ShutdownEndsTheReceiveLoopAndARunningSweepQuickly) {
     sniffer* s = startSniffer();
     ASSERT_TRUE(s->isReceiving());
     s->startPingSweep();
@@ -140,8 +130,7 @@ TEST_F(AppShellDiscovery, ShutdownEndsTheReceiveLoopAndARunningSweepQuickly)
     EXPECT_EQ(nullptr, sniffer::peekInstance());
 }
 
-TEST_F(AppShellDiscovery, AFinishedSweepAllowsTheNext)
-{
+TEST_F(AppShellDiscovery, AFinishedSweepAllowsTheNext) {
     sniffer* s = startSniffer();
     s->startPingSweep();
     for (int i = 0; i < 400 && s->isPingSweeping(); ++i)
@@ -151,8 +140,7 @@ TEST_F(AppShellDiscovery, AFinishedSweepAllowsTheNext)
     EXPECT_TRUE(s->isPingSweeping());
 }
 
-TEST_F(AppShellDiscovery, OtherInstallationsAreReportedAndOwnDatagramsIgnored)
-{
+TEST_F(AppShellDiscovery, OtherInstallationsAreReportedAndOwnDatagramsIgnored) {
     std::vector<std::string> seen;
     int target = 0;
     NSUI::NSNotificationCenter::getInstance()->addObserver(
@@ -195,8 +183,7 @@ TEST_F(AppShellDiscovery, OtherInstallationsAreReportedAndOwnDatagramsIgnored)
     NSUI::NSNotificationCenter::getInstance()->removeObserver(&target);
 }
 
-TEST_F(AppShellDiscovery, SendRefusesTextsThatDoNotFitADatagram)
-{
+TEST_F(AppShellDiscovery, SendRefusesTextsThatDoNotFitADatagram) {
     sniffer* s = startSniffer();
     EXPECT_EQ(0, s->sendTo("127.0.0.3", "{\"a\":\"b\"}"));
     EXPECT_EQ(-4, s->sendTo("127.0.0.3", std::string(800, 'x').c_str())); // 1068 Base64 bytes

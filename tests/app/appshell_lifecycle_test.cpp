@@ -11,6 +11,7 @@
 #include "notify/NSNotificationCenter.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -31,13 +32,12 @@ public:
     std::string languageAtFirstScene;
     std::string languageAtStatisticsStop = "unset";
 
-    Rect desktopWorkArea() override
-    {
+    void createSharedRegistries() override { calls.push_back("createSharedRegistries"); }
+    Rect desktopWorkArea() override {
         calls.push_back("desktopWorkArea");
         return workArea;
     }
-    GLView* createWindow(const std::string& caption, const Rect& rect) override
-    {
+    GLView* createWindow(const std::string& caption, const Rect& rect) override {
         calls.push_back("createWindow");
         windowRect = rect;
         ++windowsMade;
@@ -45,14 +45,12 @@ public:
     }
     std::vector<std::string> extraSearchPaths() override { return {std::string(QP_BINARY_DIR) + "/"}; }
     void installDicomCallbacks() override { calls.push_back("installDicomCallbacks"); }
-    void startHttpService() override
-    {
+    void startHttpService() override {
         calls.push_back("startHttpService");
         autoUpdateAtHttpStart = NSUI::NSDataManager::getInstance()->isAutoUpdate();
     }
     void startStatistics() override { calls.push_back("startStatistics"); }
-    Scene* createFirstScene() override
-    {
+    Scene* createFirstScene() override {
         calls.push_back("createFirstScene");
         languageAtFirstScene = NSUI::UILocalConfig::getLanguageString("imageDataLoading");
         scene = Scene::create();
@@ -70,8 +68,7 @@ public:
     void releaseImagingRegistries() override { calls.push_back("releaseImagingRegistries"); }
     void stopDicomService() override { calls.push_back("stopDicomService"); }
     void stopOnlineNotice() override { calls.push_back("stopOnlineNotice"); }
-    void stopStatistics() override
-    {
+    void stopStatistics() override {
         calls.push_back("stopStatistics");
         languageAtStatisticsStop = NSUI::UILocalConfig::getLanguageString("imageDataLoading");
     }
@@ -80,8 +77,7 @@ public:
 
 class AppShellLifecycle : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         // One folder for the whole run: the settings store stays open on it between tests.
         static qptest::TempDir dir;
         setenv("QP_WRITABLE_PATH", dir.path().c_str(), 1);
@@ -91,8 +87,7 @@ protected:
         _services = std::make_shared<RecordingServices>();
         AppServices::setCurrent(_services);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         Director::getInstance()->reset();
         Director::getInstance()->setOpenGLView(nullptr);
         // The shutdown leaves an inert centre for the rest of the process; the next test needs
@@ -101,8 +96,7 @@ protected:
         AppServices::setCurrent(nullptr);
     }
     /// Runs frames of dt seconds.
-    void frames(int count, float dt = 1.0f / 60)
-    {
+    void frames(int count, float dt = 1.0f / 60) {
         for (int i = 0; i < count; ++i)
             Director::getInstance()->mainLoop(dt);
     }
@@ -111,15 +105,13 @@ protected:
     std::shared_ptr<RecordingServices> _services;
 };
 
-bool endsWith(const std::string& text, const std::string& tail)
-{
+bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 } // namespace
 
-TEST_F(AppShellLifecycle, LaunchStartsEveryServiceInOrderOverTheWorkArea)
-{
+TEST_F(AppShellLifecycle, LaunchStartsEveryServiceInOrderOverTheWorkArea) {
     AppDelegate app;
     app.initGLContextAttrs();
     GLContextAttrs attrs = GLView::getGLContextAttrs();
@@ -130,10 +122,10 @@ TEST_F(AppShellLifecycle, LaunchStartsEveryServiceInOrderOverTheWorkArea)
 
     services().workArea = Rect(0, 0, 1280, 800);
     ASSERT_TRUE(app.applicationDidFinishLaunching());
-    std::vector<std::string> expected = {"desktopWorkArea",  "createWindow",         "installDicomCallbacks",
-                                         "startHttpService", "startStatistics",      "createFirstScene",
-                                         "showNewVersionNotice", "startDiscovery",   "startDicomService",
-                                         "recordStat0",      "preloadEffects"};
+    std::vector<std::string> expected = {"createSharedRegistries", "desktopWorkArea",      "createWindow",
+                                         "installDicomCallbacks",  "startHttpService",     "startStatistics",
+                                         "createFirstScene",       "showNewVersionNotice", "startDiscovery",
+                                         "startDicomService",      "recordStat0",          "preloadEffects"};
     EXPECT_EQ(expected, services().calls);
 
     // The window fills the work area less the frame on each side and the caption on top.
@@ -159,7 +151,7 @@ TEST_F(AppShellLifecycle, LaunchStartsEveryServiceInOrderOverTheWorkArea)
     EXPECT_FALSE(services().languageAtFirstScene.empty());
     EXPECT_TRUE(services().autoUpdateAtHttpStart);
     EXPECT_TRUE(Director::getInstance()->getScheduler()->isScheduled(NSUI::NSDataManager::kScheduleKey,
-                                                                      NSUI::NSDataManager::getInstance()));
+                                                                     NSUI::NSDataManager::getInstance()));
     EXPECT_FALSE(Director::getInstance()->isDisplayStats());
     EXPECT_FLOAT_EQ(1.0f / 60, Director::getInstance()->getAnimationInterval());
 
@@ -170,13 +162,13 @@ TEST_F(AppShellLifecycle, LaunchStartsEveryServiceInOrderOverTheWorkArea)
     app.applicationWillTerminate();
 }
 
-TEST_F(AppShellLifecycle, SecondLaunchWithAViewMakesNoWindow)
-{
+TEST_F(AppShellLifecycle, SecondLaunchWithAViewMakesNoWindow) {
     AppDelegate app;
     auto* existing = NullGLView::createWithFrameSize("existing", Size(800, 600));
     Director::getInstance()->setOpenGLView(existing);
     ASSERT_TRUE(app.applicationDidFinishLaunching());
     EXPECT_EQ(0, services().windowsMade);
+    EXPECT_EQ(0u, std::count(services().calls.begin(), services().calls.end(), "desktopWorkArea"));
     EXPECT_EQ(existing, Director::getInstance()->getOpenGLView());
     EXPECT_EQ(Size(800, 600), AppConfig::getInstance()->getFrameSize());
 
@@ -188,8 +180,7 @@ TEST_F(AppShellLifecycle, SecondLaunchWithAViewMakesNoWindow)
     app.applicationWillTerminate();
 }
 
-TEST_F(AppShellLifecycle, WithoutADisplayTheLaunchEndsInsteadOfRunningUnseen)
-{
+TEST_F(AppShellLifecycle, WithoutADisplayTheLaunchEndsInsteadOfRunningUnseen) {
     AppDelegate app;
     services().workArea = Rect::ZERO;
     EXPECT_FALSE(app.applicationDidFinishLaunching());
@@ -203,8 +194,7 @@ TEST_F(AppShellLifecycle, WithoutADisplayTheLaunchEndsInsteadOfRunningUnseen)
     app.applicationWillTerminate();
 }
 
-TEST_F(AppShellLifecycle, OpenedPathReachesObserversOneTickLaterWithoutSenderOrObject)
-{
+TEST_F(AppShellLifecycle, OpenedPathReachesObserversOneTickLaterWithoutSenderOrObject) {
     AppDelegate app;
     auto* centre = NSUI::NSNotificationCenter::getInstance();
     // The centre's first tick comes half a second after it is created.
@@ -249,8 +239,7 @@ TEST_F(AppShellLifecycle, OpenedPathReachesObserversOneTickLaterWithoutSenderOrO
     centre->removeObserver(&objectObserver);
 }
 
-TEST_F(AppShellLifecycle, BackgroundStopsAnimationAndForegroundRestartsTheServices)
-{
+TEST_F(AppShellLifecycle, BackgroundStopsAnimationAndForegroundRestartsTheServices) {
     AppDelegate app;
     ASSERT_TRUE(app.applicationDidFinishLaunching());
     services().calls.clear();
@@ -268,8 +257,7 @@ TEST_F(AppShellLifecycle, BackgroundStopsAnimationAndForegroundRestartsTheServic
     app.applicationWillTerminate();
 }
 
-TEST_F(AppShellLifecycle, ShutdownStopsServicesInOrderAndLeavesAnInertCentre)
-{
+TEST_F(AppShellLifecycle, ShutdownStopsServicesInOrderAndLeavesAnInertCentre) {
     AppDelegate app;
     ASSERT_TRUE(app.applicationDidFinishLaunching());
     frames(1, 0.6f);
@@ -283,12 +271,14 @@ TEST_F(AppShellLifecycle, ShutdownStopsServicesInOrderAndLeavesAnInertCentre)
     EXPECT_EQ("", services().languageAtStatisticsStop);
     // The data manager's tick and the live centre's tick are gone.
     Scheduler* scheduler = Director::getInstance()->getScheduler();
-    EXPECT_FALSE(scheduler->isScheduled(NSUI::NSDataManager::kScheduleKey, NSUI::NSDataManager::getInstance()));
+    EXPECT_FALSE(
+        scheduler->isScheduled(NSUI::NSDataManager::kScheduleKey, NSUI::NSDataManager::getInstance()));
 
     // A scene destroyed after the shutdown reaches the inert centre instead of a new one.
     auto* centre = NSUI::NSNotificationCenter::getInstance();
     int target = 0;
-    centre->addObserver(&target, nullptr, [](Ref*, unsigned int, NSUI::NSNotificationData*) {}, 2023);
+    centre->addObserver(
+        &target, nullptr, [](Ref*, unsigned int, NSUI::NSNotificationData*) {}, 2023);
     EXPECT_FALSE(centre->isObserverRegistered(2023, nullptr, &target));
     EXPECT_FALSE(scheduler->isScheduled(NSUI::NSNotificationCenter::kScheduleKey, centre));
     Director::getInstance()->reset();

@@ -11,8 +11,7 @@ using namespace cocos2d;
 namespace {
 
 // The key's text from the language table, or the English text while the table lacks it.
-std::string localText(const char* key, const char* english)
-{
+std::string localText(const char* key, const char* english) {
     AppConfig* config = AppConfig::getInstance();
     std::string text = config ? config->getText(key) : std::string();
     return text.empty() ? english : text;
@@ -20,16 +19,14 @@ std::string localText(const char* key, const char* english)
 
 } // namespace
 
-Scene* patientList::createScene()
-{
+Scene* patientList::createScene() {
     Scene* scene = Scene::create();
     if (patientList* list = patientList::create())
         scene->addChild(list);
     return scene;
 }
 
-patientList* patientList::create()
-{
+patientList* patientList::create() {
     auto* list = new patientList();
     if (!list->init()) {
         delete list;
@@ -39,8 +36,7 @@ patientList* patientList::create()
     return list;
 }
 
-patientList::~patientList()
-{
+patientList::~patientList() {
     // After shutdown this reaches the inert centre, which re-creates nothing.
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
     if (_importer) {
@@ -49,8 +45,7 @@ patientList::~patientList()
     }
 }
 
-bool patientList::init()
-{
+bool patientList::init() {
     if (!ui::Layout::init())
         return false;
     buildView();
@@ -64,8 +59,7 @@ bool patientList::init()
     return true;
 }
 
-void patientList::buildView()
-{
+void patientList::buildView() {
     Size size = Director::getInstance()->getWinSize();
     if (size.width <= 0 || size.height <= 0)
         size = Size(960, 640);
@@ -74,12 +68,12 @@ void patientList::buildView()
     setBackGroundColor(Color3B(44, 44, 44));
 
     addText(localText("patientList_title", "Patients"), 35, size.height * 0.62f);
-    _status = addText(localText("patientList_empty", "Drop a DICOM file or folder on the window to import it."),
-                      20, size.height * 0.5f);
+    _status =
+        addText(localText("patientList_empty", "Drop a DICOM file or folder on the window to import it."), 20,
+                size.height * 0.5f);
 }
 
-ui::Text* patientList::addText(const std::string& text, float fontSize, float y)
-{
+ui::Text* patientList::addText(const std::string& text, float fontSize, float y) {
     ui::Text* label = ui::Text::create(text, "", fontSize);
     if (!label)
         return nullptr;
@@ -89,8 +83,7 @@ ui::Text* patientList::addText(const std::string& text, float fontSize, float y)
     return label;
 }
 
-void patientList::importPath(const std::string& path)
-{
+void patientList::importPath(const std::string& path) {
     if (path.empty())
         return;
     dataService* service = dataService::getInstance();
