@@ -3,6 +3,10 @@
 
 #include "SceneFixture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -127,4 +131,46 @@ TEST_F(UiFileChooserTest, TheBrowserScrollsLongFoldersAndKeepsTouchesFromTheScen
     input->touchBegan(0, Vec2(5, 5)); // outside the panel, on the dimmed screen
     input->touchEnded(0, Vec2(5, 5));
     EXPECT_FALSE(pressedBehind);
+}
+
+TEST_F(UiFileChooserTest, TheDesktopDialogRunsWithoutAShellAndAnswersOnTheMainThread) {
+    // A stand-in for the desktop dialog program: it echoes its arguments back, one per line
+    // ending in the start folder, or cancels (status 1) when the title says so.
+    qptest::TempDir dir;
+    std::string script = dir.file("zenity");
+    qptest::writeFile(script, "#!/bin/sh\n"
+                              "case \"$2\" in *cancel*) exit 1;; *broken*) exit 5;; esac\n"
+                              "printf '%s|%s|%s\\n' \"$1\" \"$2\" \"$3\"\n");
+    ASSERT_EQ(0, chmod(script.c_str(), 0755));
+    const char* oldPath = std::getenv("PATH");
+    const char* oldDisplay = std::getenv("DISPLAY");
+    std::string savedPath = oldPath ? oldPath : "";
+    std::string savedDisplay = oldDisplay ? oldDisplay : "";
+    setenv("PATH", (dir.path() + ":" + savedPath).c_str(), 1);
+    setenv("DISPLAY", ":77", 1);
+    EXPECT_TRUE(FileChooser::hasDesktopDialog());
+
+    auto ask = [&](const std::string& title) {
+        std::string answer = "(none)";
+        FileChooser::getInstance()->chooseFile(title, "/data/my $(rm -rf x) folder",
+                                               [&](const std::string& p) { answer = p; });
+        EXPECT_EQ("(none)", answer); // never at once: the frame loop delivers it
+        for (int i = 0; i < 500 && answer == "(none)"; ++i) {
+            usleep(10000);
+            input->frame();
+        }
+        return answer;
+    };
+    // Names reach the program as they are: no shell ever reads them.
+    EXPECT_EQ("--file-selection|--title=Import; echo hi|--filename=/data/my $(rm -rf x) folder/",
+              ask("Import; echo hi"));
+    EXPECT_EQ("", ask("cancel"));
+    EXPECT_EQ("", ask("broken"));
+    EXPECT_FALSE(FileChooser::getInstance()->isOpen());
+
+    setenv("PATH", savedPath.c_str(), 1);
+    if (oldDisplay)
+        setenv("DISPLAY", savedDisplay.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
 }
