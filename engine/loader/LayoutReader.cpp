@@ -70,8 +70,8 @@ const KeyTable& widgetKeys() {
 // The keys of each node type beyond the common ones; widget types also take widgetKeys().
 const std::map<std::string, std::pair<bool, KeyTable>>& typeKeys() {
     static const std::map<std::string, std::pair<bool, KeyTable>> types = {
-        {"Node", {false, {}}},
-        {"Sprite", {false, {{"image", STRING}, {"flipX", BOOL}, {"flipY", BOOL}}}},
+        {"Node", {false, {{"percentPosition", VEC2}}}},
+        {"Sprite", {false, {{"image", STRING}, {"flipX", BOOL}, {"flipY", BOOL}, {"percentPosition", VEC2}}}},
         {"Widget", {true, {}}},
         {"Layout",
          {true,
@@ -501,6 +501,9 @@ Node* LayoutReader::buildNode(const json& j) {
     }
     if (j.contains("position"))
         node->setPosition(vec2(j["position"]));
+    // Plain nodes keep a percent position through the node's own normalized position.
+    if (!widget && j.contains("percentPosition"))
+        node->setNormalizedPosition(vec2(j["percentPosition"]));
     if (j.contains("scale")) {
         const json& s = j["scale"];
         if (s.is_number())

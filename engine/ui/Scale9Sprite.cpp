@@ -116,12 +116,17 @@ void Scale9Sprite::rebuild() {
         return;
     const float ow = _originalSize.width;
     const float oh = _originalSize.height;
-    auto place = [this](const Rect& src, const Rect& dst) {
+    auto place = [this](const Rect& src, Rect dst) {
         if (src.size.width <= 0 || src.size.height <= 0 || dst.size.width <= 0 || dst.size.height <= 0)
             return;
         Sprite* patch = Sprite::createWithTexture(_texture, src);
         if (!patch)
             return;
+        // A flipped picture mirrors the patches' places as well as each patch.
+        if (_flippedX)
+            dst.origin.x = _contentSize.width - dst.origin.x - dst.size.width;
+        if (_flippedY)
+            dst.origin.y = _contentSize.height - dst.origin.y - dst.size.height;
         patch->setAnchorPoint(Vec2::ZERO);
         patch->setFlippedX(_flippedX);
         patch->setFlippedY(_flippedY);

@@ -68,7 +68,8 @@ TEST_F(UiLoaderTest, CsbNamesResolveToJsonAndNamesSurviveExactly) {
     Node* root = load(R"({"type": "Layout", "name": "root", "size": [400, 300], "children": [
         {"type": "Text", "name": "login.title", "text": "Hi", "tag": 7},
         {"type": "Button", "name": "goBack", "title": "Back", "userString": "1"},
-        {"type": "Node", "name": "Group", "children": [{"type": "Sprite", "name": "thrumb0"}]}]})",
+        {"type": "Node", "name": "Group", "percentPosition": [0.5, 0.5],
+         "children": [{"type": "Sprite", "name": "thrumb0"}]}]})",
                       "patientList");
     ASSERT_NE(nullptr, root) << error();
     EXPECT_EQ(dir.file("patientList.json"), CSLoader::getInstance()->resolve("patientList.csb"));
@@ -84,6 +85,10 @@ TEST_F(UiLoaderTest, CsbNamesResolveToJsonAndNamesSurviveExactly) {
     EXPECT_TRUE(back->isTouchEnabled());
     EXPECT_NE(nullptr, dynamic_cast<Sprite*>(root->getChildByNameDeep("thrumb0")));
     EXPECT_EQ(nullptr, root->getChildByName("group")); // case matters
+    // A plain node's percent position follows its parent when drawn.
+    scene->addChild(root);
+    input->frame();
+    EXPECT_EQ(Vec2(200, 150), root->getChildByName("Group")->getPosition());
 }
 
 TEST_F(UiLoaderTest, MissingAndBrokenFilesGiveNullWithTheReason) {

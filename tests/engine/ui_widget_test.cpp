@@ -386,3 +386,32 @@ TEST_F(UiWidgetTest, WidgetsSeenThroughARenderWindowCameraAreHitWhereTheyAreDraw
     tap(Vec2(395, 175));
     EXPECT_EQ("edge.click", rec.log.back());
 }
+
+TEST_F(UiWidgetTest, NinePatchesKeepCornersAndMirrorWhenFlipped) {
+    qptest::TempDir dir;
+    Scale9Sprite* s = Scale9Sprite::create(writePng(dir, "p.png", 30, 30, 9, 9, 9), Rect(10, 10, 10, 10));
+    ASSERT_NE(nullptr, s);
+    EXPECT_EQ(Size(30, 30), s->getOriginalSize());
+    s->setPreferredSize(Size(100, 60));
+    ASSERT_EQ(9, s->getChildrenCount());
+    // Children run row by row from the top: the top-left corner keeps its 10 x 10 at the top.
+    Node* topLeft = s->getChildren().at(0);
+    EXPECT_EQ(Vec2(0, 50), topLeft->getPosition());
+    EXPECT_FLOAT_EQ(1.0f, topLeft->getScaleX());
+    Node* centre = s->getChildren().at(4);
+    EXPECT_EQ(Vec2(10, 10), centre->getPosition());
+    EXPECT_FLOAT_EQ(8.0f, centre->getScaleX()); // 10 points stretched to 80
+    EXPECT_FLOAT_EQ(4.0f, centre->getScaleY());
+    // Smaller than its two corners: the corners shrink together.
+    s->setPreferredSize(Size(10, 60));
+    EXPECT_FLOAT_EQ(0.5f, s->getChildren().at(0)->getScaleX());
+    // Flipped: the first patch (top-left of the picture) lands at the right.
+    s->setPreferredSize(Size(100, 60));
+    s->setFlippedX(true);
+    EXPECT_EQ(Vec2(90, 50), s->getChildren().at(0)->getPosition());
+    // Nine-patch off: one patch stretched over the whole size.
+    s->setScale9Enabled(false);
+    ASSERT_EQ(1, s->getChildrenCount());
+    EXPECT_FLOAT_EQ(100.0f / 30.0f, s->getChildren().at(0)->getScaleX());
+    EXPECT_EQ(nullptr, Scale9Sprite::create(dir.file("missing.png")));
+}
