@@ -5,6 +5,8 @@
 
 #include "2d/LayerColor.h"
 #include "2d/Sprite.h"
+#include "platform/Image.h"
+#include "support/TestSupport.h"
 #include "ui/CocosGUI.h"
 
 using namespace cocos2d;
@@ -231,10 +233,32 @@ TEST_F(UiLayoutTest, BackgroundsAndTheSolidColourShortcut) {
     EXPECT_EQ(0, l->getChildrenCount());
     l->setBackGroundImage("no/such/picture.png");
     EXPECT_EQ("", l->getBackGroundImageFile());
+
+    // A background picture: its own size when plain, the layout's size as a nine-patch,
+    // following the layout when it is resized.
+    qptest::TempDir dir;
+    std::vector<unsigned char> px(12 * 8 * 4, 200);
+    Image img;
+    img.initWithRawData(px.data(), static_cast<ssize_t>(px.size()), 12, 8, 8);
+    ASSERT_TRUE(img.saveToFile(dir.file("bk.png"), false));
+    l->setBackGroundImage(dir.file("bk.png"));
+    EXPECT_EQ(dir.file("bk.png"), l->getBackGroundImageFile());
+    EXPECT_EQ(Size(12, 8), l->getBackGroundImageTextureSize());
+    auto* picture =
+        dynamic_cast<Scale9Sprite*>(l->getProtectedChildren().at(l->getProtectedChildren().size() - 1));
+    ASSERT_NE(nullptr, picture);
+    EXPECT_EQ(Size(12, 8), picture->getContentSize());
+    EXPECT_EQ(Vec2(50, 25), picture->getPosition());
+    l->setBackGroundImageScale9Enabled(true);
+    EXPECT_EQ(Size(100, 50), picture->getContentSize());
+    l->setContentSize(Size(300, 120));
+    EXPECT_EQ(Size(300, 120), picture->getContentSize());
+    EXPECT_EQ(Vec2(150, 60), picture->getPosition());
+    l->removeBackGroundImage();
+    EXPECT_EQ(Size::ZERO, l->getBackGroundImageTextureSize());
 }
 
-TEST_F(UiLayoutTest, RowsRepackWhenAnItemChangesSizeScaleOrVisibility)
-{
+TEST_F(UiLayoutTest, RowsRepackWhenAnItemChangesSizeScaleOrVisibility) {
     Layout* row = layoutOf(Layout::Type::RELATIVE_RIGHT, 300, 30);
     scene->addChild(row);
     Widget* label = box(row, 40, 20);
