@@ -3,9 +3,14 @@
 #include "codec/CodecRegistry.h"
 #include "dcmCallbacks.h"
 
+#include <dcmtk/dcmdata/dcistrmb.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dcmSDK {
@@ -13,6 +18,10 @@ namespace dcmSDK {
 namespace {
 // Values larger than this stay on disk until the pixel or tag reader asks for them.
 const Uint32 kLazyReadLength = 4096;
+// Files up to this size are read whole with one system call and parsed from memory: for small
+// images the separate opens of the format check, the parse and the pixel value cost more than
+// the bytes. Larger files are parsed lazily, so that a series scan reads only their headers.
+const off_t kWholeFileLimit = 256 * 1024;
 // Binary values longer than this are summarised instead of printed in the tag list.
 const unsigned long kMaxPrintedBinary = 64;
 
@@ -38,17 +47,9 @@ bool hasHighBytes(const std::string& s)
 
 // A file without the 128-byte preamble and "DICM" must at least begin with the tag of an
 // early group, in either byte order, or it is not taken for DICOM at all.
-bool looksLikeDicom(const std::string& path)
+bool looksLikeDicom(const unsigned char* head, size_t n)
 {
-    // Plain system calls: this runs once per file of every series scan.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    unsigned char head[132];
-    ssize_t got = read(fd, head, sizeof head);
-    close(fd);
-    size_t n = got > 0 ? static_cast<size_t>(got) : 0;
-    if (n == sizeof head && head[128] == 'D' && head[129] == 'I' && head[130] == 'C' && head[131] == 'M')
+    if (n >= 132 && head[128] == 'D' && head[129] == 'I' && head[130] == 'C' && head[131] == 'M')
         return true;
     if (n < 8)
         return false;
@@ -56,6 +57,21 @@ bool looksLikeDicom(const std::string& path)
     unsigned groupBE = (head[0] << 8) | head[1];
     auto early = [](unsigned g) { return g == 0x0000 || g == 0x0002 || g == 0x0008 || g == 0x0010; };
     return early(groupLE) || early(groupBE);
+}
+
+// Reads up to `want` bytes from the start of an open file; the count read.
+size_t readUpTo(int fd, unsigned char* into, size_t want)
+{
+    size_t got = 0;
+    while (got < want) {
+        ssize_t n = read(fd, into + got, want - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
 }
 } // namespace
 
@@ -85,13 +101,43 @@ bool DicomFile::load(const std::string& path)
 {
     clear();
     CodecRegistry::ensure();
-    if (path.empty() || !looksLikeDicom(path)) {
+    // One open serves the format check and, for a small file, the whole parse.
+    unsigned char head[132];
+    size_t headBytes = 0;
+    bool whole = false;
+    _buffer.clear();
+    int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat st;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kWholeFileLimit) {
+            _buffer.resize(static_cast<size_t>(st.st_size));
+            _buffer.resize(readUpTo(fd, _buffer.data(), _buffer.size()));
+            whole = true;
+            headBytes = std::min(sizeof head, _buffer.size());
+            std::copy(_buffer.begin(), _buffer.begin() + static_cast<std::ptrdiff_t>(headBytes), head);
+        } else {
+            headBytes = readUpTo(fd, head, sizeof head);
+        }
+        close(fd);
+    }
+    if (fd < 0 || !looksLikeDicom(head, headBytes)) {
         dcmLog("read: %s is not a DICOM file", path.c_str());
         return false;
     }
     std::unique_ptr<DcmFileFormat> ff(new DcmFileFormat());
-    OFCondition cond = ff->loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange,
-                                    kLazyReadLength, ERM_autoDetect);
+    OFCondition cond;
+    if (whole) {
+        // Every value is read at once: a memory stream cannot be read from later.
+        DcmInputBufferStream stream;
+        stream.setBuffer(_buffer.data(), static_cast<offile_off_t>(_buffer.size()));
+        stream.setEos();
+        ff->transferInit();
+        cond = ff->read(stream, EXS_Unknown, EGL_noChange, DCM_MaxReadLength);
+        ff->transferEnd();
+        stream.releaseBuffer();
+    } else {
+        cond = ff->loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange, kLazyReadLength, ERM_autoDetect);
+    }
     if (cond.bad()) {
         dcmLog("read: cannot parse %s: %s", path.c_str(), cond.text());
         return false;
@@ -178,8 +224,12 @@ std::string DicomFile::elementText(DcmElement* elem) const
 
 bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out, bool nested) const
 {
+    return valueString(find(group, element, nested), out);
+}
+
+bool DicomFile::valueString(DcmElement* elem, std::string& out) const
+{
     out.clear();
-    DcmElement* elem = find(group, element, nested);
     if (!elem)
         return false;
     if (elem->getLength() == 0)
@@ -197,7 +247,11 @@ bool DicomFile::getString(uint16_t group, uint16_t element, std::string& out, bo
 
 bool DicomFile::getUint16(uint16_t group, uint16_t element, uint16_t& out, bool nested) const
 {
-    DcmElement* elem = find(group, element, nested);
+    return valueUint16(find(group, element, nested), out);
+}
+
+bool DicomFile::valueUint16(DcmElement* elem, uint16_t& out)
+{
     if (!elem || elem->getLength() == 0)
         return false;
     DcmEVR vr = elem->ident();
@@ -218,6 +272,24 @@ bool DicomFile::getUint16(uint16_t group, uint16_t element, uint16_t& out, bool 
         return false;
     out = static_cast<uint16_t>(v);
     return true;
+}
+
+void DicomFile::findTopLevel(uint16_t group, const uint16_t* elements, size_t count, DcmElement** found) const
+{
+    std::fill(found, found + count, nullptr);
+    DcmDataset* ds = dataset();
+    if (!ds)
+        return;
+    // One walk over the data set instead of one search per tag; every top-level object of a
+    // data set is an element (sequences included).
+    for (DcmObject* obj = ds->nextInContainer(nullptr); obj; obj = ds->nextInContainer(obj)) {
+        const DcmTagKey key = obj->getTag();
+        if (key.getGroup() != group)
+            continue;
+        for (size_t i = 0; i < count; ++i)
+            if (!found[i] && key.getElement() == elements[i])
+                found[i] = static_cast<DcmElement*>(obj);
+    }
 }
 
 } // namespace dcmSDK

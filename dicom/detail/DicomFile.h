@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dcmSDK {
 
@@ -34,6 +35,13 @@ public:
     /// The first value as an unsigned 16-bit number (numeric texts are converted too).
     bool getUint16(uint16_t group, uint16_t element, uint16_t& out, bool nested = true) const;
 
+    /// The top-level elements (group, elements[i]) into found[i] (null when absent), in one
+    /// walk over the data set; for reading many tags of one group.
+    void findTopLevel(uint16_t group, const uint16_t* elements, size_t count, DcmElement** found) const;
+    /// getString and getUint16 for an element already found (false for null).
+    bool valueString(DcmElement* elem, std::string& out) const;
+    static bool valueUint16(DcmElement* elem, uint16_t& out);
+
     /// The element's value as UTF-8 text as the tag lister shows it (binary values summarised).
     std::string elementText(DcmElement* elem) const;
 
@@ -51,6 +59,8 @@ private:
     mutable Charset _charset = Charset::Undeclared;
     std::string _declaredCharset;
     mutable std::unique_ptr<DcmSpecificCharacterSet> _converter;
+    // A small file's bytes while it is parsed; kept for its capacity between files.
+    std::vector<unsigned char> _buffer;
 };
 
 /// True for the value representations whose bytes depend on the character set.

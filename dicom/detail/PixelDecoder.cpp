@@ -18,13 +18,6 @@ namespace {
 // Decoded images larger than this are refused rather than allocated.
 const uint64_t kMaxDecodedBytes = 1ULL << 31;
 
-uint32_t tagU16(const DicomFile& f, uint16_t g, uint16_t e, uint32_t fallback)
-{
-    uint16_t v = 0;
-    // Image attributes belong to the top level; a nested search would only cost time.
-    return f.getUint16(g, e, v, false) ? v : fallback;
-}
-
 bool isYbr(const std::string& p) { return p.compare(0, 3, "YBR") == 0; }
 bool isPartialYbr(const std::string& p) { return p.compare(0, 11, "YBR_PARTIAL") == 0; }
 bool isSubsampled(const std::string& p) { return p == "YBR_FULL_422" || p == "YBR_PARTIAL_422"; }
@@ -209,20 +202,31 @@ bool decodeJ2kFrames(DcmPixelData* pd, E_TransferSyntax xfer, const ImageGeometr
 bool PixelDecoder::readGeometry(const DicomFile& f, ImageGeometry& g)
 {
     g = ImageGeometry();
-    g.rows = tagU16(f, 0x0028, 0x0010, 0);
-    g.columns = tagU16(f, 0x0028, 0x0011, 0);
-    g.samples = tagU16(f, 0x0028, 0x0002, 1);
-    g.bitsAllocated = tagU16(f, 0x0028, 0x0100, 0);
-    g.bitsStored = tagU16(f, 0x0028, 0x0101, g.bitsAllocated);
-    g.highBit = tagU16(f, 0x0028, 0x0102, g.bitsStored ? g.bitsStored - 1 : 0);
-    g.pixelRepresentation = tagU16(f, 0x0028, 0x0103, 0);
-    g.planarConfiguration = tagU16(f, 0x0028, 0x0006, 0);
+    // Image attributes belong to the top level of the image pixel group; they are found in
+    // one walk over the data set, which costs less than a search per attribute.
+    enum { Samples, Photometric, Frames, Planar, Rows, Columns, Allocated, Stored, High, Representation, Count };
+    static const uint16_t elements[Count] = {0x0002, 0x0004, 0x0008, 0x0006, 0x0010,
+                                             0x0011, 0x0100, 0x0101, 0x0102, 0x0103};
+    DcmElement* found[Count];
+    f.findTopLevel(0x0028, elements, Count, found);
+    auto u16 = [&](int which, uint32_t fallback) {
+        uint16_t v = 0;
+        return DicomFile::valueUint16(found[which], v) ? v : fallback;
+    };
+    g.rows = u16(Rows, 0);
+    g.columns = u16(Columns, 0);
+    g.samples = u16(Samples, 1);
+    g.bitsAllocated = u16(Allocated, 0);
+    g.bitsStored = u16(Stored, g.bitsAllocated);
+    g.highBit = u16(High, g.bitsStored ? g.bitsStored - 1 : 0);
+    g.pixelRepresentation = u16(Representation, 0);
+    g.planarConfiguration = u16(Planar, 0);
     std::string text;
-    if (f.getString(0x0028, 0x0008, text, false) && !text.empty()) {
+    if (f.valueString(found[Frames], text) && !text.empty()) {
         long n = strtol(text.c_str(), nullptr, 10);
         g.frames = n < 1 ? 1u : (n > 65535 ? 65535u : static_cast<uint32_t>(n));
     }
-    f.getString(0x0028, 0x0004, g.photometric, false);
+    f.valueString(found[Photometric], g.photometric);
     return g.rows > 0 && g.columns > 0 && g.bitsAllocated > 0;
 }
 
