@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "2d/Sprite.h"
+#include "framework/http_test_support.h"
+#include "http/NSHttpClient.h"
 #include "layout/NSLayout.h"
 #include "picture/NSInteractorImage.h"
 #include "picture/NSSpriteView.h"
@@ -118,6 +120,42 @@ TEST_F(LayoutTest, AConsumingHookStopsTheEvent)
     inner->consume = false;
     input->mouseMove(Vec2(160, 150));
     EXPECT_EQ(outer->log.size(), 1u);
+}
+
+// A screen that counts the replies reaching it.
+class Replies : public NSLayout {
+public:
+    static Replies* create()
+    {
+        auto* r = new Replies();
+        r->init();
+        r->autorelease();
+        return r;
+    }
+    void onHttpResponse(UIHttpResponse*) override { ++replies; }
+    int replies = 0;
+};
+
+TEST_F(LayoutTest, ALayoutCleanedUpGetsNoMoreReplies)
+{
+    {
+        httptest::TestHttpServer server;
+        server.script(httptest::Reply::delayed(150));
+        server.script(httptest::Reply::delayed(150));
+        Replies* gone = Replies::create();
+        Replies* stays = Replies::create();
+        scene->addChild(gone);
+        scene->addChild(stays);
+        gone->get(server.url("/a"), "", "a");
+        stays->get(server.url("/b"), "", "b");
+        gone->retain();
+        gone->removeFromParent(); // clean-up withdraws its requests
+        ASSERT_TRUE(httptest::waitUntil([&] { return stays->replies == 1; }));
+        httptest::pumpFor(300);
+        EXPECT_EQ(gone->replies, 0);
+        gone->release();
+    }
+    NSHttpClient::destroyInstance();
 }
 
 // --- image pump -----------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Touch.h"
+#include "base/UIControlGenerater.h"
 #include "scroll/UIScrollViewBase.h"
 #include "text/NSRichElementText.h"
 #include "text/NSRichText.h"
@@ -272,6 +273,19 @@ TEST_F(TextFieldTest, TouchPlacesTheCaretAndTypingInsertsThere)
     EXPECT_FALSE(field->isAttachedWithIME());
     input->insertText("z");
     EXPECT_EQ(field->getString(), "abXcd");
+}
+
+TEST_F(TextFieldTest, GeneratedFieldsTakeTheirFontSizeFromTheLineHeight)
+{
+    struct Form : public UIControlGenerater {} form;
+    NSTextField* made = form.createTextField("age", Vec2(10, 20), 30, Vec2(0, 0.5f));
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->getFontSize(), 30);
+    EXPECT_EQ(made->getPosition(), Vec2(10, 20));
+    EXPECT_EQ(made->getAnchorPoint(), Vec2(0, 0.5f));
+    EXPECT_FLOAT_EQ(made->getContentSize().width, 150.0f);
+    EXPECT_TRUE(made->isPlaceHolderShown());
+    EXPECT_EQ(made->getPlaceHolder(), "age");
 }
 
 } // namespace
