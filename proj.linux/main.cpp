@@ -4,9 +4,30 @@
 #include "AppDelegate.h"
 #include "SystemServices.h"
 
+#include <GLFW/glfw3.h>
+
 #include <cstdlib>
+#include <dlfcn.h>
+#include <link.h>
 #include <memory>
 #include <string>
+
+namespace {
+
+// Keeps every library loaded now mapped to the end of the process. Closing the window system's
+// connection unloads the GL driver, and what the driver never freed would then be reported by
+// leak checkers against addresses that no longer name a library.
+void pinLoadedLibraries() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0])
+                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // A resource folder of its own (QP_RESOURCE_ROOT) wins over the one built in.
@@ -29,6 +50,11 @@ int main(int argc, char** argv) {
         // The scenes go now, while the engine is still whole; their observers find the
         // notification centre already shut down.
         cocos2d::Director::getInstance()->reset();
+        // The window goes, then the window system's connection, and with it the GL driver's
+        // render threads: nothing runs on when the program returns.
+        cocos2d::Director::getInstance()->setOpenGLView(nullptr);
+        pinLoadedLibraries();
+        glfwTerminate();
     }
     AppServices::setCurrent(nullptr);
     return result;
