@@ -63,6 +63,7 @@ public:
     void tableCellScrolledOut(int64_t index) override { log.push_back("out " + std::to_string(index)); }
     void tableFillLeftMenu(NSTableView* t, NSTableViewMenu* menu) override
     {
+        ++fills;
         if (!fillMenus)
             NSTableViewDelegate::tableFillLeftMenu(t, menu);
     }
@@ -75,6 +76,7 @@ public:
     float rowHeight = 50.0f;
     int created = 0;
     bool fillMenus = false;
+    int fills = 0;
     std::vector<std::string> log;
 };
 
@@ -451,7 +453,9 @@ TEST_F(SwipeTest, StartFractionAndUnfilledMenusOpenNothing)
 
     list->swipeStartFraction = 0.5f;
     rows.fillMenus = false;
+    rows.fills = 0;
     swipe(1, 60, 100);
+    EXPECT_EQ(rows.fills, 1); // asked once for the whole swipe
     EXPECT_FALSE(list->isLeftMenuOpen());
     EXPECT_FLOAT_EQ(row(1)->getPositionX(), 0.0f);
     EXPECT_EQ(row(1)->getChildByName(NSTableView::kLeftMenuName), nullptr);

@@ -37,6 +37,9 @@ public:
 
     /// Starts the next queued load when none is in flight (at most one per call).
     void startNextImageLoad();
+    /// The same as a scheduler callback: screens that schedule the pump themselves use it
+    /// every 0.05 s, first after 0.1 s.
+    void imageLoadTick(float) { startNextImageLoad(); }
     /// Completion of the load in flight (main thread); null when the picture failed to load.
     void onImageLoaded(cocos2d::Texture2D* texture);
 

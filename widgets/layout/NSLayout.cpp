@@ -57,7 +57,7 @@ void NSLayout::cleanup()
 void NSLayout::onEnterTransitionDidFinish()
 {
     ui::Layout::onEnterTransitionDidFinish();
-    schedule([this](float) { startNextImageLoad(); }, 0.05f, CC_REPEAT_FOREVER, 0.1f, kImagePumpKey);
+    schedule([this](float dt) { imageLoadTick(dt); }, 0.05f, CC_REPEAT_FOREVER, 0.1f, kImagePumpKey);
 }
 
 void NSLayout::onExit()

@@ -526,6 +526,7 @@ bool NSTableView::onTouchBegan(Touch* touch, Event* event)
         return claimed;
     movedVertically = false;
     pressedOnRow = false;
+    swipeMenuTried = false;
     int64_t index = indexFromOffset(innerContainer->convertToNodeSpace(touch->getLocation()));
     if (leftMenuOpen || rightMenuOpen)
         closeSwipeMenus(false);
@@ -589,13 +590,17 @@ void NSTableView::handleSwipe(Touch* touch)
     float width = getContentSize().width;
     float f = swipeStartFraction;
     if (start.x < width * f) {
-        if (!leftMenuOpen)
+        if (!leftMenuOpen && !swipeMenuTried) {
+            swipeMenuTried = true;
             openMenu(true);
+        }
         if (leftMenuOpen && swipeCell == touchedCell)
             swipeCell->setPositionX(std::min(at.x - start.x, kMenuWidth));
     } else if (start.x > (1.0f - f) * width) {
-        if (!rightMenuOpen)
+        if (!rightMenuOpen && !swipeMenuTried) {
+            swipeMenuTried = true;
             openMenu(false);
+        }
         if (rightMenuOpen && swipeCell == touchedCell)
             swipeCell->setPositionX(std::max(at.x - start.x, -kMenuWidth));
     }

@@ -115,6 +115,7 @@ protected:
     bool leftMenuOpen = false;
     bool rightMenuOpen = false;
     bool pressedOnRow = false;
+    bool swipeMenuTried = false; // the delegate is asked to fill a menu once per touch
     bool updating = false; // holds the layout pass back while rows are renumbered
 };
 
