@@ -155,6 +155,7 @@ TEST_F(ControlsTest, OverlayFollowsToTheNextScreenWhenItsScreenIsGone)
     scene->addChild(next);
     EXPECT_EQ(NSActivity::show(next), a);
     EXPECT_EQ(a->getParent(), next);
+    EXPECT_GT(a->getChildByTag(NSActivity::kSpinnerTag)->getNumberOfRunningActions(), 0);
     // While its screen is on show it stays where it is.
     Layer* other = Layer::create();
     scene->addChild(other);

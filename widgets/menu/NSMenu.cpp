@@ -19,6 +19,15 @@ NSMenu* NSMenu::create()
     return finishCreate(menu, menu && menu->init());
 }
 
+NSMenu::~NSMenu()
+{
+    // A list that outlives the menu (someone else retained it) must not call a freed delegate.
+    for (Node* child : getChildren())
+        if (auto* table = dynamic_cast<NSTableView*>(child))
+            if (table->delegate == this)
+                table->delegate = nullptr;
+}
+
 bool NSMenu::init()
 {
     if (!Layer::init())

@@ -55,7 +55,7 @@ public:
 
 protected:
     NSMenu() = default;
-    ~NSMenu() override = default;
+    ~NSMenu() override;
 };
 
 } // namespace NSUI

@@ -38,6 +38,10 @@ NSActivity* NSActivity::show(Node* parent)
             if (target && g_activity->getParent() != target) {
                 g_activity->removeFromParentAndCleanup(false);
                 target->addChild(g_activity);
+                // The old screen's clean-up stopped the spinner.
+                Node* spinner = g_activity->getChildByTag(kSpinnerTag);
+                if (spinner && spinner->getNumberOfRunningActions() == 0)
+                    spinner->runAction(RepeatForever::create(RotateBy::create(2.0f, 360.0f)));
             }
         }
         return g_activity;
