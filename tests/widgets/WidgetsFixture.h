@@ -18,16 +18,14 @@ namespace qptest {
 
 class WidgetsFixture : public SceneFixture {
 protected:
-    void TearDown() override
-    {
+    void TearDown() override {
         NSUI::NSActivity::hide();
         SceneFixture::TearDown();
         NSUI::NSNotificationCenter::destroyInstance();
     }
 
     /// A solid picture of the given size written as PNG; returns its path.
-    static std::string writePng(const TempDir& dir, const std::string& name, int w, int h)
-    {
+    static std::string writePng(const TempDir& dir, const std::string& name, int w, int h) {
         std::vector<unsigned char> px(static_cast<size_t>(w * h * 4), 200);
         cocos2d::Image image;
         image.initWithRawData(px.data(), static_cast<ssize_t>(px.size()), w, h, 8);
@@ -37,8 +35,7 @@ protected:
     }
 
     /// Runs frames until pred holds or the seconds are spent; the texture loader is real.
-    template <class Pred> bool frameUntil(Pred pred, float seconds = 5.0f)
-    {
+    template <class Pred> bool frameUntil(Pred pred, float seconds = 5.0f) {
         for (float t = 0.0f; t < seconds; t += 0.02f) {
             if (pred())
                 return true;

@@ -27,15 +27,13 @@ namespace {
 
 class ControlsTest : public qptest::WidgetsFixture {
 protected:
-    int countNamed(Node* parent, const std::string& name)
-    {
+    int countNamed(Node* parent, const std::string& name) {
         int n = 0;
         for (Node* child : parent->getChildren())
             n += child->getName() == name ? 1 : 0;
         return n;
     }
-    std::string toastText(Scene* s)
-    {
+    std::string toastText(Scene* s) {
         auto* text = dynamic_cast<ui::Text*>(s->getChildByNameDeep(UIControlBase::kMessageTextName));
         return text ? text->getString() : "<none>";
     }
@@ -44,8 +42,7 @@ protected:
 // A mixin user that is not a widget.
 struct Plain : public UIControlBase {};
 
-TEST_F(ControlsTest, ASecondToastReplacesTheFirstAndRestartsItsTime)
-{
+TEST_F(ControlsTest, ASecondToastReplacesTheFirstAndRestartsItsTime) {
     Plain plain;
     plain.showMessageBox("saved", 2.0f);
     input->advance(1.0f);
@@ -71,16 +68,14 @@ TEST_F(ControlsTest, ASecondToastReplacesTheFirstAndRestartsItsTime)
     EXPECT_EQ(toastText(next), "again");
 }
 
-TEST_F(ControlsTest, ToastWithoutARunningSceneDoesNothing)
-{
+TEST_F(ControlsTest, ToastWithoutARunningSceneDoesNothing) {
     director->reset();
     ASSERT_EQ(director->getRunningScene(), nullptr);
     messageView::showMessage("nobody sees this", 1.0f);
     Plain().showMessageBox("nor this", 1.0f);
 }
 
-TEST_F(ControlsTest, RelativeParameterOnlyForWidgetsAndValidAlignments)
-{
+TEST_F(ControlsTest, RelativeParameterOnlyForWidgetsAndValidAlignments) {
     Plain plain;
     plain.setControlOwner(Node::create());
     plain.setRelativeLayoutParameter(5, "x", ui::Margin());
@@ -90,15 +85,15 @@ TEST_F(ControlsTest, RelativeParameterOnlyForWidgetsAndValidAlignments)
     plain.setRelativeLayoutParameter(10, "x", ui::Margin());
     EXPECT_EQ(owner->getLayoutParameter(ui::LayoutParameter::Type::RELATIVE), nullptr);
     plain.setRelativeLayoutParameter(9, "corner", ui::Margin(1, 2, 3, 4));
-    auto* p = dynamic_cast<ui::RelativeLayoutParameter*>(owner->getLayoutParameter(ui::LayoutParameter::Type::RELATIVE));
+    auto* p = dynamic_cast<ui::RelativeLayoutParameter*>(
+        owner->getLayoutParameter(ui::LayoutParameter::Type::RELATIVE));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->getAlign(), ui::RelativeLayoutParameter::RelativeAlign::PARENT_RIGHT_BOTTOM);
     EXPECT_EQ(p->getRelativeName(), "corner");
     EXPECT_TRUE(p->getMargin().equals(ui::Margin(1, 2, 3, 4)));
 }
 
-TEST_F(ControlsTest, OverlayShowsProgressAndMessagesFromNotifications)
-{
+TEST_F(ControlsTest, OverlayShowsProgressAndMessagesFromNotifications) {
     NSActivity::hide(); // nothing to hide
     NSActivity* a = NSActivity::show(scene);
     EXPECT_EQ(NSActivity::show(scene), a);
@@ -127,14 +122,14 @@ TEST_F(ControlsTest, OverlayShowsProgressAndMessagesFromNotifications)
     input->advance(0.1f);
 }
 
-TEST_F(ControlsTest, OverlayButtonPostsOnTheNextTick)
-{
+TEST_F(ControlsTest, OverlayButtonPostsOnTheNextTick) {
     NSActivity* a = NSActivity::show(scene);
     a->addButton("Cancel", Color3B::BLACK);
     int presses = 0;
     int owner = 0;
     NSNotificationCenter::getInstance()->addObserver(
-        &owner, nullptr, [&](Ref* sender, unsigned int, NSNotificationData*) { presses += sender == a ? 1 : 0; },
+        &owner, nullptr,
+        [&](Ref* sender, unsigned int, NSNotificationData*) { presses += sender == a ? 1 : 0; },
         NSActivity::kButtonId);
     input->advance(0.6f);
     input->touchBegan(0, Vec2(400, 150));
@@ -145,8 +140,7 @@ TEST_F(ControlsTest, OverlayButtonPostsOnTheNextTick)
     NSNotificationCenter::getInstance()->removeObserver(&owner);
 }
 
-TEST_F(ControlsTest, OverlayFollowsToTheNextScreenWhenItsScreenIsGone)
-{
+TEST_F(ControlsTest, OverlayFollowsToTheNextScreenWhenItsScreenIsGone) {
     Layer* screen = Layer::create();
     scene->addChild(screen);
     NSActivity* a = NSActivity::show(screen);
@@ -163,8 +157,7 @@ TEST_F(ControlsTest, OverlayFollowsToTheNextScreenWhenItsScreenIsGone)
     EXPECT_EQ(a->getParent(), next);
 }
 
-TEST_F(ControlsTest, ResponseWindowSwallowsTouchesStrictlyInside)
-{
+TEST_F(ControlsTest, ResponseWindowSwallowsTouchesStrictlyInside) {
     int behind = 0;
     ui::Layout* button = ui::Layout::create();
     button->setContentSize(Size(800, 600));
@@ -185,8 +178,7 @@ TEST_F(ControlsTest, ResponseWindowSwallowsTouchesStrictlyInside)
     edge->release();
 }
 
-TEST_F(ControlsTest, MenuSizesItselfAndPostsTheTouchedEntry)
-{
+TEST_F(ControlsTest, MenuSizesItselfAndPostsTheTouchedEntry) {
     NSMenu* menu = NSMenu::create();
     scene->addChild(menu);
     std::vector<NSMenu::menuObject*> entries;
@@ -215,8 +207,9 @@ TEST_F(ControlsTest, MenuSizesItselfAndPostsTheTouchedEntry)
     std::string received;
     int owner = 0;
     NSNotificationCenter::getInstance()->addObserver(
-        &owner, nullptr, [&](Ref*, unsigned int, NSNotificationData* d) { received = d ? d->text : "?"; }, 9501);
-    input->advance(0.6f); // the centre's tick starts half a second after its creation
+        &owner, nullptr, [&](Ref*, unsigned int, NSNotificationData* d) { received = d ? d->text : "?"; },
+        9501);
+    input->advance(0.6f);               // the centre's tick starts half a second after its creation
     input->touchBegan(0, Vec2(50, 60)); // the middle row
     input->touchEnded(0, Vec2(50, 60));
     EXPECT_FALSE(menu->isVisible());
@@ -226,8 +219,7 @@ TEST_F(ControlsTest, MenuSizesItselfAndPostsTheTouchedEntry)
     NSNotificationCenter::getInstance()->removeObserver(&owner);
 }
 
-TEST_F(ControlsTest, WebViewCoversTheWindowAndNeverNavigates)
-{
+TEST_F(ControlsTest, WebViewCoversTheWindowAndNeverNavigates) {
     NSWebView* web = NSWebView::create();
     EXPECT_EQ(web->getContentSize(), Size(800, 600));
     EXPECT_EQ(web->getLocalZOrder(), 100000);

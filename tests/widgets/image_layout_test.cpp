@@ -25,8 +25,7 @@ namespace {
 // A layout that records its hooks with the button flags seen while each ran.
 class Recorder : public NSLayout {
 public:
-    static Recorder* create(bool consume)
-    {
+    static Recorder* create(bool consume) {
         auto* r = new Recorder();
         r->init();
         r->autorelease();
@@ -37,12 +36,11 @@ public:
     bool onMouseUp(float x, float y) override { return note("up", x, y); }
     bool onMouseMove(float x, float y) override { return note("move", x, y); }
     bool onMouseScroll(float x, float y, float) override { return note("wheel", x, y); }
-    std::string flags() const
-    {
-        return std::string(leftButtonDown ? "L" : "") + (rightButtonDown ? "R" : "") + (middleButtonDown ? "M" : "");
+    std::string flags() const {
+        return std::string(leftButtonDown ? "L" : "") + (rightButtonDown ? "R" : "") +
+               (middleButtonDown ? "M" : "");
     }
-    bool note(const char* what, float x, float y)
-    {
+    bool note(const char* what, float x, float y) {
         log.push_back(std::string(what) + ":" + flags());
         last = Vec2(x, y);
         return consume;
@@ -54,8 +52,7 @@ public:
 
 class LayoutTest : public qptest::WidgetsFixture {
 protected:
-    Recorder* place(Node* parent, bool consume, const Rect& r)
-    {
+    Recorder* place(Node* parent, bool consume, const Rect& r) {
         Recorder* rec = Recorder::create(consume);
         rec->setContentSize(r.size);
         rec->setPosition(r.origin);
@@ -64,14 +61,13 @@ protected:
     }
 };
 
-TEST_F(LayoutTest, HooksRunOnlyStrictlyInsideAVisibleLayout)
-{
+TEST_F(LayoutTest, HooksRunOnlyStrictlyInsideAVisibleLayout) {
     Recorder* r = place(scene, false, Rect(100, 100, 200, 100));
     input->mouseDown(Vec2(100, 150), 0); // left edge
     input->mouseUp(Vec2(100, 150), 0);
     input->mouseDown(Vec2(300, 150), 0); // right edge
     input->mouseUp(Vec2(300, 150), 0);
-    input->mouseMove(Vec2(150, 200));    // top edge
+    input->mouseMove(Vec2(150, 200)); // top edge
     EXPECT_TRUE(r->log.empty());
     input->mouseMove(Vec2(150, 150));
     EXPECT_EQ(r->log, (std::vector<std::string>{"move:"}));
@@ -93,8 +89,7 @@ TEST_F(LayoutTest, HooksRunOnlyStrictlyInsideAVisibleLayout)
     EXPECT_TRUE(other->log.empty());
 }
 
-TEST_F(LayoutTest, ButtonFlagsAreSetDuringThePressAndClearedAfterTheRelease)
-{
+TEST_F(LayoutTest, ButtonFlagsAreSetDuringThePressAndClearedAfterTheRelease) {
     Recorder* r = place(scene, false, Rect(100, 100, 200, 100));
     input->mouseDown(Vec2(150, 150), 1);
     input->mouseMove(Vec2(160, 150));
@@ -110,8 +105,7 @@ TEST_F(LayoutTest, ButtonFlagsAreSetDuringThePressAndClearedAfterTheRelease)
     EXPECT_EQ(r->log, (std::vector<std::string>{"down:L", "move:"}));
 }
 
-TEST_F(LayoutTest, AConsumingHookStopsTheEvent)
-{
+TEST_F(LayoutTest, AConsumingHookStopsTheEvent) {
     Recorder* outer = place(scene, false, Rect(0, 0, 800, 600));
     Recorder* inner = place(outer, true, Rect(100, 100, 200, 100));
     input->mouseMove(Vec2(150, 150));
@@ -125,8 +119,7 @@ TEST_F(LayoutTest, AConsumingHookStopsTheEvent)
 // A screen that counts the replies reaching it.
 class Replies : public NSLayout {
 public:
-    static Replies* create()
-    {
+    static Replies* create() {
         auto* r = new Replies();
         r->init();
         r->autorelease();
@@ -136,8 +129,7 @@ public:
     int replies = 0;
 };
 
-TEST_F(LayoutTest, ALayoutCleanedUpGetsNoMoreReplies)
-{
+TEST_F(LayoutTest, ALayoutCleanedUpGetsNoMoreReplies) {
     {
         httptest::TestHttpServer server;
         server.script(httptest::Reply::delayed(150));
@@ -162,8 +154,7 @@ TEST_F(LayoutTest, ALayoutCleanedUpGetsNoMoreReplies)
 
 class PumpTest : public LayoutTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         LayoutTest::SetUp();
         for (int i = 0; i < 3; ++i)
             files.push_back(writePng(dir, "p" + std::to_string(i) + ".png", 40 + 10 * i, 20));
@@ -174,8 +165,7 @@ protected:
             views.back()->retain();
         }
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (owner)
             owner->release();
         for (auto* v : views)
@@ -183,7 +173,9 @@ protected:
         director->getTextureCache()->removeAllTextures();
         LayoutTest::TearDown();
     }
-    bool settle() { return frameUntil([this] { return !owner->isImageLoadInFlight(); }); }
+    bool settle() {
+        return frameUntil([this] { return !owner->isImageLoadInFlight(); });
+    }
 
     qptest::TempDir dir;
     std::vector<std::string> files;
@@ -191,8 +183,7 @@ protected:
     std::vector<ui::ImageView*> views;
 };
 
-TEST_F(PumpTest, LoadsStartOneAtATimeInQueueOrder)
-{
+TEST_F(PumpTest, LoadsStartOneAtATimeInQueueOrder) {
     for (int i = 0; i < 3; ++i)
         owner->loadImageToView(views[i], files[i], Size(100, 100));
     EXPECT_EQ(owner->getPendingImageLoadCount(), 3u);
@@ -216,8 +207,7 @@ TEST_F(PumpTest, LoadsStartOneAtATimeInQueueOrder)
     EXPECT_FLOAT_EQ(views[1]->getScale(), 1.0f);
 }
 
-TEST_F(PumpTest, ANewRequestForAControlSupersedesItsEarlierLoads)
-{
+TEST_F(PumpTest, ANewRequestForAControlSupersedesItsEarlierLoads) {
     owner->loadImageToView(views[0], files[0], Size(100, 100));
     owner->startNextImageLoad(); // files[0] in flight for view 0
     owner->loadImageToView(views[0], files[1], Size(100, 100));
@@ -230,8 +220,7 @@ TEST_F(PumpTest, ANewRequestForAControlSupersedesItsEarlierLoads)
     EXPECT_EQ(views[0]->getTextureFile(), files[2]);
 }
 
-TEST_F(PumpTest, AFailedPictureDoesNotHoldUpTheQueue)
-{
+TEST_F(PumpTest, AFailedPictureDoesNotHoldUpTheQueue) {
     owner->loadImageToView(views[0], dir.file("missing.png"), Size(100, 100));
     owner->loadImageToView(views[1], files[1], Size(100, 100));
     owner->startNextImageLoad();
@@ -242,8 +231,7 @@ TEST_F(PumpTest, AFailedPictureDoesNotHoldUpTheQueue)
     EXPECT_EQ(views[1]->getTextureFile(), files[1]);
 }
 
-TEST_F(PumpTest, FittingUsesTheSmallerRatioAndSkipsEmptyPictures)
-{
+TEST_F(PumpTest, FittingUsesTheSmallerRatioAndSkipsEmptyPictures) {
     EXPECT_FLOAT_EQ(UIControlGenerater::fitScale(Size(400, 200), Size(100, 100)), 0.25f);
     EXPECT_FLOAT_EQ(UIControlGenerater::fitScale(Size(0, 0), Size(100, 100)), 0.0f);
     std::string wide = writePng(dir, "wide.png", 400, 200);
@@ -254,8 +242,7 @@ TEST_F(PumpTest, FittingUsesTheSmallerRatioAndSkipsEmptyPictures)
     EXPECT_FLOAT_EQ(sprite->getScaleY(), 0.25f);
 }
 
-TEST_F(PumpTest, DestroyedOwnerReleasesItsControlsAndGetsNoCompletion)
-{
+TEST_F(PumpTest, DestroyedOwnerReleasesItsControlsAndGetsNoCompletion) {
     input->frame(); // the views' creation references leave the autorelease pool
     unsigned before = views[1]->getReferenceCount();
     owner->loadImageToView(views[0], files[0], Size(100, 100));
@@ -270,8 +257,7 @@ TEST_F(PumpTest, DestroyedOwnerReleasesItsControlsAndGetsNoCompletion)
     EXPECT_EQ(views[0]->getTextureFile(), "");
 }
 
-TEST_F(PumpTest, ALayoutOnScreenPumpsByItself)
-{
+TEST_F(PumpTest, ALayoutOnScreenPumpsByItself) {
     NSLayout* screen = NSLayout::create();
     scene->addChild(screen);
     screen->onEnterTransitionDidFinish();
@@ -285,8 +271,7 @@ TEST_F(PumpTest, ALayoutOnScreenPumpsByItself)
 
 class PictureTest : public LayoutTest {
 protected:
-    NSSpriteView* makeView(const Rect& r)
-    {
+    NSSpriteView* makeView(const Rect& r) {
         NSSpriteView* v = NSSpriteView::create();
         v->setContentSize(r.size);
         v->setPosition(r.origin);
@@ -298,8 +283,7 @@ protected:
     qptest::TempDir dir;
 };
 
-TEST_F(PictureTest, MissingPictureShowsThePlaceholderAtScaleOne)
-{
+TEST_F(PictureTest, MissingPictureShowsThePlaceholderAtScaleOne) {
     NSSpriteView* v = makeView(Rect(100, 100, 400, 300));
     EXPECT_EQ(v->getImagePath(), NSSpriteView::kNoPicture);
     EXPECT_FLOAT_EQ(scaleOf(v), 1.0f);
@@ -313,8 +297,7 @@ TEST_F(PictureTest, MissingPictureShowsThePlaceholderAtScaleOne)
     EXPECT_FLOAT_EQ(scaleOf(v), 0.5f);
 }
 
-TEST_F(PictureTest, WheelZoomsWithoutLimitsAndRightDragWithinThem)
-{
+TEST_F(PictureTest, WheelZoomsWithoutLimitsAndRightDragWithinThem) {
     NSSpriteView* v = makeView(Rect(100, 100, 400, 300));
     for (int i = 0; i < 10; ++i)
         input->mouseScroll(Vec2(300, 250), 0, 1);
@@ -340,8 +323,7 @@ TEST_F(PictureTest, WheelZoomsWithoutLimitsAndRightDragWithinThem)
     EXPECT_FLOAT_EQ(scaleOf(v), 1.0f);
 }
 
-TEST_F(PictureTest, LeftDragMovesThePictureOnce)
-{
+TEST_F(PictureTest, LeftDragMovesThePictureOnce) {
     NSSpriteView* v = makeView(Rect(100, 100, 400, 300));
     Vec2 start = v->getImageView()->getPosition();
     input->mouseDown(Vec2(300, 250), 0);
@@ -352,8 +334,7 @@ TEST_F(PictureTest, LeftDragMovesThePictureOnce)
     EXPECT_FALSE(NSInteractorBase::isGestureInProgress());
 }
 
-TEST_F(PictureTest, GesturesBelongToOneViewAtATime)
-{
+TEST_F(PictureTest, GesturesBelongToOneViewAtATime) {
     NSSpriteView* a = makeView(Rect(0, 0, 300, 300));
     NSSpriteView* b = makeView(Rect(400, 0, 300, 300));
     Vec2 aStart = a->getImageView()->getPosition();
@@ -388,8 +369,7 @@ TEST_F(PictureTest, GesturesBelongToOneViewAtATime)
     input->touchEnded(0, Vec2(100, 100));
 }
 
-TEST_F(PictureTest, PinchZoomsAndLiftingAFingerEndsIt)
-{
+TEST_F(PictureTest, PinchZoomsAndLiftingAFingerEndsIt) {
     NSSpriteView* v = makeView(Rect(100, 100, 400, 300));
     input->touchesBegan({0, 1}, {Vec2(250, 250), Vec2(350, 250)});
     input->touchesMoved({0, 1}, {Vec2(200, 250), Vec2(400, 250)});

@@ -30,8 +30,7 @@ struct Px {
     int r, g, b;
 };
 
-Px readPixel(int x, int y)
-{
+Px readPixel(int x, int y) {
     unsigned char p[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
@@ -47,14 +46,12 @@ public:
 // Rows with a label each, on alternating backgrounds.
 class Patients : public NSTableViewDelegate {
 public:
-    Patients()
-    {
+    Patients() {
         highlightEnabled = true;
         highlightColor = Color4B(255, 200, 0, 255);
     }
     Size tableCellSizeForIndex(NSTableView*, int64_t, Ref*) override { return Size(300, 40); }
-    NSTableViewCell* tableCellAtIndex(NSTableView* table, int64_t index, const Size& size) override
-    {
+    NSTableViewCell* tableCellAtIndex(NSTableView* table, int64_t index, const Size& size) override {
         NSTableViewCell* cell = table->cellAtIndex(index);
         if (!cell)
             cell = table->dequeueCell();
@@ -67,13 +64,13 @@ public:
             label->setPosition(Vec2(12, size.height / 2));
             cell->addChild(label, 0, 2);
         }
-        static_cast<Label*>(cell->getChildByTag(2))->setString(static_cast<Name*>(table->rows.at(index))->text);
+        static_cast<Label*>(cell->getChildByTag(2))
+            ->setString(static_cast<Name*>(table->rows.at(index))->text);
         return cell;
     }
 };
 
-TEST(WidgetsDemo, ListMenuTextFieldAndToastAreDrawn)
-{
+TEST(WidgetsDemo, ListMenuTextFieldAndToastAreDrawn) {
     GLViewImpl* view = GLViewImpl::createWithRect("widgets demo", Rect(0, 0, kW, kH));
     if (!view)
         GTEST_SKIP() << "no display for a GL window";

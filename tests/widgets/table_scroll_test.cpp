@@ -30,8 +30,7 @@ public:
 class Rows : public NSTableViewDelegate {
 public:
     Size tableCellSizeForIndex(NSTableView*, int64_t, Ref*) override { return Size(300, rowHeight); }
-    NSTableViewCell* tableCellAtIndex(NSTableView* table, int64_t index, const Size&) override
-    {
+    NSTableViewCell* tableCellAtIndex(NSTableView* table, int64_t index, const Size&) override {
         NSTableViewCell* cell = table->cellAtIndex(index);
         if (!cell)
             cell = table->dequeueCell();
@@ -42,33 +41,27 @@ public:
         cell->setUserObject(table->rows.at(index));
         return cell;
     }
-    void tableCellTouched(NSTableView*, NSTableViewCell* cell, const Vec2&) override
-    {
+    void tableCellTouched(NSTableView*, NSTableViewCell* cell, const Vec2&) override {
         log.push_back("touched " + std::to_string(cell->getIdx()));
     }
-    void tableCellHighlight(NSTableView* t, NSTableViewCell* cell, const Vec2& p, const Size& s) override
-    {
+    void tableCellHighlight(NSTableView* t, NSTableViewCell* cell, const Vec2& p, const Size& s) override {
         log.push_back("highlight " + std::to_string(cell->getIdx()));
         NSTableViewDelegate::tableCellHighlight(t, cell, p, s);
     }
-    void tableCellUnhighlight(NSTableView* t, NSTableViewCell* cell, const Vec2& p, const Size& s) override
-    {
+    void tableCellUnhighlight(NSTableView* t, NSTableViewCell* cell, const Vec2& p, const Size& s) override {
         log.push_back("unhighlight " + std::to_string(cell->getIdx()));
         NSTableViewDelegate::tableCellUnhighlight(t, cell, p, s);
     }
-    void tableCellWillRecycle(NSTableView*, NSTableViewCell* cell) override
-    {
+    void tableCellWillRecycle(NSTableView*, NSTableViewCell* cell) override {
         log.push_back("recycle " + std::to_string(cell->getIdx()));
     }
     void tableCellScrolledOut(int64_t index) override { log.push_back("out " + std::to_string(index)); }
-    void tableFillLeftMenu(NSTableView* t, NSTableViewMenu* menu) override
-    {
+    void tableFillLeftMenu(NSTableView* t, NSTableViewMenu* menu) override {
         ++fills;
         if (!fillMenus)
             NSTableViewDelegate::tableFillLeftMenu(t, menu);
     }
-    void tableFillRightMenu(NSTableView* t, NSTableViewMenu* menu) override
-    {
+    void tableFillRightMenu(NSTableView* t, NSTableViewMenu* menu) override {
         if (!fillMenus)
             NSTableViewDelegate::tableFillRightMenu(t, menu);
     }
@@ -83,8 +76,7 @@ public:
 class TableTest : public qptest::WidgetsFixture {
 protected:
     // A 300 x 400 list at (100, 100) with n rows of 50 points.
-    NSListView* makeList(int n)
-    {
+    NSListView* makeList(int n) {
         list = NSListView::create();
         list->setContentSize(Size(300, 400));
         list->setPosition(Vec2(100, 100));
@@ -96,20 +88,17 @@ protected:
         return list;
     }
     // The window y of the bottom of the cell showing the item, or NAN when it has none.
-    float screenYOf(int value)
-    {
+    float screenYOf(int value) {
         for (NSTableViewCell* cell : list->getUsedCells())
             if (static_cast<Item*>(cell->getUserObject())->value == value)
                 return cell->convertToWorldSpace(Vec2::ZERO).y;
         return NAN;
     }
-    Vec2 rowPoint(int row, float x = 150) const
-    {
+    Vec2 rowPoint(int row, float x = 150) const {
         // Rows run from the top of the list (y = 500) downwards while it is at its start.
         return Vec2(100 + x, 500 - 25 - 50 * row);
     }
-    bool logHas(const std::string& entry) const
-    {
+    bool logHas(const std::string& entry) const {
         return std::find(rows.log.begin(), rows.log.end(), entry) != rows.log.end();
     }
 
@@ -117,8 +106,7 @@ protected:
     NSListView* list = nullptr;
 };
 
-TEST_F(TableTest, ScrollingTenThousandRowsRecyclesAFewCells)
-{
+TEST_F(TableTest, ScrollingTenThousandRowsRecyclesAFewCells) {
     makeList(10000);
     EXPECT_EQ(list->getUsedCells().size(), 8u);
     EXPECT_EQ(list->getFirstVisible(), 0);
@@ -142,8 +130,7 @@ TEST_F(TableTest, ScrollingTenThousandRowsRecyclesAFewCells)
     EXPECT_FLOAT_EQ(screenYOf(9999), 100.0f);
 }
 
-TEST_F(TableTest, ReloadShowsTheFirstRowsAgainAndShortContentStaysAtTheTop)
-{
+TEST_F(TableTest, ReloadShowsTheFirstRowsAgainAndShortContentStaysAtTheTop) {
     makeList(100);
     list->setContentOffset(Vec2(0, -2000));
     EXPECT_GT(list->getFirstVisible(), 30);
@@ -163,21 +150,20 @@ TEST_F(TableTest, ReloadShowsTheFirstRowsAgainAndShortContentStaysAtTheTop)
     EXPECT_FLOAT_EQ(shortList->cellAtIndex(1)->getPositionY(), 300.0f);
 }
 
-TEST_F(TableTest, InsertsAndRemovalsKeepTheRowsInView)
-{
+TEST_F(TableTest, InsertsAndRemovalsKeepTheRowsInView) {
     makeList(300);
     list->setContentOffset(Vec2(0, 400.0f - 300 * 50 + 100 * 50)); // row 100 at the top
     float y100 = screenYOf(100);
     float y103 = screenYOf(103);
     ASSERT_FALSE(std::isnan(y100));
 
-    list->insertCellAtIndex(10, new Item(-1));  // above the rows in view
+    list->insertCellAtIndex(10, new Item(-1)); // above the rows in view
     EXPECT_FLOAT_EQ(screenYOf(100), y100);
     list->insertCellAtIndex(250, new Item(-2)); // below them
     EXPECT_FLOAT_EQ(screenYOf(100), y100);
-    list->removeCellAtIndex(20);                // above
+    list->removeCellAtIndex(20); // above
     EXPECT_FLOAT_EQ(screenYOf(103), y103);
-    list->removeCellAtIndex(280);               // below
+    list->removeCellAtIndex(280); // below
     EXPECT_FLOAT_EQ(screenYOf(103), y103);
     EXPECT_EQ(list->getRowCount(), 300);
     for (NSTableViewCell* cell : list->getUsedCells())
@@ -199,8 +185,7 @@ TEST_F(TableTest, InsertsAndRemovalsKeepTheRowsInView)
     EXPECT_EQ(list->cellAtIndex(-3), nullptr);
 }
 
-TEST_F(TableTest, RowsOfAChangedSizeMoveTheRowsBelow)
-{
+TEST_F(TableTest, RowsOfAChangedSizeMoveTheRowsBelow) {
     makeList(20);
     float y2 = screenYOf(2);
     float y0 = screenYOf(0);
@@ -211,8 +196,7 @@ TEST_F(TableTest, RowsOfAChangedSizeMoveTheRowsBelow)
     EXPECT_FLOAT_EQ(list->cellAtIndex(1)->getCellSize().height, 80.0f);
 }
 
-TEST_F(TableTest, BorderPointsBelongToTheUpperRow)
-{
+TEST_F(TableTest, BorderPointsBelongToTheUpperRow) {
     makeList(20);
     float innerHeight = list->getInnerContainerSize().height;
     EXPECT_EQ(list->indexFromOffset(Vec2(10, innerHeight - 50)), 0);
@@ -221,8 +205,7 @@ TEST_F(TableTest, BorderPointsBelongToTheUpperRow)
     EXPECT_EQ(list->indexFromOffset(Vec2(10, -5)), NSTableView::kInvalidIndex);
 }
 
-TEST_F(TableTest, TapTouchesTheRowAndADragDoesNot)
-{
+TEST_F(TableTest, TapTouchesTheRowAndADragDoesNot) {
     makeList(50);
     input->touchBegan(0, rowPoint(2));
     input->frame();
@@ -249,8 +232,7 @@ TEST_F(TableTest, TapTouchesTheRowAndADragDoesNot)
     EXPECT_EQ(list->cellAtIndex(4)->getChildByTag(NSTableViewDelegate::kHighlightTag), nullptr);
 }
 
-TEST_F(TableTest, KeptHighlightMarksTheSelectedRowUntilAnotherIsPressed)
-{
+TEST_F(TableTest, KeptHighlightMarksTheSelectedRowUntilAnotherIsPressed) {
     makeList(50);
     rows.highlightEnabled = true;
     list->keepHighlight = true;
@@ -273,8 +255,7 @@ TEST_F(TableTest, KeptHighlightMarksTheSelectedRowUntilAnotherIsPressed)
     EXPECT_EQ(list->getTouchedCell(), nullptr);
 }
 
-TEST_F(TableTest, TableWithoutDelegateHasNoCellsAndNoCrash)
-{
+TEST_F(TableTest, TableWithoutDelegateHasNoCellsAndNoCrash) {
     NSListView* bare = NSListView::create();
     bare->setContentSize(Size(300, 400));
     scene->addChild(bare);
@@ -289,8 +270,7 @@ TEST_F(TableTest, TableWithoutDelegateHasNoCellsAndNoCrash)
     EXPECT_EQ(bare->getRowCount(), 0);
 }
 
-TEST_F(TableTest, ContentThatFitsReportsTheEdgeAndDoesNotMove)
-{
+TEST_F(TableTest, ContentThatFitsReportsTheEdgeAndDoesNotMove) {
     makeList(8);
     std::vector<int> events;
     list->setScrollCallback([&](Ref*, int e) { events.push_back(e); });
@@ -302,8 +282,7 @@ TEST_F(TableTest, ContentThatFitsReportsTheEdgeAndDoesNotMove)
     EXPECT_FLOAT_EQ(list->getContentOffset().y, 0.0f);
 }
 
-TEST_F(TableTest, FlickGlidesAtMostAtTopSpeedAndComesToRest)
-{
+TEST_F(TableTest, FlickGlidesAtMostAtTopSpeedAndComesToRest) {
     makeList(10000);
     float before = list->getContentOffset().y;
     input->touchBegan(0, Vec2(250, 150));
@@ -327,8 +306,7 @@ TEST_F(TableTest, FlickGlidesAtMostAtTopSpeedAndComesToRest)
     EXPECT_FALSE(list->isAutoScrolling());
 }
 
-TEST_F(TableTest, WheelStepsTwentyPointsOnlyOverAVisibleList)
-{
+TEST_F(TableTest, WheelStepsTwentyPointsOnlyOverAVisibleList) {
     makeList(100);
     list->setContentOffset(Vec2(0, -1000));
     input->mouseScroll(Vec2(250, 300), 0, 1);
@@ -342,8 +320,7 @@ TEST_F(TableTest, WheelStepsTwentyPointsOnlyOverAVisibleList)
     EXPECT_FLOAT_EQ(list->getContentOffset().y, -1020.0f);
 }
 
-TEST_F(TableTest, SidewaysStrokeNoLongerScrollsVertically)
-{
+TEST_F(TableTest, SidewaysStrokeNoLongerScrollsVertically) {
     makeList(100);
     list->setContentOffset(Vec2(0, -1000));
     input->touchBegan(0, Vec2(250, 300));
@@ -359,8 +336,7 @@ TEST_F(TableTest, SidewaysStrokeNoLongerScrollsVertically)
     EXPECT_FLOAT_EQ(list->getContentOffset().y, -960.0f);
 }
 
-TEST_F(TableTest, OffsetsAreClampedToTheScrollRange)
-{
+TEST_F(TableTest, OffsetsAreClampedToTheScrollRange) {
     makeList(100);
     list->setContentOffset(Vec2(0, -99999));
     EXPECT_FLOAT_EQ(list->getContentOffset().y, 400.0f - 5000.0f);
@@ -368,8 +344,7 @@ TEST_F(TableTest, OffsetsAreClampedToTheScrollRange)
     EXPECT_FLOAT_EQ(list->getContentOffset().y, 0.0f);
 }
 
-TEST_F(TableTest, ScrollBarShowsTheShownPartOfTheContent)
-{
+TEST_F(TableTest, ScrollBarShowsTheShownPartOfTheContent) {
     UIScrollViewBase* view = UIScrollViewBase::create();
     view->setContentSize(Size(200, 300));
     scene->addChild(view);
@@ -390,15 +365,13 @@ TEST_F(TableTest, ScrollBarShowsTheShownPartOfTheContent)
 
 class SwipeTest : public TableTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         TableTest::SetUp();
         makeList(50);
         rows.fillMenus = true;
     }
     NSTableViewCell* row(int i) { return list->cellAtIndex(i); }
-    void swipe(int r, float startX, float dx)
-    {
+    void swipe(int r, float startX, float dx) {
         input->touchBegan(0, rowPoint(r, startX));
         input->touchMoved(0, rowPoint(r, startX + dx * 0.5f));
         input->touchMoved(0, rowPoint(r, startX + dx));
@@ -406,8 +379,7 @@ protected:
     }
 };
 
-TEST_F(SwipeTest, PullPastTheFractionSnapsOpenAndShortOfItSlidesBack)
-{
+TEST_F(SwipeTest, PullPastTheFractionSnapsOpenAndShortOfItSlidesBack) {
     swipe(1, 90, 100); // starts at 30 % of the width: left menu
     ASSERT_TRUE(list->isLeftMenuOpen());
     ASSERT_NE(row(1)->getChildByName(NSTableView::kLeftMenuName), nullptr);
@@ -430,8 +402,7 @@ TEST_F(SwipeTest, PullPastTheFractionSnapsOpenAndShortOfItSlidesBack)
     EXPECT_EQ(row(2)->getChildByName(NSTableView::kRightMenuName), nullptr);
 }
 
-TEST_F(SwipeTest, DragStopsAtTheMenuWidthAndCloseAtOnceLeavesNoMenu)
-{
+TEST_F(SwipeTest, DragStopsAtTheMenuWidthAndCloseAtOnceLeavesNoMenu) {
     input->touchBegan(0, rowPoint(1, 60));
     input->touchMoved(0, rowPoint(1, 160));
     input->touchMoved(0, rowPoint(1, 290));
@@ -444,8 +415,7 @@ TEST_F(SwipeTest, DragStopsAtTheMenuWidthAndCloseAtOnceLeavesNoMenu)
     EXPECT_EQ(row(1)->getChildByName(NSTableView::kRightMenuName), nullptr);
 }
 
-TEST_F(SwipeTest, StartFractionAndUnfilledMenusOpenNothing)
-{
+TEST_F(SwipeTest, StartFractionAndUnfilledMenusOpenNothing) {
     list->swipeStartFraction = 0.2f;
     swipe(1, 150, 100);
     EXPECT_FALSE(list->isLeftMenuOpen());
@@ -461,8 +431,7 @@ TEST_F(SwipeTest, StartFractionAndUnfilledMenusOpenNothing)
     EXPECT_EQ(row(1)->getChildByName(NSTableView::kLeftMenuName), nullptr);
 }
 
-TEST_F(SwipeTest, RecyclingTheOpenRowClearsItsMenu)
-{
+TEST_F(SwipeTest, RecyclingTheOpenRowClearsItsMenu) {
     swipe(0, 60, 120);
     input->advance(0.6f);
     NSTableViewCell* cell = row(0);

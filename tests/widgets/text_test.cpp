@@ -20,16 +20,21 @@ using namespace NSUI;
 
 namespace {
 
-TEST(Utf8Chars, SplitsWholeCharactersAndNeverRunsPastTheEnd)
-{
+TEST(Utf8Chars, SplitsWholeCharactersAndNeverRunsPastTheEnd) {
     EXPECT_EQ(utf8Characters("a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E"),
               (std::vector<std::string>{"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9D\x84\x9E"}));
     // A sequence cut short at the end, or broken in the middle, yields its bytes one by one.
     EXPECT_EQ(utf8Characters("x\xE2\x82"), (std::vector<std::string>{"x", "\xE2", "\x82"}));
     EXPECT_EQ(utf8Characters("\xC3z"), (std::vector<std::string>{"\xC3", "z"}));
     EXPECT_EQ(utf8Count("\xF0\x9D"), 2u);
-    EXPECT_EQ(utf8Prefix("a\xC3\xA9" "b", 2), "a\xC3\xA9");
-    EXPECT_EQ(utf8Suffix("a\xC3\xA9" "b", 2), "b");
+    EXPECT_EQ(utf8Prefix("a\xC3\xA9"
+                         "b",
+                         2),
+              "a\xC3\xA9");
+    EXPECT_EQ(utf8Suffix("a\xC3\xA9"
+                         "b",
+                         2),
+              "b");
     EXPECT_EQ(utf8Prefix("ab", 9), "ab");
     EXPECT_EQ(utf8Suffix("ab", 9), "");
 }
@@ -37,8 +42,7 @@ TEST(Utf8Chars, SplitsWholeCharactersAndNeverRunsPastTheEnd)
 class RichTextTest : public qptest::WidgetsFixture {
 protected:
     // A custom element of a fixed size, so layouts do not depend on the fonts installed.
-    static NSRichElement* box(float w, float h)
-    {
+    static NSRichElement* box(float w, float h) {
         auto* e = new NSRichElement();
         e->autorelease();
         e->type = NSRichElement::kCustom;
@@ -47,8 +51,7 @@ protected:
         e->renderer = n;
         return e;
     }
-    NSRichText* make(float width)
-    {
+    NSRichText* make(float width) {
         NSRichText* t = NSRichText::create();
         t->setAnchorPoint(Vec2::ZERO);
         t->setContentSize(Size(width, 10));
@@ -57,8 +60,7 @@ protected:
     }
 };
 
-TEST_F(RichTextTest, TextSplitsIntoOneElementPerCharacter)
-{
+TEST_F(RichTextTest, TextSplitsIntoOneElementPerCharacter) {
     NSRichText* t = make(300);
     t->pushBackElement(NSRichElementText::create(7, "abc", "", 20, Color3B::WHITE, 255));
     ASSERT_EQ(t->getElementCount(), 3);
@@ -83,8 +85,7 @@ TEST_F(RichTextTest, TextSplitsIntoOneElementPerCharacter)
     EXPECT_EQ(t->getElementCount(), 4);
 }
 
-TEST_F(RichTextTest, LinesWrapOnWholePointsAndTallContentScrolls)
-{
+TEST_F(RichTextTest, LinesWrapOnWholePointsAndTallContentScrolls) {
     NSRichText* t = make(100);
     for (int i = 0; i < 3; ++i)
         t->pushBackElement(box(33.2f, 40), false);
@@ -107,8 +108,7 @@ TEST_F(RichTextTest, LinesWrapOnWholePointsAndTallContentScrolls)
     EXPECT_EQ(tall->getLineHeight(), 100);
 }
 
-TEST_F(RichTextTest, CaretIndexFollowsTheHalfOfTheCharacterTouched)
-{
+TEST_F(RichTextTest, CaretIndexFollowsTheHalfOfTheCharacterTouched) {
     NSRichText* t = make(300);
     t->setPosition(Vec2(100, 100));
     EXPECT_EQ(t->positionOfIndex(3), Vec2::ZERO);
@@ -130,8 +130,7 @@ TEST_F(RichTextTest, CaretIndexFollowsTheHalfOfTheCharacterTouched)
 
 class TextFieldTest : public qptest::WidgetsFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         WidgetsFixture::SetUp();
         field = NSTextField::create("name", Size(300, 40));
         field->setAnchorPoint(Vec2::ZERO);
@@ -140,13 +139,11 @@ protected:
         field->setCallback([this](Ref*, NSTextField::EventType e) { events.push_back(e); });
         ASSERT_TRUE(field->attachWithIME());
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         field->detachWithIME();
         WidgetsFixture::TearDown();
     }
-    std::string shown() const
-    {
+    std::string shown() const {
         std::string s;
         for (NSRichElement* e : field->getElements())
             s += static_cast<NSRichElementText*>(e)->text;
@@ -156,8 +153,7 @@ protected:
     std::vector<int> events;
 };
 
-TEST_F(TextFieldTest, TypingStopsAtALineFeed)
-{
+TEST_F(TextFieldTest, TypingStopsAtALineFeed) {
     EXPECT_TRUE(field->isPlaceHolderShown());
     EXPECT_EQ(shown(), "name");
     input->insertText("12\n34");
@@ -169,8 +165,7 @@ TEST_F(TextFieldTest, TypingStopsAtALineFeed)
     EXPECT_EQ(events, (std::vector<int>{0}));
 }
 
-TEST_F(TextFieldTest, SpacesTakeTheirPlaceOnTheLine)
-{
+TEST_F(TextFieldTest, SpacesTakeTheirPlaceOnTheLine) {
     input->insertText("a b");
     ASSERT_EQ(field->getElements().size(), 3u);
     Node* a = field->getElements()[0]->renderer;
@@ -180,8 +175,7 @@ TEST_F(TextFieldTest, SpacesTakeTheirPlaceOnTheLine)
     EXPECT_FLOAT_EQ(b->getPositionX(), a->getContentSize().width + space->getContentSize().width);
 }
 
-TEST_F(TextFieldTest, IntegerAndDecimalModesFilterInput)
-{
+TEST_F(TextFieldTest, IntegerAndDecimalModesFilterInput) {
     field->setInputMode(NSTextField::kInputInteger);
     input->insertText("-");
     input->insertText("5");
@@ -204,8 +198,7 @@ TEST_F(TextFieldTest, IntegerAndDecimalModesFilterInput)
     EXPECT_TRUE(NSTextField::isInputValid(NSTextField::kInputAny, "x", "\xC3\xA9!"));
 }
 
-TEST_F(TextFieldTest, LengthLimitRefusesKeysAtTheLimitButTakesAPasteBelowIt)
-{
+TEST_F(TextFieldTest, LengthLimitRefusesKeysAtTheLimitButTakesAPasteBelowIt) {
     field->setMaxLength(10);
     input->insertText("123456789");
     input->insertText("abc");
@@ -215,8 +208,7 @@ TEST_F(TextFieldTest, LengthLimitRefusesKeysAtTheLimitButTakesAPasteBelowIt)
     EXPECT_EQ(field->getString(), "0123456789");
 }
 
-TEST_F(TextFieldTest, PasswordsShowMasksButKeepTheText)
-{
+TEST_F(TextFieldTest, PasswordsShowMasksButKeepTheText) {
     field->setSecureTextEntry(true);
     input->insertText("s3cr\xC3\xA9t");
     EXPECT_EQ(shown(), "******");
@@ -226,8 +218,7 @@ TEST_F(TextFieldTest, PasswordsShowMasksButKeepTheText)
     EXPECT_EQ(shown(), "*****");
 }
 
-TEST_F(TextFieldTest, DeletingTheLastCharacterBringsThePlaceholderBack)
-{
+TEST_F(TextFieldTest, DeletingTheLastCharacterBringsThePlaceholderBack) {
     input->insertText("x");
     events.clear();
     input->deleteBackward();
@@ -243,8 +234,7 @@ TEST_F(TextFieldTest, DeletingTheLastCharacterBringsThePlaceholderBack)
     EXPECT_EQ(field->getPlaceHolder(), " ");
 }
 
-TEST_F(TextFieldTest, TouchPlacesTheCaretAndTypingInsertsThere)
-{
+TEST_F(TextFieldTest, TouchPlacesTheCaretAndTypingInsertsThere) {
     field->setString("abcd");
     Node* second = field->getElements()[1]->renderer;
     Vec2 rightHalf = second->convertToWorldSpace(
@@ -275,9 +265,9 @@ TEST_F(TextFieldTest, TouchPlacesTheCaretAndTypingInsertsThere)
     EXPECT_EQ(field->getString(), "abXcd");
 }
 
-TEST_F(TextFieldTest, GeneratedFieldsTakeTheirFontSizeFromTheLineHeight)
-{
-    struct Form : public UIControlGenerater {} form;
+TEST_F(TextFieldTest, GeneratedFieldsTakeTheirFontSizeFromTheLineHeight) {
+    struct Form : public UIControlGenerater {
+    } form;
     NSTextField* made = form.createTextField("age", Vec2(10, 20), 30, Vec2(0, 0.5f));
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->getFontSize(), 30);

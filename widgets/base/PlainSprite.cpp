@@ -12,8 +12,7 @@ using namespace cocos2d;
 namespace {
 const char* kWhiteKey = "NSUI:plain-white";
 
-Texture2D* whiteTexture()
-{
+Texture2D* whiteTexture() {
     TextureCache* cache = Director::getInstance()->getTextureCache();
     if (Texture2D* t = cache->getTextureForKey(kWhiteKey))
         return t;
@@ -29,8 +28,7 @@ Texture2D* whiteTexture()
 }
 } // namespace
 
-Sprite* createSpriteOrPlain(const std::string& file, const Size& plainSize, const Color3B& color)
-{
+Sprite* createSpriteOrPlain(const std::string& file, const Size& plainSize, const Color3B& color) {
     if (!file.empty() && FileUtils::getInstance()->isFileExist(file))
         if (Sprite* sprite = Sprite::create(file))
             return sprite;

@@ -6,8 +6,7 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-ui::Layout* UIControlBase::createMessageBox()
-{
+ui::Layout* UIControlBase::createMessageBox() {
     ui::Layout* box = ui::Layout::create();
     if (!box)
         return nullptr;
@@ -27,8 +26,7 @@ ui::Layout* UIControlBase::createMessageBox()
     return box;
 }
 
-void UIControlBase::showMessageBox(const std::string& text, float seconds)
-{
+void UIControlBase::showMessageBox(const std::string& text, float seconds) {
     Scene* scene = Director::getInstance()->getRunningScene();
     if (!scene) {
         log("showMessageBox: no running scene for \"%s\"", text.c_str());
@@ -54,15 +52,13 @@ void UIControlBase::showMessageBox(const std::string& text, float seconds)
     scene->setMessageNode(box, seconds);
 }
 
-Vec2 UIControlBase::relativeWindowPoint(float rx, float ry)
-{
+Vec2 UIControlBase::relativeWindowPoint(float rx, float ry) {
     const Size& win = Director::getInstance()->getWinSize();
     return Vec2(win.width * rx, win.height * ry);
 }
 
 void UIControlBase::setRelativeLayoutParameter(int align, const std::string& relativeName,
-                                               const ui::Margin& margin)
-{
+                                               const ui::Margin& margin) {
     auto* widget = dynamic_cast<ui::Widget*>(_controlOwner);
     if (!widget || align < 1 || align > 9)
         return;

@@ -16,20 +16,16 @@ using namespace cocos2d;
 namespace {
 std::atomic<unsigned long> g_generatorSerial{0};
 
-bool isCached(const std::string& path)
-{
+bool isCached(const std::string& path) {
     std::string key = FileUtils::getInstance()->fullPathForFilename(path);
     return !key.empty() && Director::getInstance()->getTextureCache()->getTextureForKey(key) != nullptr;
 }
 } // namespace
 
 UIControlGenerater::UIControlGenerater()
-    : _callbackKey("UIControlGenerater#" + std::to_string(++g_generatorSerial))
-{
-}
+    : _callbackKey("UIControlGenerater#" + std::to_string(++g_generatorSerial)) {}
 
-UIControlGenerater::~UIControlGenerater()
-{
+UIControlGenerater::~UIControlGenerater() {
     for (LoadRecord& record : _imageQueue)
         if (record.view)
             record.view->release();
@@ -41,15 +37,13 @@ UIControlGenerater::~UIControlGenerater()
     Director::getInstance()->getTextureCache()->unbindImageAsync(_callbackKey);
 }
 
-float UIControlGenerater::fitScale(const Size& picture, const Size& target)
-{
+float UIControlGenerater::fitScale(const Size& picture, const Size& target) {
     if (picture.width <= 0.0f || picture.height <= 0.0f)
         return 0.0f;
     return std::min(target.width / picture.width, target.height / picture.height);
 }
 
-void UIControlGenerater::supersede(Node* view)
-{
+void UIControlGenerater::supersede(Node* view) {
     for (auto it = _imageQueue.begin(); it != _imageQueue.end();) {
         if (it->view == view) {
             it->view->release();
@@ -62,9 +56,8 @@ void UIControlGenerater::supersede(Node* view)
         _currentLoad.superseded = true;
 }
 
-void UIControlGenerater::enqueue(Node* view, const std::string& path, bool imageView, int mode, const Size& size,
-                                 float factor)
-{
+void UIControlGenerater::enqueue(Node* view, const std::string& path, bool imageView, int mode,
+                                 const Size& size, float factor) {
     LoadRecord record;
     record.path = path;
     record.view = view;
@@ -76,8 +69,7 @@ void UIControlGenerater::enqueue(Node* view, const std::string& path, bool image
     _imageQueue.push_back(record);
 }
 
-void UIControlGenerater::apply(const LoadRecord& record)
-{
+void UIControlGenerater::apply(const LoadRecord& record) {
     if (record.imageView) {
         auto* view = static_cast<ui::ImageView*>(record.view);
         view->loadTexture(record.path);
@@ -99,9 +91,8 @@ void UIControlGenerater::apply(const LoadRecord& record)
     }
 }
 
-void UIControlGenerater::requestFittedLoad(Node* view, const std::string& path, bool imageView, const Size& size,
-                                           float factor)
-{
+void UIControlGenerater::requestFittedLoad(Node* view, const std::string& path, bool imageView,
+                                           const Size& size, float factor) {
     if (!view)
         return;
     supersede(view);
@@ -119,27 +110,23 @@ void UIControlGenerater::requestFittedLoad(Node* view, const std::string& path, 
     apply(now);
 }
 
-void UIControlGenerater::loadImageToView(ui::ImageView* view, const std::string& path, const Size& size)
-{
+void UIControlGenerater::loadImageToView(ui::ImageView* view, const std::string& path, const Size& size) {
     requestFittedLoad(view, path, true, size, 1.0f);
 }
 
 void UIControlGenerater::loadImageToViewScaled(Sprite* sprite, const std::string& path, const Size& size,
-                                               float factor)
-{
+                                               float factor) {
     requestFittedLoad(sprite, path, false, size, factor);
 }
 
-void UIControlGenerater::queueImageLoad(ui::ImageView* view, const std::string& path)
-{
+void UIControlGenerater::queueImageLoad(ui::ImageView* view, const std::string& path) {
     if (!view)
         return;
     supersede(view);
     enqueue(view, path, true, 0, Size::ZERO, 1.0f);
 }
 
-void UIControlGenerater::startNextImageLoad()
-{
+void UIControlGenerater::startNextImageLoad() {
     if (_imageQueue.empty() || _currentLoad.view)
         return;
     _currentLoad = _imageQueue.front();
@@ -148,8 +135,7 @@ void UIControlGenerater::startNextImageLoad()
         _currentLoad.path, [this](Texture2D* texture) { onImageLoaded(texture); }, _callbackKey);
 }
 
-void UIControlGenerater::onImageLoaded(Texture2D* texture)
-{
+void UIControlGenerater::onImageLoaded(Texture2D* texture) {
     if (!_currentLoad.view)
         return;
     if (!texture)
@@ -161,9 +147,8 @@ void UIControlGenerater::onImageLoaded(Texture2D* texture)
     _currentLoad = LoadRecord();
 }
 
-NSTextField* UIControlGenerater::createTextField(const std::string& placeholder, const Vec2& position, float height,
-                                                 const Vec2& anchor)
-{
+NSTextField* UIControlGenerater::createTextField(const std::string& placeholder, const Vec2& position,
+                                                 float height, const Vec2& anchor) {
     NSTextField* field = NSTextField::create(placeholder, Size(150.0f, height));
     if (!field)
         return nullptr;

@@ -67,11 +67,11 @@ private:
     /// A newer request for the view replaces the ones still waiting and the one in flight,
     /// so a recycled control never ends up showing an older picture.
     void supersede(cocos2d::Node* view);
-    void enqueue(cocos2d::Node* view, const std::string& path, bool imageView, int mode, const cocos2d::Size& size,
-                 float factor);
+    void enqueue(cocos2d::Node* view, const std::string& path, bool imageView, int mode,
+                 const cocos2d::Size& size, float factor);
     /// Applies a cached picture at once, else queues a fitted load.
-    void requestFittedLoad(cocos2d::Node* view, const std::string& path, bool imageView, const cocos2d::Size& size,
-                           float factor);
+    void requestFittedLoad(cocos2d::Node* view, const std::string& path, bool imageView,
+                           const cocos2d::Size& size, float factor);
     static void apply(const LoadRecord& record);
 
     std::deque<LoadRecord> _imageQueue;

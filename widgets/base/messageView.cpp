@@ -6,14 +6,12 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-messageView* messageView::create()
-{
+messageView* messageView::create() {
     auto* view = new (std::nothrow) messageView();
     return finishCreate(view, view && view->init());
 }
 
-void messageView::showMessage(const std::string& text, float seconds)
-{
+void messageView::showMessage(const std::string& text, float seconds) {
     Scene* scene = Director::getInstance()->getRunningScene();
     if (!scene) {
         log("messageView: no running scene for \"%s\"", text.c_str());

@@ -11,19 +11,16 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-NSLayout* NSLayout::create()
-{
+NSLayout* NSLayout::create() {
     auto* layout = new (std::nothrow) NSLayout();
     return finishCreate(layout, layout && layout->init());
 }
 
-NSLayout::~NSLayout()
-{
+NSLayout::~NSLayout() {
     NSLayout::cleanup();
 }
 
-bool NSLayout::init()
-{
+bool NSLayout::init() {
     if (!ui::Layout::init())
         return false;
     setTouchEnabled(false);
@@ -42,8 +39,7 @@ bool NSLayout::init()
     return true;
 }
 
-void NSLayout::cleanup()
-{
+void NSLayout::cleanup() {
     ui::Layout::cleanup();
     if (mouseListener) {
         getEventDispatcher()->removeEventListener(mouseListener);
@@ -54,25 +50,30 @@ void NSLayout::cleanup()
         NSHttpClient::getInstance()->cancelRequestsForOwner(this);
 }
 
-void NSLayout::onEnterTransitionDidFinish()
-{
+void NSLayout::onEnterTransitionDidFinish() {
     ui::Layout::onEnterTransitionDidFinish();
     schedule([this](float dt) { imageLoadTick(dt); }, 0.05f, CC_REPEAT_FOREVER, 0.1f, kImagePumpKey);
 }
 
-void NSLayout::onExit()
-{
+void NSLayout::onExit() {
     ui::Layout::onExit();
     unschedule(kImagePumpKey);
 }
 
-bool NSLayout::onMouseScroll(float, float, float) { return false; }
-bool NSLayout::onMouseDown(float, float) { return false; }
-bool NSLayout::onMouseUp(float, float) { return false; }
-bool NSLayout::onMouseMove(float, float) { return false; }
+bool NSLayout::onMouseScroll(float, float, float) {
+    return false;
+}
+bool NSLayout::onMouseDown(float, float) {
+    return false;
+}
+bool NSLayout::onMouseUp(float, float) {
+    return false;
+}
+bool NSLayout::onMouseMove(float, float) {
+    return false;
+}
 
-bool NSLayout::mouseEventReaches(Node* node, EventMouse* event, Vec2* point)
-{
+bool NSLayout::mouseEventReaches(Node* node, EventMouse* event, Vec2* point) {
     for (Node* n = node; n; n = n->getParent())
         if (!n->isVisible())
             return false;
@@ -91,8 +92,7 @@ bool NSLayout::mouseEventReaches(Node* node, EventMouse* event, Vec2* point)
     return true;
 }
 
-void NSLayout::dispatchScroll(EventMouse* event)
-{
+void NSLayout::dispatchScroll(EventMouse* event) {
     Vec2 p;
     if (!mouseEventReaches(this, event, &p))
         return;
@@ -101,25 +101,30 @@ void NSLayout::dispatchScroll(EventMouse* event)
         event->stopPropagation();
 }
 
-void NSLayout::dispatchDown(EventMouse* event)
-{
+void NSLayout::dispatchDown(EventMouse* event) {
     Vec2 p;
     if (!mouseEventReaches(this, event, &p))
         return;
     previousMousePoint = convertToNodeSpace(event->getPreviousLocationInView());
     clearButtons();
     switch (event->getMouseButton()) {
-    case EventMouse::BUTTON_LEFT: leftButtonDown = true; break;
-    case EventMouse::BUTTON_RIGHT: rightButtonDown = true; break;
-    case EventMouse::BUTTON_MIDDLE: middleButtonDown = true; break;
-    default: break;
+    case EventMouse::BUTTON_LEFT:
+        leftButtonDown = true;
+        break;
+    case EventMouse::BUTTON_RIGHT:
+        rightButtonDown = true;
+        break;
+    case EventMouse::BUTTON_MIDDLE:
+        middleButtonDown = true;
+        break;
+    default:
+        break;
     }
     if (onMouseDown(p.x, p.y))
         event->stopPropagation();
 }
 
-void NSLayout::dispatchUp(EventMouse* event)
-{
+void NSLayout::dispatchUp(EventMouse* event) {
     Vec2 p;
     if (!mouseEventReaches(this, event, &p)) {
         // The press ends wherever the button comes up, or a later plain move would drag.
@@ -133,8 +138,7 @@ void NSLayout::dispatchUp(EventMouse* event)
         event->stopPropagation();
 }
 
-void NSLayout::dispatchMove(EventMouse* event)
-{
+void NSLayout::dispatchMove(EventMouse* event) {
     Vec2 p;
     if (!mouseEventReaches(this, event, &p))
         return;

@@ -13,14 +13,12 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-NSMenu* NSMenu::create()
-{
+NSMenu* NSMenu::create() {
     auto* menu = new (std::nothrow) NSMenu();
     return finishCreate(menu, menu && menu->init());
 }
 
-NSMenu::~NSMenu()
-{
+NSMenu::~NSMenu() {
     // A list that outlives the menu (someone else retained it) must not call a freed delegate.
     for (Node* child : getChildren())
         if (auto* table = dynamic_cast<NSTableView*>(child))
@@ -28,8 +26,7 @@ NSMenu::~NSMenu()
                 table->delegate = nullptr;
 }
 
-bool NSMenu::init()
-{
+bool NSMenu::init() {
     if (!Layer::init())
         return false;
     rowHeight = 40.0f;
@@ -41,8 +38,7 @@ bool NSMenu::init()
     return true;
 }
 
-void NSMenu::showMenu(menuObject* first)
-{
+void NSMenu::showMenu(menuObject* first) {
     if (!first)
         return;
     iconWidth = 0;
@@ -69,15 +65,13 @@ void NSMenu::showMenu(menuObject* first)
         listView->insertCellAtIndex(listView->getRowCount(), entry);
 }
 
-Size NSMenu::tableCellSizeForIndex(NSTableView*, int64_t, Ref*)
-{
+Size NSMenu::tableCellSizeForIndex(NSTableView*, int64_t, Ref*) {
     return Size(getContentSize().width, rowHeight);
 }
 
-NSTableViewCell* NSMenu::tableCellAtIndex(NSTableView* table, int64_t index, const Size& size)
-{
-    auto* entry = index >= 0 && index < table->rows.size() ? dynamic_cast<menuObject*>(table->rows.at(index))
-                                                            : nullptr;
+NSTableViewCell* NSMenu::tableCellAtIndex(NSTableView* table, int64_t index, const Size& size) {
+    auto* entry =
+        index >= 0 && index < table->rows.size() ? dynamic_cast<menuObject*>(table->rows.at(index)) : nullptr;
     NSTableViewCell* cell = table->cellAtIndex(index);
     if (!cell)
         cell = table->dequeueCell();
@@ -114,8 +108,7 @@ NSTableViewCell* NSMenu::tableCellAtIndex(NSTableView* table, int64_t index, con
     return cell;
 }
 
-void NSMenu::tableCellTouched(NSTableView* table, NSTableViewCell* cell, const Vec2&)
-{
+void NSMenu::tableCellTouched(NSTableView* table, NSTableViewCell* cell, const Vec2&) {
     setVisible(false);
     int64_t index = cell->getIdx();
     if (index < 0 || index >= table->rows.size())

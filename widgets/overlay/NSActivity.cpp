@@ -16,20 +16,17 @@ using namespace cocos2d;
 namespace {
 NSActivity* g_activity = nullptr;
 
-bool isInRunningScene(Node* node)
-{
+bool isInRunningScene(Node* node) {
     Scene* running = Director::getInstance()->getRunningScene();
     return running && node && node->getScene() == running && node->isRunning();
 }
 } // namespace
 
-NSActivity* NSActivity::current()
-{
+NSActivity* NSActivity::current() {
     return g_activity;
 }
 
-NSActivity* NSActivity::show(Node* parent)
-{
+NSActivity* NSActivity::show(Node* parent) {
     if (g_activity) {
         // The screen it was shown on may have been replaced: a busy overlay that nobody can
         // see would leave the user without feedback, so it follows onto the new screen.
@@ -59,14 +56,12 @@ NSActivity* NSActivity::show(Node* parent)
     return activity;
 }
 
-void NSActivity::hide()
-{
+void NSActivity::hide() {
     if (g_activity)
         g_activity->remove();
 }
 
-bool NSActivity::init()
-{
+bool NSActivity::init() {
     if (!ui::Layout::init())
         return false;
     message.clear();
@@ -94,8 +89,7 @@ bool NSActivity::init()
     return true;
 }
 
-void NSActivity::onNotification(Ref*, unsigned int id, NSNotificationData* data)
-{
+void NSActivity::onNotification(Ref*, unsigned int id, NSNotificationData* data) {
     if (!data)
         return;
     if (id == kProgressId) {
@@ -115,8 +109,7 @@ void NSActivity::onNotification(Ref*, unsigned int id, NSNotificationData* data)
     }
 }
 
-void NSActivity::setText(const std::string& text)
-{
+void NSActivity::setText(const std::string& text) {
     message = text;
     if (auto* label = dynamic_cast<Label*>(getChildByTag(kMessageTag))) {
         label->setString(text);
@@ -129,8 +122,7 @@ void NSActivity::setText(const std::string& text)
     addChild(label, 1, kMessageTag);
 }
 
-void NSActivity::addButton(const std::string& title, const Color3B& titleColor)
-{
+void NSActivity::addButton(const std::string& title, const Color3B& titleColor) {
     ui::Button* button = ui::Button::create();
     button->setTitleText(title);
     button->setTitleColor(titleColor);
@@ -143,8 +135,7 @@ void NSActivity::addButton(const std::string& title, const Color3B& titleColor)
     addChild(button, getLocalZOrder() + 1);
 }
 
-void NSActivity::remove()
-{
+void NSActivity::remove() {
     NSNotificationCenter::getInstance()->removeObserver(this);
     if (Node* spinner = getChildByTag(kSpinnerTag))
         spinner->stopAllActions();

@@ -9,14 +9,12 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-NSResponseWindow* NSResponseWindow::create()
-{
+NSResponseWindow* NSResponseWindow::create() {
     auto* window = new (std::nothrow) NSResponseWindow();
     return finishCreate(window, window && window->init());
 }
 
-bool NSResponseWindow::init()
-{
+bool NSResponseWindow::init() {
     if (!Layer::init())
         return false;
     setLocalZOrder(10000);
@@ -27,8 +25,7 @@ bool NSResponseWindow::init()
     return true;
 }
 
-bool NSResponseWindow::onTouchBegan(Touch* touch, Event*)
-{
+bool NSResponseWindow::onTouchBegan(Touch* touch, Event*) {
     Vec2 p = convertToNodeSpace(touch->getLocation());
     const Size& size = getContentSize();
     return p.x > 0.0f && p.x < size.width && p.y > 0.0f && p.y < size.height;

@@ -14,23 +14,19 @@ NSInteractorBase* g_gestureOwner = nullptr;
 const double kDoubleTapSeconds = 0.181;
 } // namespace
 
-bool NSInteractorBase::isGestureInProgress()
-{
+bool NSInteractorBase::isGestureInProgress() {
     return g_gestureInProgress;
 }
 
-NSInteractorBase* NSInteractorBase::getGestureOwner()
-{
+NSInteractorBase* NSInteractorBase::getGestureOwner() {
     return g_gestureOwner;
 }
 
-NSInteractorBase::~NSInteractorBase()
-{
+NSInteractorBase::~NSInteractorBase() {
     releaseTarget();
 }
 
-bool NSInteractorBase::init()
-{
+bool NSInteractorBase::init() {
     singleTouch = true;
     active = false;
     pinchEnabled = true;
@@ -41,13 +37,11 @@ bool NSInteractorBase::init()
     return true;
 }
 
-void NSInteractorBase::setTarget(Node* node)
-{
+void NSInteractorBase::setTarget(Node* node) {
     target = node;
 }
 
-void NSInteractorBase::releaseTarget()
-{
+void NSInteractorBase::releaseTarget() {
     target = nullptr;
     tracked.clear();
     active = false;
@@ -59,24 +53,21 @@ void NSInteractorBase::releaseTarget()
     }
 }
 
-NSInteractorBase::Tracked* NSInteractorBase::findTracked(int id)
-{
+NSInteractorBase::Tracked* NSInteractorBase::findTracked(int id) {
     for (Tracked& t : tracked)
         if (t.id == id)
             return &t;
     return nullptr;
 }
 
-Touch* NSInteractorBase::findTouch(const std::vector<Touch*>& touches, int id)
-{
+Touch* NSInteractorBase::findTouch(const std::vector<Touch*>& touches, int id) {
     for (Touch* t : touches)
         if (t->getID() == id)
             return t;
     return nullptr;
 }
 
-void NSInteractorBase::track(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::track(const std::vector<Touch*>& touches) {
     for (Touch* t : touches) {
         if (Tracked* known = findTracked(t->getID()))
             known->location = t->getLocation();
@@ -85,8 +76,7 @@ void NSInteractorBase::track(const std::vector<Touch*>& touches)
     }
 }
 
-void NSInteractorBase::endGesture()
-{
+void NSInteractorBase::endGesture() {
     tracked.clear();
     g_gestureInProgress = false;
     if (g_gestureOwner == this)
@@ -94,8 +84,7 @@ void NSInteractorBase::endGesture()
     singleTouch = true;
 }
 
-void NSInteractorBase::touchesBegan(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::touchesBegan(const std::vector<Touch*>& touches) {
     if (g_gestureInProgress && !active)
         return;
     if (!target || !target->isRunning() || target->getScene() != Director::getInstance()->getRunningScene())
@@ -136,8 +125,7 @@ void NSInteractorBase::touchesBegan(const std::vector<Touch*>& touches)
         startOneFinger(tracked[0].location);
 }
 
-void NSInteractorBase::startOneFinger(const Vec2& location)
-{
+void NSInteractorBase::startOneFinger(const Vec2& location) {
     accumulated = Vec2::ZERO;
     startLocation = location;
     double now = Director::getInstance()->now();
@@ -149,8 +137,7 @@ void NSInteractorBase::startOneFinger(const Vec2& location)
         onOneFingerBegan(location);
 }
 
-void NSInteractorBase::touchesMoved(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::touchesMoved(const std::vector<Touch*>& touches) {
     if (!active || !g_gestureInProgress)
         return;
     if (singleTouch) {
@@ -163,18 +150,15 @@ void NSInteractorBase::touchesMoved(const std::vector<Touch*>& touches)
     }
 }
 
-void NSInteractorBase::touchesEnded(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::touchesEnded(const std::vector<Touch*>& touches) {
     finishTouches(touches, false);
 }
 
-void NSInteractorBase::touchesCancelled(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::touchesCancelled(const std::vector<Touch*>& touches) {
     finishTouches(touches, true);
 }
 
-void NSInteractorBase::finishTouches(const std::vector<Touch*>& touches, bool cancelled)
-{
+void NSInteractorBase::finishTouches(const std::vector<Touch*>& touches, bool cancelled) {
     if (!active) {
         if (!g_gestureInProgress)
             tracked.clear();
@@ -200,8 +184,7 @@ void NSInteractorBase::finishTouches(const std::vector<Touch*>& touches, bool ca
     endGesture();
 }
 
-void NSInteractorBase::onTwoFingerBegan()
-{
+void NSInteractorBase::onTwoFingerBegan() {
     if (tracked.size() != 2)
         return;
     if (panEnabled)
@@ -212,8 +195,7 @@ void NSInteractorBase::onTwoFingerBegan()
     }
 }
 
-void NSInteractorBase::onTouchesMoved(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::onTouchesMoved(const std::vector<Touch*>& touches) {
     if (touches.size() != 2 || tracked.size() != 2)
         return;
     if (pinchEnabled && initialDistance >= kMinPinchDistance) {
@@ -228,30 +210,29 @@ void NSInteractorBase::onTouchesMoved(const std::vector<Touch*>& touches)
         Tracked* b = findTracked(touches[1]->getID());
         if (!a || !b)
             return;
-        Vec2 mean = ((touches[0]->getLocation() - a->location) + (touches[1]->getLocation() - b->location)) * 0.5f;
+        Vec2 mean =
+            ((touches[0]->getLocation() - a->location) + (touches[1]->getLocation() - b->location)) * 0.5f;
         Vec2 step = mean - accumulated;
         accumulated += step;
         panBy(step);
     }
 }
 
-void NSInteractorBase::onTwoFingerEnded(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::onTwoFingerEnded(const std::vector<Touch*>& touches) {
     for (Touch* t : touches) {
         int id = t->getID();
-        tracked.erase(std::remove_if(tracked.begin(), tracked.end(), [id](const Tracked& k) { return k.id == id; }),
-                      tracked.end());
+        tracked.erase(
+            std::remove_if(tracked.begin(), tracked.end(), [id](const Tracked& k) { return k.id == id; }),
+            tracked.end());
     }
     onTwoFingerBegan();
 }
 
-void NSInteractorBase::onTwoFingerCancelled(const std::vector<Touch*>& touches)
-{
+void NSInteractorBase::onTwoFingerCancelled(const std::vector<Touch*>& touches) {
     onTwoFingerEnded(touches);
 }
 
-void NSInteractorBase::onOneFingerMoved(const Vec2& location)
-{
+void NSInteractorBase::onOneFingerMoved(const Vec2& location) {
     if (!panEnabled)
         return;
     Vec2 total = location - startLocation;
@@ -260,8 +241,7 @@ void NSInteractorBase::onOneFingerMoved(const Vec2& location)
     onDrag(step);
 }
 
-void NSInteractorBase::onOneFingerEnded(const Vec2& location)
-{
+void NSInteractorBase::onOneFingerEnded(const Vec2& location) {
     double elapsedMs = (Director::getInstance()->now() - touchStartTime) * 1000.0;
     float distance = location.distance(startLocation);
     Vec2 local = target ? target->convertToNodeSpace(location) : location;

@@ -11,14 +11,12 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-NSInteractorImage* NSInteractorImage::create()
-{
+NSInteractorImage* NSInteractorImage::create() {
     auto* interactor = new (std::nothrow) NSInteractorImage();
     return finishCreate(interactor, interactor && interactor->init());
 }
 
-float NSInteractorImage::zoomStep(float scale, float factor)
-{
+float NSInteractorImage::zoomStep(float scale, float factor) {
     if (scale < kMinScale && factor < 1.0f)
         return scale;
     if (scale > kMaxScale && factor > 1.0f)
@@ -26,15 +24,13 @@ float NSInteractorImage::zoomStep(float scale, float factor)
     return scale * factor;
 }
 
-void NSInteractorImage::panBy(const Vec2& step)
-{
+void NSInteractorImage::panBy(const Vec2& step) {
     auto* view = dynamic_cast<NSSpriteView*>(target);
     if (view && view->getImageView())
         view->getImageView()->setPosition(view->getImageView()->getPosition() + step);
 }
 
-void NSInteractorImage::onDrag(const Vec2& step)
-{
+void NSInteractorImage::onDrag(const Vec2& step) {
     auto* view = dynamic_cast<NSSpriteView*>(target);
     if (!view)
         return;
@@ -44,8 +40,7 @@ void NSInteractorImage::onDrag(const Vec2& step)
         view->zoomByDrag(step);
 }
 
-void NSInteractorImage::pinchZoom(float ratio)
-{
+void NSInteractorImage::pinchZoom(float ratio) {
     auto* view = dynamic_cast<NSSpriteView*>(target);
     if (!view || !view->getImageView())
         return;

@@ -13,19 +13,16 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-NSSpriteView* NSSpriteView::create()
-{
+NSSpriteView* NSSpriteView::create() {
     auto* view = new (std::nothrow) NSSpriteView();
     return finishCreate(view, view && view->init());
 }
 
-NSSpriteView::~NSSpriteView()
-{
+NSSpriteView::~NSSpriteView() {
     releaseInteraction();
 }
 
-bool NSSpriteView::init()
-{
+bool NSSpriteView::init() {
     if (!NSLayout::init())
         return false;
     image = ui::ImageView::create();
@@ -38,7 +35,9 @@ bool NSSpriteView::init()
     touchListener->onTouchesBegan = [this](const std::vector<Touch*>& t, Event* e) { onTouchesBegan(t, e); };
     touchListener->onTouchesMoved = [this](const std::vector<Touch*>& t, Event* e) { onTouchesMoved(t, e); };
     touchListener->onTouchesEnded = [this](const std::vector<Touch*>& t, Event* e) { onTouchesEnded(t, e); };
-    touchListener->onTouchesCancelled = [this](const std::vector<Touch*>& t, Event* e) { onTouchesCancelled(t, e); };
+    touchListener->onTouchesCancelled = [this](const std::vector<Touch*>& t, Event* e) {
+        onTouchesCancelled(t, e);
+    };
     getEventDispatcher()->addEventListenerWithFixedPriority(touchListener, 100);
 
     interactor = NSInteractorImage::create();
@@ -47,8 +46,7 @@ bool NSSpriteView::init()
     return true;
 }
 
-void NSSpriteView::releaseInteraction()
-{
+void NSSpriteView::releaseInteraction() {
     if (touchListener) {
         getEventDispatcher()->removeEventListener(touchListener);
         touchListener->release();
@@ -61,14 +59,12 @@ void NSSpriteView::releaseInteraction()
     }
 }
 
-void NSSpriteView::cleanup()
-{
+void NSSpriteView::cleanup() {
     NSLayout::cleanup();
     releaseInteraction();
 }
 
-void NSSpriteView::setImage(const std::string& path)
-{
+void NSSpriteView::setImage(const std::string& path) {
     imagePath = path;
     const Size& size = getContentSize();
     image->setPosition(Vec2(size.width / 2, size.height / 2));
@@ -81,8 +77,7 @@ void NSSpriteView::setImage(const std::string& path)
     queueImageLoad(image, kNoPicture);
 }
 
-bool NSSpriteView::onMouseScroll(float, float, float scrollY)
-{
+bool NSSpriteView::onMouseScroll(float, float, float scrollY) {
     float scale = image->getScale();
     if (scrollY < 0.0f)
         scale *= 1.1f;
@@ -92,16 +87,14 @@ bool NSSpriteView::onMouseScroll(float, float, float scrollY)
     return true;
 }
 
-void NSSpriteView::zoomByDrag(const Vec2& delta)
-{
+void NSSpriteView::zoomByDrag(const Vec2& delta) {
     if (std::fabs(delta.y) <= std::fabs(delta.x))
         return;
     float factor = delta.y > 0.0f ? 1.05f : 0.95f;
     image->setScale(NSInteractorImage::zoomStep(image->getScale(), factor));
 }
 
-bool NSSpriteView::onMouseMove(float x, float y)
-{
+bool NSSpriteView::onMouseMove(float x, float y) {
     if (rightButtonDown) {
         zoomByDrag(Vec2(x, y) - previousMousePoint);
         return true;
@@ -114,26 +107,22 @@ bool NSSpriteView::onMouseMove(float x, float y)
     return false;
 }
 
-void NSSpriteView::onTouchesBegan(const std::vector<Touch*>& touches, Event*)
-{
+void NSSpriteView::onTouchesBegan(const std::vector<Touch*>& touches, Event*) {
     if (interactor)
         interactor->touchesBegan(touches);
 }
 
-void NSSpriteView::onTouchesMoved(const std::vector<Touch*>& touches, Event*)
-{
+void NSSpriteView::onTouchesMoved(const std::vector<Touch*>& touches, Event*) {
     if (interactor)
         interactor->touchesMoved(touches);
 }
 
-void NSSpriteView::onTouchesEnded(const std::vector<Touch*>& touches, Event*)
-{
+void NSSpriteView::onTouchesEnded(const std::vector<Touch*>& touches, Event*) {
     if (interactor)
         interactor->touchesEnded(touches);
 }
 
-void NSSpriteView::onTouchesCancelled(const std::vector<Touch*>& touches, Event*)
-{
+void NSSpriteView::onTouchesCancelled(const std::vector<Touch*>& touches, Event*) {
     if (interactor)
         interactor->touchesCancelled(touches);
 }

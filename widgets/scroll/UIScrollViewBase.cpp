@@ -28,14 +28,12 @@ const float kMinPressForGlide = 0.016f;
 const float kBarWidth = 5.0f;
 } // namespace
 
-UIScrollViewBase* UIScrollViewBase::create()
-{
+UIScrollViewBase* UIScrollViewBase::create() {
     auto* view = new (std::nothrow) UIScrollViewBase();
     return finishCreate(view, view && view->init());
 }
 
-UIScrollViewBase::~UIScrollViewBase()
-{
+UIScrollViewBase::~UIScrollViewBase() {
     if (scrollBar) {
         scrollBar->release();
         scrollBar = nullptr;
@@ -48,8 +46,7 @@ UIScrollViewBase::~UIScrollViewBase()
     scrollCallback = nullptr;
 }
 
-bool UIScrollViewBase::init()
-{
+bool UIScrollViewBase::init() {
     if (!ui::Layout::init())
         return false;
     setControlOwner(this);
@@ -60,27 +57,23 @@ bool UIScrollViewBase::init()
     return true;
 }
 
-void UIScrollViewBase::initRenderer()
-{
+void UIScrollViewBase::initRenderer() {
     ui::Layout::initRenderer();
     innerContainer = ui::Layout::create();
     innerContainer->setAnchorPoint(Vec2::ZERO);
     addProtectedChild(innerContainer, 1, 1);
 }
 
-void UIScrollViewBase::onEnter()
-{
+void UIScrollViewBase::onEnter() {
     ui::Layout::onEnter();
     scheduleUpdate();
 }
 
-void UIScrollViewBase::setContentSize(const Size& size)
-{
+void UIScrollViewBase::setContentSize(const Size& size) {
     ui::Layout::setContentSize(size);
 }
 
-void UIScrollViewBase::onSizeChanged()
-{
+void UIScrollViewBase::onSizeChanged() {
     ui::Layout::onSizeChanged();
     const Size& view = getContentSize();
     topBoundary = view.height;
@@ -95,13 +88,11 @@ void UIScrollViewBase::onSizeChanged()
     onScrolled();
 }
 
-const Size& UIScrollViewBase::getInnerContainerSize() const
-{
+const Size& UIScrollViewBase::getInnerContainerSize() const {
     return innerContainer->getContentSize();
 }
 
-void UIScrollViewBase::setInnerContainerSize(const Size& size)
-{
+void UIScrollViewBase::setInnerContainerSize(const Size& size) {
     const Size& view = getContentSize();
     Size oldSize = innerContainer->getContentSize();
     Size inner(std::max(size.width, view.width), std::max(size.height, view.height));
@@ -141,13 +132,11 @@ void UIScrollViewBase::setInnerContainerSize(const Size& size)
     }
 }
 
-Vec2 UIScrollViewBase::getContentOffset() const
-{
+Vec2 UIScrollViewBase::getContentOffset() const {
     return innerContainer->getPosition();
 }
 
-void UIScrollViewBase::setContentOffset(const Vec2& offset)
-{
+void UIScrollViewBase::setContentOffset(const Vec2& offset) {
     // Clamped on both sides: an offset above 0 would push short content below the top.
     const Size& view = getContentSize();
     const Size& inner = innerContainer->getContentSize();
@@ -161,8 +150,7 @@ void UIScrollViewBase::setContentOffset(const Vec2& offset)
     onScrolled();
 }
 
-void UIScrollViewBase::sendScrollEvent(int eventType)
-{
+void UIScrollViewBase::sendScrollEvent(int eventType) {
     if (!scrollCallback)
         return;
     retain();
@@ -171,8 +159,7 @@ void UIScrollViewBase::sendScrollEvent(int eventType)
     release();
 }
 
-bool UIScrollViewBase::scrollChildren(float dx, float dy)
-{
+bool UIScrollViewBase::scrollChildren(float dx, float dy) {
     sendScrollEvent(kScrolling);
     if (direction == kDirNone)
         return true;
@@ -243,8 +230,7 @@ bool UIScrollViewBase::scrollChildren(float dx, float dy)
     return free;
 }
 
-void UIScrollViewBase::onPressBegin(Touch* touch)
-{
+void UIScrollViewBase::onPressBegin(Touch* touch) {
     autoScroll = false;
     autoScrollOriginalSpeed = 0.0f;
     autoScrollAddUpTime = 0.0f;
@@ -254,27 +240,31 @@ void UIScrollViewBase::onPressBegin(Touch* touch)
         pressBeganPoint = touch->getLocation();
 }
 
-void UIScrollViewBase::onPressMove(Touch* touch)
-{
+void UIScrollViewBase::onPressMove(Touch* touch) {
     Vec2 delta = touch->getLocation() - touch->getPreviousLocation();
     switch (direction) {
-    case kDirVertical: scrollChildren(0.0f, delta.y); break;
-    case kDirHorizontal: scrollChildren(delta.x, 0.0f); break;
-    case kDirBoth: scrollChildren(delta.x, delta.y); break;
-    default: break;
+    case kDirVertical:
+        scrollChildren(0.0f, delta.y);
+        break;
+    case kDirHorizontal:
+        scrollChildren(delta.x, 0.0f);
+        break;
+    case kDirBoth:
+        scrollChildren(delta.x, delta.y);
+        break;
+    default:
+        break;
     }
 }
 
-void UIScrollViewBase::onPressEnd(Touch* touch)
-{
+void UIScrollViewBase::onPressEnd(Touch* touch) {
     if (touch)
         pressEndPoint = touch->getLocation();
     startInertiaScroll();
     bePressed = false;
 }
 
-void UIScrollViewBase::startInertiaScroll()
-{
+void UIScrollViewBase::startInertiaScroll() {
     if (!inertiaScrollEnabled || slidTime <= kMinPressForGlide) {
         slidTime = 0.0f;
         return;
@@ -305,15 +295,13 @@ void UIScrollViewBase::startInertiaScroll()
     slidTime = 0.0f;
 }
 
-float UIScrollViewBase::getAutoScrollSpeed() const
-{
+float UIScrollViewBase::getAutoScrollSpeed() const {
     if (!autoScroll)
         return 0.0f;
     return std::max(0.0f, autoScrollOriginalSpeed + autoScrollAcceleration * autoScrollAddUpTime);
 }
 
-void UIScrollViewBase::glide(float dt)
-{
+void UIScrollViewBase::glide(float dt) {
     float before = autoScrollAddUpTime;
     autoScrollAddUpTime += dt;
     if (autoScrollOriginalSpeed + autoScrollAcceleration * autoScrollAddUpTime <= 0.0f) {
@@ -326,16 +314,14 @@ void UIScrollViewBase::glide(float dt)
         autoScroll = false;
 }
 
-void UIScrollViewBase::update(float dt)
-{
+void UIScrollViewBase::update(float dt) {
     if (autoScroll)
         glide(dt);
     if (bePressed)
         slidTime += dt;
 }
 
-void UIScrollViewBase::setTouchEnabled(bool enabled)
-{
+void UIScrollViewBase::setTouchEnabled(bool enabled) {
     if (enabled == isTouchEnabled())
         return;
     ui::Layout::setTouchEnabled(enabled);
@@ -351,8 +337,7 @@ void UIScrollViewBase::setTouchEnabled(bool enabled)
     }
 }
 
-void UIScrollViewBase::onWheel(EventMouse* event)
-{
+void UIScrollViewBase::onWheel(EventMouse* event) {
     if (!NSLayout::mouseEventReaches(this, event, nullptr))
         return;
     float amount = event->getScrollY() * kWheelStep;
@@ -363,8 +348,7 @@ void UIScrollViewBase::onWheel(EventMouse* event)
     event->stopPropagation();
 }
 
-bool UIScrollViewBase::onTouchBegan(Touch* touch, Event* event)
-{
+bool UIScrollViewBase::onTouchBegan(Touch* touch, Event* event) {
     bool claimed = ui::Layout::onTouchBegan(touch, event);
     if (!intercepting && _hitted)
         onPressBegin(touch);
@@ -374,8 +358,7 @@ bool UIScrollViewBase::onTouchBegan(Touch* touch, Event* event)
     return claimed;
 }
 
-void UIScrollViewBase::onTouchMoved(Touch* touch, Event* event)
-{
+void UIScrollViewBase::onTouchMoved(Touch* touch, Event* event) {
     if (direction == kDirVertical || direction == kDirHorizontal) {
         Vec2 start = touch->getStartLocation();
         Vec2 at = touch->getLocation();
@@ -402,8 +385,7 @@ void UIScrollViewBase::onTouchMoved(Touch* touch, Event* event)
         onPressMove(touch);
 }
 
-void UIScrollViewBase::onTouchEnded(Touch* touch, Event* event)
-{
+void UIScrollViewBase::onTouchEnded(Touch* touch, Event* event) {
     ui::Layout::onTouchEnded(touch, event);
     if (!intercepting)
         onPressEnd(touch);
@@ -412,8 +394,7 @@ void UIScrollViewBase::onTouchEnded(Touch* touch, Event* event)
     axisFactorX = axisFactorY = 1.0f;
 }
 
-void UIScrollViewBase::onTouchCancelled(Touch* touch, Event* event)
-{
+void UIScrollViewBase::onTouchCancelled(Touch* touch, Event* event) {
     ui::Layout::onTouchCancelled(touch, event);
     if (!intercepting)
         onPressEnd(touch);
@@ -422,8 +403,7 @@ void UIScrollViewBase::onTouchCancelled(Touch* touch, Event* event)
     axisFactorX = axisFactorY = 1.0f;
 }
 
-void UIScrollViewBase::interceptTouchEvent(TouchEventType event, ui::Widget* sender, Touch* touch)
-{
+void UIScrollViewBase::interceptTouchEvent(TouchEventType event, ui::Widget* sender, Touch* touch) {
     switch (event) {
     case TouchEventType::BEGAN:
         intercepting = true;
@@ -447,13 +427,11 @@ void UIScrollViewBase::interceptTouchEvent(TouchEventType event, ui::Widget* sen
     }
 }
 
-void UIScrollViewBase::onScrolled()
-{
+void UIScrollViewBase::onScrolled() {
     updateScrollBar();
 }
 
-void UIScrollViewBase::updateScrollBar()
-{
+void UIScrollViewBase::updateScrollBar() {
     if (!innerContainer)
         return;
     if (!scrollBar) {
@@ -487,105 +465,87 @@ void UIScrollViewBase::updateScrollBar()
 
 // --- children live in the inner container -------------------------------------------------
 
-void UIScrollViewBase::addChild(Node* child)
-{
+void UIScrollViewBase::addChild(Node* child) {
     if (!innerContainer)
         return ui::Layout::addChild(child);
     innerContainer->addChild(child, child->getLocalZOrder(), child->getTag());
 }
 
-void UIScrollViewBase::addChild(Node* child, int localZOrder)
-{
+void UIScrollViewBase::addChild(Node* child, int localZOrder) {
     if (!innerContainer)
         return ui::Layout::addChild(child, localZOrder);
     innerContainer->addChild(child, localZOrder);
 }
 
-void UIScrollViewBase::addChild(Node* child, int localZOrder, int tag)
-{
+void UIScrollViewBase::addChild(Node* child, int localZOrder, int tag) {
     if (!innerContainer)
         return ui::Layout::addChild(child, localZOrder, tag);
     innerContainer->addChild(child, localZOrder, tag);
 }
 
-void UIScrollViewBase::addChild(Node* child, int localZOrder, const std::string& name)
-{
+void UIScrollViewBase::addChild(Node* child, int localZOrder, const std::string& name) {
     if (!innerContainer)
         return ui::Layout::addChild(child, localZOrder, name);
     innerContainer->addChild(child, localZOrder, name);
 }
 
-void UIScrollViewBase::removeChild(Node* child, bool cleanup)
-{
+void UIScrollViewBase::removeChild(Node* child, bool cleanup) {
     innerContainer->removeChild(child, cleanup);
 }
 
-void UIScrollViewBase::removeAllChildren()
-{
+void UIScrollViewBase::removeAllChildren() {
     innerContainer->removeAllChildrenWithCleanup(true);
 }
 
-void UIScrollViewBase::removeAllChildrenWithCleanup(bool cleanup)
-{
+void UIScrollViewBase::removeAllChildrenWithCleanup(bool cleanup) {
     innerContainer->removeAllChildrenWithCleanup(cleanup);
 }
 
-Vector<Node*>& UIScrollViewBase::getChildren()
-{
+Vector<Node*>& UIScrollViewBase::getChildren() {
     return innerContainer->getChildren();
 }
 
-const Vector<Node*>& UIScrollViewBase::getChildren() const
-{
+const Vector<Node*>& UIScrollViewBase::getChildren() const {
     return static_cast<const Node*>(innerContainer)->getChildren();
 }
 
-ssize_t UIScrollViewBase::getChildrenCount() const
-{
+ssize_t UIScrollViewBase::getChildrenCount() const {
     return innerContainer->getChildrenCount();
 }
 
-Node* UIScrollViewBase::getChildByTag(int tag) const
-{
+Node* UIScrollViewBase::getChildByTag(int tag) const {
     return innerContainer->getChildByTag(tag);
 }
 
-Node* UIScrollViewBase::getChildByName(const std::string& name) const
-{
+Node* UIScrollViewBase::getChildByName(const std::string& name) const {
     return innerContainer->getChildByName(name);
 }
 
-void UIScrollViewBase::setLayoutType(Type type)
-{
+void UIScrollViewBase::setLayoutType(Type type) {
     innerContainer->setLayoutType(type);
 }
 
-ui::Layout::Type UIScrollViewBase::getLayoutType() const
-{
+ui::Layout::Type UIScrollViewBase::getLayoutType() const {
     return innerContainer->getLayoutType();
 }
 
-void UIScrollViewBase::forceDoLayout()
-{
+void UIScrollViewBase::forceDoLayout() {
     // The view never arranges its children; the inner container does.
     _doLayoutDirty = false;
 }
 
-ui::Widget* UIScrollViewBase::findNextFocusedWidget(FocusDirection dir, ui::Widget* current)
-{
+ui::Widget* UIScrollViewBase::findNextFocusedWidget(FocusDirection dir, ui::Widget* current) {
     Type type = getLayoutType();
     if (type == Type::VERTICAL || type == Type::HORIZONTAL)
         return innerContainer->findNextFocusedWidget(dir, current);
     return ui::Widget::findNextFocusedWidget(dir, current);
 }
 
-ui::Widget* UIScrollViewBase::createCloneInstance()
-{
+ui::Widget* UIScrollViewBase::createCloneInstance() {
     return UIScrollViewBase::create();
 }
 
-void UIScrollViewBase::copySpecialProperties(ui::Widget* model)
-{
+void UIScrollViewBase::copySpecialProperties(ui::Widget* model) {
     ui::Layout::copySpecialProperties(model);
     auto* other = dynamic_cast<UIScrollViewBase*>(model);
     if (!other)

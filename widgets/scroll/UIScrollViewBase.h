@@ -29,7 +29,13 @@ class UIScrollViewBase : public cocos2d::ui::Layout,
                          public UIHttpPhisical {
 public:
     enum Direction { kDirNone = 0, kDirVertical = 1, kDirHorizontal = 2, kDirBoth = 3 };
-    enum ScrollEvent { kScrollToTop = 0, kScrollToBottom = 1, kScrollToLeft = 2, kScrollToRight = 3, kScrolling = 4 };
+    enum ScrollEvent {
+        kScrollToTop = 0,
+        kScrollToBottom = 1,
+        kScrollToLeft = 2,
+        kScrollToRight = 3,
+        kScrolling = 4
+    };
     using ScrollCallback = std::function<void(cocos2d::Ref* sender, int eventType)>;
 
     static UIScrollViewBase* create();
@@ -81,14 +87,16 @@ public:
     void setLayoutType(Type type) override;
     Type getLayoutType() const override;
     void forceDoLayout() override;
-    cocos2d::ui::Widget* findNextFocusedWidget(FocusDirection direction, cocos2d::ui::Widget* current) override;
+    cocos2d::ui::Widget* findNextFocusedWidget(FocusDirection direction,
+                                               cocos2d::ui::Widget* current) override;
 
     void setTouchEnabled(bool enabled) override;
     bool onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event) override;
     void onTouchMoved(cocos2d::Touch* touch, cocos2d::Event* event) override;
     void onTouchEnded(cocos2d::Touch* touch, cocos2d::Event* event) override;
     void onTouchCancelled(cocos2d::Touch* touch, cocos2d::Event* event) override;
-    void interceptTouchEvent(TouchEventType event, cocos2d::ui::Widget* sender, cocos2d::Touch* touch) override;
+    void interceptTouchEvent(TouchEventType event, cocos2d::ui::Widget* sender,
+                             cocos2d::Touch* touch) override;
 
     std::string getDescription() const override { return "ScrollView"; }
 

@@ -21,27 +21,23 @@ using namespace cocos2d;
 namespace {
 const float kVerticalMoveLimit = 5.0f;
 
-void removeNamedChild(Node* node, const char* name)
-{
+void removeNamedChild(Node* node, const char* name) {
     if (Node* child = node->getChildByName(name))
         node->removeChild(child, true);
 }
 
-void removeMenus(Node* cell)
-{
+void removeMenus(Node* cell) {
     removeNamedChild(cell, NSTableView::kLeftMenuName);
     removeNamedChild(cell, NSTableView::kRightMenuName);
 }
 } // namespace
 
-NSTableView* NSTableView::create()
-{
+NSTableView* NSTableView::create() {
     auto* table = new (std::nothrow) NSTableView();
     return finishCreate(table, table && table->init());
 }
 
-NSTableView::~NSTableView()
-{
+NSTableView::~NSTableView() {
     for (NSTableViewCell* cell : cellsUsed)
         cell->release();
     for (NSTableViewCell* cell : cellsFreed)
@@ -51,8 +47,7 @@ NSTableView::~NSTableView()
     rows.clear();
 }
 
-bool NSTableView::init()
-{
+bool NSTableView::init() {
     if (!UIScrollViewBase::init())
         return false;
     initWithViewSize(Size::ZERO);
@@ -60,8 +55,7 @@ bool NSTableView::init()
     return true;
 }
 
-bool NSTableView::initWithViewSize(const Size& size)
-{
+bool NSTableView::initWithViewSize(const Size& size) {
     UIScrollViewBase::setContentSize(size);
     usedIndices.clear();
     fillOrder = kBottomUp;
@@ -78,8 +72,7 @@ bool NSTableView::initWithViewSize(const Size& size)
     return true;
 }
 
-void NSTableView::setFillOrder(int order)
-{
+void NSTableView::setFillOrder(int order) {
     if (fillOrder == order)
         return;
     fillOrder = order;
@@ -87,8 +80,7 @@ void NSTableView::setFillOrder(int order)
         reloadData();
 }
 
-void NSTableView::setContentSize(const Size& size)
-{
+void NSTableView::setContentSize(const Size& size) {
     if (size.equals(getContentSize()))
         return;
     updating = true;
@@ -102,23 +94,20 @@ void NSTableView::setContentSize(const Size& size)
         onScrolled();
 }
 
-Size NSTableView::rowSize(int64_t index)
-{
+Size NSTableView::rowSize(int64_t index) {
     // A table without a delegate has rows of no size rather than a crash.
     if (!delegate || index < 0 || index >= rows.size())
         return Size::ZERO;
     return delegate->tableCellSizeForIndex(this, index, rows.at(index));
 }
 
-float NSTableView::rowLength(int64_t index) const
-{
+float NSTableView::rowLength(int64_t index) const {
     if (index < 0 || index + 1 >= static_cast<int64_t>(cellPositions.size()))
         return 0.0f;
     return cellPositions[index + 1] - cellPositions[index];
 }
 
-void NSTableView::updateCellPositions()
-{
+void NSTableView::updateCellPositions() {
     cellPositions.assign(static_cast<size_t>(rowCount) + 1, 0.0f);
     float position = 0.0f;
     for (int64_t i = 0; i < rowCount; ++i) {
@@ -131,8 +120,7 @@ void NSTableView::updateCellPositions()
     cellPositions[rowCount] = position;
 }
 
-void NSTableView::updateContentSize()
-{
+void NSTableView::updateContentSize() {
     if (!innerContainer)
         return;
     const Size& view = getContentSize();
@@ -147,18 +135,17 @@ void NSTableView::updateContentSize()
     repositionUsedCells();
 }
 
-void NSTableView::resetOffsetToStart()
-{
+void NSTableView::resetOffsetToStart() {
     if (!innerContainer)
         return;
     if (isVertical())
-        innerContainer->setPosition(Vec2(0.0f, getContentSize().height - innerContainer->getContentSize().height));
+        innerContainer->setPosition(
+            Vec2(0.0f, getContentSize().height - innerContainer->getContentSize().height));
     else
         innerContainer->setPosition(Vec2::ZERO);
 }
 
-Vec2 NSTableView::cellPositionForIndex(int64_t index) const
-{
+Vec2 NSTableView::cellPositionForIndex(int64_t index) const {
     if (index < 0 || index >= rowCount || cellPositions.empty())
         return Vec2::ZERO;
     float start = cellPositions[index];
@@ -169,14 +156,12 @@ Vec2 NSTableView::cellPositionForIndex(int64_t index) const
     return Vec2(0.0f, start);
 }
 
-void NSTableView::repositionUsedCells()
-{
+void NSTableView::repositionUsedCells() {
     for (NSTableViewCell* cell : cellsUsed)
         cell->setPosition(cellPositionForIndex(cell->getIdx()));
 }
 
-int64_t NSTableView::indexFromOffset(const Vec2& point) const
-{
+int64_t NSTableView::indexFromOffset(const Vec2& point) const {
     bool vertical = isVertical();
     double v = vertical ? point.y : point.x;
     if (vertical && fillOrder == kTopDown)
@@ -184,8 +169,7 @@ int64_t NSTableView::indexFromOffset(const Vec2& point) const
     return indexAlongAxis(v);
 }
 
-int64_t NSTableView::indexAlongAxis(double v) const
-{
+int64_t NSTableView::indexAlongAxis(double v) const {
     if (rowCount <= 0 || cellPositions.empty())
         return kInvalidIndex;
     bool vertical = isVertical();
@@ -212,8 +196,7 @@ int64_t NSTableView::indexAlongAxis(double v) const
     return std::min(std::max<int64_t>(lo, 0), rowCount - 1);
 }
 
-NSTableViewCell* NSTableView::cellAtIndex(int64_t index) const
-{
+NSTableViewCell* NSTableView::cellAtIndex(int64_t index) const {
     if (index < 0 || !usedIndices.count(index))
         return nullptr;
     for (NSTableViewCell* cell : cellsUsed)
@@ -222,8 +205,7 @@ NSTableViewCell* NSTableView::cellAtIndex(int64_t index) const
     return nullptr;
 }
 
-NSTableViewCell* NSTableView::dequeueCell()
-{
+NSTableViewCell* NSTableView::dequeueCell() {
     if (cellsFreed.empty())
         return nullptr;
     NSTableViewCell* cell = cellsFreed.front();
@@ -232,15 +214,13 @@ NSTableViewCell* NSTableView::dequeueCell()
     return cell;
 }
 
-void NSTableView::clearSwipeState()
-{
+void NSTableView::clearSwipeState() {
     swipeCell = nullptr;
     leftMenuOpen = false;
     rightMenuOpen = false;
 }
 
-void NSTableView::recycleCell(NSTableViewCell* cell, bool reportScrolledOut)
-{
+void NSTableView::recycleCell(NSTableViewCell* cell, bool reportScrolledOut) {
     int64_t index = cell->getIdx();
     if (delegate)
         delegate->tableCellWillRecycle(this, cell);
@@ -264,15 +244,13 @@ void NSTableView::recycleCell(NSTableViewCell* cell, bool reportScrolledOut)
         delegate->tableCellScrolledOut(index);
 }
 
-void NSTableView::recycleAllCells()
-{
+void NSTableView::recycleAllCells() {
     while (!cellsUsed.empty())
         recycleCell(cellsUsed.back(), false);
     usedIndices.clear();
 }
 
-void NSTableView::reloadData()
-{
+void NSTableView::reloadData() {
     updating = true;
     recycleAllCells();
     laidOutDirection = 0;
@@ -285,8 +263,7 @@ void NSTableView::reloadData()
         onScrolled();
 }
 
-void NSTableView::updateCellAtIndex(int64_t index)
-{
+void NSTableView::updateCellAtIndex(int64_t index) {
     if (index < 0 || index >= rowCount || index < firstVisible || index > lastVisible)
         return;
     Size size = rowSize(index);
@@ -311,8 +288,7 @@ void NSTableView::updateCellAtIndex(int64_t index)
     repositionUsedCells();
 }
 
-void NSTableView::renumberCells(int64_t from, int delta)
-{
+void NSTableView::renumberCells(int64_t from, int delta) {
     std::set<int64_t> renumbered;
     for (int64_t index : usedIndices)
         renumbered.insert(index >= from ? index + delta : index);
@@ -322,8 +298,7 @@ void NSTableView::renumberCells(int64_t from, int delta)
             cell->setIdx(cell->getIdx() + delta);
 }
 
-void NSTableView::insertCellAtIndex(int64_t index, Ref* rowItem)
-{
+void NSTableView::insertCellAtIndex(int64_t index, Ref* rowItem) {
     if (!rowItem)
         return;
     if (index < 0 || index > rowCount)
@@ -360,8 +335,7 @@ void NSTableView::insertCellAtIndex(int64_t index, Ref* rowItem)
     repositionUsedCells();
 }
 
-void NSTableView::removeCellAtIndex(int64_t index)
-{
+void NSTableView::removeCellAtIndex(int64_t index) {
     if (index < 0 || index >= rowCount)
         return;
     updating = true;
@@ -399,16 +373,14 @@ void NSTableView::removeCellAtIndex(int64_t index)
     repositionUsedCells();
 }
 
-void NSTableView::selectCellAtIndex(int64_t index)
-{
+void NSTableView::selectCellAtIndex(int64_t index) {
     NSTableViewCell* cell = cellAtIndex(index);
     touchedCell = cell;
     if (cell && delegate)
         delegate->tableCellHighlight(this, cell, Vec2::ZERO, cell->getCellSize());
 }
 
-void NSTableView::sortUsedCells()
-{
+void NSTableView::sortUsedCells() {
     if (!cellsUnsorted)
         return;
     std::sort(cellsUsed.begin(), cellsUsed.end(),
@@ -416,8 +388,7 @@ void NSTableView::sortUsedCells()
     cellsUnsorted = false;
 }
 
-void NSTableView::placeCell(int64_t index)
-{
+void NSTableView::placeCell(int64_t index) {
     if (!delegate)
         return;
     float length = rowLength(index);
@@ -447,8 +418,7 @@ void NSTableView::placeCell(int64_t index)
     cellsUnsorted = true;
 }
 
-void NSTableView::onScrolled()
-{
+void NSTableView::onScrolled() {
     UIScrollViewBase::onScrolled();
     if (updating || !innerContainer || rowCount <= 0)
         return;
@@ -494,8 +464,7 @@ void NSTableView::onScrolled()
         delegate->tableVisibleRangeChanged(firstVisible, lastVisible);
 }
 
-void NSTableView::cleanup()
-{
+void NSTableView::cleanup() {
     UIScrollViewBase::cleanup();
     recycleAllCells();
     rows.clear();
@@ -517,8 +486,7 @@ void NSTableView::cleanup()
 
 // --- touches ------------------------------------------------------------------------------
 
-bool NSTableView::onTouchBegan(Touch* touch, Event* event)
-{
+bool NSTableView::onTouchBegan(Touch* touch, Event* event) {
     if (!isAncestorsVisible(this))
         return false;
     bool claimed = UIScrollViewBase::onTouchBegan(touch, event);
@@ -542,8 +510,7 @@ bool NSTableView::onTouchBegan(Touch* touch, Event* event)
     return claimed;
 }
 
-void NSTableView::onTouchMoved(Touch* touch, Event* event)
-{
+void NSTableView::onTouchMoved(Touch* touch, Event* event) {
     UIScrollViewBase::onTouchMoved(touch, event);
     if (!touchedCell || !pressedOnRow || !isVertical())
         return;
@@ -552,8 +519,7 @@ void NSTableView::onTouchMoved(Touch* touch, Event* event)
     handleSwipe(touch);
 }
 
-NSTableViewMenu* NSTableView::openMenu(bool left)
-{
+NSTableViewMenu* NSTableView::openMenu(bool left) {
     NSTableViewCell* cell = touchedCell;
     NSTableViewMenu* menu = NSTableViewMenu::create();
     menu->setAnchorPoint(Vec2::ZERO);
@@ -583,8 +549,7 @@ NSTableViewMenu* NSTableView::openMenu(bool left)
     return menu;
 }
 
-void NSTableView::handleSwipe(Touch* touch)
-{
+void NSTableView::handleSwipe(Touch* touch) {
     Vec2 start = innerContainer->convertToNodeSpace(touch->getStartLocation());
     Vec2 at = innerContainer->convertToNodeSpace(touch->getLocation());
     float width = getContentSize().width;
@@ -606,8 +571,7 @@ void NSTableView::handleSwipe(Touch* touch)
     }
 }
 
-void NSTableView::slideCell(bool open, bool left, NSTableViewCell* cell)
-{
+void NSTableView::slideCell(bool open, bool left, NSTableViewCell* cell) {
     if (!cell)
         return;
     cell->stopAllActions();
@@ -629,8 +593,7 @@ void NSTableView::slideCell(bool open, bool left, NSTableViewCell* cell)
     cell->runAction(MoveTo::create(ratio * swipeSlideTime, Vec2(left ? menuWidth : -menuWidth, y)));
 }
 
-bool NSTableView::settleSwipe()
-{
+bool NSTableView::settleSwipe() {
     if (!(leftMenuOpen || rightMenuOpen) || !isVertical())
         return false;
     NSTableViewCell* cell = swipeCell;
@@ -651,8 +614,7 @@ bool NSTableView::settleSwipe()
     return true;
 }
 
-void NSTableView::closeSwipeMenus(bool immediately)
-{
+void NSTableView::closeSwipeMenus(bool immediately) {
     if (!(leftMenuOpen || rightMenuOpen) || !isVertical())
         return;
     NSTableViewCell* cell = swipeCell;
@@ -669,8 +631,7 @@ void NSTableView::closeSwipeMenus(bool immediately)
     }
 }
 
-void NSTableView::onTouchEnded(Touch* touch, Event* event)
-{
+void NSTableView::onTouchEnded(Touch* touch, Event* event) {
     UIScrollViewBase::onTouchEnded(touch, event);
     if (!isVisible())
         return;
@@ -693,8 +654,7 @@ void NSTableView::onTouchEnded(Touch* touch, Event* event)
         delegate->tableCellTouched(this, cell, point);
 }
 
-void NSTableView::onTouchCancelled(Touch* touch, Event* event)
-{
+void NSTableView::onTouchCancelled(Touch* touch, Event* event) {
     UIScrollViewBase::onTouchCancelled(touch, event);
     pressedOnRow = false;
     if (touchedCell && delegate && !keepHighlight)

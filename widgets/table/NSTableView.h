@@ -116,7 +116,7 @@ protected:
     bool rightMenuOpen = false;
     bool pressedOnRow = false;
     bool swipeMenuTried = false; // the delegate is asked to fill a menu once per touch
-    bool updating = false; // holds the layout pass back while rows are renumbered
+    bool updating = false;       // holds the layout pass back while rows are renumbered
 };
 
 } // namespace NSUI

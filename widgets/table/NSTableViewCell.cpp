@@ -6,8 +6,7 @@ namespace NSUI {
 
 using cocos2d::finishCreate;
 
-NSTableViewCell* NSTableViewCell::create()
-{
+NSTableViewCell* NSTableViewCell::create() {
     auto* cell = new (std::nothrow) NSTableViewCell();
     return finishCreate(cell, cell && cell->init());
 }

@@ -10,8 +10,8 @@ using namespace cocos2d;
 
 void NSTableViewDelegate::tableCellTouched(NSTableView*, NSTableViewCell*, const Vec2&) {}
 
-void NSTableViewDelegate::tableCellHighlight(NSTableView*, NSTableViewCell* cell, const Vec2&, const Size& size)
-{
+void NSTableViewDelegate::tableCellHighlight(NSTableView*, NSTableViewCell* cell, const Vec2&,
+                                             const Size& size) {
     if (!highlightEnabled || !cell || cell->getChildByTag(kHighlightTag))
         return;
     LayerColor* layer = LayerColor::create(highlightColor, size.width, size.height);
@@ -20,8 +20,8 @@ void NSTableViewDelegate::tableCellHighlight(NSTableView*, NSTableViewCell* cell
     cell->addChild(layer, -100, kHighlightTag);
 }
 
-void NSTableViewDelegate::tableCellUnhighlight(NSTableView*, NSTableViewCell* cell, const Vec2&, const Size&)
-{
+void NSTableViewDelegate::tableCellUnhighlight(NSTableView*, NSTableViewCell* cell, const Vec2&,
+                                               const Size&) {
     if (!highlightEnabled || !cell)
         return;
     if (Node* layer = cell->getChildByTag(kHighlightTag))
@@ -33,14 +33,12 @@ void NSTableViewDelegate::tableVisibleRangeChanged(int, int) {}
 void NSTableViewDelegate::tableCellScrolledOut(int64_t) {}
 void NSTableViewDelegate::tableScrolled(NSTableView*) {}
 
-void NSTableViewDelegate::tableFillLeftMenu(NSTableView*, NSTableViewMenu* menu)
-{
+void NSTableViewDelegate::tableFillLeftMenu(NSTableView*, NSTableViewMenu* menu) {
     if (menu)
         menu->setVisible(false);
 }
 
-void NSTableViewDelegate::tableFillRightMenu(NSTableView*, NSTableViewMenu* menu)
-{
+void NSTableViewDelegate::tableFillRightMenu(NSTableView*, NSTableViewMenu* menu) {
     if (menu)
         menu->setVisible(false);
 }

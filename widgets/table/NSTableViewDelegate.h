@@ -33,7 +33,8 @@ public:
     virtual void tableFillRightMenu(NSTableView* table, NSTableViewMenu* menu);
     virtual cocos2d::Size tableCellSizeForIndex(NSTableView* table, int64_t index, cocos2d::Ref* rowItem) = 0;
     /// The row's cell of the given size: the table's cellAtIndex, else dequeueCell, else new.
-    virtual NSTableViewCell* tableCellAtIndex(NSTableView* table, int64_t index, const cocos2d::Size& size) = 0;
+    virtual NSTableViewCell* tableCellAtIndex(NSTableView* table, int64_t index,
+                                              const cocos2d::Size& size) = 0;
 
     // Visible by default: a screen that only switches the highlight on still sees its rows marked.
     cocos2d::Color4B highlightColor = cocos2d::Color4B(255, 255, 0, 55);

@@ -6,14 +6,12 @@ namespace NSUI {
 
 using cocos2d::finishCreate;
 
-NSTableViewMenu* NSTableViewMenu::create()
-{
+NSTableViewMenu* NSTableViewMenu::create() {
     auto* menu = new (std::nothrow) NSTableViewMenu();
     return finishCreate(menu, menu && menu->init());
 }
 
-bool NSTableViewMenu::init()
-{
+bool NSTableViewMenu::init() {
     if (!cocos2d::ui::Widget::init())
         return false;
     setTouchEnabled(true);

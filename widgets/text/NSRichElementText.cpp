@@ -3,8 +3,7 @@
 namespace NSUI {
 
 NSRichElementText* NSRichElementText::create(int tag, const std::string& text, const std::string& fontName,
-                                             float fontSize, const cocos2d::Color3B& color, GLubyte opacity)
-{
+                                             float fontSize, const cocos2d::Color3B& color, GLubyte opacity) {
     auto* element = new (std::nothrow) NSRichElementText();
     if (!element)
         return nullptr;

@@ -9,8 +9,8 @@ namespace NSUI {
 
 class NSRichElementText : public NSRichElement {
 public:
-    static NSRichElementText* create(int tag, const std::string& text, const std::string& fontName, float fontSize,
-                                     const cocos2d::Color3B& color, GLubyte opacity);
+    static NSRichElementText* create(int tag, const std::string& text, const std::string& fontName,
+                                     float fontSize, const cocos2d::Color3B& color, GLubyte opacity);
 
     std::string text;
     std::string fontName;

@@ -16,21 +16,18 @@ namespace NSUI {
 
 using namespace cocos2d;
 
-NSRichText* NSRichText::create()
-{
+NSRichText* NSRichText::create() {
     auto* text = new (std::nothrow) NSRichText();
     return finishCreate(text, text && text->init());
 }
 
-NSRichText::~NSRichText()
-{
+NSRichText::~NSRichText() {
     for (NSRichElement* e : elements)
         e->release();
     elements.clear();
 }
 
-bool NSRichText::init()
-{
+bool NSRichText::init() {
     if (!ui::Widget::init())
         return false;
     lineSpacing = 0.0f;
@@ -47,32 +44,29 @@ bool NSRichText::init()
     return true;
 }
 
-void NSRichText::cleanup()
-{
+void NSRichText::cleanup() {
     ui::Widget::cleanup();
     for (NSRichElement* e : elements)
         e->release();
     elements.clear();
 }
 
-void NSRichText::setLineHeight(int height)
-{
+void NSRichText::setLineHeight(int height) {
     if (height > 0)
         lineHeight = height;
 }
 
 namespace {
-Label* makeLabel(const std::string& text, const std::string& fontName, float fontSize)
-{
+Label* makeLabel(const std::string& text, const std::string& fontName, float fontSize) {
     if (!fontName.empty() && FileUtils::getInstance()->isFileExist(fontName))
-        return Label::createWithTTF(text, fontName, fontSize, Size::ZERO, TextHAlignment::LEFT, TextVAlignment::TOP);
+        return Label::createWithTTF(text, fontName, fontSize, Size::ZERO, TextHAlignment::LEFT,
+                                    TextVAlignment::TOP);
     return Label::createWithSystemFont(text, fontName, fontSize, Size::ZERO, TextHAlignment::LEFT,
                                        TextVAlignment::TOP);
 }
 } // namespace
 
-void NSRichText::renderElement(NSRichElement* element)
-{
+void NSRichText::renderElement(NSRichElement* element) {
     Node* renderer = nullptr;
     auto* textElement = dynamic_cast<NSRichElementText*>(element);
     if (element->type == NSRichElement::kText && textElement) {
@@ -80,11 +74,13 @@ void NSRichText::renderElement(NSRichElement* element)
         // A lone space measures as nothing; it still takes its advance on the line.
         if (label->getContentSize().width <= 0.0f && !textElement->text.empty() &&
             textElement->text.find_first_not_of(" \t") == std::string::npos) {
-            float advance = makeLabel("x x", textElement->fontName, textElement->fontSize)->getContentSize().width -
-                            makeLabel("xx", textElement->fontName, textElement->fontSize)->getContentSize().width;
+            float advance =
+                makeLabel("x x", textElement->fontName, textElement->fontSize)->getContentSize().width -
+                makeLabel("xx", textElement->fontName, textElement->fontSize)->getContentSize().width;
             if (advance <= 0.0f)
                 advance = textElement->fontSize * 0.3f;
-            float height = makeLabel("x", textElement->fontName, textElement->fontSize)->getContentSize().height;
+            float height =
+                makeLabel("x", textElement->fontName, textElement->fontSize)->getContentSize().height;
             label->setContentSize(Size(advance, height));
         }
         renderer = label;
@@ -104,21 +100,18 @@ void NSRichText::renderElement(NSRichElement* element)
         scrollView->addChild(renderer, 1);
 }
 
-void NSRichText::addOne(NSRichElement* element, int index)
-{
+void NSRichText::addOne(NSRichElement* element, int index) {
     element->retain();
     index = std::max(0, std::min(index, static_cast<int>(elements.size())));
     elements.insert(elements.begin() + index, element);
     renderElement(element);
 }
 
-void NSRichText::pushBackElement(NSRichElement* element, bool reformat)
-{
+void NSRichText::pushBackElement(NSRichElement* element, bool reformat) {
     insertElement(element, static_cast<int>(elements.size()), reformat);
 }
 
-void NSRichText::insertElement(NSRichElement* element, int index, bool reformat)
-{
+void NSRichText::insertElement(NSRichElement* element, int index, bool reformat) {
     if (!element)
         return;
     index = std::max(0, std::min(index, static_cast<int>(elements.size())));
@@ -142,17 +135,16 @@ void NSRichText::insertElement(NSRichElement* element, int index, bool reformat)
     if (reformat)
         formatText();
     for (size_t i = 1; i < chars.size(); ++i) {
-        auto* next = NSRichElementText::create(static_cast<int>(elements.size()) + 1, chars[i],
-                                               textElement->fontName, textElement->fontSize, textElement->color,
-                                               textElement->opacity);
+        auto* next =
+            NSRichElementText::create(static_cast<int>(elements.size()) + 1, chars[i], textElement->fontName,
+                                      textElement->fontSize, textElement->color, textElement->opacity);
         addOne(next, index + static_cast<int>(i));
         if (reformat)
             formatText();
     }
 }
 
-void NSRichText::removeElement(int index)
-{
+void NSRichText::removeElement(int index) {
     if (index < 0 || index >= static_cast<int>(elements.size()))
         return;
     NSRichElement* element = elements[index];
@@ -164,8 +156,7 @@ void NSRichText::removeElement(int index)
     formatText();
 }
 
-void NSRichText::removeAllElements()
-{
+void NSRichText::removeAllElements() {
     for (NSRichElement* e : elements) {
         e->renderer = nullptr;
         e->release();
@@ -174,8 +165,7 @@ void NSRichText::removeAllElements()
     scrollView->removeAllChildren();
 }
 
-void NSRichText::formatText()
-{
+void NSRichText::formatText() {
     const int width = static_cast<int>(getContentSize().width);
     // Measure: the room left is truncated to whole points at each step.
     std::vector<float> lineHeights;
@@ -229,8 +219,7 @@ void NSRichText::formatText()
     scrollView->setInnerContainerSize(Size(static_cast<float>(width), total));
 }
 
-Vec2 NSRichText::positionOfIndex(int index) const
-{
+Vec2 NSRichText::positionOfIndex(int index) const {
     if (elements.empty())
         return Vec2::ZERO;
     int count = static_cast<int>(elements.size());
@@ -241,8 +230,7 @@ Vec2 NSRichText::positionOfIndex(int index) const
     return last->getPosition() + Vec2(last->getContentSize().width, 0.0f);
 }
 
-int NSRichText::indexAtTouch(Touch* touch) const
-{
+int NSRichText::indexAtTouch(Touch* touch) const {
     if (elements.empty())
         return -1;
     for (size_t i = 0; i < elements.size(); ++i) {

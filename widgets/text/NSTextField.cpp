@@ -15,20 +15,17 @@ namespace NSUI {
 using namespace cocos2d;
 
 namespace {
-std::string& defaultCursorImage()
-{
+std::string& defaultCursorImage() {
     static std::string image = "UIRes/cursorBlack.png";
     return image;
 }
 } // namespace
 
-void NSTextField::setDefaultCursorImage(const std::string& file)
-{
+void NSTextField::setDefaultCursorImage(const std::string& file) {
     defaultCursorImage() = file;
 }
 
-NSTextField* NSTextField::create(const std::string& placeHolder, const Size& size)
-{
+NSTextField* NSTextField::create(const std::string& placeHolder, const Size& size) {
     auto* field = new (std::nothrow) NSTextField();
     if (!field)
         return nullptr;
@@ -42,13 +39,11 @@ NSTextField* NSTextField::create(const std::string& placeHolder, const Size& siz
     return field;
 }
 
-NSTextField::~NSTextField()
-{
+NSTextField::~NSTextField() {
     unschedule(kBlinkKey);
 }
 
-bool NSTextField::init(const std::string& holder, const Size& size)
-{
+bool NSTextField::init(const std::string& holder, const Size& size) {
     if (!NSRichText::init())
         return false;
     cursorImage = defaultCursorImage();
@@ -63,13 +58,11 @@ bool NSTextField::init(const std::string& holder, const Size& size)
     return true;
 }
 
-Node* NSTextField::getCaretNode() const
-{
+Node* NSTextField::getCaretNode() const {
     return scrollView->getChildByTag(kCaretTag);
 }
 
-void NSTextField::setPlaceHolder(const std::string& holder)
-{
+void NSTextField::setPlaceHolder(const std::string& holder) {
     placeHolder = holder.empty() ? " " : holder;
     if (!elements.empty() && !placeHolderShown)
         return;
@@ -77,8 +70,7 @@ void NSTextField::setPlaceHolder(const std::string& holder)
     placeHolderShown = true;
 }
 
-void NSTextField::setString(const std::string& newText)
-{
+void NSTextField::setString(const std::string& newText) {
     text.clear();
     caretIndex = 0;
     removeAllElements();
@@ -93,28 +85,24 @@ void NSTextField::setString(const std::string& newText)
     updateText(newText);
 }
 
-void NSTextField::setLineHeight(int height)
-{
+void NSTextField::setLineHeight(int height) {
     NSRichText::setLineHeight(height);
     refresh();
 }
 
-void NSTextField::refresh()
-{
+void NSTextField::refresh() {
     if (!placeHolderShown && !elements.empty())
         setString(std::string(text));
     else
         setPlaceHolder(placeHolder);
 }
 
-bool NSTextField::hitTest(const Vec2& point)
-{
+bool NSTextField::hitTest(const Vec2& point) {
     Vec2 p = convertToNodeSpace(point);
     return Rect(0, 0, getContentSize().width, static_cast<float>(lineHeight)).containsPoint(p);
 }
 
-bool NSTextField::attachWithIME()
-{
+bool NSTextField::attachWithIME() {
     if (!IMEDelegate::attachWithIME())
         return false;
     if (GLView* view = Director::getInstance()->getOpenGLView())
@@ -124,8 +112,7 @@ bool NSTextField::attachWithIME()
     return true;
 }
 
-bool NSTextField::detachWithIME()
-{
+bool NSTextField::detachWithIME() {
     bool detached = IMEDelegate::detachWithIME();
     if (detached)
         if (GLView* view = Director::getInstance()->getOpenGLView())
@@ -135,14 +122,12 @@ bool NSTextField::detachWithIME()
     return detached;
 }
 
-void NSTextField::onExit()
-{
+void NSTextField::onExit() {
     detachWithIME();
     NSRichText::onExit();
 }
 
-bool NSTextField::onTouchBegan(Touch* touch, Event*)
-{
+bool NSTextField::onTouchBegan(Touch* touch, Event*) {
     Vec2 p = convertToNodeSpace(touch->getLocation());
     _hitted = p.x > touchRect.getMinX() && p.x < touchRect.getMaxX() && p.y > touchRect.getMinY() &&
               p.y < touchRect.getMaxY() && isAncestorsVisible(this);
@@ -159,19 +144,16 @@ bool NSTextField::onTouchBegan(Touch* touch, Event*)
     return false;
 }
 
-void NSTextField::interceptTouchEvent(TouchEventType event, ui::Widget*, Touch* touch)
-{
+void NSTextField::interceptTouchEvent(TouchEventType event, ui::Widget*, Touch* touch) {
     if (event == TouchEventType::BEGAN)
         onTouchBegan(touch, nullptr);
 }
 
-bool NSTextField::isAllDigits(const std::string& s)
-{
+bool NSTextField::isAllDigits(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool NSTextField::isInputValid(int mode, const std::string& current, const std::string& input)
-{
+bool NSTextField::isInputValid(int mode, const std::string& current, const std::string& input) {
     switch (mode) {
     case kInputInteger:
         if (input == "-")
@@ -188,8 +170,7 @@ bool NSTextField::isInputValid(int mode, const std::string& current, const std::
     }
 }
 
-void NSTextField::insertText(const char* bytes, size_t len)
-{
+void NSTextField::insertText(const char* bytes, size_t len) {
     if (!bytes)
         return;
     std::string typed(bytes, len);
@@ -210,8 +191,7 @@ void NSTextField::insertText(const char* bytes, size_t len)
         callback(this, kTextInserted);
 }
 
-void NSTextField::updateText(const std::string& typed)
-{
+void NSTextField::updateText(const std::string& typed) {
     size_t shown = utf8Count(text);
     std::string prefix, suffix;
     if (caretIndex <= 0) {
@@ -235,9 +215,9 @@ void NSTextField::updateText(const std::string& typed)
         suffix = text;
     }
     for (const std::string& ch : utf8Characters(typed)) {
-        auto* element = NSRichElementText::create(static_cast<int>(elements.size()) + 1,
-                                                  secureTextEntry ? maskText : ch, fontName,
-                                                  static_cast<float>(fontSize), textColor, 255);
+        auto* element =
+            NSRichElementText::create(static_cast<int>(elements.size()) + 1, secureTextEntry ? maskText : ch,
+                                      fontName, static_cast<float>(fontSize), textColor, 255);
         insertElement(element, caretIndex, false);
         ++caretIndex;
     }
@@ -251,8 +231,7 @@ void NSTextField::updateText(const std::string& typed)
     text = prefix + typed + suffix;
 }
 
-void NSTextField::deleteBackward()
-{
+void NSTextField::deleteBackward() {
     if (placeHolderShown || elements.empty() || caretIndex <= 0)
         return;
     caretIndex = std::min(caretIndex, static_cast<int>(elements.size()));
@@ -280,8 +259,8 @@ void NSTextField::deleteBackward()
         callback(this, kCharacterDeleted);
 }
 
-void NSTextField::renderPlain(const std::string& plain, const std::string& font, int size, const Color3B& color)
-{
+void NSTextField::renderPlain(const std::string& plain, const std::string& font, int size,
+                              const Color3B& color) {
     removeAllElements();
     for (const std::string& ch : utf8Characters(plain)) {
         auto* element = NSRichElementText::create(static_cast<int>(elements.size()) + 1, ch, font,
@@ -292,14 +271,12 @@ void NSTextField::renderPlain(const std::string& plain, const std::string& font,
     scrollView->setContentOffset(Vec2(scrollView->getInnerContainer()->getPositionX(), 0.0f));
 }
 
-void NSTextField::hideCaret()
-{
+void NSTextField::hideCaret() {
     if (Node* caret = getCaretNode())
         caret->setVisible(false);
 }
 
-void NSTextField::blinkCaret()
-{
+void NSTextField::blinkCaret() {
     Node* caret = getCaretNode();
     if (!caret) {
         Sprite* sprite = cursorImage.empty() ? Sprite::create()

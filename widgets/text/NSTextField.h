@@ -35,7 +35,8 @@ public:
     bool detachWithIME() override;
     void onExit() override;
     bool onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event) override;
-    void interceptTouchEvent(TouchEventType event, cocos2d::ui::Widget* sender, cocos2d::Touch* touch) override;
+    void interceptTouchEvent(TouchEventType event, cocos2d::ui::Widget* sender,
+                             cocos2d::Touch* touch) override;
 
     /// Whether typed input is accepted into `current` by mode.
     static bool isInputValid(int mode, const std::string& current, const std::string& input);
@@ -52,7 +53,10 @@ public:
     void setPlaceHolderColor(const cocos2d::Color3B& color) { placeHolderColor = color; }
     void setInputMode(int mode) { inputMode = mode; }
     int getInputMode() const { return inputMode; }
-    void setMaxLength(int length) { maxLength = length; maxLengthEnabled = length > 0; }
+    void setMaxLength(int length) {
+        maxLength = length;
+        maxLengthEnabled = length > 0;
+    }
     void setMaxLengthEnabled(bool enabled) { maxLengthEnabled = enabled; }
     void setSecureTextEntry(bool secure) { secureTextEntry = secure; }
     bool isSecureTextEntry() const { return secureTextEntry; }
@@ -77,7 +81,8 @@ protected:
     const std::string& getContentText() override { return text; }
 
     void updateText(const std::string& typed);
-    void renderPlain(const std::string& plain, const std::string& font, int size, const cocos2d::Color3B& color);
+    void renderPlain(const std::string& plain, const std::string& font, int size,
+                     const cocos2d::Color3B& color);
     void blinkCaret();
     void hideCaret();
 

@@ -2,8 +2,7 @@
 
 namespace NSUI {
 
-size_t utf8CharLength(const std::string& text, size_t at)
-{
+size_t utf8CharLength(const std::string& text, size_t at) {
     if (at >= text.size())
         return 0;
     unsigned char lead = static_cast<unsigned char>(text[at]);
@@ -22,8 +21,7 @@ size_t utf8CharLength(const std::string& text, size_t at)
     return length;
 }
 
-std::vector<std::string> utf8Characters(const std::string& text)
-{
+std::vector<std::string> utf8Characters(const std::string& text) {
     std::vector<std::string> chars;
     for (size_t at = 0; at < text.size();) {
         size_t n = utf8CharLength(text, at);
@@ -33,8 +31,7 @@ std::vector<std::string> utf8Characters(const std::string& text)
     return chars;
 }
 
-size_t utf8Count(const std::string& text)
-{
+size_t utf8Count(const std::string& text) {
     size_t count = 0;
     for (size_t at = 0; at < text.size(); at += utf8CharLength(text, at))
         ++count;
@@ -42,8 +39,7 @@ size_t utf8Count(const std::string& text)
 }
 
 namespace {
-size_t byteOffsetOf(const std::string& text, size_t count)
-{
+size_t byteOffsetOf(const std::string& text, size_t count) {
     size_t at = 0;
     for (size_t i = 0; i < count && at < text.size(); ++i)
         at += utf8CharLength(text, at);
@@ -51,13 +47,11 @@ size_t byteOffsetOf(const std::string& text, size_t count)
 }
 } // namespace
 
-std::string utf8Prefix(const std::string& text, size_t count)
-{
+std::string utf8Prefix(const std::string& text, size_t count) {
     return text.substr(0, byteOffsetOf(text, count));
 }
 
-std::string utf8Suffix(const std::string& text, size_t count)
-{
+std::string utf8Suffix(const std::string& text, size_t count) {
     return text.substr(byteOffsetOf(text, count));
 }
 

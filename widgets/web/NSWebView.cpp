@@ -10,14 +10,12 @@ namespace {
 const char* kCommandHost = "http://127.0.0.1/";
 }
 
-NSWebView* NSWebView::create()
-{
+NSWebView* NSWebView::create() {
     auto* view = new (std::nothrow) NSWebView();
     return finishCreate(view, view && view->init());
 }
 
-bool NSWebView::init()
-{
+bool NSWebView::init() {
     if (!Node::init())
         return false;
     setAnchorPoint(Vec2::ZERO);
@@ -35,19 +33,16 @@ bool NSWebView::init()
     return true;
 }
 
-void NSWebView::onEnterTransitionDidFinish()
-{
+void NSWebView::onEnterTransitionDidFinish() {
     Node::onEnterTransitionDidFinish();
     firstEnter = false;
 }
 
-void NSWebView::openURL(const std::string& address)
-{
+void NSWebView::openURL(const std::string& address) {
     log("NSWebView: no web view on this platform for %s", address.c_str());
 }
 
-bool NSWebView::onCommandURL(const std::string&)
-{
+bool NSWebView::onCommandURL(const std::string&) {
     return false;
 }
 
