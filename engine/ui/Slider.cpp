@@ -165,9 +165,9 @@ bool Slider::hitTest(const Vec2& pt, const Camera* camera, Vec3* p) const {
         return true;
     // The ball may stand out of the bar.
     const Node* ball = _ballNormal;
-    Vec2 local = ball->convertToNodeSpace(pt);
+    Vec2 local;
     const Size& s = ball->getContentSize();
-    return Rect(0, 0, s.width, s.height).containsPoint(local);
+    return toNodeSpace(ball, pt, camera, &local) && Rect(0, 0, s.width, s.height).containsPoint(local);
 }
 
 bool Slider::onTouchBegan(Touch* touch, Event* unusedEvent) {
