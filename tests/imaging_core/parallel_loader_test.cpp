@@ -35,6 +35,9 @@ struct Reader {
     isBinReader* reader;
 };
 
+/// Stands for a viewer waiting for an image.
+struct Owner : public cocos2d::Ref {};
+
 class ParallelLoaderTest : public ::testing::Test {
 protected:
     /// Writes and scans a CT series of `count` slices whose samples carry `intercept`.
@@ -138,6 +141,40 @@ TEST_F(ParallelLoaderTest, ReleasingTheReaderMidLoadStopsEveryWorker)
         std::filesystem::remove(raw);
     }
     imgtest::pumpFrames(3);
+}
+
+TEST_F(ParallelLoaderTest, AnObserverOfAnImageThatHasArrivedIsToldAtOnceAndOnce)
+{
+    const int count = 24;
+    const std::string prebin = makeSeries("arrived", count);
+    auto* owner = new Owner();
+    {
+        imgtest::Recorder told({9108}, owner);
+        Reader reader;
+        ASSERT_TRUE(reader->setFile(folders["arrived"], prebin));
+        reader.image()->Update();
+        ASSERT_TRUE(imgtest::pumpUntil([&] { return reader->isAllLoaded(); }));
+        const std::string path = folders["arrived"] + "/slice_1005.dcm";
+        reader->addObserver(owner, path);
+        reader->addObserver(owner, path);
+        ASSERT_TRUE(imgtest::pumpUntil([&] { return told.count(9108) > 0; }));
+        imgtest::pumpFrames(5);
+        EXPECT_EQ(told.count(9108), 1);
+
+        // Opened again from the pixel file: no loader at all, and still told.
+        Reader again;
+        ASSERT_TRUE(imgtest::pumpUntil([&] { return reader->rawCacheExists(); }));
+        ASSERT_TRUE(again->setFile(folders["arrived"], prebin));
+        again.image()->Update();
+        ASSERT_EQ(again->getLoader(), nullptr);
+        again->addObserver(owner, path);
+        ASSERT_TRUE(imgtest::pumpUntil([&] { return told.count(9108) == 2; }));
+        // A file that is not in the series is never told.
+        again->addObserver(owner, folders["arrived"] + "/other.dcm");
+        imgtest::pumpFrames(5);
+        EXPECT_EQ(told.count(9108), 2);
+    }
+    owner->release();
 }
 
 TEST_F(ParallelLoaderTest, ALoaderWithoutWorkIsStoppedWithoutThreads)

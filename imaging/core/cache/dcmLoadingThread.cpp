@@ -153,7 +153,8 @@ void dcmLoadingThread::decode(dcmSDK::dcmReader& reader, loadingRequest* request
     request->pixels = nullptr;
     {
         std::lock_guard<std::mutex> lock(_pendingMutex);
-        _inProgress.erase(std::find(_inProgress.begin(), _inProgress.end(), request));
+        auto it = std::find(_inProgress.begin(), _inProgress.end(), request);
+        if (it != _inProgress.end()) _inProgress.erase(it);
     }
     request->release();
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -131,6 +132,7 @@ void isBinReader::clear()
     {
         std::lock_guard<std::recursive_mutex> lock(_mutex);
         _observers.clear();
+        _told.clear();
     }
     stopLoader();
     isImageFilter::clear();
@@ -160,6 +162,7 @@ void isBinReader::retireLoadsLocked()
 void isBinReader::resetOutputLocked(isImageData* output)
 {
     retireLoadsLocked();
+    _told.clear();
     _loadedCount = 0;
     _sliceCount = 0;
     if (!output) return;
@@ -210,13 +213,31 @@ bool isBinReader::isAllLoaded()
 
 void isBinReader::addObserver(cocos2d::Ref* owner, const std::string& path)
 {
-    if (!_loader) return;
     const uint32_t hash = keyHash(path);
-    _loader->moveToFront(hash);
+    if (_loader) _loader->moveToFront(hash);
     std::lock_guard<std::recursive_mutex> lock(_mutex);
-    for (const auto& observer : _observers)
-        if (observer.first == owner && observer.second == hash) return;
-    _observers.emplace_back(owner, hash);
+    const std::pair<cocos2d::Ref*, uint32_t> observer(owner, hash);
+    // Several loaders work at once, so the image may have arrived between the caller's look
+    // and this call: it is then told at once (once per owner), not left waiting for a load
+    // that is over. Slices are marked loaded under this lock, so no arrival is missed.
+    if (isLoadedLocked(path)) {
+        if (std::find(_told.begin(), _told.end(), observer) == _told.end()) {
+            _told.push_back(observer);
+            NSUI::NSNotificationCenter::getInstance()->postFixedIdNotification(this, static_cast<int>(hash), owner);
+        }
+        return;
+    }
+    if (!_loader) return;
+    if (std::find(_observers.begin(), _observers.end(), observer) == _observers.end()) _observers.push_back(observer);
+}
+
+bool isBinReader::isLoadedLocked(const std::string& path) const
+{
+    const isImageData* output = _outputImage;
+    if (!output) return false;
+    for (const isSliceInfo* slice : output->slices)
+        if (slice->filePath == path) return slice->loaded != 0;
+    return false;
 }
 
 void isBinReader::deletePrebin(const char* why)
@@ -437,6 +458,7 @@ void isBinReader::onSliceLoaded(loadingRequest* request)
     for (auto it = _observers.begin(); it != _observers.end();) {
         if (it->second == request->requestId) {
             centre->postFixedIdNotification(this, static_cast<int>(it->second), it->first);
+            _told.push_back(*it);
             it = _observers.erase(it);
         } else {
             ++it;

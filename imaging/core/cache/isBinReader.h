@@ -37,7 +37,8 @@ public:
     bool isAllLoaded();
     bool rawCacheExists() const;
     std::string rawPath() const;
-    /// Loads the image of `path` next and tells `owner` by 9108 when it has arrived.
+    /// Loads the image of `path` next and tells `owner` by 9108 when it has arrived; at once
+    /// when it is there already.
     void addObserver(cocos2d::Ref* owner, const std::string& path) override;
 
     /// Reads the ".prebin" and rebuilds the output's slice records, without pixels.
@@ -59,6 +60,8 @@ public:
 
 private:
     void stopLoader();
+    /// True when the slice of that file has its pixels; called with _mutex held.
+    bool isLoadedLocked(const std::string& path) const;
     void clearLoaderQueue();
     /// Empties the output and advances the generation, so that late loads are dropped.
     void resetOutputLocked(isImageData* output);
@@ -76,6 +79,8 @@ private:
     std::vector<std::string> _fileNames;
     dcmLoadingThread* _loader = nullptr;
     std::vector<std::pair<cocos2d::Ref*, uint32_t>> _observers;
+    // Owners already told of their image in this load, so that a repeated request is told once.
+    std::vector<std::pair<cocos2d::Ref*, uint32_t>> _told;
     std::atomic<int> _loadedCount{0};
     std::atomic<int> _sliceCount{0};
     uint32_t _generation = 0;
