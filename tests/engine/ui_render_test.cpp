@@ -7,34 +7,19 @@
 #include <cstdlib>
 #include <vector>
 
+#include "PixelProbe.h"
 #include "cocos2d.h"
 #include "support/TestSupport.h"
 
 using namespace cocos2d;
+using qptest::isColour;
+using qptest::Px;
+using qptest::readPixel;
 
 namespace {
 
 const int kW = 320;
 const int kH = 240;
-
-struct Px {
-    int r, g, b;
-};
-
-Px readPixel(int x, int y) {
-    unsigned char p[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
-}
-
-::testing::AssertionResult isColour(Px got, int r, int g, int b, int tolerance = 8) {
-    if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance &&
-        std::abs(got.b - b) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.r << "," << got.g << "," << got.b << ") instead of ("
-                                         << r << "," << g << "," << b << ")";
-}
 
 // A picture of one colour; border > 0 leaves a transparent frame of that width.
 void writePicture(const std::string& path, int w, int h, unsigned char r, unsigned char g, unsigned char b,
