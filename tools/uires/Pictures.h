@@ -1,0 +1,20 @@
+#pragma once
+// The toolkit's own pictures ("UIRes/<name>.png"): plain fills, the caret, the list-row
+// background, the busy spinner, the missing-picture placeholder and the blue button.
+
+#include <string>
+#include <vector>
+
+#include "Canvas.h"
+
+namespace uires {
+
+struct Picture {
+    std::string name; // file name without ".png"
+    Canvas (*draw)();
+};
+
+/// Every picture, in a fixed order.
+const std::vector<Picture>& pictures();
+
+} // namespace uires

@@ -1,0 +1,35 @@
+// uires: draws the toolkit's own pictures. Usage: uires DIR writes DIR/<name>.png for every
+// picture (creating DIR); uires --list prints the names. Exit status 0 when everything was
+// written, 1 on a write failure, 2 on bad arguments.
+
+#include "Pictures.h"
+#include "PngFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+int main(int argc, char** argv) {
+    if (argc != 2 || !argv[1][0]) {
+        fprintf(stderr, "usage: uires DIR | uires --list\n");
+        return 2;
+    }
+    const std::string arg = argv[1];
+    if (arg == "--list") {
+        for (const uires::Picture& picture : uires::pictures())
+            printf("%s.png\n", picture.name.c_str());
+        return 0;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(arg, error);
+    if (error) {
+        fprintf(stderr, "uires: cannot create %s: %s\n", arg.c_str(), error.message().c_str());
+        return 1;
+    }
+    int result = 0;
+    for (const uires::Picture& picture : uires::pictures())
+        if (!uires::writePng(picture.draw(), arg + "/" + picture.name + ".png"))
+            result = 1;
+    return result;
+}
