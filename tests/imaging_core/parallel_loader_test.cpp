@@ -123,6 +123,36 @@ TEST_F(ParallelLoaderTest, SwitchingBackAndForthWhileLoadingKeepsOnlyTheLastSeri
     }
 }
 
+TEST_F(ParallelLoaderTest, SwitchingAwayAsThePixelFileIsWrittenLeavesNoPartOfIt)
+{
+    const int count = 40;
+    const std::string first = makeSeries("written", count, 0);
+    const std::string second = makeSeries("next", 8, 3);
+    imgtest::Recorder recorder({9111});
+    Reader reader;
+    ASSERT_TRUE(reader->setFile(folders["written"], first));
+    reader.image()->Update();
+    // The last slice's loader writes the pixel file without the lock; switch right then.
+    ASSERT_TRUE(imgtest::pumpUntil([&] { return reader->isAllLoaded(); }));
+    ASSERT_TRUE(reader->setFile(folders["next"], second));
+    reader.image()->Update();
+    ASSERT_TRUE(imgtest::pumpUntil([&] { return reader->isAllLoaded() && reader->rawCacheExists(); }));
+    expectPixels(reader.image(), 3);
+
+    const std::string firstRaw = isDcmScan::cacheFileFor(folders["written"], ".raw");
+    const bool firstWritten = std::filesystem::exists(firstRaw);
+    if (firstWritten) {
+        EXPECT_EQ(std::filesystem::file_size(firstRaw), seriesBytes(count));
+    }
+    // One 9111 per pixel file written, and no temporary file left behind.
+    const int written = firstWritten ? 2 : 1;
+    ASSERT_TRUE(imgtest::pumpUntil([&] { return recorder.count(9111) >= written; }));
+    imgtest::pumpFrames(5);
+    EXPECT_EQ(recorder.count(9111), written);
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(firstRaw).parent_path()))
+        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
+}
+
 TEST_F(ParallelLoaderTest, ReleasingTheReaderMidLoadStopsEveryWorker)
 {
     const int count = 80;

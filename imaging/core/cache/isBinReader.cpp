@@ -440,7 +440,7 @@ void isBinReader::onSliceLoaded(loadingRequest* request)
         return;
     }
 
-    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    std::unique_lock<std::recursive_mutex> lock(_mutex);
     // A new series, a new load or a cleared queue since the claim: the slice may be gone.
     isImageData* output = _outputImage;
     if (!output || request->cancelled || generation != _generation || slice->loaded) return;
@@ -465,33 +465,53 @@ void isBinReader::onSliceLoaded(loadingRequest* request)
         }
     }
 
-    if (loaded == count && !rawCacheExists()) writeRawLocked(output);
+    if (loaded != count || rawCacheExists()) return;
+    // The pixel file is written without the lock, so that the screen's calls on this reader do
+    // not wait for 200 MB of writing; counted as a writer, the slices stay until it is done.
+    RawJob job;
+    job.path = rawPath();
+    job.generation = generation;
+    for (const isSliceInfo* each : output->slices)
+        job.parts.emplace_back(each->pixels, static_cast<size_t>(each->byteSize()));
+    {
+        std::lock_guard<std::mutex> writers(_writersMutex);
+        ++_writers;
+    }
+    lock.unlock();
+    writeRaw(job);
 }
 
-void isBinReader::writeRawLocked(isImageData* output)
+void isBinReader::writeRaw(const RawJob& job)
 {
-    const std::string raw = rawPath();
-    const std::string temp = raw + ".part";
+    // Written to a temporary name and renamed once complete: never a partial ".raw". The name
+    // carries the load's generation, so that an abandoned write never removes a newer one's.
+    const std::string temp = job.path + ".part" + std::to_string(job.generation);
     FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) {
-        cocos2d::log("isBinReader: cannot write %s", temp.c_str());
-        return;
-    }
-    bool ok = true;
-    for (const isSliceInfo* slice : output->slices) {
-        const size_t bytes = static_cast<size_t>(slice->byteSize());
-        if (std::fwrite(slice->pixels, 1, bytes, file) != bytes) {
+    bool ok = file != nullptr;
+    bool abandoned = false;
+    for (size_t i = 0; ok && i < job.parts.size(); ++i) {
+        // A reset waits for this writer: give up at once when one is waiting.
+        if (_generation.load() != job.generation) {
+            abandoned = true;
             ok = false;
             break;
         }
+        ok = std::fwrite(job.parts[i].first, 1, job.parts[i].second, file) == job.parts[i].second;
     }
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), raw.c_str()) != 0) {
-        cocos2d::log("isBinReader: writing %s failed", raw.c_str());
-        std::remove(temp.c_str());
+    if (file) ok = std::fclose(file) == 0 && ok;
+    {
+        std::lock_guard<std::mutex> writers(_writersMutex);
+        --_writers;
+    }
+    _writersDone.notify_all();
+
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    if (ok && job.generation == _generation && std::rename(temp.c_str(), job.path.c_str()) == 0) {
+        NSUI::NSNotificationCenter::getInstance()->postNotification(this, kAllLoaded, nullptr, nullptr, true);
         return;
     }
-    NSUI::NSNotificationCenter::getInstance()->postNotification(this, kAllLoaded, nullptr, nullptr, true);
+    if (!abandoned && job.generation == _generation) cocos2d::log("isBinReader: writing %s failed", job.path.c_str());
+    std::remove(temp.c_str());
 }
 
 } // namespace isImageSDK

@@ -70,7 +70,15 @@ private:
     void retireLoadsLocked();
     bool rebuildFromPrebin(isImageData* output);
     bool readRaw(isImageData* output, int64_t expected);
-    void writeRawLocked(isImageData* output);
+    /// What the loader thread that filled the last slice needs to write the ".raw" unlocked.
+    struct RawJob {
+        std::string path;
+        uint32_t generation = 0;
+        std::vector<std::pair<const uint8_t*, size_t>> parts;
+    };
+    /// Writes the pixel file and announces it by 9111, unless the series changed meanwhile.
+    /// Called without _mutex, counted as a writer.
+    void writeRaw(const RawJob& job);
     void deletePrebin(const char* why);
 
     bool _headerValid = false;
@@ -83,7 +91,8 @@ private:
     std::vector<std::pair<cocos2d::Ref*, uint32_t>> _told;
     std::atomic<int> _loadedCount{0};
     std::atomic<int> _sliceCount{0};
-    uint32_t _generation = 0;
+    // Advanced under _mutex; read without it by the ".raw" writer to give up early.
+    std::atomic<uint32_t> _generation{0};
     std::recursive_mutex _mutex;
     // Loader threads converting into a slice without _mutex; a writer never waits for _mutex
     // while counted here, so waiting for the count under _mutex cannot deadlock.
