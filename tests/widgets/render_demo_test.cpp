@@ -77,6 +77,8 @@ TEST(WidgetsDemo, ListMenuTextFieldAndToastAreDrawn) {
     view->retain();
     Director* director = Director::getInstance();
     director->setOpenGLView(view);
+    // The toolkit's pictures are generated into the build tree.
+    FileUtils::getInstance()->addSearchPath(QP_BINARY_DIR, true);
     director->setClearColor(Color4F(0.1f, 0.1f, 0.15f, 1));
     Scene* scene = Scene::create();
     director->runWithScene(scene);
