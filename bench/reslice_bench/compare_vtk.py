@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Times vtkImageReslice on the volume and plane that reslice_bench uses, and compares pictures.
 
-Usage: compare_vtk.py BUILD_DIR [--dims X Y Z] [--spacing SX SY SZ]
+Usage: compare_vtk.py BUILD_DIR [--dims X Y Z] [--spacing SX SY SZ] [--rounds N]
 Writes the phantom once through reslice_bench --write-raw, runs reslice_bench and VTK for linear,
 cubic and a 21-sample maximum slab on two 45-degree planes (tilted about x, and the diagonal of
 the slices), and prints one JSON line per case with both timings and the largest and mean
-difference between the two pictures.
+difference between the two pictures. With --rounds N each case is timed N times, the two
+programs taking turns, and the medians of the rounds are printed (a shared, loaded machine makes
+single runs noisy).
 """
 import json
 import math
@@ -27,10 +29,16 @@ def arg(name, count, default):
     return default
 
 
+def median(values):
+    ordered = sorted(values)
+    return ordered[len(ordered) // 2]
+
+
 def main():
     build = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1].startswith("--") else "build"
     bench = os.path.join(build, "bench", "reslice_bench")
     dims = [int(v) for v in arg("--dims", 3, ["512", "512", "400"])]
+    rounds = max(1, int(arg("--rounds", 1, ["1"])[0]))
     spacing = [float(v) for v in arg("--spacing", 3, ["0.7", "0.7", "1.0"])]
     geo = ["--dims"] + [str(d) for d in dims] + ["--spacing"] + [str(s) for s in spacing]
     tmp = tempfile.mkdtemp()
@@ -51,10 +59,9 @@ def main():
     for plane, case, interp, slab in cases:
         cols = planes[plane]
         out_file = os.path.join(tmp, case + ".raw")
-        ours = json.loads(subprocess.run(
-            [bench, "--raw", raw, "--interp", interp, "--slab", str(slab), "--threads", "1", "--plane", plane,
-             "--write-out", out_file] + geo,
-            check=True, capture_output=True, text=True).stdout)
+        command = [bench, "--raw", raw, "--interp", interp, "--slab", str(slab), "--threads", "1", "--plane", plane,
+                   "--write-out", out_file] + geo
+        ours = json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
         w, h = ours["columns"], ours["rows"]
         origin = ours["origin"]
         axes = vtk.vtkMatrix4x4()
@@ -80,17 +87,23 @@ def main():
             reslice.SetSlabNumberOfSlices(slab)
             reslice.SetSlabModeToMax()
         reslice.Update()
-        times = []
-        for _ in range(5 if slab > 1 else 10):
-            reslice.Modified()
-            t0 = time.perf_counter()
-            reslice.Update()
-            times.append((time.perf_counter() - t0) * 1000)
-        times.sort()
+        our_rounds, vtk_rounds = [ours["ms_per_reslice"]], []
+        for r in range(rounds):
+            if r > 0:
+                again = subprocess.run(command, check=True, capture_output=True, text=True).stdout
+                our_rounds.append(json.loads(again)["ms_per_reslice"])
+            times = []
+            for _ in range(5 if slab > 1 else 10):
+                reslice.Modified()
+                t0 = time.perf_counter()
+                reslice.Update()
+                times.append((time.perf_counter() - t0) * 1000)
+            vtk_rounds.append(median(times))
         theirs = numpy_support.vtk_to_numpy(reslice.GetOutput().GetPointData().GetScalars()).reshape(h, w).astype(np.int32)
         mine = np.fromfile(out_file, dtype="<i2").reshape(h, w).astype(np.int32)
         diff = np.abs(mine - theirs)
-        print(json.dumps({"plane": plane, "case": case, "ours_ms": ours["ms_per_reslice"], "vtk_ms": round(times[len(times) // 2], 3),
+        print(json.dumps({"plane": plane, "case": case, "ours_ms": median(our_rounds), "vtk_ms": round(median(vtk_rounds), 3),
+                          "speedup": round(median(vtk_rounds) / median(our_rounds), 2),
                           "max_abs_diff": int(diff.max()), "mean_abs_diff": round(float(diff.mean()), 4),
                           "pixels_over_1": int((diff > 1).sum()), "size": [w, h]}))
 
