@@ -3,6 +3,9 @@
 // built once per reslice and called once per output sample, without allocation. It reads the
 // slice pointers of the stack it was built from, which must outlive it.
 
+#include <type_traits>
+
+#include "imaging/core/reslice/isLinearRowSimd.h"
 #include "imaging/core/reslice/isSampleCast.h"
 #include "imaging/core/reslice/isSliceStack.h"
 
@@ -78,6 +81,21 @@ public:
         __builtin_prefetch(_slices[k] + off + size_t(_dims[0]));
         __builtin_prefetch(_slices[k + 1] + off);
         __builtin_prefetch(_slices[k + 1] + off + size_t(_dims[0]));
+    }
+
+    /// sampleInterior at (start + c * dx) + first for columns c of [lo, hi] into dst[c], eight at
+    /// a time where the processor allows (16-bit volumes); returns the first column not done.
+    int sampleRowInterior(const float start[3], const float dx[3], const float first[3], int lo, int hi,
+                          T* dst) const
+    {
+        if constexpr (std::is_same_v<T, int16_t> || std::is_same_v<T, uint16_t>) {
+            // Gather offsets are 32-bit.
+            if (size_t(_dims[0]) * size_t(_dims[1]) >= (size_t(1) << 30)) return lo;
+            return sampleLinearRowSimd(_slices, isLinearRow{start, dx, first, lo, hi, _dims[0]}, dst);
+        } else {
+            (void)start, (void)dx, (void)first, (void)hi, (void)dst;
+            return lo;
+        }
     }
 
     /// Reads the voxels a later sampleInterior at (u, v, w) needs (same precondition) and drops
