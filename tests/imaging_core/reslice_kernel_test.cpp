@@ -285,7 +285,7 @@ TEST(ResliceSampling, DiagonalSlabIsTheMaximumOfItsPlanes)
 
 // 16-bit volumes are sampled eight pixels at a time where the processor allows; the float sampler
 // goes one pixel at a time through the same arithmetic, so truncating its pixels must give the
-// same values exactly, whatever the plane (rows along x, across rows, across slices).
+// same values exactly, whatever the plane (rows along x, across rows, across slices) or slab.
 TEST(ResliceSampling, SixteenBitRowsMatchTheFloatSamplerExactly)
 {
     const int dims[3] = {70, 66, 30};
@@ -302,10 +302,14 @@ TEST(ResliceSampling, SixteenBitRowsMatchTheFloatSamplerExactly)
         {1, 0, 0, 0, 0, d, d, 0, 0, -d, d, 0, 24, 23, 17, 1},
         {d, d, 0, 0, 0, 0, 1, 0, d, -d, 0, 0, 24, 23, 17, 1},
         {0.6f / n, 0.3f / n, 0.78f / n, 0, -0.3f / m, 0.6f / m, 0, 0, 0, 0, 1, 0, 24, 23, 17, 1}};
-    for (int plane = 0; plane < 3; ++plane) {
+    // Single planes, and maximum and minimum slabs of five samples.
+    for (int test = 0; test < 9; ++test) {
+        const int plane = test % 3;
         isResliceParams p;
         p.background = -1024;
         ASSERT_TRUE(computeResliceGeometry(dims, sp, planes[plane], p.geometry));
+        p.slabSampleCount = test < 3 ? 1 : 5;
+        p.slabMode = test < 6 ? 1 : 0;
         auto check = [&](const auto& narrow, const std::vector<float>& reference, int pixelType) {
             using T = typename std::decay_t<decltype(narrow)>::value_type;
             const auto got = runReslice<T>(isSliceStack::fromContiguous(narrow.data(), dims, sp, pixelType), p);
@@ -317,8 +321,8 @@ TEST(ResliceSampling, SixteenBitRowsMatchTheFloatSamplerExactly)
                 if (double(got[i]) != expected) ++mismatches;
                 if (ref[i] != -1024.0f) ++inside;
             }
-            EXPECT_GT(inside, int(got.size() / 4)) << "plane " << plane;
-            EXPECT_EQ(mismatches, 0) << "plane " << plane << ", pixel type " << pixelType;
+            EXPECT_GT(inside, int(got.size() / 4)) << "case " << test;
+            EXPECT_EQ(mismatches, 0) << "case " << test << ", pixel type " << pixelType;
         };
         check(s16, s16f, 1);
         check(u16, u16f, 3);

@@ -83,17 +83,29 @@ public:
         __builtin_prefetch(_slices[k + 1] + off + size_t(_dims[0]));
     }
 
-    /// sampleInterior at (start + c * dx) + first for columns c of [lo, hi] into dst[c], eight at
-    /// a time where the processor allows (16-bit volumes); returns the first column not done.
-    int sampleRowInterior(const float start[3], const float dx[3], const float first[3], int lo, int hi,
-                          T* dst) const
+    /// True when sampleRowInterior does its work here (16-bit volumes, a processor with AVX2).
+    bool samplesRowsInEights() const
     {
         if constexpr (std::is_same_v<T, int16_t> || std::is_same_v<T, uint16_t>) {
             // Gather offsets are 32-bit.
-            if (size_t(_dims[0]) * size_t(_dims[1]) >= (size_t(1) << 30)) return lo;
-            return sampleLinearRowSimd(_slices, isLinearRow{start, dx, first, lo, hi, _dims[0]}, dst);
+            return size_t(_dims[0]) * size_t(_dims[1]) < (size_t(1) << 30) && linearRowSimdAvailable();
         } else {
-            (void)start, (void)dx, (void)first, (void)hi, (void)dst;
+            return false;
+        }
+    }
+
+    /// The maximum (or minimum) over k < samples of sampleInterior at
+    /// ((start + c * dx) + first) + k * dz, for columns c of [lo, hi] into dst[c], eight at a time
+    /// where samplesRowsInEights; returns the first column not done.
+    int sampleRowInterior(const float start[3], const float dx[3], const float first[3], const float dz[3],
+                          int samples, bool maximum, int lo, int hi, T* dst) const
+    {
+        if constexpr (std::is_same_v<T, int16_t> || std::is_same_v<T, uint16_t>) {
+            if (!samplesRowsInEights()) return lo;
+            const isLinearRow row{start, dx, first, dz, samples, maximum, lo, hi, _dims[0]};
+            return sampleLinearRowSimd(_slices, row, dst);
+        } else {
+            (void)start, (void)dx, (void)first, (void)dz, (void)samples, (void)maximum, (void)hi, (void)dst;
             return lo;
         }
     }

@@ -1,19 +1,23 @@
 #pragma once
 // Trilinear sampling of the interior stretch of one reslice row, eight pixels at a time with
-// AVX2 gathers when the processor has them. The arithmetic is the scalar sampler's, operation for
+// AVX2 gathers when the processor has them, for single planes and minimum or maximum slabs. The arithmetic is the scalar sampler's, operation for
 // operation, so both give the same pixels; only 16-bit volumes take this path.
 
 #include <cstdint>
 
 namespace isImageSDK {
 
-/// One output row: pixel c samples the volume at voxel position (start + c * dx) + first (per
-/// axis, in single precision, in this order). Every position of columns [lo, hi] must lie in
-/// [0, n - 1) on every axis; `rowLength` is the volume's number of columns.
+/// One output row: slab sample k of pixel c is taken at voxel position
+/// ((start + c * dx) + first) + k * dz (per axis, in single precision, in this order), and the
+/// pixel is the maximum (or minimum) of its `samples` samples. Every position of columns [lo, hi]
+/// must lie in [0, n - 1) on every axis; `rowLength` is the volume's number of columns.
 struct isLinearRow {
     const float* start;
     const float* dx;
     const float* first;
+    const float* dz;
+    int samples;
+    bool maximum;
     int lo;
     int hi;
     int rowLength;

@@ -167,6 +167,15 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
         rp.dz[a] = f.dz[a];
         rp.first[a] = -centre * f.dz[a];
     }
+    // Single planes and minimum or maximum slabs of 16-bit volumes go eight pixels at a time.
+    bool eights = false;
+    if constexpr (std::is_same_v<Interp, CTriLinear<T>>)
+        eights = (n == 1 || p.slabMode == 0 || p.slabMode == 1) && interp.samplesRowsInEights();
+    // Cubic sampling does enough arithmetic per voxel line to hide its misses, and eight-wide
+    // gathers keep enough reads in flight on their own: a touching pass would only cost them time.
+    // Slabs touch their first plane only: the others lie beside it and a full pass would cost as
+    // much as the sampling.
+    const bool touchRows = touch && !eights && std::is_same_v<Interp, CTriLinear<T>>;
     // Rows go in pairs: the two sample streams of neighbouring rows mostly read the same cache
     // lines, and interleaving them keeps twice as many memory reads in flight.
     for (int r = 0; r < rows; r += 2) {
@@ -180,11 +189,8 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
             for (int a = 0; a < 3; ++a) row[i].start[a] = f.o[a] + float(r + i) * f.dy[a];
             dst[i] = out + size_t(r + i) * size_t(columns);
             interiorColumns(interp, row[i], columns, n, lo[i], hi[i]);
-            // Cubic sampling does enough arithmetic per voxel line to hide its misses; a
-            // touching pass only costs it time. Slabs touch their first plane only: the others
-            // lie beside it and a full pass would cost as much as the sampling.
             if constexpr (std::is_same_v<Interp, CTriLinear<T>>)
-                if (touch) touchColumns(interp, row[i], lo[i], hi[i]);
+                if (touchRows) touchColumns(interp, row[i], lo[i], hi[i]);
         }
         // Columns where every row of the pair is interior; elsewhere each row on its own.
         int plo = lo[0], phi = hi[0];
@@ -202,10 +208,11 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
         if (plo > phi) continue;
         int from = plo;
         if constexpr (std::is_same_v<Interp, CTriLinear<T>>) {
-            // Single planes go eight pixels at a time, one row after the other.
-            if (n == 1) {
+            if (eights) { // one row after the other
                 for (int i = 0; i < count; ++i) {
-                    const int done = interp.sampleRowInterior(row[i].start, row[i].dx, row[i].first, plo, phi, dst[i]);
+                    const RowPositions& q = row[i];
+                    const int done = interp.sampleRowInterior(q.start, q.dx, q.first, q.dz, n, p.slabMode == 1,
+                                                              plo, phi, dst[i]);
                     for (int c = done; c <= phi; ++c) dst[i][c] = slabSample<T, true>(interp, row[i], c, p, n);
                 }
                 from = phi + 1;
