@@ -1,5 +1,6 @@
 #include "base/Value.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,8 @@ std::string realToText(double v, int maxDigits)
     if (std::isinf(v)) {
         return v < 0 ? "-inf" : "inf";
     }
+    // A double never needs more than 17 significant digits to come back exactly.
+    maxDigits = std::min(std::max(maxDigits, 1), 17);
     char buf[64];
     for (int digits = 1; digits <= maxDigits; ++digits) {
         snprintf(buf, sizeof(buf), "%.*g", digits, v);

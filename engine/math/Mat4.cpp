@@ -9,6 +9,21 @@ namespace cocos2d {
 namespace {
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 const float kZero[16] = {0};
+
+// The 2x2 minors of the top two and bottom two rows (column-major storage), shared by the
+// determinant and the inverse.
+struct Minors {
+    explicit Minors(const float* m)
+        : a0(m[0] * m[5] - m[1] * m[4]), a1(m[0] * m[6] - m[2] * m[4]), a2(m[0] * m[7] - m[3] * m[4]),
+          a3(m[1] * m[6] - m[2] * m[5]), a4(m[1] * m[7] - m[3] * m[5]), a5(m[2] * m[7] - m[3] * m[6]),
+          b0(m[8] * m[13] - m[9] * m[12]), b1(m[8] * m[14] - m[10] * m[12]), b2(m[8] * m[15] - m[11] * m[12]),
+          b3(m[9] * m[14] - m[10] * m[13]), b4(m[9] * m[15] - m[11] * m[13]),
+          b5(m[10] * m[15] - m[11] * m[14])
+    {
+    }
+    float determinant() const { return a0 * b5 - a1 * b4 + a2 * b3 + a3 * b2 - a4 * b1 + a5 * b0; }
+    const float a0, a1, a2, a3, a4, a5, b0, b1, b2, b3, b4, b5;
+};
 } // namespace
 
 const Mat4 Mat4::IDENTITY(kIdentity);
@@ -208,22 +223,7 @@ bool Mat4::decompose(Vec3* scale, Quaternion* rotation, Vec3* translation) const
     return true;
 }
 
-float Mat4::determinant() const
-{
-    const float a0 = m[0] * m[5] - m[1] * m[4];
-    const float a1 = m[0] * m[6] - m[2] * m[4];
-    const float a2 = m[0] * m[7] - m[3] * m[4];
-    const float a3 = m[1] * m[6] - m[2] * m[5];
-    const float a4 = m[1] * m[7] - m[3] * m[5];
-    const float a5 = m[2] * m[7] - m[3] * m[6];
-    const float b0 = m[8] * m[13] - m[9] * m[12];
-    const float b1 = m[8] * m[14] - m[10] * m[12];
-    const float b2 = m[8] * m[15] - m[11] * m[12];
-    const float b3 = m[9] * m[14] - m[10] * m[13];
-    const float b4 = m[9] * m[15] - m[11] * m[13];
-    const float b5 = m[10] * m[15] - m[11] * m[14];
-    return a0 * b5 - a1 * b4 + a2 * b3 + a3 * b2 - a4 * b1 + a5 * b0;
-}
+float Mat4::determinant() const { return Minors(m).determinant(); }
 
 void Mat4::getScale(Vec3* scale) const { decompose(scale, nullptr, nullptr); }
 
@@ -240,19 +240,10 @@ void Mat4::getBackVector(Vec3* dst) const { dst->set(m[8], m[9], m[10]); }
 
 bool Mat4::inverse()
 {
-    const float a0 = m[0] * m[5] - m[1] * m[4];
-    const float a1 = m[0] * m[6] - m[2] * m[4];
-    const float a2 = m[0] * m[7] - m[3] * m[4];
-    const float a3 = m[1] * m[6] - m[2] * m[5];
-    const float a4 = m[1] * m[7] - m[3] * m[5];
-    const float a5 = m[2] * m[7] - m[3] * m[6];
-    const float b0 = m[8] * m[13] - m[9] * m[12];
-    const float b1 = m[8] * m[14] - m[10] * m[12];
-    const float b2 = m[8] * m[15] - m[11] * m[12];
-    const float b3 = m[9] * m[14] - m[10] * m[13];
-    const float b4 = m[9] * m[15] - m[11] * m[13];
-    const float b5 = m[10] * m[15] - m[11] * m[14];
-    const float det = a0 * b5 - a1 * b4 + a2 * b3 + a3 * b2 - a4 * b1 + a5 * b0;
+    const Minors mi(m);
+    const float a0 = mi.a0, a1 = mi.a1, a2 = mi.a2, a3 = mi.a3, a4 = mi.a4, a5 = mi.a5;
+    const float b0 = mi.b0, b1 = mi.b1, b2 = mi.b2, b3 = mi.b3, b4 = mi.b4, b5 = mi.b5;
+    const float det = mi.determinant();
     if (std::fabs(det) <= MATH_TOLERANCE)
         return false;
 

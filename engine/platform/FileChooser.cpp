@@ -1,10 +1,12 @@
 #include "platform/FileChooser.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -46,7 +48,9 @@ std::string homeFolder() {
 std::string runAndRead(const std::string& program, const std::vector<std::string>& args, int* status) {
     int pipeFds[2];
     *status = -1;
-    if (pipe(pipeFds) != 0)
+    // Close-on-exec, so that programs other threads start meanwhile do not keep the write end
+    // open (the read below would then never see the end); dup2 clears the flag for the child.
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
         return std::string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -65,10 +69,15 @@ std::string runAndRead(const std::string& program, const std::vector<std::string
     if (rc == 0) {
         char buf[4096];
         ssize_t n;
-        while ((n = read(pipeFds[0], buf, sizeof buf)) > 0)
-            out.append(buf, static_cast<size_t>(n));
+        while ((n = read(pipeFds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
+            if (n > 0)
+                out.append(buf, static_cast<size_t>(n));
+        }
         int wstatus = 0;
-        if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus))
+        pid_t waited;
+        while ((waited = waitpid(pid, &wstatus, 0)) < 0 && errno == EINTR) {
+        }
+        if (waited == pid && WIFEXITED(wstatus))
             *status = WEXITSTATUS(wstatus);
     }
     close(pipeFds[0]);
