@@ -283,8 +283,8 @@ TEST(ResliceSampling, DiagonalSlabIsTheMaximumOfItsPlanes)
     EXPECT_LE(worst, 1);
 }
 
-// 16-bit volumes are sampled eight pixels at a time where the processor allows; the float sampler
-// goes one pixel at a time through the same arithmetic, so truncating its pixels must give the
+// 16-bit volumes are sampled eight pixels at a time where the processor allows; the float samplers
+// go one pixel at a time through the same arithmetic, so truncating its pixels must give the
 // same values exactly, whatever the plane (rows along x, across rows, across slices) or slab.
 TEST(ResliceSampling, SixteenBitRowsMatchTheFloatSamplerExactly)
 {
@@ -302,14 +302,15 @@ TEST(ResliceSampling, SixteenBitRowsMatchTheFloatSamplerExactly)
         {1, 0, 0, 0, 0, d, d, 0, 0, -d, d, 0, 24, 23, 17, 1},
         {d, d, 0, 0, 0, 0, 1, 0, d, -d, 0, 0, 24, 23, 17, 1},
         {0.6f / n, 0.3f / n, 0.78f / n, 0, -0.3f / m, 0.6f / m, 0, 0, 0, 0, 1, 0, 24, 23, 17, 1}};
-    // Single planes, and maximum and minimum slabs of five samples.
-    for (int test = 0; test < 9; ++test) {
-        const int plane = test % 3;
+    // Single planes, and maximum and minimum slabs of five samples; trilinear, then tricubic.
+    for (int test = 0; test < 18; ++test) {
+        const int plane = test % 3, kind = test % 9;
         isResliceParams p;
         p.background = -1024;
         ASSERT_TRUE(computeResliceGeometry(dims, sp, planes[plane], p.geometry));
-        p.slabSampleCount = test < 3 ? 1 : 5;
-        p.slabMode = test < 6 ? 1 : 0;
+        p.slabSampleCount = kind < 3 ? 1 : 5;
+        p.slabMode = kind < 6 ? 1 : 0;
+        p.interpolation = test < 9 ? 1 : 2;
         auto check = [&](const auto& narrow, const std::vector<float>& reference, int pixelType) {
             using T = typename std::decay_t<decltype(narrow)>::value_type;
             const auto got = runReslice<T>(isSliceStack::fromContiguous(narrow.data(), dims, sp, pixelType), p);

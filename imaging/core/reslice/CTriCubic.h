@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "imaging/core/reslice/isRowSimd.h"
 #include "imaging/core/reslice/isSampleCast.h"
 #include "imaging/core/reslice/isSliceStack.h"
 
@@ -99,6 +100,17 @@ public:
         }
         return saturateSample<T>(wx[0] * acc[0] + wx[1] * acc[1] + wx[2] * acc[2] + wx[3] * acc[3]);
 #endif
+    }
+
+    /// True when sampleRowInterior does its work here (16-bit volumes, a processor with AVX2).
+    bool samplesRowsInEights() const { return rowSimdFits<T>(_dims[0], _dims[1]); }
+
+    /// Samples the interior columns of `row` (its rowLength is filled in here) eight at a time
+    /// where samplesRowsInEights; returns the first column not done.
+    int sampleRowInterior(isSimdRow row, T* dst) const
+    {
+        row.rowLength = _dims[0];
+        return samplesRowsInEights() ? sampleRowSimd(true, _slices, row, dst) : row.lo;
     }
 
     /// Asks the memory system for the central rows a later sampleInterior at (u, v, w) reads.

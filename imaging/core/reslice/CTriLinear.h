@@ -5,7 +5,7 @@
 
 #include <type_traits>
 
-#include "imaging/core/reslice/isLinearRowSimd.h"
+#include "imaging/core/reslice/isRowSimd.h"
 #include "imaging/core/reslice/isSampleCast.h"
 #include "imaging/core/reslice/isSliceStack.h"
 
@@ -84,30 +84,14 @@ public:
     }
 
     /// True when sampleRowInterior does its work here (16-bit volumes, a processor with AVX2).
-    bool samplesRowsInEights() const
-    {
-        if constexpr (std::is_same_v<T, int16_t> || std::is_same_v<T, uint16_t>) {
-            // Gather offsets are 32-bit.
-            return size_t(_dims[0]) * size_t(_dims[1]) < (size_t(1) << 30) && linearRowSimdAvailable();
-        } else {
-            return false;
-        }
-    }
+    bool samplesRowsInEights() const { return rowSimdFits<T>(_dims[0], _dims[1]); }
 
-    /// The maximum (or minimum) over k < samples of sampleInterior at
-    /// ((start + c * dx) + first) + k * dz, for columns c of [lo, hi] into dst[c], eight at a time
+    /// Samples the interior columns of `row` (its rowLength is filled in here) eight at a time
     /// where samplesRowsInEights; returns the first column not done.
-    int sampleRowInterior(const float start[3], const float dx[3], const float first[3], const float dz[3],
-                          int samples, bool maximum, int lo, int hi, T* dst) const
+    int sampleRowInterior(isSimdRow row, T* dst) const
     {
-        if constexpr (std::is_same_v<T, int16_t> || std::is_same_v<T, uint16_t>) {
-            if (!samplesRowsInEights()) return lo;
-            const isLinearRow row{start, dx, first, dz, samples, maximum, lo, hi, _dims[0]};
-            return sampleLinearRowSimd(_slices, row, dst);
-        } else {
-            (void)start, (void)dx, (void)first, (void)dz, (void)samples, (void)maximum, (void)hi, (void)dst;
-            return lo;
-        }
+        row.rowLength = _dims[0];
+        return samplesRowsInEights() ? sampleRowSimd(false, _slices, row, dst) : row.lo;
     }
 
     /// Reads the voxels a later sampleInterior at (u, v, w) needs (same precondition) and drops

@@ -168,9 +168,7 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
         rp.first[a] = -centre * f.dz[a];
     }
     // Single planes and minimum or maximum slabs of 16-bit volumes go eight pixels at a time.
-    bool eights = false;
-    if constexpr (std::is_same_v<Interp, CTriLinear<T>>)
-        eights = (n == 1 || p.slabMode == 0 || p.slabMode == 1) && interp.samplesRowsInEights();
+    const bool eights = (n == 1 || p.slabMode == 0 || p.slabMode == 1) && interp.samplesRowsInEights();
     // Cubic sampling does enough arithmetic per voxel line to hide its misses, and eight-wide
     // gathers keep enough reads in flight on their own: a touching pass would only cost them time.
     // Slabs touch their first plane only: the others lie beside it and a full pass would cost as
@@ -207,16 +205,14 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
             for (int c = 0; c < pairedEnd; ++c) single(i, c);
         if (plo > phi) continue;
         int from = plo;
-        if constexpr (std::is_same_v<Interp, CTriLinear<T>>) {
-            if (eights) { // one row after the other
-                for (int i = 0; i < count; ++i) {
-                    const RowPositions& q = row[i];
-                    const int done = interp.sampleRowInterior(q.start, q.dx, q.first, q.dz, n, p.slabMode == 1,
-                                                              plo, phi, dst[i]);
-                    for (int c = done; c <= phi; ++c) dst[i][c] = slabSample<T, true>(interp, row[i], c, p, n);
-                }
-                from = phi + 1;
+        if (eights) { // one row after the other
+            for (int i = 0; i < count; ++i) {
+                const RowPositions& q = row[i];
+                const isSimdRow simd{q.start, q.dx, q.first, q.dz, n, p.slabMode == 1, plo, phi, 0};
+                const int done = interp.sampleRowInterior(simd, dst[i]);
+                for (int c = done; c <= phi; ++c) dst[i][c] = slabSample<T, true>(interp, row[i], c, p, n);
             }
+            from = phi + 1;
         }
         for (int c = from; c <= phi; ++c) {
             if (c + kAhead <= phi) {
