@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "GLWindowFixture.h"
 #include "2d/DrawNode.h"
 #include "2d/Sprite.h"
 #include "cocos2d.h"
@@ -28,32 +29,7 @@ const unsigned char* at(const std::vector<unsigned char>& px, int x, int y)
     return &px[static_cast<size_t>(y * kW + x) * 4];
 }
 
-class DrawTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        view = GLViewImpl::createWithRect("draw test", Rect(0, 0, kW, kH));
-        if (view) {
-            view->retain();
-            Director::getInstance()->setOpenGLView(view);
-        }
-    }
-    void SetUp() override
-    {
-        if (!view) GTEST_SKIP() << "no display for a GL window";
-        scene = Scene::create();
-        Director::getInstance()->setClearColor(Color4F(0, 0, 0, 1));
-        Director::getInstance()->runWithScene(scene);
-    }
-    void frames(int n = 2)
-    {
-        for (int i = 0; i < n; ++i) Director::getInstance()->mainLoop(1.0f / 60);
-    }
-    static GLViewImpl* view;
-    Scene* scene = nullptr;
-};
-
-GLViewImpl* DrawTest::view = nullptr;
+using DrawTest = qptest::GLWindowFixture<kW, kH>;
 
 } // namespace
 

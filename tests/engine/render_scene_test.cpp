@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "GLWindowFixture.h"
+#include "PixelProbe.h"
 #include "2d/ClippingRectangleNode.h"
 #include "2d/DrawNode.h"
 #include "2d/Label.h"
@@ -12,32 +14,14 @@
 #include "support/TestSupport.h"
 
 using namespace cocos2d;
+using qptest::isColour;
+using qptest::Px;
+using qptest::readPixel;
 
 namespace {
 
 const int kW = 240;
 const int kH = 160;
-
-struct Px {
-    int r, g, b;
-};
-
-Px readPixel(int x, int y)
-{
-    unsigned char p[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
-}
-
-::testing::AssertionResult isColour(Px got, int r, int g, int b, int tolerance = 6)
-{
-    if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance && std::abs(got.b - b) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "(" << got.r << "," << got.g << "," << got.b << ") instead of (" << r
-                                         << "," << g << "," << b << ")";
-}
 
 // A 20 x 10 picture: left half blue, right half green, top row white.
 std::string writePicture(const qptest::TempDir& dir)
@@ -64,30 +48,7 @@ struct Span {
     int lo, hi; // first and last lit column, -1 when none
 };
 
-class SceneRenderTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        view = GLViewImpl::createWithRect("scene test", Rect(0, 0, kW, kH));
-        if (view) {
-            view->retain();
-            Director::getInstance()->setOpenGLView(view);
-        }
-    }
-    void SetUp() override
-    {
-        if (!view) GTEST_SKIP() << "no display for a GL window";
-        scene = Scene::create();
-        Director::getInstance()->setClearColor(Color4F(0, 0, 0, 1));
-        Director::getInstance()->runWithScene(scene);
-    }
-    void frame() { Director::getInstance()->mainLoop(1.0f / 60); }
-
-    static GLViewImpl* view;
-    Scene* scene = nullptr;
-};
-
-GLViewImpl* SceneRenderTest::view = nullptr;
+using SceneRenderTest = qptest::GLWindowFixture<kW, kH>;
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "GLWindowFixture.h"
 #include "PixelProbe.h"
 #include "cocos2d.h"
 #include "support/TestSupport.h"
@@ -40,29 +41,7 @@ void writePicture(const std::string& path, int w, int h, unsigned char r, unsign
     img.saveToFile(path, false);
 }
 
-class UiRenderTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        view = GLViewImpl::createWithRect("ui sample", Rect(0, 0, kW, kH));
-        if (view) {
-            view->retain();
-            Director::getInstance()->setOpenGLView(view);
-        }
-    }
-    void SetUp() override {
-        if (!view)
-            GTEST_SKIP() << "no display for a GL window";
-        scene = Scene::create();
-        Director::getInstance()->setClearColor(Color4F(0, 0, 0, 1));
-        Director::getInstance()->runWithScene(scene);
-    }
-    void frame() { Director::getInstance()->mainLoop(1.0f / 60); }
-
-    static GLViewImpl* view;
-    Scene* scene = nullptr;
-};
-
-GLViewImpl* UiRenderTest::view = nullptr;
+using UiRenderTest = qptest::GLWindowFixture<kW, kH>;
 
 } // namespace
 
