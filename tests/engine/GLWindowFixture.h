@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <thread>
+
 #include "cocos2d.h"
 
 namespace qptest {
@@ -29,6 +33,19 @@ protected:
     void frames(int n = 2) {
         for (int i = 0; i < n; ++i)
             frame();
+    }
+
+    // Draws frames until done() holds, for work that finishes on another thread (captures
+    // are written there); waits in real time, so a busy machine does not fail the test.
+    bool framesUntil(const std::function<bool()>& done, double seconds = 10.0) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            frame();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return true;
     }
 
     static cocos2d::GLViewImpl* view;

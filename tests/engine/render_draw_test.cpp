@@ -156,7 +156,7 @@ TEST_F(DrawTest, JpegCaptureOfTheWholeWindow)
         done = true;
         ok = success;
     }, dir.file("whole.jpg"));
-    for (int i = 0; i < 200 && !done; ++i) frames(1);
+    framesUntil([&] { return done; });
     ASSERT_TRUE(done);
     EXPECT_TRUE(ok);
     Image img;

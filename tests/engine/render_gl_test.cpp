@@ -303,7 +303,7 @@ TEST_F(GLTest, CaptureWritesTheRegionAskedFor)
         },
         this, 0, 0, 0, false, "draw");
     utils::captureScreen(done, dir.file("cap.png"), 15, 5, 30, 20);
-    for (int i = 0; i < 200 && calls == 0; ++i) {
+    for (int i = 0; i < 2000 && calls == 0; ++i) { // the file is written on another thread
         d->mainLoop(1.0f / 60);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -139,7 +139,7 @@ TEST_F(SceneRenderTest, LayersSpritesClippingAndInlineCameras)
     std::string shot = std::string(QP_BINARY_DIR) + "/render_scene.png";
     bool written = false;
     utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, shot);
-    for (int i = 0; i < 100 && !written; ++i) frame();
+    framesUntil([&] { return written; });
     EXPECT_TRUE(written);
 }
 

@@ -106,8 +106,7 @@ TEST_F(UiRenderTest, SampleLayoutWithEveryWidgetKind) {
     std::string shot = std::string(QP_BINARY_DIR) + "/ui_sample.png";
     bool written = false;
     utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, shot);
-    for (int i = 0; i < 100 && !written; ++i)
-        frame();
+    framesUntil([&] { return written; });
     EXPECT_TRUE(written);
 
     // Pressing the button shows its pressed picture, zoomed.
