@@ -111,7 +111,7 @@ bool crossesLines(const Frame& f, const isSliceStack& v)
     return step >= 64.0;
 }
 
-// Loads, once, the voxels that the interior columns [lo, hi] of a row will read (for a slab, of
+// Loads, once, voxels that the interior columns [lo, hi] of a row will read (for a slab, of
 // its first plane). The loads do not depend on each other, so the core overlaps their cache and
 // page-table misses; inside the sampling loop the same misses come one after another, behind the
 // arithmetic of each sample. Prefetch instructions in their place gained nothing measurable.
@@ -169,11 +169,12 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
     }
     // Single planes and minimum or maximum slabs of 16-bit volumes go eight pixels at a time.
     const bool eights = (n == 1 || p.slabMode == 0 || p.slabMode == 1) && interp.samplesRowsInEights();
-    // Cubic sampling does enough arithmetic per voxel line to hide its misses, and eight-wide
-    // gathers keep enough reads in flight on their own: a touching pass would only cost them time.
-    // Slabs touch their first plane only: the others lie beside it and a full pass would cost as
-    // much as the sampling.
-    const bool touchRows = touch && !eights && std::is_same_v<Interp, CTriLinear<T>>;
+    // Measured on rows that cross volume rows: one at a time, trilinear samples gain from a
+    // touching pass and tricubic ones lose (their arithmetic hides the misses); eight at a time it
+    // is the other way round (trilinear gathers keep enough reads in flight, tricubic ones wait
+    // on four slices). Slabs touch their first plane only: the others lie beside it and a full
+    // pass would cost as much as the sampling.
+    const bool touchRows = touch && (std::is_same_v<Interp, CTriLinear<T>> ? !eights : eights);
     // Rows go in pairs: the two sample streams of neighbouring rows mostly read the same cache
     // lines, and interleaving them keeps twice as many memory reads in flight.
     for (int r = 0; r < rows; r += 2) {
@@ -187,7 +188,6 @@ void resliceWith(const Interp& interp, const Frame& f, const isResliceParams& p,
             for (int a = 0; a < 3; ++a) row[i].start[a] = f.o[a] + float(r + i) * f.dy[a];
             dst[i] = out + size_t(r + i) * size_t(columns);
             interiorColumns(interp, row[i], columns, n, lo[i], hi[i]);
-            if constexpr (std::is_same_v<Interp, CTriLinear<T>>)
                 if (touchRows) touchColumns(interp, row[i], lo[i], hi[i]);
         }
         // Columns where every row of the pair is interior; elsewhere each row on its own.
