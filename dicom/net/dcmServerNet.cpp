@@ -7,8 +7,12 @@
 #include "StopAwareTcpLayer.h"
 #include "dcmCallbacks.h"
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <filesystem>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <mutex>
 #include <thread>
 
@@ -17,6 +21,21 @@ namespace dcmSDK {
 namespace {
 const int kDefaultPort = 4587;
 const char* const kDefaultAETitle = "QPSTORE";
+
+// A connection that is closed at once wakes the receiver from its wait for a peer, so a
+// stop does not sit out the rest of that wait. The receiver listens on every interface.
+void wakeListener(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    ::close(fd);
+}
 } // namespace
 
 struct dcmServer::Net {
@@ -130,6 +149,7 @@ void dcmServer::StopDicomServer()
     if (!_net->thread.joinable())
         return;
     _net->stop.store(true);
+    wakeListener(_net->port);
     _net->thread.join();
     // Destroying the SCP closes the listening socket, so the port is free again now.
     _net->scp.reset();
