@@ -2,6 +2,7 @@
 // command line handed over as an opened path.
 
 #include "AppDelegate.h"
+#include "CloseOnSignal.h"
 #include "SystemServices.h"
 
 #include <GLFW/glfw3.h>
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
             cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread(
                 [path] { cocos2d::Application::getInstance()->applicationOpenPath(path.c_str()); });
         }
+        // SIGTERM and SIGINT close the window as the user would.
+        CloseOnSignal::install();
         result = cocos2d::Application::getInstance()->run();
         // The scenes go now, while the engine is still whole; their observers find the
         // notification centre already shut down.

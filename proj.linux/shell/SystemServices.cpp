@@ -1,5 +1,7 @@
 #include "SystemServices.h"
 
+#include "AppWindow.h"
+
 #include "ads/adsApplication.h"
 #include "audio/SimpleAudioEngine.h"
 #include "dcmCallbacks.h"
@@ -50,7 +52,7 @@ Rect SystemServices::desktopWorkArea() {
 }
 
 GLView* SystemServices::createWindow(const std::string& caption, const Rect& rect) {
-    return GLViewImpl::createWithRect(caption, rect, 1.0f);
+    return AppWindow::createWithRect(caption, rect);
 }
 
 std::vector<std::string> SystemServices::extraSearchPaths() {
