@@ -110,7 +110,8 @@ TEST_F(AppShellDiscovery, ShutdownWithoutDiscoverySkipsTheWait) {
     ASSERT_EQ(nullptr, sniffer::peekInstance());
     auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(sniffer::shutdownInstance(2000));
-    EXPECT_LT(secondsSince(start), 0.004);
+    // Far below the allowed wait, yet loose enough for a loaded or sanitised run.
+    EXPECT_LT(secondsSince(start), 0.25);
     EXPECT_EQ(nullptr, sniffer::peekInstance());
 }
 

@@ -206,12 +206,13 @@ TEST_F(HttpMixinTest, DownloadToBareNameCreatesNoFolder) {
 }
 
 TEST_F(HttpMixinTest, RepliesNeedALiveOwner) {
+    // Scripted before the first request goes out: the worker may send it at once.
+    server.script(Reply());
+    server.script(Reply::held());
     Client unowned(false);
     unowned.post(server.url("/unowned"), "{}", "unowned");
 
     auto gone = std::make_unique<Client>();
-    server.script(Reply());
-    server.script(Reply::held());
     gone->post(server.url("/in-transfer"), "{}", "gone");
     gone->post(server.url("/queued"), "{}", "gone");
     ASSERT_TRUE(waitUntil([&] { return server.requestCount() == 2; }));
