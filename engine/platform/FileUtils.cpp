@@ -20,6 +20,7 @@ namespace {
 
 FileUtils* g_fileUtils = nullptr;
 std::mutex g_fileUtilsMutex;
+const off_t kMaxWholeFileBytes = off_t(2) * 1024 * 1024 * 1024;
 
 const char kProgramName[] = "dicom-workstation";
 
@@ -402,6 +403,14 @@ bool FileUtils::readWholeFile(const std::string& fullPath, std::string& out) con
     struct stat st;
     if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
         log("FileUtils: %s is not a regular file", fullPath.c_str());
+        fclose(f);
+        return false;
+    }
+    // Whole-file reads are for resources, pictures and settings; a file this large is a
+    // wrong path, and allocating for it would abort the program.
+    if (st.st_size >= kMaxWholeFileBytes) {
+        log("FileUtils: %s is too large to read at once (%lld bytes)", fullPath.c_str(),
+            static_cast<long long>(st.st_size));
         fclose(f);
         return false;
     }

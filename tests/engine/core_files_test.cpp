@@ -127,6 +127,12 @@ TEST_F(FilesTest, ReadWriteAndSizes)
     EXPECT_FALSE(fu->isFileExist(dir.path())); // a folder is not a file
     EXPECT_TRUE(fu->getDataFromFile(dir.path()).isNull());
     EXPECT_FALSE(fu->writeStringToFile("x", dir.file("no/such/folder/f")));
+    // A sparse 2 GiB file costs no disk; its size alone must refuse it, before any allocation.
+    std::string huge = dir.file("huge.bin");
+    ASSERT_TRUE(fu->writeStringToFile("", huge));
+    ASSERT_EQ(0, truncate(huge.c_str(), 2LL * 1024 * 1024 * 1024));
+    EXPECT_TRUE(fu->getDataFromFile(huge).isNull());
+    EXPECT_EQ("", fu->getStringFromFile(huge));
     // The device that is always full: the error only shows when the buffers are flushed.
     if (access("/dev/full", W_OK) == 0) {
         EXPECT_FALSE(fu->writeStringToFile("x", "/dev/full"));
