@@ -12,6 +12,7 @@ single runs noisy).
 import json
 import math
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -34,14 +35,13 @@ def median(values):
     return ordered[len(ordered) // 2]
 
 
-def main():
+def compare(tmp):
     build = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1].startswith("--") else "build"
     bench = os.path.join(build, "bench", "reslice_bench")
     dims = [int(v) for v in arg("--dims", 3, ["512", "512", "400"])]
     rounds = max(1, int(arg("--rounds", 1, ["1"])[0]))
     spacing = [float(v) for v in arg("--spacing", 3, ["0.7", "0.7", "1.0"])]
     geo = ["--dims"] + [str(d) for d in dims] + ["--spacing"] + [str(s) for s in spacing]
-    tmp = tempfile.mkdtemp()
     raw = os.path.join(tmp, "volume.raw")
     subprocess.run([bench, "--write-raw", raw, "--iterations", "1"] + geo, check=True, capture_output=True)
     vol = np.fromfile(raw, dtype="<i2").reshape(dims[2], dims[1], dims[0])
@@ -106,6 +106,15 @@ def main():
                           "speedup": round(median(vtk_rounds) / median(our_rounds), 2),
                           "max_abs_diff": int(diff.max()), "mean_abs_diff": round(float(diff.mean()), 4),
                           "pixels_over_1": int((diff > 1).sum()), "size": [w, h]}))
+
+
+def main():
+    # The volume and pictures take a few hundred megabytes: never leave them behind.
+    tmp = tempfile.mkdtemp()
+    try:
+        compare(tmp)
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
 
 
 if __name__ == "__main__":
