@@ -8,6 +8,7 @@
 #include "json/UIJson.h"
 
 #include <fstream>
+#include <mutex>
 
 using storetest::Posted;
 using storetest::Recorder;
@@ -232,10 +233,14 @@ TEST_F(StoreRecordsTest, ListRequestsGiveNewestPatientsFirstAndAPatientsStudiesW
     EXPECT_NE(studies[1][10].find("kV "), std::string::npos);
 
     // Two quick requests for studies: the later one is served first.
+    // The store's lock keeps the worker from taking "first" before "second" is queued.
     std::vector<std::string> served;
-    _store->requestPatients([&](NSUI::NSDBDataModel*) { served.push_back("patients"); });
-    _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("first"); }, patients[0][0]);
-    _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("second"); }, patients[1][0]);
+    {
+        std::lock_guard<std::recursive_mutex> busy(_store->getLock());
+        _store->requestPatients([&](NSUI::NSDBDataModel*) { served.push_back("patients"); });
+        _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("first"); }, patients[0][0]);
+        _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("second"); }, patients[1][0]);
+    }
     ASSERT_TRUE(storetest::pumpUntil([&] { return served.size() == 3; }, 5));
     EXPECT_LT(std::find(served.begin(), served.end(), "second"), std::find(served.begin(), served.end(), "first"));
 
