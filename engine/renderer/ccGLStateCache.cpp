@@ -13,7 +13,6 @@ GLuint s_currentProgram = static_cast<GLuint>(-1);
 GLenum s_blendSrc = static_cast<GLenum>(-1);
 GLenum s_blendDst = static_cast<GLenum>(-1);
 GLuint s_boundTextures[kMaxTextureUnits];
-GLenum s_activeTexture = static_cast<GLenum>(-1);
 GLuint s_vao = 0;
 uint32_t s_attributeFlags = 0;
 bool s_attributesKnown = false;
@@ -49,7 +48,6 @@ void invalidateStateCache()
     for (auto& t : s_boundTextures) {
         t = static_cast<GLuint>(-1);
     }
-    s_activeTexture = static_cast<GLenum>(-1);
     s_vao = static_cast<GLuint>(-1);
     s_attributeFlags = 0;
     s_attributesKnown = false;
@@ -104,10 +102,9 @@ void blendResetToCache()
 void activeTexture(GLenum texture)
 {
     ensureCache();
-    if (texture != s_activeTexture) {
-        s_activeTexture = texture;
-        glActiveTexture(texture);
-    }
+    // Always selected, never skipped: display code switches units with plain GL calls, and a
+    // bind on a unit the cache only believes active would replace another unit's texture.
+    glActiveTexture(texture);
 }
 
 void bindTexture2D(GLuint textureId)

@@ -167,6 +167,30 @@ TEST_F(GLTest, BuiltInProgramsLinkAndBadSourcesAreRefused)
                            "#version 130\nprecision mediump float; out vec4 c; void main() { c = vec4(1.0); }"));
 }
 
+// Display code selects texture units with plain GL calls between the engine's binds; the
+// engine must still bind on the unit it was asked for.
+TEST_F(GLTest, TextureBindsLandOnTheirUnitAfterForeignUnitChanges)
+{
+    GLuint t[2] = {0, 0};
+    glGenTextures(2, t);
+    auto boundOn = [](GLenum unit) {
+        GLint id = -1;
+        glActiveTexture(unit);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
+        return id;
+    };
+    GL::bindTexture2DN(0, t[0]);
+    GL::bindTexture2DN(1, t[1]);
+    glActiveTexture(GL_TEXTURE0);
+    GL::bindTexture2DN(1, 0);
+    EXPECT_EQ(static_cast<GLint>(t[0]), boundOn(GL_TEXTURE0));
+    EXPECT_EQ(0, boundOn(GL_TEXTURE1));
+    GL::invalidateStateCache();
+    GL::deleteTexture(t[0]);
+    GL::deleteTexture(t[1]);
+    GL::activeTexture(GL_TEXTURE0);
+}
+
 TEST_F(GLTest, TextureFormatsRoundTripWithOddRowSizes)
 {
     struct Case {
