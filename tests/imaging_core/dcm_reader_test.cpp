@@ -208,6 +208,30 @@ TEST_F(DcmReaderTest, FractionalOrSteepRescaleBecomesFloat)
     EXPECT_FLOAT_EQ(sampleAt<float>(slice, 0), -3.5f);
 }
 
+TEST_F(DcmReaderTest, NumbersThatAreNotFiniteCountAsAbsent)
+{
+    // strtod reads "NaN", "inf" and overflowing texts; none may reach the samples or the window.
+    FixtureImage image;
+    image.pixelRepresentation = 1;
+    image.slope = "NaN";
+    image.intercept = "1e999";
+    image.windowCenter = "inf";
+    image.windowWidth = "-nan";
+    image.pixelSpacing = "nan\\0.5";
+    image.samples = {-7, 300};
+    isSliceInfo* slice = read(image);
+    ASSERT_NE(slice, nullptr);
+    EXPECT_EQ(slice->slope, 1.0f);
+    EXPECT_EQ(slice->intercept, 0.0f);
+    EXPECT_EQ(slice->pixelType, kPixelS16);
+    EXPECT_EQ(sampleAt<int16_t>(slice, 0), -7);
+    EXPECT_EQ(sampleAt<int16_t>(slice, 1), 300);
+    EXPECT_EQ(slice->windowCenter, 128.0f);
+    EXPECT_EQ(slice->windowWidth, 255.0f);
+    EXPECT_EQ(slice->spacingX, 1.0f);
+    EXPECT_EQ(slice->spacingY, 1.0f);
+}
+
 TEST_F(DcmReaderTest, PetDefaultsAndValues)
 {
     FixtureImage pet;

@@ -172,6 +172,35 @@ TEST(RayCaster, FloatVolumeBelowTheWindowShowsEntryZero)
     EXPECT_EQ(centrePixel(pet)[0], 255);
 }
 
+TEST(RayCaster, NanFloatVoxelsLookLikeValuesBelowTheWindow)
+{
+    // NaN samples take table entry 0 in every mode, as a value under the window does, instead of
+    // an index from an undefined float-to-int conversion.
+    Cube<float> nan(10, 2, std::nanf(""));
+    Cube<float> low(10, 2, -1.0e6f);
+    uint8_t rgb[768];
+    greyTable(rgb);
+    rgb[0] = 10; rgb[1] = 20; rgb[2] = 30;
+    for (int mode : {0, 1, 2, 3}) {
+        for (int interp : {0, 1}) {
+            auto draw = [&](const isVolumeRecord& rec) {
+                isVolumeRenderer r;
+                r.setVolume(&rec);
+                r.setView(frontView(10, 32), false);
+                r.setColorTable(rgb);
+                r.setWindow(100, 50);
+                r.setRenderMode(mode);
+                r.setInterpolation(interp);
+                r.setScaleLocked(true);
+                EXPECT_TRUE(r.render());
+                const auto res = r.getResult();
+                return std::vector<uint8_t>(res.pixels, res.pixels + size_t(res.width) * res.height * 3);
+            };
+            EXPECT_EQ(draw(nan.rec), draw(low.rec)) << "mode " << mode << " interpolation " << interp;
+        }
+    }
+}
+
 TEST(RayCaster, SliceBuffersUnsignedAndEightBitVolumes)
 {
     Cube<int16_t> cube(16, 1, 0);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cocos2d.h"
 #include "dicom/dcmReader.h"
 
 namespace isImageSDK {
@@ -16,7 +17,14 @@ bool readFloat(dcmSDK::dcmReader& reader, unsigned short group, unsigned short e
 {
     std::string text;
     if (!readTagText(reader, group, element, text)) return false;
-    out = static_cast<float>(std::strtod(text.c_str(), nullptr));
+    const float value = static_cast<float>(std::strtod(text.c_str(), nullptr));
+    // "NaN", "inf" or a value beyond float range would spread into every sample or size derived
+    // from it; such a field counts as absent.
+    if (!std::isfinite(value)) {
+        cocos2d::log("isDcmReader: tag (%04x,%04x) holds no finite number: \"%s\"", group, element, text.c_str());
+        return false;
+    }
+    out = value;
     return true;
 }
 
@@ -113,6 +121,8 @@ bool readTagText(dcmSDK::dcmReader& reader, unsigned short group, unsigned short
     return true;
 }
 
+/// The number of backslash-separated values, the first `capacity` of them stored; 0 when one of
+/// the stored values is not a finite number, so that the caller keeps its default.
 int parseNumbers(const std::string& text, double* out, int capacity)
 {
     int parts = 0;
@@ -120,7 +130,14 @@ int parseNumbers(const std::string& text, double* out, int capacity)
     while (true) {
         const size_t end = text.find('\\', start);
         const std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (parts < capacity) out[parts] = std::strtod(part.c_str(), nullptr);
+        if (parts < capacity) {
+            const double value = std::strtod(part.c_str(), nullptr);
+            if (!std::isfinite(value) || !std::isfinite(static_cast<float>(value))) {
+                cocos2d::log("isDcmReader: \"%s\" holds no finite number", text.c_str());
+                return 0;
+            }
+            out[parts] = value;
+        }
         ++parts;
         if (end == std::string::npos) break;
         start = end + 1;

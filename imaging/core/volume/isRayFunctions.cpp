@@ -109,7 +109,7 @@ const float* classify(const isRayShading& s, float v)
 {
     if constexpr (std::is_floating_point_v<T>) {
         const float i = (v - s.windowLow) * s.windowScale + 0.5f;
-        return s.lookup + (i <= 0.0f ? 0 : (i >= 255.0f ? 255 : int(i))) * 4;
+        return s.lookup + (!(i > 0.0f) ? 0 : (i >= 255.0f ? 255 : int(i))) * 4;
     } else {
         return s.lookup + (int(v) + s.lookupBias) * 4;
     }

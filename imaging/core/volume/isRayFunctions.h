@@ -59,10 +59,12 @@ using isRayFunction = void (*)(const isRayContext&, const isRay&, cuLight&);
 isRayFunction selectRayFunction(int mode, int pixelType, int interpolation);
 
 /// Windowed 8-bit index of a value: clamped before it is narrowed, so no value wraps around.
+/// A NaN (float data, or infinities of opposite sign blended by interpolation) gives 0 rather
+/// than an index taken from an undefined conversion.
 inline int windowedIndex(float v, float low, float scale)
 {
     const float i = (v - low) * scale;
-    return i <= 0.0f ? 0 : (i >= 255.0f ? 255 : int(i));
+    return !(i > 0.0f) ? 0 : (i >= 255.0f ? 255 : int(i));
 }
 
 } // namespace isImageSDK
