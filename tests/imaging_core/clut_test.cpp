@@ -85,4 +85,9 @@ TEST(Clut, FloatModeKeepsExactWindowAndPostsItOnce)
     imgtest::pumpUntil([&] { return recorder.count(9072) >= 3; }, 5);
     ASSERT_EQ(recorder.count(9072), 3);
     EXPECT_EQ(recorder.all[2].text, "{\"ww\":\"100\",\"wl\":\"50\"}");
+    grey->setWindowLevel(std::nanf(""), 50.0f); // no window at all: ignored
+    EXPECT_FLOAT_EQ(grey->windowWidth, 100.0f);
+    grey->setWindowLevel(1.0e20f, -1.0e20f); // beyond int range: clamped, not undefined
+    EXPECT_FLOAT_EQ(grey->windowWidth, 1.0e9f);
+    EXPECT_FLOAT_EQ(grey->windowLevel, -1.0e9f);
 }

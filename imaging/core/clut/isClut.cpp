@@ -1,5 +1,6 @@
 #include "imaging/core/clut/isClut.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -84,6 +85,9 @@ void isClut::postWindow(const char* format, double width, double level)
 
 void isClut::setWindowLevel(float width, float level)
 {
+    // A window from a file or a long drag may be any float; NaN has no place on the table and
+    // a value outside int range has no defined integer.
+    if (!std::isfinite(width) || !std::isfinite(level)) return;
     if (pixelType == kPixelF32) {
         windowWidth = width;
         windowLevel = level;
@@ -92,7 +96,9 @@ void isClut::setWindowLevel(float width, float level)
         postWindow("%.1f", width, level);
         return;
     }
-    setWindowLevelInt(static_cast<int>(width), static_cast<int>(level));
+    constexpr float kIntLimit = 1.0e9f;
+    setWindowLevelInt(static_cast<int>(std::clamp(width, -kIntLimit, kIntLimit)),
+                      static_cast<int>(std::clamp(level, -kIntLimit, kIntLimit)));
 }
 
 void isClut::setWindowLevelInt(int width, int level)
