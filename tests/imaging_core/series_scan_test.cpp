@@ -236,6 +236,20 @@ TEST_F(SeriesScanTest, ThingsThatAreNotOneVolume)
     EXPECT_EQ(str(b, 44), "series");
 }
 
+TEST_F(SeriesScanTest, MoreImagesThanTheImageCountCanHoldWriteNoCache)
+{
+    // The header counts images in 16 bits: 65,536 of them would be recorded as 0.
+    const std::string folder = writable.makeFolder("many");
+    imgtest::writeCtSeries(folder, 1, 1.0, [](int, FixtureImage&) {});
+    std::string name;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) name = entry.path().filename().string();
+    ASSERT_FALSE(name.empty());
+    const std::string prebin = isDcmScan::cacheFileFor(folder, ".prebin");
+    isDcmScan scanner;
+    EXPECT_FALSE(scanner.scanSeries(folder + "/", std::vector<std::string>(65536, name), prebin));
+    EXPECT_FALSE(std::filesystem::exists(prebin));
+}
+
 TEST_F(SeriesScanTest, FileNamesWithCommasAreSkippedAndEmptyFoldersWriteNothing)
 {
     const std::string folder = writable.makeFolder("commas");
