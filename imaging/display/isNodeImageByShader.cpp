@@ -160,24 +160,24 @@ void isNodeImageByShader::uploadAndBindLut() {
     if (lutDirty && clut) {
         uint8_t rgb[768];
         clut->getRGBTable(rgb);
-        glActiveTexture(GL_TEXTURE1);
-        glBindTexture(GL_TEXTURE_2D, lutTexture);
+        // Bound through the engine's state cache so its idea of unit 1 stays true.
+        cocos2d::GL::bindTexture2DN(1, lutTexture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glActiveTexture(GL_TEXTURE0);
+        cocos2d::GL::activeTexture(GL_TEXTURE0);
         lutDirty = false;
     }
     cocos2d::GL::bindTexture2DN(1, lutTexture);
-    glActiveTexture(GL_TEXTURE0);
+    cocos2d::GL::activeTexture(GL_TEXTURE0);
 }
 
 void isNodeImageByShader::unbindLut() {
     cocos2d::GL::bindTexture2DN(1, 0);
-    glActiveTexture(GL_TEXTURE0);
+    cocos2d::GL::activeTexture(GL_TEXTURE0);
 }
 
 void isNodeImageByShader::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags) {
