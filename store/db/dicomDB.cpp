@@ -307,6 +307,11 @@ int dicomDB::getMaxId(const std::string& column, const std::string& table)
     return atoi(rows.getValue(0, 0).c_str());
 }
 
+bool dicomDB::isWorkerBusy() const
+{
+    return _worker && _worker->isBusy();
+}
+
 void dicomDB::queueRequest(dicomDBRequest* request, bool toFront)
 {
     if (_worker && _worker->addRequest(request) && toFront)

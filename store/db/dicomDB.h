@@ -101,6 +101,8 @@ public:
     void onRequestDone(NSUI::NSThreadRequest* request);
 
     std::recursive_mutex& getLock() { return _lock; }
+    /// True while the worker runs a request (it may be waiting for the lock above).
+    bool isWorkerBusy() const;
     NSUI::NSDBUtil& getConnection() { return _db; }
 
     /// The receiver's TCP port, 4587 unless changed (tests and the benchmark use free ports).

@@ -233,16 +233,22 @@ TEST_F(StoreRecordsTest, ListRequestsGiveNewestPatientsFirstAndAPatientsStudiesW
     EXPECT_NE(studies[1][10].find("kV "), std::string::npos);
 
     // Two quick requests for studies: the later one is served first.
-    // The store's lock keeps the worker from taking "first" before "second" is queued.
+    // The worker is held inside the patients request (by the store's lock) while both study
+    // requests are queued, so neither is taken before the other is waiting.
     std::vector<std::string> served;
     {
         std::lock_guard<std::recursive_mutex> busy(_store->getLock());
         _store->requestPatients([&](NSUI::NSDBDataModel*) { served.push_back("patients"); });
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!_store->isWorkerBusy() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(_store->isWorkerBusy());
         _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("first"); }, patients[0][0]);
         _store->requestStudies([&](NSUI::NSDBDataModel*) { served.push_back("second"); }, patients[1][0]);
     }
     ASSERT_TRUE(storetest::pumpUntil([&] { return served.size() == 3; }, 5));
-    EXPECT_LT(std::find(served.begin(), served.end(), "second"), std::find(served.begin(), served.end(), "first"));
+    EXPECT_LT(std::find(served.begin(), served.end(), "second"), std::find(served.begin(), served.end(), "first"))
+        << served[0] << ", " << served[1] << ", " << served[2];
 
     EXPECT_TRUE(request(1, "1 or 1=1", 0.5).empty());
     EXPECT_TRUE(request(1, "999", 0.5).empty());
