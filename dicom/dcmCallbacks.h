@@ -14,7 +14,7 @@ enum DcmMessageType : unsigned {
     DCM_MSG_SEND_PROGRESS = 0,    ///< JSON {"taskID","value"}
     DCM_MSG_SEND_DONE = 1,        ///< JSON {"taskID"}
     DCM_MSG_SEND_FAILED = 2,      ///< JSON {"taskID"}
-    DCM_MSG_FILE_STORED = 3,      ///< text points to a DCM_MESSAGE
+    DCM_MSG_FILE_STORED = 3,      ///< text points to a new DCM_MESSAGE that the host now owns (delete)
     DCM_MSG_ECHO_RESULT = 4,      ///< JSON {"ok","appid","ip","port","name"}
     DCM_MSG_QUERY_ANSWER = 5,     ///< "gggg,eeee[value]..." list
     DCM_MSG_RECEIVER_STARTED = 6, ///< free text
