@@ -106,7 +106,9 @@ TEST_F(SenderTest, SendsEveryDicomFileWithProgressThenOneDone)
     EXPECT_FLOAT_EQ(last, 100.0f);
     EXPECT_EQ(ms.back().type, 1u);
     EXPECT_TRUE(ms.back().isSending) << "the final message must come before isSending turns false";
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sender.isSending() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_FALSE(sender.isSending());
     EXPECT_EQ(countFinals(501), 1u);
 
