@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <type_traits>
 
 namespace isImageSDK {
 
@@ -42,11 +44,24 @@ struct Nearest {
         const int z = std::min(v.dims[2] - 1, std::max(0, int(p[2] + 0.5f)));
         return float(static_cast<const T*>(v.slices[size_t(z)])[y * v.dims[0] + x]);
     }
+    static float unrounded(const isRayVolume& v, const float p[3]) { return at(v, p); }
+    static float rounded(float value) { return value; }
 };
 
 template <typename T>
 struct Trilinear {
-    static float at(const isRayVolume& v, const float p[3])
+    static float at(const isRayVolume& v, const float p[3]) { return rounded(unrounded(v, p)); }
+
+    // Integer volumes give whole values, as their voxels do; rounding (not truncation) keeps a
+    // uniform region at its own value. Rounding is monotonic, so a maximum can round once at the end.
+    static float rounded(float value)
+    {
+        if constexpr (std::is_floating_point_v<T>) return value;
+        else return std::floor(value + 0.5f);
+    }
+
+    // The blend of the eight neighbours; never above the largest of them.
+    static float unrounded(const isRayVolume& v, const float p[3])
     {
         const float px = std::max(0.0f, p[0]), py = std::max(0.0f, p[1]), pz = std::max(0.0f, p[2]);
         int x = int(px), y = int(py), z = int(pz);
@@ -64,11 +79,7 @@ struct Trilinear {
         const float a2 = float(s1[0]) + fx * (float(s1[dx]) - float(s1[0]));
         const float a3 = float(s1[dy]) + fx * (float(s1[dy + dx]) - float(s1[dy]));
         const float b0 = a0 + fy * (a1 - a0), b1 = a2 + fy * (a3 - a2);
-        const float sum = b0 + fz * (b1 - b0);
-        if constexpr (std::is_floating_point_v<T>) return sum;
-        // Integer volumes give whole values, as their voxels do; rounding (not truncation) keeps
-        // a uniform region at its own value.
-        else return std::floor(sum + 0.5f);
+        return b0 + fz * (b1 - b0);
     }
 };
 
@@ -139,6 +150,33 @@ void castComposite(const isRayContext& ctx, const isRay& ray, cuLight&)
     writePixel(ray.out, C);
 }
 
+// The least unrounded maximum whose rounded value takes the table's top entry, so a ray can stop
+// there. Integer samples round half up, so the whole value that saturates is reached from half a
+// unit below it.
+template <typename T>
+float saturatingValue(float low, float scale)
+{
+    const float guess = low + 255.0f / scale;
+    if (!std::isfinite(guess)) return std::numeric_limits<float>::infinity();
+    if constexpr (std::is_floating_point_v<T>) {
+        // The guess is off by rounding only: a few representable values either way. A ray that
+        // never stops early still gives the same pixel, so an unexpected case just stops nowhere.
+        const float inf = std::numeric_limits<float>::infinity();
+        float v = guess;
+        for (int i = 0; i < 64 && windowedIndex(v, low, scale) < 255; ++i) v = std::nextafter(v, inf);
+        if (windowedIndex(v, low, scale) < 255) return inf;
+        for (int i = 0; i < 64 && windowedIndex(std::nextafter(v, -inf), low, scale) >= 255; ++i)
+            v = std::nextafter(v, -inf);
+        return v;
+    } else {
+        // Beyond the type's range nothing saturates.
+        if (guess > float(std::numeric_limits<T>::max()) + 2.0f) return std::numeric_limits<float>::infinity();
+        float v = std::floor(std::max(guess, float(std::numeric_limits<T>::lowest())) - 2.0f);
+        while (windowedIndex(v, low, scale) < 255) v += 1.0f;
+        return v - 0.5f;
+    }
+}
+
 template <typename T, typename Sampler>
 void castMip(const isRayContext& ctx, const isRay& ray, cuLight&)
 {
@@ -147,15 +185,22 @@ void castMip(const isRayContext& ctx, const isRay& ray, cuLight&)
     if (!setupSegment(ctx, ray, p, n) || n < 1) return writeBackground(ctx, ray.out);
     const isRayVolume& vol = *ctx.volume;
     const vrSpaceLeapingBase& grid = *ctx.grid;
+    const isRayShading& s = *ctx.shading;
+    const float low = s.windowLow, scale = s.windowScale;
+    // Blocks that cannot raise the maximum, or lie below the window, are skipped. The maximum is
+    // kept unrounded and rounded once at the end: the same value, without rounding every sample.
+    // Once it reaches the value that saturates the table the ray is done.
+    const float top = saturatingValue<T>(low, scale);
+    const float threshold = grid.threshold;
     float M = -1.0e7f;
     for (int k = 0; k < n; ++k, p[0] += ray.step[0], p[1] += ray.step[1], p[2] += ray.step[2]) {
-        // A block that cannot raise the maximum, or lies below the window, is skipped.
         const float cell = grid.cellMax(p);
-        if (cell <= M || cell < grid.threshold) continue;
-        M = std::max(M, Sampler::at(vol, p));
+        if (cell <= M || cell < threshold) continue;
+        M = std::max(M, Sampler::unrounded(vol, p));
+        if (M >= top) break;
     }
-    const isRayShading& s = *ctx.shading;
-    const float* e = s.transfer + windowedIndex(M, s.windowLow, s.windowScale) * 4;
+    const int entry = windowedIndex(Sampler::rounded(M), low, scale);
+    const float* e = s.transfer + entry * 4;
     const float c[3] = {e[1], e[2], e[3]};
     writePixel(ray.out, c);
 }
