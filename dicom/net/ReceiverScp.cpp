@@ -22,6 +22,9 @@ const Uint32 kAcceptPollSeconds = 1;
 // does not wait for it: the connections watch the stop flag).
 const Uint32 kIdlePeerSeconds = 10;
 const Uint32 kAcseTimeoutSeconds = 10;
+// The largest PDU DCMTK takes: an image arrives in an eighth of the reads and polls that
+// the usual 16 kB would need, which is most of the receiving time on a fast link.
+const Uint32 kMaxReceivePDU = ASC_MAXIMUMPDUSIZE;
 
 /// Transfer syntaxes we accept, in the order we prefer them when a peer offers several in
 /// one context: explicit VR first (it keeps the value representations), then implicit;
@@ -89,6 +92,7 @@ bool ReceiverScp::configure(unsigned short port, const std::string& aeTitle)
     c.setDIMSEBlockingMode(DIMSE_NONBLOCKING);
     c.setDIMSETimeout(kIdlePeerSeconds);
     c.setACSETimeout(kAcseTimeoutSeconds);
+    c.setMaxReceivePDULength(kMaxReceivePDU);
     DcmSCPConfig initial = c;
     if (initial.addPresentationContext(UID_VerificationSOPClass, acceptedTransferSyntaxes()).bad() ||
         setConfig(initial).bad())
