@@ -100,11 +100,11 @@ int main(int argc, char** argv)
         return 1;
     const std::string work = templ;
     fs::create_directories(work + "/series");
-    nettest::CtSeriesSpec spec;
-    spec.count = count;
-    spec.rows = 512;
-    spec.columns = 512;
-    std::vector<std::string> files = nettest::writeCtSeries(work + "/series", spec);
+    nettest::CtSeriesShape shape;
+    shape.count = count;
+    shape.rows = 512;
+    shape.columns = 512;
+    std::vector<std::string> files = nettest::writeCtSeries(work + "/series", shape);
     if (files.size() != static_cast<size_t>(count)) {
         std::fprintf(stderr, "receive_bench: cannot write the series\n");
         return 1;

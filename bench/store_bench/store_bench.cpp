@@ -115,11 +115,11 @@ int main(int argc, char** argv)
     const std::string work = templ;
     const std::string series = work + "/series";
     fs::create_directories(series);
-    nettest::CtSeriesSpec spec;
-    spec.count = count;
-    spec.rows = 512;
-    spec.columns = 512;
-    if (nettest::writeCtSeries(series, spec).size() != static_cast<size_t>(count)) {
+    nettest::CtSeriesShape shape;
+    shape.count = count;
+    shape.rows = 512;
+    shape.columns = 512;
+    if (nettest::writeCtSeries(series, shape).size() != static_cast<size_t>(count)) {
         std::fprintf(stderr, "store_bench: cannot write the series\n");
         return 1;
     }

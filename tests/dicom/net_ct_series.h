@@ -14,7 +14,7 @@
 namespace nettest {
 
 /// What a generated series looks like; `extra` values are put last and win.
-struct CtSeriesSpec {
+struct CtSeriesShape {
     int count = 10;
     int rows = 64;
     int columns = 64;
@@ -23,17 +23,17 @@ struct CtSeriesSpec {
     std::vector<std::pair<DcmTagKey, std::string>> extra;
 };
 
-/// Writes spec.count slices ct_0001.dcm ... into dir (which must exist), one study and
+/// Writes shape.count slices ct_0001.dcm ... into dir (which must exist), one study and
 /// one series, explicit VR little endian. Returns the paths written (empty on failure).
-inline std::vector<std::string> writeCtSeries(const std::string& dir, const CtSeriesSpec& spec)
+inline std::vector<std::string> writeCtSeries(const std::string& dir, const CtSeriesShape& shape)
 {
     char studyUID[100], seriesUID[100], frameUID[100];
     dcmGenerateUniqueIdentifier(studyUID, SITE_STUDY_UID_ROOT);
     dcmGenerateUniqueIdentifier(seriesUID, SITE_SERIES_UID_ROOT);
     dcmGenerateUniqueIdentifier(frameUID, SITE_INSTANCE_UID_ROOT);
-    std::vector<Uint16> pixels(static_cast<size_t>(spec.rows) * spec.columns);
+    std::vector<Uint16> pixels(static_cast<size_t>(shape.rows) * shape.columns);
     std::vector<std::string> written;
-    for (int i = 0; i < spec.count; ++i) {
+    for (int i = 0; i < shape.count; ++i) {
         char sopUID[100];
         dcmGenerateUniqueIdentifier(sopUID, SITE_INSTANCE_UID_ROOT);
         DcmFileFormat file;
@@ -47,8 +47,8 @@ inline std::vector<std::string> writeCtSeries(const std::string& dir, const CtSe
         ds->putAndInsertString(DCM_Modality, "CT");
         ds->putAndInsertString(DCM_StudyDescription, "Synthetic phantom");
         ds->putAndInsertString(DCM_SeriesDescription, "Axial 1mm");
-        ds->putAndInsertString(DCM_PatientName, spec.patientName.c_str());
-        ds->putAndInsertString(DCM_PatientID, spec.patientID.c_str());
+        ds->putAndInsertString(DCM_PatientName, shape.patientName.c_str());
+        ds->putAndInsertString(DCM_PatientID, shape.patientID.c_str());
         ds->putAndInsertString(DCM_PatientBirthDate, "19700101");
         ds->putAndInsertString(DCM_PatientSex, "F");
         ds->putAndInsertString(DCM_StudyInstanceUID, studyUID);
@@ -65,17 +65,17 @@ inline std::vector<std::string> writeCtSeries(const std::string& dir, const CtSe
         ds->putAndInsertString(DCM_RescaleSlope, "1");
         ds->putAndInsertString(DCM_PhotometricInterpretation, "MONOCHROME2");
         ds->putAndInsertUint16(DCM_SamplesPerPixel, 1);
-        ds->putAndInsertUint16(DCM_Rows, static_cast<Uint16>(spec.rows));
-        ds->putAndInsertUint16(DCM_Columns, static_cast<Uint16>(spec.columns));
+        ds->putAndInsertUint16(DCM_Rows, static_cast<Uint16>(shape.rows));
+        ds->putAndInsertUint16(DCM_Columns, static_cast<Uint16>(shape.columns));
         ds->putAndInsertUint16(DCM_BitsAllocated, 16);
         ds->putAndInsertUint16(DCM_BitsStored, 12);
         ds->putAndInsertUint16(DCM_HighBit, 11);
         ds->putAndInsertUint16(DCM_PixelRepresentation, 0);
-        for (int y = 0; y < spec.rows; ++y)
-            for (int x = 0; x < spec.columns; ++x)
-                pixels[static_cast<size_t>(y) * spec.columns + x] = static_cast<Uint16>((x + y + i * 7) & 0x0FFF);
+        for (int y = 0; y < shape.rows; ++y)
+            for (int x = 0; x < shape.columns; ++x)
+                pixels[static_cast<size_t>(y) * shape.columns + x] = static_cast<Uint16>((x + y + i * 7) & 0x0FFF);
         ds->putAndInsertUint16Array(DCM_PixelData, pixels.data(), static_cast<unsigned long>(pixels.size()));
-        for (const auto& kv : spec.extra)
+        for (const auto& kv : shape.extra)
             ds->putAndInsertString(kv.first, kv.second.c_str());
         char name[32];
         std::snprintf(name, sizeof name, "/ct_%04d.dcm", i + 1);

@@ -93,9 +93,9 @@ std::string tagOf(const std::string& path, const DcmTagKey& key)
 TEST_F(ReceiverTest, StorescuFilesArriveUnchangedWithOneFilledRecordEach)
 {
     fs::create_directories(tmp.file("ct"));
-    nettest::CtSeriesSpec spec;
-    spec.count = 200;
-    const std::vector<std::string> series = nettest::writeCtSeries(tmp.file("ct"), spec);
+    nettest::CtSeriesShape shape;
+    shape.count = 200;
+    const std::vector<std::string> series = nettest::writeCtSeries(tmp.file("ct"), shape);
     ASSERT_EQ(series.size(), 200u);
 
     // DCMTK's storescp in bit-preserving mode receives the same transfers: what it
@@ -203,10 +203,10 @@ TEST_F(ReceiverTest, HostileTagValuesNeverWriteOutsideTheRoot)
     for (size_t i = 0; i < hostile.size(); ++i) {
         std::string dir = tmp.file("src" + std::to_string(i));
         fs::create_directories(dir);
-        nettest::CtSeriesSpec spec;
-        spec.count = 1;
-        spec.extra = hostile[i];
-        for (const std::string& f : nettest::writeCtSeries(dir, spec))
+        nettest::CtSeriesShape shape;
+        shape.count = 1;
+        shape.extra = hostile[i];
+        for (const std::string& f : nettest::writeCtSeries(dir, shape))
             sources.push_back(f);
     }
     ASSERT_EQ(sources.size(), hostile.size());
@@ -234,9 +234,9 @@ TEST_F(ReceiverTest, HostileTagValuesNeverWriteOutsideTheRoot)
 TEST_F(ReceiverTest, AnObjectThatCannotBeFiledIsRefusedAndNotReported)
 {
     fs::create_directories(tmp.file("src"));
-    nettest::CtSeriesSpec spec;
-    spec.count = 2;
-    std::vector<std::string> sources = nettest::writeCtSeries(tmp.file("src"), spec);
+    nettest::CtSeriesShape shape;
+    shape.count = 2;
+    std::vector<std::string> sources = nettest::writeCtSeries(tmp.file("src"), shape);
     ASSERT_EQ(sources.size(), 2u);
     // A plain file where the patient's folder belongs makes the store unwritable for it.
     char folder[1024];
@@ -305,11 +305,11 @@ TEST_F(ReceiverTest, StopEndsAnIdleAssociationQuickly)
 TEST_F(ReceiverTest, StopDuringATransferLeavesOnlyWholeReportedFiles)
 {
     fs::create_directories(tmp.file("big"));
-    nettest::CtSeriesSpec spec;
-    spec.count = 300;
-    spec.rows = 256;
-    spec.columns = 256;
-    std::vector<std::string> sources = nettest::writeCtSeries(tmp.file("big"), spec);
+    nettest::CtSeriesShape shape;
+    shape.count = 300;
+    shape.rows = 256;
+    shape.columns = 256;
+    std::vector<std::string> sources = nettest::writeCtSeries(tmp.file("big"), shape);
     std::vector<std::string> args = {"storescu", "127.0.0.1", std::to_string(port)};
     args.insert(args.end(), sources.begin(), sources.end());
     nettest::Process scu(args, tmp.file("storescu.log"));

@@ -42,9 +42,9 @@ protected:
     {
         std::string dir = tmp.file(name);
         fs::create_directories(dir + "/series");
-        nettest::CtSeriesSpec spec;
-        spec.count = count;
-        std::vector<std::string> files = nettest::writeCtSeries(dir + "/series", spec);
+        nettest::CtSeriesShape shape;
+        shape.count = count;
+        std::vector<std::string> files = nettest::writeCtSeries(dir + "/series", shape);
         qptest::writeFile(dir + "/series/thumb_1.png", "\x89PNG\r\n\x1a\n not a dicom file");
         qptest::writeFile(dir + "/notes.txt", "hello");
         return files;

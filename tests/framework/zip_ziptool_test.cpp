@@ -40,14 +40,14 @@ std::string entryNames(const std::string& archive)
                archive);
 }
 
-// Builds an archive with python's zipfile: each spec is "name=content" or "link:name=target".
+// Builds an archive with python's zipfile: each entry is "name=content" or "link:name=target".
 void makeArchive(const std::string& archive, const std::vector<std::string>& entries)
 {
     std::string script =
         "import sys,zipfile\n"
         "z=zipfile.ZipFile(sys.argv[1],'w')\n"
-        "for spec in sys.argv[2:]:\n"
-        "  name,data=spec.split('=',1)\n"
+        "for entry in sys.argv[2:]:\n"
+        "  name,data=entry.split('=',1)\n"
         "  if name.startswith('link:'):\n"
         "    i=zipfile.ZipInfo(name[5:]); i.create_system=3; i.external_attr=0o120777<<16\n"
         "    z.writestr(i,data)\n"

@@ -81,8 +81,8 @@ TEST(Light, PhongWithClampAndMaterial)
     // Lit from the side at 60 degrees, seen head-on: diffuse cos 60, specular of the mirrored ray.
     light.position[0] = 10.0f * std::sqrt(3.0f);
     light.shade(p, n, out);
-    const float spec = std::pow(0.5f, 15.0f);
-    EXPECT_NEAR(out[0], 0.5f * (0.15f * 1.2f + 0.9f * 0.5f + 0.3f * spec), 1e-5);
+    const float specular = std::pow(0.5f, 15.0f);
+    EXPECT_NEAR(out[0], 0.5f * (0.15f * 1.2f + 0.9f * 0.5f + 0.3f * specular), 1e-5);
 }
 
 namespace {

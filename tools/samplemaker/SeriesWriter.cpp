@@ -57,7 +57,7 @@ void spacingOf(SeriesKind k, double& pixel, double& slice)
     }
 }
 
-void putPatientStudySeries(DcmDataset* ds, const SeriesSpec& s, const std::string& studyUID,
+void putPatientStudySeries(DcmDataset* ds, const SeriesPlan& s, const std::string& studyUID,
                            const std::string& seriesUID)
 {
     ds->putAndInsertString(DCM_SpecificCharacterSet, "ISO_IR 100");
@@ -95,7 +95,7 @@ void putGrey16(DcmDataset* ds, bool isSigned)
     ds->putAndInsertUint16(DCM_PixelRepresentation, isSigned ? 1 : 0);
 }
 
-bool fillImage(DcmDataset* ds, const SeriesSpec& s, int z)
+bool fillImage(DcmDataset* ds, const SeriesPlan& s, int z)
 {
     const unsigned long n = static_cast<unsigned long>(s.width) * s.height;
     switch (s.kind) {
@@ -182,7 +182,7 @@ bool fillImage(DcmDataset* ds, const SeriesSpec& s, int z)
 }
 } // namespace
 
-bool SeriesWriter::write(const SeriesSpec& s, const std::string& folder, std::vector<std::string>& files)
+bool SeriesWriter::write(const SeriesPlan& s, const std::string& folder, std::vector<std::string>& files)
 {
     if (s.width < 1 || s.height < 1 || s.width > 65535 || s.height > 65535 || s.slices < 1) {
         fprintf(stderr, "samplemaker: bad size %dx%dx%d\n", s.width, s.height, s.slices);

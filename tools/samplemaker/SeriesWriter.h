@@ -1,7 +1,7 @@
 #pragma once
 // Writing one synthetic series as DICOM files.
 
-#include "SeriesSpec.h"
+#include "SeriesPlan.h"
 
 #include <string>
 #include <vector>
@@ -13,7 +13,7 @@ class SeriesWriter {
 public:
     /// Creates the folder when needed and writes the series (IM0001.dcm, ...); the written
     /// paths are appended to files. False, with a message on stderr, on any failure.
-    static bool write(const SeriesSpec& spec, const std::string& folder, std::vector<std::string>& files);
+    static bool write(const SeriesPlan& plan, const std::string& folder, std::vector<std::string>& files);
 };
 
 } // namespace samplemaker

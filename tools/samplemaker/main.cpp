@@ -49,7 +49,7 @@ bool writeExample(const std::string& zipPath)
     std::vector<std::string> files;
     auto series = [&](SeriesKind kind, int w, int h, int n, const char* name, const char* id, const char* desc,
                       const char* folder, const std::string& studyUID, int number, unsigned seed) {
-        SeriesSpec s;
+        SeriesPlan s;
         s.kind = kind;
         s.width = w, s.height = h, s.slices = n;
         s.patientName = name;
@@ -88,7 +88,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage();
-    SeriesSpec base;
+    SeriesPlan base;
     int series = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
@@ -113,7 +113,7 @@ int main(int argc, char** argv)
         } else if (opt == "--ct" || opt == "--mr" || opt == "--pet" || opt == "--multiframe" || opt == "--sc") {
             const char* size = next();
             const char* dir = next();
-            SeriesSpec s = base;
+            SeriesPlan s = base;
             s.kind = opt == "--ct" ? SeriesKind::CT
                    : opt == "--mr" ? SeriesKind::MR
                    : opt == "--pet" ? SeriesKind::PET

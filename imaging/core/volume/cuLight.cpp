@@ -39,11 +39,11 @@ void cuLight::shade(const float p[3], const float n[3], float out[3]) const
     const float d = dot(n, L);
     float R[3] = {2 * d * n[0] - L[0], 2 * d * n[1] - L[1], 2 * d * n[2] - L[2]};
     normalise(R);
-    const float spec = std::pow(std::max(0.0f, dot(R, V)), shininess);
+    const float specularTerm = std::pow(std::max(0.0f, dot(R, V)), shininess);
     const float diff = std::max(0.0f, d);
     for (int i = 0; i < 3; ++i) {
         const float c = ambientProduct[i] * (globalAmbient[i] + ambient[i]) +
-                        diffuseProduct[i] * diffuse[i] * diff + specularProduct[i] * specular[i] * spec;
+                        diffuseProduct[i] * diffuse[i] * diff + specularProduct[i] * specular[i] * specularTerm;
         out[i] = std::min(1.0f, c);
     }
 }

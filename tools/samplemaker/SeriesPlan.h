@@ -8,7 +8,7 @@ namespace samplemaker {
 enum class SeriesKind { CT, MR, PET, ColourSC, MultiFrame };
 
 /// One series to write.
-struct SeriesSpec {
+struct SeriesPlan {
     SeriesKind kind = SeriesKind::CT;
     int width = 512;
     int height = 512;
