@@ -10,6 +10,7 @@
 
 #include "base/base64.h"
 #include "base/ccLog.h"
+#include "base/ccUTF8.h"
 
 namespace cocos2d {
 
@@ -132,31 +133,12 @@ private:
                 _error = "bad character reference";
                 return false;
             }
-            appendUtf8(out, static_cast<unsigned int>(cp));
+            appendUtf8(out, static_cast<char32_t>(cp));
         } else {
             _error = "unknown entity &" + entity + ";";
             return false;
         }
         return true;
-    }
-
-    static void appendUtf8(std::string& out, unsigned int cp)
-    {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
     }
 
     // At '<' of a start tag.

@@ -1,5 +1,7 @@
 #include "util/StringUtils.h"
 
+#include "base/ccUTF8.h"
+
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
@@ -141,23 +143,7 @@ char32_t decodeUtf8(const unsigned char* s, size_t n, size_t& i)
 
 void encodeUtf8(char32_t cp, std::string& out)
 {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    cocos2d::appendUtf8(out, cp);
 }
 
 bool isValidUtf8(const std::string& text)
