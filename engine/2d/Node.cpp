@@ -1093,4 +1093,11 @@ void Node::enableAndroidReturnKey(bool enable)
     _returnKeyListener = listener;
 }
 
+void Node::markContentChanged()
+{
+    if (_running) {
+        Director::getInstance()->markDirty();
+    }
+}
+
 } // namespace cocos2d

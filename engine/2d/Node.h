@@ -197,6 +197,10 @@ public:
     /// Visits this node and its children in drawing order with the current camera.
     virtual void visit(Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags);
     virtual void visit();
+    /// Nodes that draw custom content call this when that content changed, so the next frame
+    /// redraws. Calling it from `visit` or `draw` keeps the frames coming while per-frame
+    /// work is pending.
+    void markContentChanged();
 
     /// The program (with its uniform values) that draws this node; retained. Setting a
     /// program gives the node a program state of its own for it.

@@ -172,6 +172,16 @@ void Director::mainLoop(float dt)
     PoolManager::getInstance()->getCurrentPool()->clear();
 }
 
+void Director::markDirty()
+{
+    _dirty.store(true, std::memory_order_release);
+}
+
+bool Director::isDirty() const
+{
+    return _dirty.load(std::memory_order_acquire);
+}
+
 void Director::drawScene()
 {
     if (_openGLView) {

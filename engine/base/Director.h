@@ -2,6 +2,7 @@
 // Drives frames on the main thread: time step, scheduler, drawing, pool drain; owns the
 // scheduler and knows the window size.
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -80,6 +81,11 @@ public:
     /// Clears scheduled work and queued main-thread functions (between tests).
     void reset();
 
+    /// Asks for the next frame to be drawn: something visible changed. Safe from any thread.
+    void markDirty();
+    /// True when the next frame must draw.
+    bool isDirty() const;
+
     EventDispatcher* getEventDispatcher() const { return _eventDispatcher; }
     ActionManager* getActionManager() const { return _actionManager; }
 
@@ -144,6 +150,7 @@ protected:
     bool _ending = false;
     bool _nextDeltaTimeZero = false;
     bool _displayStats = false;
+    std::atomic<bool> _dirty{true};
     float _contentScaleFactor = 1.0f;
     Size _winSizeInPoints;
     std::thread::id _mainThread;
