@@ -6,6 +6,9 @@
 #include "cocos2d.h"
 #include "discovery/sniffer.h"
 #include "json/UIJson.h"
+#include "lang/UILocalConfig.h"
+#include "login/login.h"
+#include "support/TestSupport.h"
 #include "net/NetworkInfoProvider.h"
 #include "notify/NSNotificationCenter.h"
 
@@ -141,52 +144,20 @@ TEST_F(AppShellDiscovery, AFinishedSweepAllowsTheNext) {
     EXPECT_TRUE(s->isPingSweeping());
 }
 
-TEST_F(AppShellDiscovery, OtherInstallationsAreReportedAndOwnDatagramsIgnored) {
-    std::vector<std::string> seen;
-    int target = 0;
-    NSUI::NSNotificationCenter::getInstance()->addObserver(
-        &target, nullptr,
-        [&](Ref* sender, unsigned int, NSUI::NSNotificationData* data) {
-            EXPECT_EQ(nullptr, sender);
-            seen.push_back(data ? data->text : "");
-        },
-        sniffer::kDiscoveredId);
-    sniffer* s = startSniffer();
-    int port = s->getBoundPort();
-
-    // Ignored: this host's own address, and a datagram of another kind.
-    sendDatagram(port, message("127.0.0.2", "ping", "self"));
-    sendDatagram(port, message("127.0.0.3", "ping", "x", "something_else"));
-    // Reported: a ping (answered) and a response without an identifier.
-    sendDatagram(port, message("127.0.0.3", "ping", "peer-1"));
-    sendDatagram(port, message("127.0.0.4", "response", ""));
-    pumpUntil(seen, 2);
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ("127.0.0.3", NSUI::UIJson::getJsonString(seen[0], "ip"));
-    EXPECT_EQ("peer-1", NSUI::UIJson::getJsonString(seen[0], "appid"));
-    EXPECT_EQ("otherhost", NSUI::UIJson::getJsonString(seen[0], "name"));
-    EXPECT_EQ("2", NSUI::UIJson::getJsonString(seen[0], "device"));
-    // A missing identifier is made of the name and the address.
-    EXPECT_EQ("otherhost127.0.0.4", NSUI::UIJson::getJsonString(seen[1], "appid"));
-
-    // Texts that are not Base64 JSON change nothing.
-    sendDatagram(port, "");
-    int raw = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in dest{};
-    dest.sin_family = AF_INET;
-    dest.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, "127.0.0.1", &dest.sin_addr);
-    std::string garbage(1500, 'A');
-    sendto(raw, garbage.data(), garbage.size(), 0, reinterpret_cast<sockaddr*>(&dest), sizeof(dest));
-    close(raw);
-    pumpUntil(seen, 3);
-    EXPECT_EQ(2u, seen.size());
-    NSUI::NSNotificationCenter::getInstance()->removeObserver(&target);
-}
-
-TEST_F(AppShellDiscovery, SendRefusesTextsThatDoNotFitADatagram) {
-    sniffer* s = startSniffer();
-    EXPECT_EQ(0, s->sendTo("127.0.0.3", "{\"a\":\"b\"}"));
-    EXPECT_EQ(-4, s->sendTo("127.0.0.3", std::string(800, 'x').c_str())); // 1068 Base64 bytes
-    EXPECT_EQ(-2, s->sendTo("not an address", "{}"));
+// Discovery datagrams name the signed-in user from the account's settings.
+TEST(LoginState, ReadsTheSignInSettingsWithDefaults) {
+    qptest::TempDir dir;
+    UserDefault::destroyInstance();
+    FileUtils::getInstance()->setWritablePath(dir.path());
+    std::string logined, userId;
+    login::getLoginState(logined, userId);
+    EXPECT_EQ("0", logined);
+    EXPECT_EQ("0", userId);
+    NSUI::UILocalConfig::storeStringForKey("app_logined", "1");
+    NSUI::UILocalConfig::storeStringForKey("app_login_id", "1234");
+    login::getLoginState(logined, userId);
+    EXPECT_EQ("1", logined);
+    EXPECT_EQ("1234", userId);
+    UserDefault::destroyInstance();
+    FileUtils::getInstance()->setWritablePath("");
 }
