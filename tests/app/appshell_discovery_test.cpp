@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cocos2d.h"
+#include "db/NSDBUtil.h"
 #include "discovery/sniffer.h"
 #include "json/UIJson.h"
 #include "lang/UILocalConfig.h"
@@ -15,6 +16,8 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <netinet/in.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -36,12 +39,26 @@ int freePort() {
     int sock = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_addr.s_addr = htonl(INADDR_ANY);
     bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
     socklen_t len = sizeof(addr);
     getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &len);
     close(sock);
     return ntohs(addr.sin_port);
+}
+
+/// The addresses of the other installations a store lists as send targets.
+std::vector<std::string> listedInstallations(const std::string& storeFile) {
+    std::vector<std::string> ips;
+    NSUI::NSDBUtil db;
+    NSUI::NSDBDataModel rows;
+    // The program creates the file; until then there is nothing to read.
+    if (::access(storeFile.c_str(), R_OK) == 0 && db.openDB(storeFile.c_str()) &&
+        db.getRecord("select ip from neighbor where device=2", &rows)) {
+        for (int row = 0; row < rows.getRowCount(); ++row)
+            ips.push_back(rows.getValue(row, 0));
+    }
+    return ips;
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -160,4 +177,44 @@ TEST(LoginState, ReadsTheSignInSettingsWithDefaults) {
     EXPECT_EQ("1234", userId);
     UserDefault::destroyInstance();
     FileUtils::getInstance()->setWritablePath("");
+}
+
+// Two installations on one machine, each on a loopback address of its own, find each other at
+// launch and list each other as send targets.
+TEST(WorkstationPrograms, TwoInstallationsOnOneNetworkListEachOther) {
+    const std::string program = qptest::workstationProgram();
+    if (program.empty())
+        GTEST_SKIP() << "the program is not built or there is no display (run the tests through scripts/run-isolated)";
+    qptest::TempDir dir;
+    const std::string addresses[] = {"127.0.0.2", "127.0.0.3"};
+    // A port of their own: other tests may run the program on the usual one meanwhile.
+    const std::string port = std::to_string(freePort());
+    pid_t pids[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        const std::string home = dir.file(addresses[i]);
+        ASSERT_EQ(0, mkdir(home.c_str(), 0700));
+        pids[i] = qptest::startProgram(program,
+                                       {"HOME=" + home, "QP_WRITABLE_PATH=" + home,
+                                        "QP_LOCAL_NETWORK=" + addresses[i] + "/255.255.255.248",
+                                        "QP_DISCOVERY_PORT=" + port},
+                                       home + ".log");
+        ASSERT_NE(0, pids[i]);
+    }
+    for (int i = 0; i < 2; ++i) {
+        const std::string store = dir.file(addresses[i] + "/qp/dicom/dicomDB");
+        std::vector<std::string> listed;
+        // Discovery sweeps every 5 s; a minute covers a slow start under a sanitiser.
+        for (int wait = 0; wait < 600 && listed.empty(); ++wait) {
+            listed = listedInstallations(store);
+            if (listed.empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_EQ(std::vector<std::string>{addresses[1 - i]}, listed)
+            << qptest::readFile(dir.file(addresses[i] + ".log"));
+    }
+    for (pid_t pid : pids) {
+        int status = 0;
+        EXPECT_TRUE(qptest::stopProgram(pid, status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
