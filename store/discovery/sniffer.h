@@ -38,7 +38,8 @@ public:
 
     ~sniffer() override;
 
-    /// Starts one ping sweep on its own thread unless one is running or the network is IPv6.
+    /// Starts one ping sweep on its own thread unless one is running, discovery is stopping or
+    /// the network is IPv6. Called on the main thread.
     void startPingSweep();
     bool isPingSweeping() const { return _sweeping; }
 

@@ -1,24 +1,24 @@
-// LAN discovery on a loopback "subnet": the stop handshake at shutdown, answers to other
-// installations and the datagrams it ignores. Runs inside the loopback-only namespace.
+// LAN discovery in the running application: the stop handshake at shutdown, the sign-in state
+// its datagrams carry, and two programs on one machine finding each other. Runs inside the
+// loopback-only namespace.
 
 #include <gtest/gtest.h>
 
 #include "cocos2d.h"
 #include "db/NSDBUtil.h"
 #include "discovery/sniffer.h"
-#include "json/UIJson.h"
 #include "lang/UILocalConfig.h"
 #include "login/login.h"
-#include "support/TestSupport.h"
 #include "net/NetworkInfoProvider.h"
 #include "notify/NSNotificationCenter.h"
+#include "support/TestSupport.h"
 
 #include <arpa/inet.h>
 #include <chrono>
 #include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -88,39 +88,6 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_NE(0, s->getBoundPort());
         return s;
-    }
-
-    /// Sends one datagram as another installation would.
-    void sendDatagram(int port, const std::string& json) {
-        int sock = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in dest{};
-        dest.sin_family = AF_INET;
-        dest.sin_port = htons(static_cast<uint16_t>(port));
-        inet_pton(AF_INET, "127.0.0.1", &dest.sin_addr);
-        std::string encoded = safeBase64Encode(json);
-        sendto(sock, encoded.data(), encoded.size(), 0, reinterpret_cast<sockaddr*>(&dest), sizeof(dest));
-        close(sock);
-    }
-
-    /// Frames until `count` discoveries arrived or a second passed.
-    void pumpUntil(const std::vector<std::string>& seen, size_t count) {
-        for (int i = 0; i < 200 && seen.size() < count; ++i) {
-            Director::getInstance()->mainLoop(1.0f / 60);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-
-    static std::string message(const std::string& ip, const std::string& command, const std::string& appid,
-                               const std::string& msg = "dicom_node_recognize") {
-        std::string json;
-        NSUI::UIJson::setJsonString(json, "ip", ip);
-        NSUI::UIJson::setJsonString(json, "name", "otherhost");
-        NSUI::UIJson::setJsonString(json, "command", command);
-        NSUI::UIJson::setJsonString(json, "device", "2");
-        if (!appid.empty())
-            NSUI::UIJson::setJsonString(json, "appid", appid);
-        NSUI::UIJson::setJsonString(json, "msg", msg);
-        return json;
     }
 };
 
