@@ -3,6 +3,8 @@
 
 #include "AppDelegate.h"
 #include "CloseOnSignal.h"
+#include "DeclaredNetwork.h"
+#include "discovery/sniffer.h"
 #include "SystemServices.h"
 
 #include <GLFW/glfw3.h>
@@ -36,6 +38,14 @@ int main(int argc, char** argv) {
     cocos2d::FileUtils::getInstance()->setDefaultResourceRootPath(
         root && *root ? root : SystemServices::resourceRoot());
     AppServices::setCurrent(std::make_shared<SystemServices>());
+    // Several installations can share one machine (as the tests run them): each takes an
+    // address of a declared network, and they may use a discovery port of their own.
+    const char* network = std::getenv("QP_LOCAL_NETWORK");
+    if (network && *network)
+        DeclaredNetwork::install(network);
+    const char* discoveryPort = std::getenv("QP_DISCOVERY_PORT");
+    if (discoveryPort && std::atoi(discoveryPort) > 0 && std::atoi(discoveryPort) < 65536)
+        NSUI::sniffer::setDefaultPort(std::atoi(discoveryPort));
 
     int result = 0;
     {

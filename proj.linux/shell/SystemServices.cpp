@@ -10,6 +10,7 @@
 #include "http/httpCenter.h"
 #include "imaging/core/object/isSharedObjects.h"
 #include "imaging/core/roi/isROIManager.h"
+#include "login/login.h"
 #include "net/dataService.h"
 #include "patient/patientList.h"
 #include "stat/statApplication.h"
@@ -88,6 +89,8 @@ void SystemServices::showNewVersionNotice() {
 }
 
 void SystemServices::startDiscovery() {
+    // Signed-in users are named in the discovery datagrams.
+    NSUI::sniffer::setLoginStateReader(login::getLoginState);
     NSUI::sniffer::getInstance()->startPingSweep();
 }
 

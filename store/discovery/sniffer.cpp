@@ -5,6 +5,7 @@
 #include "net/NetUtils.h"
 #include "notify/NSNotificationCenter.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace NSUI {
@@ -13,6 +14,8 @@ namespace {
 
 sniffer* g_sniffer = nullptr;
 std::atomic<int> g_defaultPort{sniffer::kDefaultPort};
+std::string g_defaultBindAddress; // set and read on the main thread
+std::atomic<sniffer::LoginStateReader> g_loginStateReader{nullptr};
 
 const char* const kMsg = "dicom_node_recognize";
 
@@ -24,15 +27,26 @@ bool localIdentity(std::string& hostName, std::string& firstAddress) {
     return !firstAddress.empty();
 }
 
+/// The signed-in user's id, or empty when nobody is signed in.
+std::string signedInUser() {
+    sniffer::LoginStateReader reader = g_loginStateReader;
+    if (!reader)
+        return std::string();
+    std::string logined = "0", userId;
+    reader(logined, userId);
+    return atoi(logined.c_str()) != 0 ? userId : std::string();
+}
+
 } // namespace
 
-sniffer::sniffer(int port, const std::string& appIdentifier)
-    : udpComm(port, kBufferSize), _appIdentifier(appIdentifier) {}
+sniffer::sniffer(int port, const std::string& bindAddress, const std::string& appIdentifier)
+    : udpComm(port, kBufferSize, bindAddress), _appIdentifier(appIdentifier) {}
 
 sniffer* sniffer::getInstance() {
     if (!g_sniffer) {
         // The identifier is read here, on the main thread that owns the settings.
-        g_sniffer = new sniffer(g_defaultPort, UILocalConfig::getStringForKey("app_identifier", ""));
+        g_sniffer = new sniffer(g_defaultPort, g_defaultBindAddress,
+                                UILocalConfig::getStringForKey("app_identifier", ""));
         if (!isIPv6Network())
             g_sniffer->startReceive();
     }
@@ -45,6 +59,14 @@ sniffer* sniffer::peekInstance() {
 
 void sniffer::setDefaultPort(int port) {
     g_defaultPort = port;
+}
+
+void sniffer::setDefaultBindAddress(const std::string& address) {
+    g_defaultBindAddress = address;
+}
+
+void sniffer::setLoginStateReader(LoginStateReader reader) {
+    g_loginStateReader = reader;
 }
 
 bool sniffer::shutdownInstance(unsigned maxWaitMs) {
@@ -75,10 +97,13 @@ sniffer::~sniffer() {
 }
 
 void sniffer::startPingSweep() {
-    if (_sweeping || isStopRequested() || isIPv6Network())
+    if (isStopRequested() || isIPv6Network())
+        return;
+    // Only the caller that raises the flag starts a sweep: sweeps never overlap.
+    bool idle = false;
+    if (!_sweeping.compare_exchange_strong(idle, true))
         return;
     reap(_sweepThread, true);
-    _sweeping = true;
     _sweepThread = std::thread(&sniffer::pingSweep, this);
 }
 
@@ -91,6 +116,9 @@ std::string sniffer::buildMessage(const std::string& command, const std::string&
     setJsonString(json, "device", "2");
     setJsonString(json, "appid", _appIdentifier);
     setJsonString(json, "msg", kMsg);
+    std::string user = signedInUser();
+    if (!user.empty())
+        setJsonString(json, "userid", user);
     return json;
 }
 
@@ -116,6 +144,9 @@ void sniffer::onReceive(const char* text, int length) {
     if (!text || length <= 0)
         return;
     std::string json(text, static_cast<size_t>(length));
+    // One whole flat object: a cut or foreign text is not read key by key.
+    if (json.front() != '{' || json.back() != '}' || json.find('\0') != std::string::npos)
+        return;
     if (getJsonString(json, "msg") != kMsg)
         return;
     std::string ip = getJsonString(json, "ip");
@@ -127,8 +158,9 @@ void sniffer::onReceive(const char* text, int length) {
     std::string hostName, first;
     if (!localIdentity(hostName, first) || ip == first)
         return;
-    if (getJsonString(json, "command") == "ping")
-        sendTo(ip.c_str(), buildMessage("response", first, hostName).c_str());
+    // The reply goes where the datagram came from: the text's own "ip" could name any host.
+    if (getJsonString(json, "command") == "ping" && !senderAddress().empty())
+        sendTo(senderAddress().c_str(), buildMessage("response", first, hostName).c_str());
 
     std::string found;
     setJsonString(found, "ip", ip);

@@ -26,14 +26,25 @@ public:
     static bool shutdownInstance(unsigned maxWaitMs = 2000);
     /// The port the next singleton listens and sends on (tests choose a free one).
     static void setDefaultPort(int port);
+    /// The local address the next singleton listens and sends on; empty (the default) for
+    /// every local address. Several installations on one machine each take an address.
+    static void setDefaultBindAddress(const std::string& address);
+
+    /// Reads whether a user is signed in ("app_logined", "1" or "0") and the user's id.
+    using LoginStateReader = void (*)(std::string& logined, std::string& userId);
+    /// The account lives above this library: the application installs its reader here.
+    /// Without one, datagrams go out as from a user who is not signed in.
+    static void setLoginStateReader(LoginStateReader reader);
 
     ~sniffer() override;
 
-    /// Starts one ping sweep on its own thread unless one is running or the network is IPv6.
+    /// Starts one ping sweep on its own thread unless one is running, discovery is stopping or
+    /// the network is IPv6. Called on the main thread.
     void startPingSweep();
     bool isPingSweeping() const { return _sweeping; }
 
-    /// Answers a ping with a response and posts 2017 for every other installation.
+    /// Answers a ping with a response to the datagram's source address (never to the address
+    /// the text claims) and posts 2017 for every other installation.
     void onReceive(const char* text, int length) override;
 
     static constexpr int kDefaultPort = 12389;
@@ -41,7 +52,7 @@ public:
     static constexpr unsigned kDiscoveredId = 2017;
 
 private:
-    sniffer(int port, const std::string& appIdentifier);
+    sniffer(int port, const std::string& bindAddress, const std::string& appIdentifier);
 
     /// The discovery datagram of this host with the given command.
     std::string buildMessage(const std::string& command, const std::string& firstAddress,

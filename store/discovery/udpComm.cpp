@@ -13,7 +13,25 @@
 
 namespace NSUI {
 
-udpComm::udpComm(int port, int bufferSize) : _port(port), _bufferSize(bufferSize < 2 ? 2 : bufferSize) {}
+namespace {
+
+/// An IPv4 socket address; an empty text is every local address. False for a text that is
+/// not a dotted IPv4 address.
+bool makeAddress(const std::string& ip, int port, sockaddr_in& out) {
+    out = sockaddr_in{};
+    out.sin_family = AF_INET;
+    out.sin_port = htons(static_cast<uint16_t>(port));
+    if (ip.empty()) {
+        out.sin_addr.s_addr = htonl(INADDR_ANY);
+        return true;
+    }
+    return inet_pton(AF_INET, ip.c_str(), &out.sin_addr) == 1;
+}
+
+} // namespace
+
+udpComm::udpComm(int port, int bufferSize, const std::string& bindAddress)
+    : _port(port), _bufferSize(bufferSize < 2 ? 2 : bufferSize), _bindAddress(bindAddress) {}
 
 udpComm::~udpComm() {
     // The loop polls the request every 20 ms, so this join is short.
@@ -73,11 +91,10 @@ void udpComm::receiveLoop() {
         return;
     }
     sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    addr.sin_port = htons(static_cast<uint16_t>(_port));
-    if (bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
-        cocos2d::log("udpComm: cannot bind port %d: %s", _port, strerror(errno));
+    if (!makeAddress(_bindAddress, _port, addr) ||
+        bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+        cocos2d::log("udpComm: cannot bind %s port %d: %s", _bindAddress.empty() ? "*" : _bindAddress.c_str(),
+                     _port, strerror(errno));
         close(sock);
         _running = false;
         return;
@@ -92,13 +109,21 @@ void udpComm::receiveLoop() {
     std::vector<char> buffer(static_cast<size_t>(_bufferSize));
     while (!_stop) {
         std::fill(buffer.begin(), buffer.end(), 0);
-        ssize_t got = recvfrom(sock, buffer.data(), buffer.size(), 0, nullptr, nullptr);
-        if (got <= 0)
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof(from);
+        // MSG_TRUNC reports a datagram's whole length, so a cut one is seen and dropped.
+        ssize_t got = recvfrom(sock, buffer.data(), buffer.size(), MSG_TRUNC, reinterpret_cast<sockaddr*>(&from),
+                               &fromLength);
+        // A sender never sends more than the buffer less its terminator.
+        if (got <= 0 || got >= _bufferSize || from.sin_family != AF_INET)
             continue;
-        // Only the bytes received are decoded: a full buffer has no terminating zero.
         std::string text = cocos2d::safeBase64DecodeString(buffer.data(), static_cast<unsigned>(got));
-        if (!text.empty())
-            onReceive(text.c_str(), static_cast<int>(text.size()));
+        if (text.empty())
+            continue;
+        char sender[INET_ADDRSTRLEN] = {0};
+        inet_ntop(AF_INET, &from.sin_addr, sender, sizeof(sender));
+        _sender = sender;
+        onReceive(text.c_str(), static_cast<int>(text.size()));
     }
     close(sock);
     _boundPort = 0;
@@ -107,25 +132,35 @@ void udpComm::receiveLoop() {
 
 int udpComm::sendTo(const char* ip, const char* text) {
     sockaddr_in dest{};
-    dest.sin_family = AF_INET;
-    dest.sin_port = htons(static_cast<uint16_t>(_port));
-    if (!ip || inet_pton(AF_INET, ip, &dest.sin_addr) != 1)
+    if (!ip || !*ip || !makeAddress(ip, _port, dest))
         return -2;
     std::string encoded = cocos2d::safeBase64Encode(text ? std::string(text) : std::string());
     if (static_cast<int>(encoded.size()) > _bufferSize - 1)
         return -4;
     std::lock_guard<std::mutex> lock(_sendMutex);
-    if (_sendSocket < 0) {
-        _sendSocket = socket(AF_INET, SOCK_DGRAM, 0);
-        if (_sendSocket < 0) {
-            cocos2d::log("udpComm: cannot create the sending socket: %s", strerror(errno));
-            return -1;
-        }
-    }
+    if (_sendSocket < 0 && (_sendSocket = openSendSocket()) < 0)
+        return -1;
     for (int i = 0; i < 2; ++i)
         sendto(_sendSocket, encoded.data(), encoded.size(), 0, reinterpret_cast<sockaddr*>(&dest),
                sizeof(dest));
     return 0;
+}
+
+int udpComm::openSendSocket() const {
+    int sock = socket(AF_INET, SOCK_DGRAM, 0);
+    if (sock < 0) {
+        cocos2d::log("udpComm: cannot create the sending socket: %s", strerror(errno));
+        return -1;
+    }
+    // With an address of its own, datagrams leave from it, so that replies come back to it.
+    sockaddr_in local{};
+    if (!_bindAddress.empty() && (!makeAddress(_bindAddress, 0, local) ||
+                                  bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0)) {
+        cocos2d::log("udpComm: cannot send from %s: %s", _bindAddress.c_str(), strerror(errno));
+        close(sock);
+        return -1;
+    }
+    return sock;
 }
 
 } // namespace NSUI

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace NSUI {
@@ -14,11 +15,14 @@ namespace NSUI {
 /// writes the running flag, the owner's thread reads it.
 class udpComm {
 public:
-    udpComm(int port, int bufferSize);
+    /// bindAddress: the local IPv4 address both sockets use; empty for every local address
+    /// (the receive socket) and the system's choice (the sending socket).
+    udpComm(int port, int bufferSize, const std::string& bindAddress = std::string());
     /// Stops the loop and joins it; closes the sending socket. A subclass whose onReceive
     /// uses its own members stops the loop in its own destructor first.
     virtual ~udpComm();
-    /// Called on the receive thread with each datagram's decoded text.
+    /// Called on the receive thread with each datagram's decoded text. Datagrams that do not
+    /// fit the buffer with room for a terminator, or are not Base64, never get here.
     virtual void onReceive(const char* text, int length);
 
     /// Starts the receive loop on its own thread unless it is running.
@@ -45,17 +49,23 @@ protected:
     /// Ends the receive loop; true when it ended within the wait. When it did not, the
     /// thread is left running and the object must not be destroyed.
     bool stopReceive(unsigned maxWaitMs);
+    /// The source address of the datagram onReceive is handling; read it only there.
+    const std::string& senderAddress() const { return _sender; }
 
     const int _port;
     const int _bufferSize;
+    const std::string _bindAddress;
 
 private:
     void receiveLoop();
+    /// A new sending socket, bound to the endpoint's address when it has one; -1 on failure.
+    int openSendSocket() const;
 
     std::atomic<bool> _stop{false};
     std::atomic<bool> _running{false};
     std::atomic<int> _boundPort{0};
     std::thread _receiveThread;
+    std::string _sender; // written and read on the receive thread only
     std::mutex _sendMutex;
     int _sendSocket = -1;
 };

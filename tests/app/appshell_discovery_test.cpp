@@ -1,18 +1,24 @@
-// LAN discovery on a loopback "subnet": the stop handshake at shutdown, answers to other
-// installations and the datagrams it ignores. Runs inside the loopback-only namespace.
+// LAN discovery in the running application: the stop handshake at shutdown, the sign-in state
+// its datagrams carry, and two programs on one machine finding each other. Runs inside the
+// loopback-only namespace.
 
 #include <gtest/gtest.h>
 
 #include "cocos2d.h"
+#include "db/NSDBUtil.h"
 #include "discovery/sniffer.h"
-#include "json/UIJson.h"
+#include "lang/UILocalConfig.h"
+#include "login/login.h"
 #include "net/NetworkInfoProvider.h"
 #include "notify/NSNotificationCenter.h"
+#include "support/TestSupport.h"
 
 #include <arpa/inet.h>
 #include <chrono>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -33,12 +39,26 @@ int freePort() {
     int sock = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_addr.s_addr = htonl(INADDR_ANY);
     bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
     socklen_t len = sizeof(addr);
     getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &len);
     close(sock);
     return ntohs(addr.sin_port);
+}
+
+/// The addresses of the other installations a store lists as send targets.
+std::vector<std::string> listedInstallations(const std::string& storeFile) {
+    std::vector<std::string> ips;
+    NSUI::NSDBUtil db;
+    NSUI::NSDBDataModel rows;
+    // The program creates the file; until then there is nothing to read.
+    if (::access(storeFile.c_str(), R_OK) == 0 && db.openDB(storeFile.c_str()) &&
+        db.getRecord("select ip from neighbor where device=2", &rows)) {
+        for (int row = 0; row < rows.getRowCount(); ++row)
+            ips.push_back(rows.getValue(row, 0));
+    }
+    return ips;
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -68,39 +88,6 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_NE(0, s->getBoundPort());
         return s;
-    }
-
-    /// Sends one datagram as another installation would.
-    void sendDatagram(int port, const std::string& json) {
-        int sock = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in dest{};
-        dest.sin_family = AF_INET;
-        dest.sin_port = htons(static_cast<uint16_t>(port));
-        inet_pton(AF_INET, "127.0.0.1", &dest.sin_addr);
-        std::string encoded = safeBase64Encode(json);
-        sendto(sock, encoded.data(), encoded.size(), 0, reinterpret_cast<sockaddr*>(&dest), sizeof(dest));
-        close(sock);
-    }
-
-    /// Frames until `count` discoveries arrived or a second passed.
-    void pumpUntil(const std::vector<std::string>& seen, size_t count) {
-        for (int i = 0; i < 200 && seen.size() < count; ++i) {
-            Director::getInstance()->mainLoop(1.0f / 60);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-
-    static std::string message(const std::string& ip, const std::string& command, const std::string& appid,
-                               const std::string& msg = "dicom_node_recognize") {
-        std::string json;
-        NSUI::UIJson::setJsonString(json, "ip", ip);
-        NSUI::UIJson::setJsonString(json, "name", "otherhost");
-        NSUI::UIJson::setJsonString(json, "command", command);
-        NSUI::UIJson::setJsonString(json, "device", "2");
-        if (!appid.empty())
-            NSUI::UIJson::setJsonString(json, "appid", appid);
-        NSUI::UIJson::setJsonString(json, "msg", msg);
-        return json;
     }
 };
 
@@ -141,52 +128,60 @@ TEST_F(AppShellDiscovery, AFinishedSweepAllowsTheNext) {
     EXPECT_TRUE(s->isPingSweeping());
 }
 
-TEST_F(AppShellDiscovery, OtherInstallationsAreReportedAndOwnDatagramsIgnored) {
-    std::vector<std::string> seen;
-    int target = 0;
-    NSUI::NSNotificationCenter::getInstance()->addObserver(
-        &target, nullptr,
-        [&](Ref* sender, unsigned int, NSUI::NSNotificationData* data) {
-            EXPECT_EQ(nullptr, sender);
-            seen.push_back(data ? data->text : "");
-        },
-        sniffer::kDiscoveredId);
-    sniffer* s = startSniffer();
-    int port = s->getBoundPort();
-
-    // Ignored: this host's own address, and a datagram of another kind.
-    sendDatagram(port, message("127.0.0.2", "ping", "self"));
-    sendDatagram(port, message("127.0.0.3", "ping", "x", "something_else"));
-    // Reported: a ping (answered) and a response without an identifier.
-    sendDatagram(port, message("127.0.0.3", "ping", "peer-1"));
-    sendDatagram(port, message("127.0.0.4", "response", ""));
-    pumpUntil(seen, 2);
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ("127.0.0.3", NSUI::UIJson::getJsonString(seen[0], "ip"));
-    EXPECT_EQ("peer-1", NSUI::UIJson::getJsonString(seen[0], "appid"));
-    EXPECT_EQ("otherhost", NSUI::UIJson::getJsonString(seen[0], "name"));
-    EXPECT_EQ("2", NSUI::UIJson::getJsonString(seen[0], "device"));
-    // A missing identifier is made of the name and the address.
-    EXPECT_EQ("otherhost127.0.0.4", NSUI::UIJson::getJsonString(seen[1], "appid"));
-
-    // Texts that are not Base64 JSON change nothing.
-    sendDatagram(port, "");
-    int raw = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in dest{};
-    dest.sin_family = AF_INET;
-    dest.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, "127.0.0.1", &dest.sin_addr);
-    std::string garbage(1500, 'A');
-    sendto(raw, garbage.data(), garbage.size(), 0, reinterpret_cast<sockaddr*>(&dest), sizeof(dest));
-    close(raw);
-    pumpUntil(seen, 3);
-    EXPECT_EQ(2u, seen.size());
-    NSUI::NSNotificationCenter::getInstance()->removeObserver(&target);
+// Discovery datagrams name the signed-in user from the account's settings.
+TEST(LoginState, ReadsTheSignInSettingsWithDefaults) {
+    qptest::TempDir dir;
+    UserDefault::destroyInstance();
+    FileUtils::getInstance()->setWritablePath(dir.path());
+    std::string logined, userId;
+    login::getLoginState(logined, userId);
+    EXPECT_EQ("0", logined);
+    EXPECT_EQ("0", userId);
+    NSUI::UILocalConfig::storeStringForKey("app_logined", "1");
+    NSUI::UILocalConfig::storeStringForKey("app_login_id", "1234");
+    login::getLoginState(logined, userId);
+    EXPECT_EQ("1", logined);
+    EXPECT_EQ("1234", userId);
+    UserDefault::destroyInstance();
+    FileUtils::getInstance()->setWritablePath("");
 }
 
-TEST_F(AppShellDiscovery, SendRefusesTextsThatDoNotFitADatagram) {
-    sniffer* s = startSniffer();
-    EXPECT_EQ(0, s->sendTo("127.0.0.3", "{\"a\":\"b\"}"));
-    EXPECT_EQ(-4, s->sendTo("127.0.0.3", std::string(800, 'x').c_str())); // 1068 Base64 bytes
-    EXPECT_EQ(-2, s->sendTo("not an address", "{}"));
+// Two installations on one machine, each on a loopback address of its own, find each other at
+// launch and list each other as send targets.
+TEST(WorkstationPrograms, TwoInstallationsOnOneNetworkListEachOther) {
+    const std::string program = qptest::workstationProgram();
+    if (program.empty())
+        GTEST_SKIP() << "the program is not built or there is no display (run the tests through scripts/run-isolated)";
+    qptest::TempDir dir;
+    const std::string addresses[] = {"127.0.0.2", "127.0.0.3"};
+    // A port of their own: other tests may run the program on the usual one meanwhile.
+    const std::string port = std::to_string(freePort());
+    pid_t pids[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        const std::string home = dir.file(addresses[i]);
+        ASSERT_EQ(0, mkdir(home.c_str(), 0700));
+        pids[i] = qptest::startProgram(program,
+                                       {"HOME=" + home, "QP_WRITABLE_PATH=" + home,
+                                        "QP_LOCAL_NETWORK=" + addresses[i] + "/255.255.255.248",
+                                        "QP_DISCOVERY_PORT=" + port},
+                                       home + ".log");
+        ASSERT_NE(0, pids[i]);
+    }
+    for (int i = 0; i < 2; ++i) {
+        const std::string store = dir.file(addresses[i] + "/qp/dicom/dicomDB");
+        std::vector<std::string> listed;
+        // Discovery sweeps every 5 s; a minute covers a slow start under a sanitiser.
+        for (int wait = 0; wait < 600 && listed.empty(); ++wait) {
+            listed = listedInstallations(store);
+            if (listed.empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_EQ(std::vector<std::string>{addresses[1 - i]}, listed)
+            << qptest::readFile(dir.file(addresses[i] + ".log"));
+    }
+    for (pid_t pid : pids) {
+        int status = 0;
+        EXPECT_TRUE(qptest::stopProgram(pid, status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
