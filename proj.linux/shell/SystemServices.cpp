@@ -108,7 +108,10 @@ void SystemServices::startDicomService() {
 }
 
 void SystemServices::recordStat(int type) {
-    statApplication::getInstance()->recordStat(type);
+    // Screens leaving during shutdown come after the statistics have stopped; they must not
+    // bring them back.
+    if (statApplication* stats = statApplication::peekInstance())
+        stats->recordStat(type);
 }
 
 void SystemServices::preloadEffects() {
