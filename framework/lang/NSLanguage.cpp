@@ -20,12 +20,23 @@ std::mutex g_publishedMutex;
 std::shared_ptr<const NSLanguage::Table> g_published;
 std::vector<NSLanguage::TextApplier> g_textAppliers;
 
-// The strings of one language's dictionary; other kinds of value are not texts and are skipped.
+// The texts of one language's dictionary. Numbers and booleans (a property list writes "3" or
+// "true" as such) are texts of the table too; only nested containers are not.
 std::shared_ptr<const NSLanguage::Table> tableFrom(const cocos2d::Value& entry) {
     auto table = std::make_shared<NSLanguage::Table>();
     for (const auto& item : entry.asValueMap()) {
-        if (item.second.getType() == cocos2d::Value::Type::STRING)
+        switch (item.second.getType()) {
+        case cocos2d::Value::Type::STRING:
+        case cocos2d::Value::Type::INTEGER:
+        case cocos2d::Value::Type::UNSIGNED:
+        case cocos2d::Value::Type::FLOAT:
+        case cocos2d::Value::Type::DOUBLE:
+        case cocos2d::Value::Type::BOOLEAN:
             (*table)[item.first] = item.second.asString();
+            break;
+        default:
+            break;
+        }
     }
     return table;
 }

@@ -14,6 +14,7 @@
 #include "net/dataService.h"
 #include "patient/patientList.h"
 #include "stat/statApplication.h"
+#include "text/NSTextField.h"
 #include "update/updateService.h"
 
 using namespace cocos2d;
@@ -46,6 +47,8 @@ void SystemServices::createSharedRegistries() {
     // The series scan registers image data from its own thread.
     isImageSDK::isSharedObjects::getInstance();
     isImageSDK::isROIManager::getInstance();
+    // Every layout localised from here on gets its text fields' placeholders from the table.
+    NSUI::NSTextField::registerLanguageApplier();
 }
 
 Rect SystemServices::desktopWorkArea() {
@@ -57,7 +60,9 @@ GLView* SystemServices::createWindow(const std::string& caption, const Rect& rec
 }
 
 std::vector<std::string> SystemServices::extraSearchPaths() {
-    return {QP_GENERATED_RESOURCES};
+    // The screens' layouts, then what the build generates: pictures, the language table and
+    // the first-run sample archive.
+    return {"res/layout", QP_GENERATED_RESOURCES, std::string(QP_GENERATED_RESOURCES) + "samples"};
 }
 
 void SystemServices::installDicomCallbacks() {
@@ -106,7 +111,10 @@ void SystemServices::startDicomService() {
 }
 
 void SystemServices::recordStat(int type) {
-    statApplication::getInstance()->recordStat(type);
+    // Screens leaving during shutdown come after the statistics have stopped; they must not
+    // bring them back.
+    if (statApplication* stats = statApplication::peekInstance())
+        stats->recordStat(type);
 }
 
 void SystemServices::preloadEffects() {

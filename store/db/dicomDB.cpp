@@ -93,7 +93,7 @@ void dicomDB::stop()
 
 bool dicomDB::openStore()
 {
-    _root = cocos2d::FileUtils::getInstance()->getWritablePath() + "qp/dicom/";
+    _root = rootFor(cocos2d::FileUtils::getInstance()->getWritablePath());
     auto* files = cocos2d::FileUtils::getInstance();
     if (!files->isDirectoryExist(_root))
         files->createDirectory(_root);
@@ -159,6 +159,11 @@ bool dicomDB::createDB(const std::string& folder)
         }
     }
     return true;
+}
+
+std::string dicomDB::rootFor(const std::string& writablePath)
+{
+    return writablePath + "qp/dicom/";
 }
 
 std::string dicomDB::getRoot() const

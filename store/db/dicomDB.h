@@ -50,6 +50,8 @@ public:
     bool isOpen() const { return _open; }
     /// The store root, ending in "/".
     std::string getRoot() const;
+    /// The root a store opened under this writable path uses: writable + "qp/dicom/".
+    static std::string rootFor(const std::string& writablePath);
 
     // ---- Synchronous operations (main thread) ----------------------------------------------
 

@@ -6,6 +6,18 @@
 
 #include <vector>
 
+namespace {
+
+// Queued after the files of one job: the worker handles requests in order, so when this one
+// comes back to the main thread every file before it has been handled.
+class importDoneRequest : public NSUI::NSThreadRequest {
+public:
+    explicit importDoneRequest(std::function<void()> done) : done(std::move(done)) {}
+    const std::function<void()> done;
+};
+
+} // namespace
+
 importDcm* importDcm::create()
 {
     auto* importer = new importDcm();
@@ -25,6 +37,11 @@ importDcm::~importDcm()
 bool importDcm::init()
 {
     _worker = new importThread();
+    _worker->finishedCallback = [](NSUI::NSThreadRequest* request) {
+        auto* marker = dynamic_cast<importDoneRequest*>(request);
+        if (marker && marker->done && !marker->cancelled)
+            marker->done();
+    };
     return true;
 }
 
@@ -59,4 +76,14 @@ void importDcm::importFiles(std::string path)
         _worker->addRequest(request);
         request->release();
     }
+}
+
+void importDcm::importFiles(std::string path, std::function<void()> done)
+{
+    importFiles(std::move(path));
+    if (!_worker || !done)
+        return;
+    auto* marker = new importDoneRequest(std::move(done));
+    _worker->addRequest(marker);
+    marker->release();
 }

@@ -4,6 +4,7 @@
 #include "thread/NSObject.h"
 #include "thread/NSThreadSafeDestroy.h"
 
+#include <functional>
 #include <string>
 
 class importThread;
@@ -23,6 +24,9 @@ public:
     void setRootPath(std::string root);
     /// Queues every file below a folder (names beginning with "." skipped), or the one file.
     void importFiles(std::string path);
+    /// The same, then runs done on the main thread once every file queued so far has been
+    /// handled (copied or skipped). done never runs when the importer is stopped first.
+    void importFiles(std::string path, std::function<void()> done);
 
 private:
     importThread* _worker = nullptr;

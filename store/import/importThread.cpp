@@ -20,7 +20,8 @@ std::string importThread::root() const
 
 void importThread::process(NSUI::NSThreadRequest* request)
 {
-    if (!request || request->cancelled)
+    // A request without a path only marks the end of a job.
+    if (!request || request->cancelled || request->text.empty())
         return;
     const std::string storeRoot = root();
     if (storeRoot.empty()) {

@@ -83,4 +83,6 @@ TEST_F(AppShellOnline, StatisticsCountOnlyWhileStarted) {
     EXPECT_EQ(2, statApplication::getInstance()->getRecordedCount());
     services.stopStatistics();
     EXPECT_EQ(nullptr, statApplication::peekInstance());
+    services.recordStat(4); // a screen leaving during shutdown does not bring them back
+    EXPECT_EQ(nullptr, statApplication::peekInstance());
 }

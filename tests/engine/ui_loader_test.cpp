@@ -50,7 +50,7 @@ std::vector<std::string> layoutFiles() {
     namespace fs = std::filesystem;
     std::vector<std::string> files;
     const std::string root = QP_SOURCE_DIR;
-    for (const char* sub : {"res/pad", "UIRes", "tests/engine/layouts"}) {
+    for (const char* sub : {"res/pad", "res/layout", "UIRes", "tests/engine/layouts"}) {
         fs::path base = fs::path(root) / sub;
         if (!fs::exists(base))
             continue;

@@ -23,7 +23,7 @@ std::string plist(const std::string& body) {
 
 const std::string kTables =
     plist("<key>english</key><dict><key>ok</key><string>OK</string><key>title</key><string>Patients</string>"
-          "<key>count</key><integer>3</integer></dict>"
+          "<key>count</key><integer>3</integer><key>beta</key><true/><key>list</key><array/></dict>"
           "<key>chinese</key><dict><key>ok</key><string>确定</string></dict>"
           "<key>german</key><string>not a table</string>");
 
@@ -53,7 +53,9 @@ TEST_F(LanguageTest, MissingOrBrokenTableFallsBackToEnglish) {
     NSLanguage korean; // no "korean" table
     load(korean, cocos2d::safeBase64Encode(kTables), 8);
     EXPECT_EQ(korean.getString("ok"), "OK");
-    EXPECT_EQ(korean.getString("count"), "") << "only strings are texts";
+    EXPECT_EQ(korean.getString("count"), "3") << "numbers and booleans read as texts";
+    EXPECT_EQ(korean.getString("beta"), "true");
+    EXPECT_EQ(korean.getString("list"), "") << "containers are not texts";
 
     NSLanguage german; // "german" is not a dictionary
     load(german, cocos2d::safeBase64Encode(kTables), 4);

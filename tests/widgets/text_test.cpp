@@ -14,6 +14,7 @@
 #include "text/NSRichText.h"
 #include "text/NSTextField.h"
 #include "text/Utf8Chars.h"
+#include "lang/NSLanguage.h"
 
 using namespace cocos2d;
 using namespace NSUI;
@@ -279,3 +280,21 @@ TEST_F(TextFieldTest, GeneratedFieldsTakeTheirFontSizeFromTheLineHeight) {
 }
 
 } // namespace
+
+TEST(TextFieldLanguage, LocalisedLayoutsSetTheFieldsPlaceholders) {
+    NSTextField::registerLanguageApplier();
+    NSTextField::registerLanguageApplier(); // once per process, however often it is asked
+    qptest::TempDir dir;
+    ASSERT_TRUE(qptest::writeFile(dir.file("language.dat"),
+                                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>english</key><dict>"
+                                  "<key>finder.key</key><string>Patient name</string></dict></dict></plist>"));
+    NSLanguage language;
+    language.setFileName(dir.file("language.dat"));
+    language.loadLanguage(0);
+    Node* root = Node::create();
+    NSTextField* field = NSTextField::create("layout text", Size(200, 30));
+    field->setName("key");
+    root->addChild(field);
+    language.applyText(root, "finder.");
+    EXPECT_EQ(field->getPlaceHolder(), "Patient name");
+}

@@ -539,7 +539,8 @@ NSTableViewMenu* NSTableView::openMenu(bool left) {
     // A row still sliding shut from an earlier swipe drops that slide and its old menus.
     cell->stopAllActions();
     removeMenus(cell);
-    menu->setPosition(Vec2(left ? -kMenuWidth : getContentSize().width, 0.0f));
+    // The delegate may have widened the menu to fit its buttons; it opens flush with the row.
+    menu->setPosition(Vec2(left ? -menu->getContentSize().width : getContentSize().width, 0.0f));
     cell->addChild(menu, 0, left ? kLeftMenuName : kRightMenuName);
     if (left)
         leftMenuOpen = true;
@@ -548,6 +549,13 @@ NSTableViewMenu* NSTableView::openMenu(bool left) {
     swipeCell = cell;
     return menu;
 }
+
+namespace {
+float menuWidthOf(Node* cell, const char* name) {
+    Node* menu = cell->getChildByName(name);
+    return menu ? menu->getContentSize().width : NSTableView::kMenuWidth;
+}
+} // namespace
 
 void NSTableView::handleSwipe(Touch* touch) {
     Vec2 start = innerContainer->convertToNodeSpace(touch->getStartLocation());
@@ -560,14 +568,14 @@ void NSTableView::handleSwipe(Touch* touch) {
             openMenu(true);
         }
         if (leftMenuOpen && swipeCell == touchedCell)
-            swipeCell->setPositionX(std::min(at.x - start.x, kMenuWidth));
+            swipeCell->setPositionX(std::min(at.x - start.x, menuWidthOf(swipeCell, kLeftMenuName)));
     } else if (start.x > (1.0f - f) * width) {
         if (!rightMenuOpen && !swipeMenuTried) {
             swipeMenuTried = true;
             openMenu(false);
         }
         if (rightMenuOpen && swipeCell == touchedCell)
-            swipeCell->setPositionX(std::max(at.x - start.x, -kMenuWidth));
+            swipeCell->setPositionX(std::max(at.x - start.x, -menuWidthOf(swipeCell, kRightMenuName)));
     }
 }
 

@@ -1,10 +1,12 @@
 #include "text/NSTextField.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "2d/Sprite.h"
 #include "base/PlainSprite.h"
 #include "base/Touch.h"
+#include "lang/NSLanguage.h"
 #include "platform/GLView.h"
 #include "scroll/UIScrollViewBase.h"
 #include "text/NSRichElementText.h"
@@ -37,6 +39,18 @@ NSTextField* NSTextField::create(const std::string& placeHolder, const Size& siz
     if (!placeHolder.empty())
         field->setPlaceHolder(placeHolder);
     return field;
+}
+
+void NSTextField::registerLanguageApplier() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        NSLanguage::addTextApplier([](Node* node, const std::string& text) {
+            auto* field = dynamic_cast<NSTextField*>(node);
+            if (field)
+                field->setPlaceHolder(text);
+            return field != nullptr;
+        });
+    });
 }
 
 NSTextField::~NSTextField() {

@@ -20,6 +20,10 @@ public:
     static NSTextField* create(const std::string& placeHolder, const cocos2d::Size& size);
     virtual bool init(const std::string& placeHolder, const cocos2d::Size& size);
 
+    /// Lets the language table localise text fields by name, as their placeholders; once per
+    /// process (later calls add nothing).
+    static void registerLanguageApplier();
+
     void setCallback(const Callback& callback) { this->callback = callback; }
     void setPlaceHolder(const std::string& text);
     const std::string& getPlaceHolder() const { return placeHolder; }
