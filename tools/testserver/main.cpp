@@ -21,12 +21,12 @@ void usage() {
                  "                  [--fault PATH:status=CODE|delay=MS|drop|reply-status=TEXT|no-status]...\n");
 }
 
-bool parseFault(const std::string& spec, std::string& path, testserver::Fault& fault) {
-    size_t colon = spec.find(':');
-    if (colon == std::string::npos || spec[0] != '/')
+bool parseFault(const std::string& text, std::string& path, testserver::Fault& fault) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos || text[0] != '/')
         return false;
-    path = spec.substr(0, colon);
-    std::string kind = spec.substr(colon + 1);
+    path = text.substr(0, colon);
+    std::string kind = text.substr(colon + 1);
     std::string value = kind.find('=') == std::string::npos ? "" : kind.substr(kind.find('=') + 1);
     kind = kind.substr(0, kind.find('='));
     fault.times = -1;
@@ -66,15 +66,15 @@ int main(int argc, char** argv) {
         if (option == "--port") {
             port = std::atoi(value);
         } else if (option == "--account") {
-            std::string spec = value;
-            size_t first = spec.find(':');
-            size_t second = first == std::string::npos ? first : spec.find(':', first + 1);
+            std::string text = value;
+            size_t first = text.find(':');
+            size_t second = first == std::string::npos ? first : text.find(':', first + 1);
             if (first == std::string::npos) {
                 usage();
                 return 2;
             }
-            server.addAccount(spec.substr(0, first), spec.substr(first + 1, second - first - 1),
-                              second == std::string::npos ? "" : spec.substr(second + 1));
+            server.addAccount(text.substr(0, first), text.substr(first + 1, second - first - 1),
+                              second == std::string::npos ? "" : text.substr(second + 1));
             accountGiven = true;
         } else if (option == "--latest-version") {
             server.setLatestVersion(value);
