@@ -6,9 +6,11 @@
 #include "SystemServices.h"
 #include "ads/adsApplication.h"
 #include "data/NSDataManager.h"
+#include "db/NSDBUtil.h"
 #include "http/httpCenter.h"
 #include "stat/statApplication.h"
 #include "update/updateService.h"
+#include "support/TestSupport.h"
 
 using namespace cocos2d;
 
@@ -73,16 +75,24 @@ TEST_F(AppShellOnline, HttpServiceLivesInTheDataManagerUntilItIsCleared) {
     EXPECT_TRUE(center->isEnabled());
 }
 
-TEST_F(AppShellOnline, StatisticsCountOnlyWhileStarted) {
+TEST_F(AppShellOnline, StatisticsAreKeptOnceStarted) {
+    qptest::TempDir dir;
+    FileUtils::getInstance()->setWritablePath(dir.path());
     SystemServices services;
-    services.recordStat(0); // before start: nothing is kept
+    services.recordStat(0); // before start: the database is not open yet
     services.startStatistics();
     services.recordStat(0);
-    services.recordStat(1);
-    services.recordStat(7); // not an event type
-    EXPECT_EQ(2, statApplication::getInstance()->getRecordedCount());
+    services.recordStat(2);
     services.stopStatistics();
     EXPECT_EQ(nullptr, statApplication::peekInstance());
     services.recordStat(4); // a screen leaving during shutdown does not bring them back
     EXPECT_EQ(nullptr, statApplication::peekInstance());
+
+    NSUI::NSDBUtil db;
+    NSUI::NSDBDataModel rows;
+    ASSERT_TRUE(db.openDB(statApplication::databasePath().c_str()));
+    ASSERT_TRUE(db.getRecord("select type from stat order by ID", &rows));
+    ASSERT_EQ(2, rows.getRowCount());
+    EXPECT_EQ("2", rows.getValue(1, 0));
+    FileUtils::getInstance()->setWritablePath("");
 }

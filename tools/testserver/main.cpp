@@ -1,0 +1,115 @@
+// The loopback test service as a program, for demos and manual checks:
+//   testserver [--port N] [--account NICK:PASSWORD[:MAIL]]... [--latest-version V]
+//              [--fault PATH:KIND]...
+// KIND is status=CODE, delay=MS, drop, reply-status=TEXT or no-status; a fault given here
+// applies to every request of its path. It prints the base address and serves until
+// interrupted. Only 127.0.0.1 is ever listened on.
+
+#include "TestServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: testserver [--port N] [--account NICK:PASSWORD[:MAIL]]... [--latest-version V]\n"
+                 "                  [--fault PATH:status=CODE|delay=MS|drop|reply-status=TEXT|no-status]...\n");
+}
+
+bool parseFault(const std::string& text, std::string& path, testserver::Fault& fault) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos || text[0] != '/')
+        return false;
+    path = text.substr(0, colon);
+    std::string kind = text.substr(colon + 1);
+    std::string value = kind.find('=') == std::string::npos ? "" : kind.substr(kind.find('=') + 1);
+    kind = kind.substr(0, kind.find('='));
+    fault.times = -1;
+    if (kind == "status")
+        fault.httpStatus = std::atoi(value.c_str());
+    else if (kind == "delay")
+        fault.delayMs = std::atoi(value.c_str());
+    else if (kind == "drop")
+        fault.drop = true;
+    else if (kind == "reply-status")
+        fault.replyStatus = value;
+    else if (kind == "no-status")
+        fault.omitStatus = true;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    testserver::TestServer server;
+    int port = 8080;
+    bool accountGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (option == "--help" || option == "-h") {
+            usage();
+            return 0;
+        }
+        if (!value) {
+            usage();
+            return 2;
+        }
+        ++i;
+        if (option == "--port") {
+            port = std::atoi(value);
+        } else if (option == "--account") {
+            std::string text = value;
+            size_t first = text.find(':');
+            size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+            if (first == std::string::npos) {
+                usage();
+                return 2;
+            }
+            server.addAccount(text.substr(0, first), text.substr(first + 1, second - first - 1),
+                              second == std::string::npos ? "" : text.substr(second + 1));
+            accountGiven = true;
+        } else if (option == "--latest-version") {
+            server.setLatestVersion(value);
+        } else if (option == "--fault") {
+            std::string path;
+            testserver::Fault fault;
+            if (!parseFault(value, path, fault)) {
+                usage();
+                return 2;
+            }
+            server.addFault(path, fault);
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (!accountGiven)
+        server.addAccount("demo", "demo1234", "demo@example.org");
+
+    // The signals are taken by sigwait below, not by a handler.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    if (port < 0 || port > 65535 || !server.start(port)) {
+        std::fprintf(stderr, "testserver: cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    server.setVerbose(true);
+    std::printf("%s\n", server.baseURL().c_str());
+    std::fflush(stdout);
+    int received = 0;
+    sigwait(&signals, &received);
+    server.stop();
+    return 0;
+}
