@@ -30,6 +30,36 @@ void toArray(const Vec3& v, float out[3])
     out[2] = v.z;
 }
 
+// Draws the window's plain children (frames, corner texts, labels) in screen points after the
+// scene and overlay cameras, so that the opaque scene never covers them.
+class ScreenPassCamera : public cocos2d::Camera {
+public:
+    static ScreenPassCamera* create()
+    {
+        auto* camera = new (std::nothrow) ScreenPassCamera();
+        if (camera && camera->init()) {
+            camera->autorelease();
+            return camera;
+        }
+        delete camera;
+        return nullptr;
+    }
+    const Mat4& getViewMatrix() const override
+    {
+        const cocos2d::Camera* screen = cocos2d::Camera::getDefaultCamera();
+        _view = screen ? screen->getViewMatrix() : Mat4::IDENTITY;
+        return _view;
+    }
+    void beginVisit(cocos2d::Renderer* renderer) override
+    {
+        if (const cocos2d::Camera* screen = cocos2d::Camera::getDefaultCamera()) {
+            _projection = screen->getProjectionMatrix();
+            _additionalProjection = Mat4::IDENTITY;
+        }
+        cocos2d::Camera::beginVisit(renderer);
+    }
+};
+
 } // namespace
 
 bool isRenderWindowBase::init()
@@ -41,6 +71,10 @@ bool isRenderWindowBase::init()
     if (!sceneCamera || !overlayCamera) return false;
     addChild(sceneCamera);
     addChild(overlayCamera);
+    // Visited after the two cameras above, so it must be added after them.
+    screenPassCamera = ScreenPassCamera::create();
+    if (!screenPassCamera) return false;
+    addChild(screenPassCamera);
     overlayCamera->ownViewMatrix = true;
     overlayCamera->setZoom(overlayCamera->getZoom());
     if (!NSUI::NSLayout::init()) return false;
@@ -66,6 +100,7 @@ void isRenderWindowBase::resetNodeLinks()
 {
     sceneCamera = nullptr;
     overlayCamera = nullptr;
+    screenPassCamera = nullptr;
 }
 
 // --- cameras and their nodes -------------------------------------------------------------------
@@ -162,7 +197,12 @@ void isRenderWindowBase::visit(cocos2d::Renderer* renderer, const Mat4& parentTr
     // The window's place on screen follows its parents, which may have moved since the last
     // frame without telling it.
     applyProjection();
-    NSUI::NSLayout::visit(renderer, parentTransform, parentFlags);
+    // The screen camera's own pass is left to the screen-pass camera, which draws the same nodes
+    // after the scene instead of under it.
+    const cocos2d::Camera* visiting = cocos2d::Camera::getVisitingCamera();
+    const bool deferred = visiting && !visiting->isDrawnInline() && screenPassCamera &&
+                          screenPassCamera->isDrawnInline() && screenPassCamera->isVisible();
+    if (!deferred) NSUI::NSLayout::visit(renderer, parentTransform, parentFlags);
     unsigned int frame = cocos2d::Director::getInstance()->getTotalFrames();
     if (frame != lastRedrawFrame) {
         lastRedrawFrame = frame;

@@ -127,6 +127,7 @@ protected:
 private:
     // The projection last given to both cameras, so a frame re-applies it only when it changed.
     cocos2d::Mat4 appliedProjection;
+    cocos2d::Camera* screenPassCamera = nullptr;
     cocos2d::Size appliedSize;
 
     void postGeometryChanged();
