@@ -109,10 +109,10 @@ protected:
         isNodeImage* image = isNodeImage::create();
         image->setClut(clut);
         image->setSlice(&slice.info);
-        if (!getenv("NOIMG")) window->addSceneNode(image);
+        window->addSceneNode(image);
         isActorCrossLine* lines = window->getActorManager()->getCrossLine();
         lines->setFrameColor(colour);
-        if (!getenv("NOFRAME")) lines->showFrame(true);
+        lines->showFrame(true);
         lines->showCornerMarker();
         lines->showLines(true);
         NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "WindowFixture.h"
+#include "imaging/core/data/isImageData.h"
 #include "imaging/display/isNodeSprite.h"
 
 using namespace cocos2d;
@@ -242,4 +243,27 @@ TEST_F(RenderWindow, CleanupTwiceReleasesOnce)
     EXPECT_EQ(window->getActorManager(), nullptr);
     EXPECT_EQ(window->getReferenceCount(), 1u);
     window->release();
+}
+
+TEST_F(RenderWindow, ImageDataBringsTheEdgeLettersOfTheView)
+{
+    TestWindow* window = addWindow(Vec2(0, 0), Size(300, 200));
+    Recorder recorder;
+    recorder.listen(9070, window);
+    isImageSDK::isImageData* data = isImageSDK::isImageData::create();
+    const int dims[2] = {4, 4};
+    const float spacing[2] = {1.0f, 1.0f};
+    ASSERT_NE(data->addSlice(dims, 1, spacing, 1, 0, 0, Mat4()), nullptr);
+    window->setImageData(data);
+    window->setImageData(data);
+    frames(2);
+    ASSERT_EQ(recorder.count(9070), 1) << "the same data twice announces once";
+    EXPECT_EQ(recorder.entries[0].text, "{\"t\":\"I\",\"r\":\"L\",\"b\":\"S\",\"l\":\"R\"}");
+    EXPECT_EQ(window->getSliceOrientation(2), 0) << "the first two axes show the coronal plane";
+
+    window->orbitBy(static_cast<float>(M_PI / 2));
+    frames(2);
+    ASSERT_EQ(recorder.count(9070), 2);
+    EXPECT_EQ(recorder.entries[1].text.substr(0, 13), "{\"t\":\"I\",\"r\":") << "orbiting keeps the view-up";
+    EXPECT_NE(recorder.entries[1].text, recorder.entries[0].text);
 }

@@ -229,6 +229,7 @@ void isRenderWindowBase::applyProjection()
     appliedSize = size;
     for (isCamera* camera : {sceneCamera, overlayCamera})
         if (camera) camera->setProjection(kFieldOfView, w, h, kNearPlane, kFarPlane, additional);
+    markContentChanged();
 }
 
 void isRenderWindowBase::setContentSize(const cocos2d::Size& size)
@@ -356,6 +357,7 @@ void isRenderWindowBase::setCameraZoom(float factor)
 {
     sceneCamera->setZoom(factor);
     overlayCamera->setZoom(factor);
+    markContentChanged();
 }
 
 void isRenderWindowBase::setZoom(float factor)
