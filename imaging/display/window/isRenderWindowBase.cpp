@@ -180,7 +180,10 @@ bool isRenderWindowBase::isVisitableByVisitingCamera() const
 {
     if (cocos2d::Node::isVisitableByVisitingCamera()) return true;
     const cocos2d::Camera* camera = cocos2d::Camera::getVisitingCamera();
-    return camera && (camera == sceneCamera || camera == overlayCamera);
+    if (!camera) return false;
+    const auto flag = camera->getCameraFlag();
+    return (sceneCamera && flag == sceneCamera->getCameraFlag()) ||
+           (overlayCamera && flag == overlayCamera->getCameraFlag());
 }
 
 void isRenderWindowBase::setParent(cocos2d::Node* parent)
