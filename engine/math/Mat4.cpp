@@ -39,6 +39,12 @@ Mat4::Mat4(float m11, float m12, float m13, float m14, float m21, float m22, flo
 
 Mat4::Mat4(const float* mat) { set(mat); }
 
+Mat4::Mat4(const Vec3& xAxis, const Vec3& yAxis, const Vec3& zAxis, const Vec3& translation)
+{
+    set(xAxis.x, yAxis.x, zAxis.x, translation.x, xAxis.y, yAxis.y, zAxis.y, translation.y, xAxis.z, yAxis.z,
+        zAxis.z, translation.z, 0.0f, 0.0f, 0.0f, 1.0f);
+}
+
 void Mat4::createLookAt(const Vec3& eye, const Vec3& target, const Vec3& up, Mat4* dst)
 {
     createLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z, dst);

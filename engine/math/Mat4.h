@@ -19,6 +19,8 @@ public:
          float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44);
     /// From 16 floats already in column-major order.
     explicit Mat4(const float* mat);
+    /// An affine matrix from its three axes (columns 0-2) and its translation (column 3).
+    Mat4(const Vec3& xAxis, const Vec3& yAxis, const Vec3& zAxis, const Vec3& translation);
 
     static void createLookAt(const Vec3& eye, const Vec3& target, const Vec3& up, Mat4* dst);
     static void createLookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ,

@@ -41,6 +41,16 @@ TEST(Mat4, RowOrderArgumentsAreStoredColumnMajor)
     EXPECT_EQ(Mat4(), Mat4::IDENTITY);
 }
 
+TEST(Mat4, ColumnVectorsGiveAxesAndTranslation)
+{
+    Mat4 m(Vec3(0, 1, 0), Vec3(-1, 0, 0), Vec3(0, 0, 1), Vec3(5, 6, 7));
+    expectNear(m * Vec3(1, 0, 0), Vec3(0, 1, 0));
+    expectNear(m * Vec3(0, 1, 0), Vec3(-1, 0, 0));
+    expectNear(project(m, Vec3(1, 0, 0)), Vec3(5, 7, 7));
+    EXPECT_EQ(m.m[3], 0.0f);
+    EXPECT_EQ(m.m[15], 1.0f);
+}
+
 TEST(Mat4, PointsTakeTranslationButVectorsDoNot)
 {
     Mat4 m;

@@ -18,12 +18,13 @@ Canvas solid(int w, int h, Rgba color) {
 Canvas white() {
     return solid(4, 4, {255, 255, 255, 255});
 }
-// The render windows' backgrounds, stretched over the whole view.
+// The render windows' backgrounds, stretched over the whole view: 22 texels wide, as the window
+// scales them by its diagonal / 21.
 Canvas white22() {
-    return solid(2, 2, {255, 255, 255, 255});
+    return solid(22, 22, {255, 255, 255, 255});
 }
 Canvas black22() {
-    return solid(2, 2, {0, 0, 0, 255});
+    return solid(22, 22, {0, 0, 0, 255});
 }
 // Pop-up menu rows: a dark grey that lets a little of the screen through.
 Canvas greyHigh() {
