@@ -1,5 +1,5 @@
 // uires: draws the toolkit's own pictures. Usage: uires DIR writes DIR/<name>.png for every
-// picture (creating DIR); uires --list prints the names. Exit status 0 when everything was
+// picture (creating DIR) and the screens' pictures into DIR/../imgs; uires --list prints the names. Exit status 0 when everything was
 // written, 1 on a write failure, 2 on bad arguments.
 
 #include "Pictures.h"
@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     if (arg == "--list") {
         for (const uires::Picture& picture : uires::pictures())
             printf("%s.png\n", picture.name.c_str());
+        for (const uires::Picture& picture : uires::sendPanelPictures())
+            printf("../imgs/%s.png\n", picture.name.c_str());
         return 0;
     }
     std::error_code error;
@@ -27,9 +29,18 @@ int main(int argc, char** argv) {
         fprintf(stderr, "uires: cannot create %s: %s\n", arg.c_str(), error.message().c_str());
         return 1;
     }
+    const std::string imgs = arg + "/../imgs";
+    std::filesystem::create_directories(imgs, error);
+    if (error) {
+        fprintf(stderr, "uires: cannot create %s: %s\n", imgs.c_str(), error.message().c_str());
+        return 1;
+    }
     int result = 0;
     for (const uires::Picture& picture : uires::pictures())
         if (!uires::writePng(picture.draw(), arg + "/" + picture.name + ".png"))
+            result = 1;
+    for (const uires::Picture& picture : uires::sendPanelPictures())
+        if (!uires::writePng(picture.draw(), imgs + "/" + picture.name + ".png"))
             result = 1;
     return result;
 }
