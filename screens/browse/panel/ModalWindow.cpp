@@ -17,7 +17,9 @@ Node* ModalWindow::wrap(Node* panel, Node* layoutRoot)
     }
     window->setAnchorPoint(Vec2::ZERO);
     window->setPosition(Vec2::ZERO);
-    window->updateChildrenToHighZOrder();
+    // The window is drawn above its opener by being added last to the opener's tree. Lifting
+    // every descendant to one global z order (updateChildrenToHighZOrder) is left out: with the
+    // engine as it stands, it stops the buttons' pictures inside the panel from being drawn.
     return window;
 }
 

@@ -25,6 +25,10 @@ const float kRowHeight = 70.0f;
 // Room the right ends of the rows keep for the state, time and icons.
 const float kTextRight = 160.0f;
 const float kNodeTextRight = 340.0f;
+const float kTextLeft = 35.0f;
+const int kFieldFontSize = 15;
+// A calm scroll bar on the dark tables.
+const Color3B kScrollBar(90, 95, 102);
 
 template <class T> T* find(Node* root, const char* name)
 {
@@ -86,6 +90,8 @@ Size dcmSend::tableCellSizeForIndex(NSUI::NSTableView* table, int64_t, Ref*)
 
 NSUI::NSTableViewCell* dcmSend::tableCellAtIndex(NSUI::NSTableView* table, int64_t index, const Size& size)
 {
+    if (Sprite* bar = table->getScrollBar())
+        bar->setColor(kScrollBar);
     NSUI::NSTableViewCell* cell = existingCell(table, index);
     if (cell)
         cell->setCellSize(size);
@@ -94,8 +100,11 @@ NSUI::NSTableViewCell* dcmSend::tableCellAtIndex(NSUI::NSTableView* table, int64
             cell = newCell(kNodeRowFile, size);
             if (auto* name = find<ui::Text>(cell, "name"))
                 name->setTextColor(Color4B(kAccent));
-            NSUI::NSTextField* field = createTextField(AppConfig::getInstance()->getText("inputIP"), Vec2(10, 5), 25,
-                                                       Vec2::ZERO);
+            // Under the row's title, aligned with it, in the table's text size.
+            NSUI::NSTextField* field = createTextField(AppConfig::getInstance()->getText("inputIP"),
+                                                       Vec2(kTextLeft, 8), 25, Vec2::ZERO);
+            field->setFontSize(kFieldFontSize);
+            field->setPlaceHolderFontSize(kFieldFontSize);
             field->setTextColor(Color3B::WHITE);
             field->setTag(kTextFieldTag);
             field->setCursorImage("UIRes/cursor.png");
@@ -167,7 +176,7 @@ void dcmSend::fillNodeCell(NSUI::NSTableViewCell* cell, dcmNodeObject* node)
             setShown(cell, name, true);
         setShown(cell, "name", true);
         if (nameLabel)
-            nameLabel->setPositionX(35.0f);
+            nameLabel->setPositionX(kTextLeft);
         const float width = cell->getCellSize().width - kNodeTextRight;
         TextFit::setFitted(cell, "name", node->name, width);
         TextFit::setFitted(cell, "ip", node->device == 5 ? node->ip + ":" + node->port : node->ip, width);

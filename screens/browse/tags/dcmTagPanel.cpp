@@ -19,6 +19,8 @@ const int kRowTag = 100;
 const float kRowHeight = 35.0f;
 const float kTagWidth = 136.0f;
 const float kMargin = 16.0f;
+// A calm scroll bar on the dark table.
+const Color3B kScrollBar(90, 95, 102);
 // Long tag lists are flicked through quickly.
 const float kMaxScrollSpeed = 4000.0f;
 
@@ -97,6 +99,8 @@ Size dcmTagPanel::tableCellSizeForIndex(NSUI::NSTableView* table, int64_t, Ref*)
 
 NSUI::NSTableViewCell* dcmTagPanel::tableCellAtIndex(NSUI::NSTableView* table, int64_t index, const Size& size)
 {
+    if (Sprite* bar = table->getScrollBar())
+        bar->setColor(kScrollBar);
     NSUI::NSTableViewCell* cell = table->cellAtIndex(index);
     if (!cell)
         cell = table->dequeueCell();
