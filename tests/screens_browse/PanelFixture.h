@@ -11,6 +11,7 @@
 #include "discovery/sniffer.h"
 #include "net/dataService.h"
 #include "db/dicomDB.h"
+#include "hooks/ServiceHooks.h"
 #include "ui/CocosGUI.h"
 
 #include <memory>
@@ -63,6 +64,7 @@ protected:
     void TearDown() override
     {
         scene->removeAllChildren();
+        ServiceHooks::showMessage() = nullptr;
         dataService::destroyInstance();
         NSUI::sniffer::shutdownInstance();
         NSUI::NetworkInfoProvider::setCurrent(nullptr);

@@ -4,6 +4,7 @@
 
 #include "PanelFixture.h"
 
+#include "hooks/ServiceHooks.h"
 #include "net/dcmSendingObject.h"
 #include "send/dcmNodeObject.h"
 #include "send/dcmSend.h"
@@ -298,6 +299,8 @@ TEST_F(SendPanelTest, APatientReachesStorescpWholeAndAClosedPortFailsOnce)
     storeNode("closed", std::to_string(nettest::freePort()), secondsAgo(3600));
     storeNode("peer", std::to_string(port), secondsAgo(3600));
     storetest::Recorder recorder({2012});
+    int failuresShown = 0;
+    ServiceHooks::showMessage() = [&](const std::string&, float) { ++failuresShown; };
 
     dcmSend* panel = open(patient, "PHANTOM");
     const int fixed = panel->getFixedRowCount();
@@ -315,6 +318,7 @@ TEST_F(SendPanelTest, APatientReachesStorescpWholeAndAClosedPortFailsOnce)
     EXPECT_TRUE(panel->getSendTable()->cellAtIndex(1 - peerRow)->getChildByNameDeep("dcmNodeSend_retry")->isVisible());
     input->advance(0.5f);
     EXPECT_EQ(recorder.count(2012), 1u);
+    EXPECT_EQ(failuresShown, 1);
 
     std::vector<std::string> sent, got;
     for (const std::string& file : nettest::filesBelow(patient))

@@ -243,7 +243,8 @@ void dcmSend::onEnterTransitionDidFinish()
     if (!_firstEnter)
         return;
     _firstEnter = false;
-    NSUI::sniffer::getInstance()->startPingSweep();
+    if (NSUI::sniffer* discovery = NSUI::sniffer::getInstance())
+        discovery->startPingSweep();
 }
 
 void dcmSend::onExit()
