@@ -115,7 +115,6 @@ protected:
         return qptest::binaryDir() + "/screenshots/" + name + ".png";
     }
 
-    std::string writable() const { return _dir.path() + "/"; }
     std::string scratch(const std::string& name) const
     {
         std::string path = _dir.path() + "/scratch/" + name;
