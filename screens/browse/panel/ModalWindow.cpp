@@ -17,9 +17,10 @@ Node* ModalWindow::wrap(Node* panel, Node* layoutRoot)
     }
     window->setAnchorPoint(Vec2::ZERO);
     window->setPosition(Vec2::ZERO);
-    // The window is drawn above its opener by being added last to the opener's tree. Lifting
-    // every descendant to one global z order (updateChildrenToHighZOrder) is left out: with the
-    // engine as it stands, it stops the buttons' pictures inside the panel from being drawn.
+    // The window (local z 10000) is drawn and touched above its opener's other children. Lifting
+    // every descendant to a global z order (updateChildrenToHighZOrder) is left out: it stamps only
+    // the nodes that exist now, and nodes made later (a nine-slice button rebuilds its patches
+    // on the first layout pass) would stay at global z 0, under the stamped panel background.
     return window;
 }
 
