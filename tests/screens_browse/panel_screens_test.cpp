@@ -11,6 +11,7 @@
 #include "table/NSTableViewCell.h"
 #include "tags/dcmFinder.h"
 #include "tags/dcmInfoList.h"
+#include "text/NSTextField.h"
 
 #include <filesystem>
 
@@ -114,6 +115,15 @@ TEST_F(PanelScreensTest, SendPanelWithNodesAndSends)
     EXPECT_TRUE(qptest::isColour(at(layout, 410, 538), 32, 34, 38));
     EXPECT_TRUE(qptest::isColour(at(layout, 600, 30), 18, 19, 21));
     capture("send_panel");
+
+    // Typing an address shows the row's own send button; a bad one is refused with a toast.
+    auto* field = dynamic_cast<NSUI::NSTextField*>(panel->getNodeTable()->cellAtIndex(1)->getChildByTag(101));
+    ASSERT_NE(field, nullptr);
+    field->setString("192.168.1.300");
+    panel->onTextFieldEvent(field, NSUI::NSTextField::kTextInserted);
+    panel->onButtonClicked(panel->getChildByNameDeep("dcmNode_send_input"));
+    draw();
+    capture("send_panel_typed");
 }
 
 TEST_F(PanelScreensTest, SendPanelWithoutSendsShowsTheHelp)

@@ -151,7 +151,11 @@ TEST_F(SendPanelTest, TypedAddressesSplitAtTheColonAndBadOnesQueueNothing)
     type(panel, "9:0");
     EXPECT_EQ(node(panel, 1)->ip, "10.0.0.9");
     EXPECT_EQ(node(panel, 1)->port, "0");
-    EXPECT_TRUE(panel->getChildByNameDeep("dcmNode_send_input")->isVisible());
+    auto* rowSend = dynamic_cast<ui::Button*>(panel->getChildByNameDeep("dcmNode_send_input"));
+    ASSERT_NE(rowSend, nullptr);
+    EXPECT_TRUE(rowSend->isVisible());
+    EXPECT_EQ(rowSend->getTitleText(), AppConfig::getInstance()->getText("dcmNode_send"));
+    EXPECT_GT(rowSend->getContentSize().width, 40.0f);
     hideToast();
     pressSend(panel, "dcmNode_send_input");
     EXPECT_EQ(toast(), AppConfig::getInstance()->getText("UnvalidPort"));

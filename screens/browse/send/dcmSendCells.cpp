@@ -154,9 +154,10 @@ void dcmSend::fillNodeCell(NSUI::NSTableViewCell* cell, dcmNodeObject* node)
             const Size& size = cell->getCellSize();
             button->setAnchorPoint(Vec2(1.0f, 0.5f));
             button->setPosition(Vec2(size.width - 15.0f, size.height / 2.0f));
-            button->setTitleText(AppConfig::getInstance()->getText(kTypedSendButton));
-            button->setTitleColor(kAccent);
+            // The size first: a button without a picture takes its size from its title.
             button->setTitleFontSize(40);
+            button->setTitleText(AppConfig::getInstance()->getText("dcmNode_send"));
+            button->setTitleColor(kAccent);
             button->setName(kTypedSendButton);
             button->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
             button->setVisible(false);
