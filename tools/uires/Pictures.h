@@ -17,4 +17,7 @@ struct Picture {
 /// Every picture, in a fixed order.
 const std::vector<Picture>& pictures();
 
+/// The send panel's pictures, drawn into the folder "imgs" beside "UIRes".
+const std::vector<Picture>& sendPanelPictures();
+
 } // namespace uires

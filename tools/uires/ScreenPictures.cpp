@@ -153,7 +153,8 @@ Canvas dicomNodePrompt() {
 } // namespace
 
 const std::vector<Picture>& screenPictures() {
-    static const std::vector<Picture> list = {
+    static const std::vector<Picture> list = [] {
+        std::vector<Picture> all = {
         {"imgs/search", search},
         {"imgs/favorite", favorite},
         {"imgs/logout", signedOut},
@@ -167,7 +168,12 @@ const std::vector<Picture>& screenPictures() {
         {"res/redCircle", redCircle},
         {"res/desktopPrompt", desktopPrompt},
         {"res/dicomNodePrompt", dicomNodePrompt},
-    };
+        };
+        // The send panel's pictures live in "imgs" too.
+        for (const Picture& picture : sendPanelPictures())
+            all.push_back({"imgs/" + picture.name, picture.draw});
+        return all;
+    }();
     return list;
 }
 

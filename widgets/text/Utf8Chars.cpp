@@ -51,6 +51,13 @@ std::string utf8Prefix(const std::string& text, size_t count) {
     return text.substr(0, byteOffsetOf(text, count));
 }
 
+std::string utf8PrefixBytes(const std::string& text, size_t maxBytes) {
+    size_t end = 0;
+    for (size_t n; end < text.size() && end + (n = utf8CharLength(text, end)) <= maxBytes;)
+        end += n;
+    return text.substr(0, end);
+}
+
 std::string utf8Suffix(const std::string& text, size_t count) {
     return text.substr(byteOffsetOf(text, count));
 }

@@ -14,6 +14,8 @@ std::vector<std::string> utf8Characters(const std::string& text);
 size_t utf8Count(const std::string& text);
 /// The first `count` characters (the whole text when it has fewer).
 std::string utf8Prefix(const std::string& text, size_t count);
+/// The longest run of whole characters from the start that fits in `maxBytes` bytes.
+std::string utf8PrefixBytes(const std::string& text, size_t maxBytes);
 /// Everything after the first `count` characters ("" when it has no more).
 std::string utf8Suffix(const std::string& text, size_t count);
 
