@@ -1,5 +1,6 @@
 #include "SystemServices.h"
 
+#include "ScreenLinks.h"
 #include "AppWindow.h"
 
 #include "ads/adsApplication.h"
@@ -49,6 +50,7 @@ void SystemServices::createSharedRegistries() {
     isImageSDK::isROIManager::getInstance();
     // Every layout localised from here on gets its text fields' placeholders from the table.
     NSUI::NSTextField::registerLanguageApplier();
+    installScreenLinks();
 }
 
 Rect SystemServices::desktopWorkArea() {

@@ -1,0 +1,29 @@
+#include "ScreenLinks.h"
+
+#include "patient/patientListLinks.h"
+#include "send/dcmSend.h"
+#include "tags/dcmFinder.h"
+
+using cocos2d::Node;
+
+namespace {
+
+// Panels sit above everything else on the screen that opened them.
+constexpr int kPanelZOrder = 10000;
+
+void addPanel(Node* screen, Node* window) {
+    if (screen && window)
+        screen->addChild(window, kPanelZOrder);
+}
+
+} // namespace
+
+void installScreenLinks() {
+    patientListLinks::openSend() = [](Node* screen, const std::string& folder, const std::string& name) {
+        Node* window = dcmSend::create();
+        addPanel(screen, window);
+        if (dcmSend* panel = dcmSend::fromWindow(window); panel && !folder.empty())
+            panel->setSendSource(folder, name);
+    };
+    patientListLinks::openFinder() = [](Node* screen) { addPanel(screen, dcmFinder::create()); };
+}

@@ -1,0 +1,6 @@
+#pragma once
+// Tells the screens how to open the screens and panels that live in other folders: the
+// patient list reaches the study list, the send, share and search panels through it.
+
+/// Installs every link; main thread, before the first scene runs.
+void installScreenLinks();
