@@ -47,6 +47,7 @@ bool isNodeOverlayText::init()
     touchable = false;
     boundId = kUnbound;
     setTextVerticalAlignment(cocos2d::TextVAlignment::TOP);
+    setTextColor(cocos2d::Color4B(235, 235, 235, 255));
     enableShadow(cocos2d::Color4B(0, 0, 0, 255), cocos2d::Size(2, -2), 0);
     return true;
 }
