@@ -221,6 +221,9 @@ TEST_F(ImageActor, SliceTextsPositionAndOrientationSwitch)
     for (const Recorder::Entry& e : recorder.entries)
         orientationTwo += e.id == 9094 && e.text == "{\"orient\":\"2\"}";
     EXPECT_EQ(orientationTwo, 1);
+
+    actor->setInputData(nullptr);
+    EXPECT_FALSE(actor->isVisible()) << "nothing of the data taken away stays on screen";
 }
 
 TEST_F(ImageActor, PlaneModeAfterObliqueDrawsTheNewDataPlane)

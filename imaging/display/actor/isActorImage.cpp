@@ -151,6 +151,9 @@ void isActorImage::setInputData(isImageData* data)
     if (data) {
         setResliceOrientation0();
         setSliceIndex(std::max(planeFilter->getSliceCount() / 2, 0));
+    } else {
+        // The node would go on showing the last picture of the data taken away.
+        setVisible(false);
     }
     std::string json;
     setJsonString(json, "orient", "1");

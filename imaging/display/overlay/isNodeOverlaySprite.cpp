@@ -42,6 +42,8 @@ void isNodeOverlaySprite::bind(const std::string& normal, const std::string& pre
 {
     NSUI::NSNotificationCenter* centre = NSUI::NSNotificationCenter::getInstance();
     centre->removeObserver(this);
+    // Bound to the command or to the state it toggles, it is the same play button.
+    if (id == kPlayPause) id = kPlay;
     bound = true;
     boundId = id;
     auto callback = [this](cocos2d::Ref* sender, unsigned int got, NSUI::NSNotificationData* data) {

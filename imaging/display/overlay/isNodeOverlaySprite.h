@@ -24,8 +24,8 @@ public:
     /// One line height high and one and a half wide, whatever the picture's size.
     const cocos2d::Size& getContentSize() const override { return reportedSize; }
 
-    /// Loads the pictures and binds the button to kPlay (play/pause), kSlower or kFaster;
-    /// observes the cine state and the several-frames reports of the owner.
+    /// Loads the pictures and binds the button to kPlay (play/pause; kPlayPause means the same),
+    /// kSlower or kFaster; observes the cine state and the several-frames reports of the owner.
     void bind(const std::string& normal, const std::string& pressed, unsigned int id,
               const std::string& disabled = std::string());
     /// Scales the picture to 0.8 of the line height.
