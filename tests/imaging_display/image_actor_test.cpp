@@ -148,14 +148,6 @@ TEST(OrientationLabels, EqualDiagonalDoesNotRepeatTheUpLetterFirst)
     EXPECT_EQ(labelsOf(Vec3(h, 0, h), Vec3(h, h, 0), 0, 0), "LS,AL,RI,PR");
     // Unequal magnitudes keep their order.
     EXPECT_EQ(labelsOf(Vec3(0.8f, 0, 0.6f), Vec3(h, h, 0), 0, 0), "LS,LA,RI,RP");
-    // Letters are summed to name the plane: axial, sagittal, coronal.
-    char labels[4][3];
-    computeOrientationLabels(Vec3(1, 0, 0), Vec3(0, 0, -1), labels, 0, 0);
-    EXPECT_EQ(orientationLabelSum(labels), 303);
-    computeOrientationLabels(Vec3(0, 0, -1), Vec3(0, -1, 0), labels, 0, 0);
-    EXPECT_EQ(orientationLabelSum(labels), 301);
-    computeOrientationLabels(Vec3(1, 0, 0), Vec3(0, -1, 0), labels, 0, 0);
-    EXPECT_EQ(orientationLabelSum(labels), 314);
 }
 
 TEST(PatientAxes, UndoWhatTheReaderDidForEveryPatientPosition)
@@ -360,10 +352,6 @@ TEST(RegionStatistics, BoundsOfRealDataAndOfTheRegion)
     circle->rim = Vec3(8e8f, 8, 0);
     ASSERT_TRUE(describeRegion(slice.info, *circle, reply));
     EXPECT_NE(reply.find("Total:64000000\n"), std::string::npos) << reply;
-    circle->center = Vec3(-500, -500, 0);
-    circle->rim = Vec3(-490, -500, 0);
-    ASSERT_TRUE(describeRegion(slice.info, *circle, reply));
-    EXPECT_NE(reply.find("Avg:0,StdDev:0,Total:0\nMin:0,Max:0"), std::string::npos) << reply;
 
     slice.info.spacingX = 0.0f;
     EXPECT_FALSE(describeRegion(slice.info, *circle, reply)) << "no spacing, no reply";
@@ -380,8 +368,6 @@ TEST(RegionStatistics, BoundsOfRealDataAndOfTheRegion)
     EXPECT_EQ(reply.substr(0, reply.find('\n')), "Area:0.16,W:0.4 H:0.4 Unit:cm");
     EXPECT_NE(reply.find("Total:4000000\n"), std::string::npos) << "16 pixels: " << reply;
 
-    slice.info.pixelType = kPixelRGB8;
-    EXPECT_FALSE(describeRegion(slice.info, *polygon, reply));
     circle->release();
     polygon->release();
 }
