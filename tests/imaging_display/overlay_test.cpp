@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "WindowFixture.h"
 #include "imaging/display/actor/isActorOverlay.h"
 #include "imaging/display/overlay/isNodeOverlaySprite.h"
