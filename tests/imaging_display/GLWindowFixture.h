@@ -17,17 +17,16 @@ protected:
     static constexpr int kW = W;
     static constexpr int kH = H;
 
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         view = cocos2d::GLViewImpl::createWithRect("render windows", cocos2d::Rect(0, 0, W, H));
         if (view) {
             view->retain();
             cocos2d::Director::getInstance()->setOpenGLView(view);
         }
     }
-    void SetUp() override
-    {
-        if (!view) GTEST_SKIP() << "no display for a GL window";
+    void SetUp() override {
+        if (!view)
+            GTEST_SKIP() << "no display for a GL window";
         WindowFixture::SetUp();
         // The screen's camera is made with the scene: a scene of the view's size.
         director->setWinSize(cocos2d::Size(W, H));
@@ -37,21 +36,19 @@ protected:
         director->setClearColor(cocos2d::Color4F(18 / 255.f, 19 / 255.f, 21 / 255.f, 1));
         input->attachView(view);
     }
-    void TearDown() override
-    {
-        if (view) WindowFixture::TearDown();
+    void TearDown() override {
+        if (view)
+            WindowFixture::TearDown();
     }
     /// The whole frame as RGBA rows from the bottom.
-    static std::vector<unsigned char> readAll()
-    {
+    static std::vector<unsigned char> readAll() {
         std::vector<unsigned char> px(static_cast<size_t>(W) * H * 4);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
         return px;
     }
     /// Writes the frame as a PNG, top row first.
-    static bool savePng(const std::vector<unsigned char>& px, const std::string& path)
-    {
+    static bool savePng(const std::vector<unsigned char>& px, const std::string& path) {
         std::vector<unsigned char> flipped(px.size());
         const size_t row = static_cast<size_t>(W) * 4;
         for (int y = 0; y < H; ++y)

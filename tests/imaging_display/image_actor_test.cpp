@@ -29,23 +29,21 @@ using namespace isImageSDK;
 
 namespace {
 
-Vec3 worldOf(const isSliceInfo* slice, float x, float y)
-{
+Vec3 worldOf(const isSliceInfo* slice, float x, float y) {
     Vec3 world;
     slice->matrix.transformPoint(Vec3(x, y, 0), &world);
     return world;
 }
 
-std::string lastText(const Recorder& recorder, unsigned int id)
-{
+std::string lastText(const Recorder& recorder, unsigned int id) {
     std::string text;
     for (const Recorder::Entry& e : recorder.entries)
-        if (e.id == id) text = e.text;
+        if (e.id == id)
+            text = e.text;
     return text;
 }
 
-std::string labelsOf(const Vec3& right, const Vec3& up, int headFeet, int facing)
-{
+std::string labelsOf(const Vec3& right, const Vec3& up, int headFeet, int facing) {
     char labels[4][3];
     computeOrientationLabels(right, -up, labels, headFeet, facing);
     return std::string(labels[kEdgeUp]) + "," + labels[kEdgeRight] + "," + labels[kEdgeDown] + "," +
@@ -57,8 +55,7 @@ class WaitingSource : public isImageFilter {
 public:
     static WaitingSource* create() { return createObject<WaitingSource>(); }
     bool isSource() const override { return true; }
-    void addObserver(cocos2d::Ref* owner, const std::string& path) override
-    {
+    void addObserver(cocos2d::Ref* owner, const std::string& path) override {
         this->owner = owner;
         waitedPath = path;
     }
@@ -68,8 +65,7 @@ public:
 
 class ImageActor : public WindowFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         WindowFixture::SetUp();
         window = addWindow(Vec2(0, 0), Size(300, 300));
         actor = isActorImage::create();
@@ -77,39 +73,37 @@ protected:
         actor->attachTo(window);
         frames(1);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         actor->release();
         for (isImageData* data : volumes)
             data->release();
         WindowFixture::TearDown();
     }
-    isImageData* keep(isImageData* data)
-    {
+    isImageData* keep(isImageData* data) {
         volumes.push_back(data);
         return data;
     }
-    float shownValue()
-    {
+    float shownValue() {
         const isSliceInfo* slice = actor->getImageInfoUpdated();
         float v = NAN;
-        if (slice) actor->getPixelValueAt(worldOf(slice, 0, 0), v);
+        if (slice)
+            actor->getPixelValueAt(worldOf(slice, 0, 0), v);
         return v;
     }
     /// The reply text of a statistics request for the measurement, "" when none came.
-    std::string statistics(ROIData* roi)
-    {
+    std::string statistics(ROIData* roi) {
         Recorder recorder;
         recorder.listen(isActorImage::kStatisticsId, window);
         auto* request = new NSUI::NSNotificationData();
         request->setObject(roi);
         request->intValue = 7;
-        NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, isActorImage::kStatisticsId, request,
-                                                                   window, true);
+        NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, isActorImage::kStatisticsId,
+                                                                    request, window, true);
         request->release();
         frames(3);
         for (const Recorder::Entry& e : recorder.entries)
-            if (e.sender == actor) return e.text;
+            if (e.sender == actor)
+                return e.text;
         return "";
     }
 
@@ -120,16 +114,17 @@ protected:
 
 } // namespace
 
-TEST(OrientationLabels, EveryFacingHeadFirstAndFeetFirst)
-{
+TEST(OrientationLabels, EveryFacingHeadFirstAndFeetFirst) {
     // Right along +x and up along +y name the x and y letters; right along +z the z letters.
     const struct {
         int headFeet, facing;
         const char* xy;
         const char* z;
     } cases[] = {
-        {0, 0, "S,L,I,R", "A|P"}, {1, 0, "I,R,S,L", "A|P"}, {0, 1, "S,R,I,L", "P|A"}, {1, 1, "I,L,S,R", "P|A"},
-        {0, 2, "S,P,I,A", "L|R"}, {1, 2, "I,A,S,P", "L|R"}, {0, 3, "S,A,I,P", "R|L"}, {1, 3, "I,P,S,A", "R|L"},
+        {0, 0, "S,L,I,R", "A|P"}, {1, 0, "I,R,S,L", "A|P"},
+        {0, 1, "S,R,I,L", "P|A"}, {1, 1, "I,L,S,R", "P|A"},
+        {0, 2, "S,P,I,A", "L|R"}, {1, 2, "I,A,S,P", "L|R"},
+        {0, 3, "S,A,I,P", "R|L"}, {1, 3, "I,P,S,A", "R|L"},
         {2, 3, "S,L,I,R", "A|P"}, // not stated: head first supine whatever the facing
     };
     for (const auto& c : cases) {
@@ -141,8 +136,7 @@ TEST(OrientationLabels, EveryFacingHeadFirstAndFeetFirst)
     }
 }
 
-TEST(OrientationLabels, EqualDiagonalDoesNotRepeatTheUpLetterFirst)
-{
+TEST(OrientationLabels, EqualDiagonalDoesNotRepeatTheUpLetterFirst) {
     const float h = std::sqrt(0.5f);
     // Up reads "LS"; right (x and z equal) would read "LA" and is swapped to "AL".
     EXPECT_EQ(labelsOf(Vec3(h, 0, h), Vec3(h, h, 0), 0, 0), "LS,AL,RI,PR");
@@ -150,8 +144,7 @@ TEST(OrientationLabels, EqualDiagonalDoesNotRepeatTheUpLetterFirst)
     EXPECT_EQ(labelsOf(Vec3(0.8f, 0, 0.6f), Vec3(h, h, 0), 0, 0), "LS,LA,RI,RP");
 }
 
-TEST(PatientAxes, UndoWhatTheReaderDidForEveryPatientPosition)
-{
+TEST(PatientAxes, UndoWhatTheReaderDidForEveryPatientPosition) {
     const double row[3] = {1, 0, 0}, column[3] = {0, 1, 0}, position[3] = {11, -22, 33};
     for (int headFeet = 0; headFeet <= 2; ++headFeet)
         for (int facing = 0; facing <= 3; ++facing) {
@@ -168,8 +161,7 @@ TEST(PatientAxes, UndoWhatTheReaderDidForEveryPatientPosition)
         }
 }
 
-TEST_F(ImageActor, SliceTextsPositionAndOrientationSwitch)
-{
+TEST_F(ImageActor, SliceTextsPositionAndOrientationSwitch) {
     Recorder recorder;
     for (unsigned int id : {9073u, 9077u, 9093u, 9094u})
         recorder.listen(id, window);
@@ -187,8 +179,8 @@ TEST_F(ImageActor, SliceTextsPositionAndOrientationSwitch)
     EXPECT_EQ(recorder.entries.size(), before) << "the same data twice posts nothing";
 
     // 100 columns, 200 slices; the slice below the patient's origin reads inferior.
-    isImageData* volume = keep(makeVolume(100, 4, 200, kPixelS16, [](int, int, int z) { return float(z); },
-                                          1.0f, -150.0f));
+    isImageData* volume = keep(makeVolume(
+        100, 4, 200, kPixelS16, [](int, int, int z) { return float(z); }, 1.0f, -150.0f));
     actor->setInputData(volume);
     EXPECT_EQ(actor->getSliceIndex(), 100);
     actor->setSliceIndex(150);
@@ -218,8 +210,7 @@ TEST_F(ImageActor, SliceTextsPositionAndOrientationSwitch)
     EXPECT_FALSE(actor->isVisible()) << "nothing of the data taken away stays on screen";
 }
 
-TEST_F(ImageActor, PlaneModeAfterObliqueDrawsTheNewDataPlane)
-{
+TEST_F(ImageActor, PlaneModeAfterObliqueDrawsTheNewDataPlane) {
     isImageData* first = keep(constantVolume(16, 16, 16, kPixelS16, 10));
     isImageData* second = keep(constantVolume(16, 16, 16, kPixelS16, 20));
     actor->setInputData(first);
@@ -241,8 +232,7 @@ TEST_F(ImageActor, PlaneModeAfterObliqueDrawsTheNewDataPlane)
     EXPECT_EQ(reinterpret_cast<const int16_t*>(drawn->pixels)[0], 20);
 }
 
-TEST_F(ImageActor, PixelsArrivingWhileLoadingReachTheNode)
-{
+TEST_F(ImageActor, PixelsArrivingWhileLoadingReachTheNode) {
     isImageData* volume = keep(constantVolume(8, 8, 4, kPixelS16, 0));
     WaitingSource* source = WaitingSource::create();
     volume->setInput(source);
@@ -269,8 +259,7 @@ TEST_F(ImageActor, PixelsArrivingWhileLoadingReachTheNode)
     EXPECT_EQ(reinterpret_cast<const int16_t*>(drawn->pixels)[27], 42);
 }
 
-TEST_F(ImageActor, ColourTableAndWindowDrag)
-{
+TEST_F(ImageActor, ColourTableAndWindowDrag) {
     isImageData* volume = keep(constantVolume(4, 4, 2, kPixelF32, 1));
     actor->setInputData(volume);
     unsigned char rgb[768];
@@ -291,8 +280,7 @@ TEST_F(ImageActor, ColourTableAndWindowDrag)
     EXPECT_FLOAT_EQ(actor->getClut()->windowWidth, 2.0f);
 }
 
-TEST_F(ImageActor, ProgressOfItsOwnSeriesIsRelayed)
-{
+TEST_F(ImageActor, ProgressOfItsOwnSeriesIsRelayed) {
     isImageData* volume = keep(constantVolume(4, 4, 2, kPixelS16, 1));
     volume->setSeriesKey("1.2,3");
     actor->setInputData(volume);
@@ -312,8 +300,7 @@ TEST_F(ImageActor, ProgressOfItsOwnSeriesIsRelayed)
 
 // --- statistics -------------------------------------------------------------------------------------
 
-TEST_F(ImageActor, CircleStatisticsOnAConstantImage)
-{
+TEST_F(ImageActor, CircleStatisticsOnAConstantImage) {
     actor->setInputData(keep(constantVolume(64, 64, 3, kPixelS16, 100)));
     ROICircle* circle = ROICircle::create();
     circle->retain();
@@ -337,8 +324,7 @@ TEST_F(ImageActor, CircleStatisticsOnAConstantImage)
     circle->release();
 }
 
-TEST(RegionStatistics, BoundsOfRealDataAndOfTheRegion)
-{
+TEST(RegionStatistics, BoundsOfRealDataAndOfTheRegion) {
     TestSlice slice(kPixelF32, 16, 16, std::vector<float>(256, 250000.0f));
     ROICircle* circle = ROICircle::create();
     circle->retain();

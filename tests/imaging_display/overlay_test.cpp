@@ -17,15 +17,13 @@ namespace {
 
 class Overlay : public WindowFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         WindowFixture::SetUp();
         window = addWindow(Vec2(0, 0), Size(600, 400));
         overlay = window->getActorManager()->getOverlay();
         frames(1);
     }
-    void post(unsigned int id, const std::string& text, float value = 0, int intValue = 0)
-    {
+    void post(unsigned int id, const std::string& text, float value = 0, int intValue = 0) {
         auto* data = new NSUI::NSNotificationData();
         data->text = text;
         data->floatValue = value;
@@ -35,8 +33,7 @@ protected:
         frames(2);
     }
     /// A tap in the middle of the node, through the touch dispatcher.
-    void tap(Node* node)
-    {
+    void tap(Node* node) {
         const Size size = node->getContentSize();
         const Vec2 at = node->convertToWorldSpace(Vec2(size.width / 2, size.height / 2));
         input->touchBegan(0, at);
@@ -50,8 +47,7 @@ protected:
 
 } // namespace
 
-TEST_F(Overlay, TextsShowTheValuesOfTheirIds)
-{
+TEST_F(Overlay, TextsShowTheValuesOfTheirIds) {
     isNodeOverlayText* study = overlay->addTopLeftText("S12");
     study->bind("S12", "Study ", "!", 9075, false);
     isNodeOverlayText* progress = overlay->addTopLeftText("");
@@ -81,8 +77,7 @@ TEST_F(Overlay, TextsShowTheValuesOfTheirIds)
     EXPECT_EQ(slice->getString(), "Im: / ") << "a text without keys shows empty values";
 }
 
-TEST_F(Overlay, OnlyTheTouchableWindowTextOpensTheEditor)
-{
+TEST_F(Overlay, OnlyTheTouchableWindowTextOpensTheEditor) {
     Recorder recorder;
     recorder.listen(isNodeOverlayText::kOpenWindowEditorId, window);
     isNodeOverlayText* plain = overlay->addTopLeftText("");
@@ -97,12 +92,12 @@ TEST_F(Overlay, OnlyTheTouchableWindowTextOpensTheEditor)
     EXPECT_EQ(recorder.count(9023), 1);
 }
 
-TEST_F(Overlay, PlayButtonCommandsPlayPauseAndShowsTheCineState)
-{
+TEST_F(Overlay, PlayButtonCommandsPlayPauseAndShowsTheCineState) {
     isNodeOverlaySprite* button = overlay->addButton();
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->getOwner(), window);
-    button->bind(isNodeOverlaySprite::kPlayPicture, isNodeOverlaySprite::kPlayPicture, isNodeOverlaySprite::kPlay);
+    button->bind(isNodeOverlaySprite::kPlayPicture, isNodeOverlaySprite::kPlayPicture,
+                 isNodeOverlaySprite::kPlay);
     ASSERT_EQ(button->getImageHeight(), 24) << "the generated picture";
     button->setLineHeight(24);
     EXPECT_FLOAT_EQ(button->getScale(), 0.8f);
@@ -121,7 +116,8 @@ TEST_F(Overlay, PlayButtonCommandsPlayPauseAndShowsTheCineState)
     EXPECT_EQ(button->getNormalFile(), isNodeOverlaySprite::kPausePicture);
     NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 9047, nullptr, window, true);
     frames(2);
-    EXPECT_EQ(button->getNormalFile(), isNodeOverlaySprite::kPausePicture) << "a post without data says nothing";
+    EXPECT_EQ(button->getNormalFile(), isNodeOverlaySprite::kPausePicture)
+        << "a post without data says nothing";
     post(9047, "", 0, 0);
     EXPECT_EQ(button->getNormalFile(), isNodeOverlaySprite::kPlayPicture);
     post(9050, "", 0, 0);
@@ -134,8 +130,7 @@ TEST_F(Overlay, PlayButtonCommandsPlayPauseAndShowsTheCineState)
     EXPECT_EQ(unseen->getContentSize(), Size(45, 30));
 }
 
-TEST_F(Overlay, SizesFollowTheDpi)
-{
+TEST_F(Overlay, SizesFollowTheDpi) {
     isNodeOverlayText* text = overlay->addBottomLeftText("x");
     overlay->addBottomLeftRow();
     overlay->addBottomLeftText("y");
@@ -157,8 +152,7 @@ TEST_F(Overlay, SizesFollowTheDpi)
     EXPECT_EQ(overlay->getCornerLayout(isActorOverlay::kTopRight)->getContentSize(), Size(300, 34));
 }
 
-TEST_F(Overlay, PatientTextsLettersVisibilityAndClearing)
-{
+TEST_F(Overlay, PatientTextsLettersVisibilityAndClearing) {
     isNodeOverlayText* hospital = overlay->addTopRightText("old");
     hospital->bind("old", "", "", 9079, false);
     isNodeOverlayText* patient = overlay->addTopLeftText("");

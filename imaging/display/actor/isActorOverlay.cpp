@@ -20,13 +20,11 @@ const int kMinFontSize = 20;
 const int kMaxFontSize = 30;
 
 // Rows of the left corners pack their items from the left, rows of the right ones from the right.
-int rowLayoutType(int corner)
-{
+int rowLayoutType(int corner) {
     return corner == isActorOverlay::kTopLeft || corner == isActorOverlay::kBottomLeft ? 3 : 4;
 }
 
-void alignInParent(cocos2d::ui::Widget* widget, int align)
-{
+void alignInParent(cocos2d::ui::Widget* widget, int align) {
     auto* parameter = cocos2d::ui::RelativeLayoutParameter::create();
     parameter->setAlign(static_cast<cocos2d::ui::RelativeLayoutParameter::RelativeAlign>(align));
     parameter->setMargin(cocos2d::ui::Margin());
@@ -44,33 +42,36 @@ const PatientKey kPatientKeys[] = {{9075, "studyID"},    {9076, "seriesID"}, {90
 
 } // namespace
 
-isActorOverlay* isActorOverlay::create() { return createObject<isActorOverlay>(); }
+isActorOverlay* isActorOverlay::create() {
+    return createObject<isActorOverlay>();
+}
 
-isActorOverlay::~isActorOverlay() { isActorOverlay::cleanup(); }
+isActorOverlay::~isActorOverlay() {
+    isActorOverlay::cleanup();
+}
 
-bool isActorOverlay::init()
-{
-    if (!isActorObject::init()) return false;
+bool isActorOverlay::init() {
+    if (!isActorObject::init())
+        return false;
     fontSize = kMaxFontSize;
     lineHeight = kMaxFontSize + 4;
     itemWidth = kDefaultItemWidth;
     return true;
 }
 
-void isActorOverlay::cleanup()
-{
+void isActorOverlay::cleanup() {
     isActorObject::cleanup();
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
     clearOverlay();
 }
 
-void isActorOverlay::attachTo(isRenderWindow* target)
-{
+void isActorOverlay::attachTo(isRenderWindow* target) {
     isActorObject::attachTo(target);
     clearOverlay();
     NSUI::NSNotificationCenter* centre = NSUI::NSNotificationCenter::getInstance();
     centre->removeObserver(this);
-    if (!window) return;
+    if (!window)
+        return;
     auto callback = [this](cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData* data) {
         onNotification(id, data);
     };
@@ -80,9 +81,9 @@ void isActorOverlay::attachTo(isRenderWindow* target)
     itemWidth = half > 0 ? half : kDefaultItemWidth;
 }
 
-void isActorOverlay::onNotification(unsigned int id, NSUI::NSNotificationData* data)
-{
-    if (!data) return;
+void isActorOverlay::onNotification(unsigned int id, NSUI::NSNotificationData* data) {
+    if (!data)
+        return;
     if (id == kOrientationLabelsId) {
         const std::string& json = data->text;
         setOrientationLabels(NSUI::UIJson::getJsonString(json, "t"), NSUI::UIJson::getJsonString(json, "b"),
@@ -94,42 +95,38 @@ void isActorOverlay::onNotification(unsigned int id, NSUI::NSNotificationData* d
 
 // --- corners ----------------------------------------------------------------------------------
 
-isActorOverlay::CornerRecord* isActorOverlay::findRecord(int corner)
-{
+isActorOverlay::CornerRecord* isActorOverlay::findRecord(int corner) {
     for (int i = 0; i < 4; ++i)
-        if (kCornerOrder[i] == corner) return &corners[i];
+        if (kCornerOrder[i] == corner)
+            return &corners[i];
     return nullptr;
 }
 
-NSUI::NSLayout* isActorOverlay::getCornerLayout(int corner) const
-{
+NSUI::NSLayout* isActorOverlay::getCornerLayout(int corner) const {
     CornerRecord* record = const_cast<isActorOverlay*>(this)->findRecord(corner);
     return record ? record->layout : nullptr;
 }
 
-int isActorOverlay::getRowCount(int corner) const
-{
+int isActorOverlay::getRowCount(int corner) const {
     CornerRecord* record = const_cast<isActorOverlay*>(this)->findRecord(corner);
     return record ? static_cast<int>(record->rows.size()) : 0;
 }
 
-NSUI::NSLayout* isActorOverlay::newRow(int corner)
-{
+NSUI::NSLayout* isActorOverlay::newRow(int corner) {
     NSUI::NSLayout* row = NSUI::NSLayout::create();
     row->setLayoutType(rowLayoutType(corner));
     row->setContentSize(cocos2d::Size(float(itemWidth), float(lineHeight)));
     return row;
 }
 
-void isActorOverlay::sizeCorner(CornerRecord& record, int rows)
-{
+void isActorOverlay::sizeCorner(CornerRecord& record, int rows) {
     record.layout->setContentSize(cocos2d::Size(float(itemWidth), float(rows * lineHeight)));
 }
 
-isActorOverlay::CornerRecord* isActorOverlay::cornerRecord(int corner)
-{
+isActorOverlay::CornerRecord* isActorOverlay::cornerRecord(int corner) {
     CornerRecord* record = findRecord(corner);
-    if (!record) return nullptr;
+    if (!record)
+        return nullptr;
     const bool created = !record->layout;
     if (created) {
         record->layout = NSUI::NSLayout::create();
@@ -152,9 +149,9 @@ isActorOverlay::CornerRecord* isActorOverlay::cornerRecord(int corner)
     return record;
 }
 
-void isActorOverlay::addRow(int corner)
-{
-    if (corner != kTopLeft && corner != kTopRight && corner != kBottomLeft) return;
+void isActorOverlay::addRow(int corner) {
+    if (corner != kTopLeft && corner != kTopRight && corner != kBottomLeft)
+        return;
     CornerRecord* record = findRecord(corner);
     if (!record->layout) {
         // A corner's first row comes with the corner itself.
@@ -170,66 +167,69 @@ void isActorOverlay::addRow(int corner)
     sizeCorner(*record, record->rowCount + 1);
 }
 
-void isActorOverlay::addItem(CornerRecord& record, cocos2d::Node* node, isNodeOverlay* item)
-{
+void isActorOverlay::addItem(CornerRecord& record, cocos2d::Node* node, isNodeOverlay* item) {
     record.currentRow->addChild(node);
     ++record.itemsInRow;
     item->setOwner(window);
     items.push_back(item);
 }
 
-isNodeOverlayText* isActorOverlay::addText(int corner, const std::string& text)
-{
+isNodeOverlayText* isActorOverlay::addText(int corner, const std::string& text) {
     CornerRecord* record = cornerRecord(corner);
     isNodeOverlayText* item = record ? isNodeOverlayText::create() : nullptr;
-    if (!item) return nullptr;
+    if (!item)
+        return nullptr;
     addItem(*record, item, item);
     item->bind(text, "", "", isNodeOverlay::kUnbound, false);
     item->setFontSize(float(fontSize));
     return item;
 }
 
-isNodeOverlaySprite* isActorOverlay::addButton()
-{
+isNodeOverlaySprite* isActorOverlay::addButton() {
     CornerRecord* record = cornerRecord(kTopRight);
     isNodeOverlaySprite* button = isNodeOverlaySprite::create();
-    if (!button) return nullptr;
+    if (!button)
+        return nullptr;
     addItem(*record, button, button);
     button->setLineHeight(float(lineHeight));
     return button;
 }
 
-cocos2d::Node* isActorOverlay::findItem(const std::string& name)
-{
+cocos2d::Node* isActorOverlay::findItem(const std::string& name) {
     for (const CornerRecord& record : corners)
         if (record.layout)
-            if (cocos2d::Node* found = record.layout->getChildByNameDeep(name)) return found;
+            if (cocos2d::Node* found = record.layout->getChildByNameDeep(name))
+                return found;
     return nullptr;
 }
 
-void isActorOverlay::setItemVisible(const std::string& name, bool visible)
-{
+void isActorOverlay::setItemVisible(const std::string& name, bool visible) {
     // Every corner is searched, as findItem does: the item may sit in any of them.
-    if (cocos2d::Node* item = findItem(name)) item->setVisible(visible);
+    if (cocos2d::Node* item = findItem(name))
+        item->setVisible(visible);
 }
 
-void isActorOverlay::setOverlayVisible(bool visible)
-{
+void isActorOverlay::setOverlayVisible(bool visible) {
     for (isNodeOverlayText* label : edgeLabels)
-        if (label) label->setVisible(visible);
+        if (label)
+            label->setVisible(visible);
     for (const CornerRecord& record : corners)
-        if (record.layout) record.layout->setVisible(visible);
+        if (record.layout)
+            record.layout->setVisible(visible);
 }
 
 // --- sizes ------------------------------------------------------------------------------------
 
-void isActorOverlay::relayout() { relayoutForDpi(cocos2d::Device::getDPI()); }
+void isActorOverlay::relayout() {
+    relayoutForDpi(cocos2d::Device::getDPI());
+}
 
-void isActorOverlay::relayoutForDpi(int dpi)
-{
-    if (!window) return;
+void isActorOverlay::relayoutForDpi(int dpi) {
+    if (!window)
+        return;
     itemWidth = static_cast<int>(window->getContentSize().width * 0.5f);
-    if (itemWidth < 1) itemWidth = kDefaultItemWidth;
+    if (itemWidth < 1)
+        itemWidth = kDefaultItemWidth;
     fontSize = std::clamp(static_cast<int>(dpi * 4 / 25.4), kMinFontSize, kMaxFontSize);
     lineHeight = fontSize + 4;
     for (isNodeOverlay* item : items) {
@@ -239,27 +239,29 @@ void isActorOverlay::relayoutForDpi(int dpi)
             static_cast<isNodeOverlaySprite*>(item)->setLineHeight(float(lineHeight));
     }
     for (CornerRecord& record : corners) {
-        if (!record.layout) continue;
+        if (!record.layout)
+            continue;
         sizeCorner(record, static_cast<int>(record.rows.size()));
         for (NSUI::NSLayout* row : record.rows)
             row->setContentSize(cocos2d::Size(float(itemWidth), float(lineHeight)));
     }
     for (isNodeOverlayText* label : edgeLabels)
-        if (label) label->setFontSize(float(fontSize));
+        if (label)
+            label->setFontSize(float(fontSize));
 }
 
 // --- letters and patient texts ------------------------------------------------------------------
 
 void isActorOverlay::setOrientationLabels(const std::string& top, const std::string& bottom,
-                                          const std::string& left, const std::string& right)
-{
+                                          const std::string& left, const std::string& right) {
     static const int kAlign[4] = {2, 8, 4, 6};
     const std::string* letters[4] = {&top, &bottom, &left, &right};
     for (int edge = 0; edge < 4; ++edge) {
         isNodeOverlayText*& label = edgeLabels[edge];
         if (!label) {
             label = isNodeOverlayText::create();
-            if (!label) continue;
+            if (!label)
+                continue;
             alignInParent(label, kAlign[edge]);
             addPlainNode(label);
             label->setFontSize(float(fontSize));
@@ -269,18 +271,18 @@ void isActorOverlay::setOrientationLabels(const std::string& top, const std::str
     }
 }
 
-void isActorOverlay::setPatientInfo(const std::string& json)
-{
+void isActorOverlay::setPatientInfo(const std::string& json) {
     for (isNodeOverlay* item : items) {
-        if (item->getOverlayType() != isNodeOverlay::kText) continue;
+        if (item->getOverlayType() != isNodeOverlay::kText)
+            continue;
         for (const PatientKey& entry : kPatientKeys)
             if (item->getBoundId() == entry.id)
-                static_cast<isNodeOverlayText*>(item)->setValue(NSUI::UIJson::getJsonString(json, entry.key, ""));
+                static_cast<isNodeOverlayText*>(item)->setValue(
+                    NSUI::UIJson::getJsonString(json, entry.key, ""));
     }
 }
 
-void isActorOverlay::clearOverlay()
-{
+void isActorOverlay::clearOverlay() {
     detachNodes();
     // The corner layouts and letters are the only plain nodes: drop them with their rows and items.
     for (cocos2d::Node* node : plainNodes)

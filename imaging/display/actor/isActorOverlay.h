@@ -12,7 +12,7 @@
 namespace NSUI {
 class NSLayout;
 class NSNotificationData;
-}
+} // namespace NSUI
 
 namespace isImageSDK {
 
@@ -63,7 +63,9 @@ public:
     const std::vector<isNodeOverlay*>& getItems() const { return items; }
     NSUI::NSLayout* getCornerLayout(int corner) const;
     int getRowCount(int corner) const;
-    isNodeOverlayText* getEdgeLabel(int edge) const { return edge >= 0 && edge < 4 ? edgeLabels[edge] : nullptr; }
+    isNodeOverlayText* getEdgeLabel(int edge) const {
+        return edge >= 0 && edge < 4 ? edgeLabels[edge] : nullptr;
+    }
     int getItemWidth() const { return itemWidth; }
     int getFontSize() const { return fontSize; }
     int getLineHeight() const { return lineHeight; }

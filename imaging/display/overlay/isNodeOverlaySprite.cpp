@@ -8,8 +8,7 @@ namespace {
 constexpr unsigned int kSeveralFrames[3] = {9050, 9051, 9052};
 }
 
-isNodeOverlaySprite* isNodeOverlaySprite::create()
-{
+isNodeOverlaySprite* isNodeOverlaySprite::create() {
     auto* button = new (std::nothrow) isNodeOverlaySprite();
     if (button && button->init()) {
         button->autorelease();
@@ -19,11 +18,13 @@ isNodeOverlaySprite* isNodeOverlaySprite::create()
     return nullptr;
 }
 
-isNodeOverlaySprite::~isNodeOverlaySprite() { NSUI::NSNotificationCenter::getInstance()->removeObserver(this); }
+isNodeOverlaySprite::~isNodeOverlaySprite() {
+    NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+}
 
-bool isNodeOverlaySprite::init()
-{
-    if (!cocos2d::ui::Button::init()) return false;
+bool isNodeOverlaySprite::init() {
+    if (!cocos2d::ui::Button::init())
+        return false;
     lineHeight = 10;
     imageHeight = 10;
     boundId = kUnbound;
@@ -31,19 +32,18 @@ bool isNodeOverlaySprite::init()
     return true;
 }
 
-void isNodeOverlaySprite::cleanup()
-{
+void isNodeOverlaySprite::cleanup() {
     cocos2d::ui::Button::cleanup();
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
 }
 
 void isNodeOverlaySprite::bind(const std::string& normal, const std::string& pressed, unsigned int id,
-                               const std::string& disabled)
-{
+                               const std::string& disabled) {
     NSUI::NSNotificationCenter* centre = NSUI::NSNotificationCenter::getInstance();
     centre->removeObserver(this);
     // Bound to the command or to the state it toggles, it is the same play button.
-    if (id == kPlayPause) id = kPlay;
+    if (id == kPlayPause)
+        id = kPlay;
     bound = true;
     boundId = id;
     auto callback = [this](cocos2d::Ref* sender, unsigned int got, NSUI::NSNotificationData* data) {
@@ -63,8 +63,7 @@ void isNodeOverlaySprite::bind(const std::string& normal, const std::string& pre
     relayoutParent(this);
 }
 
-void isNodeOverlaySprite::setLineHeight(float height)
-{
+void isNodeOverlaySprite::setLineHeight(float height) {
     lineHeight = static_cast<int>(height);
     // A missing picture has no height: keep the button at its own size then.
     const float scale = imageHeight > 0 ? float(lineHeight) / float(imageHeight) * 0.8f : 1.0f;
@@ -73,9 +72,9 @@ void isNodeOverlaySprite::setLineHeight(float height)
     reportedSize = cocos2d::Size(lineHeight * 1.5f, float(lineHeight));
 }
 
-void isNodeOverlaySprite::onCineState(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData* data)
-{
-    if (!data) return;
+void isNodeOverlaySprite::onCineState(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData* data) {
+    if (!data)
+        return;
     if (id == kPlay) {
         const char* picture = data->intValue > 0 ? kPausePicture : kPlayPicture;
         loadTextures(picture, picture, "");
@@ -85,8 +84,7 @@ void isNodeOverlaySprite::onCineState(cocos2d::Ref*, unsigned int id, NSUI::NSNo
     markContentChanged();
 }
 
-bool isNodeOverlaySprite::onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event)
-{
+bool isNodeOverlaySprite::onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event) {
     const bool accepted = cocos2d::ui::Button::onTouchBegan(touch, event);
     if (accepted && _hitted && (boundId == kPlay || boundId == kSlower || boundId == kFaster)) {
         // The play button shows the cine state but commands play/pause, which the image obeys.

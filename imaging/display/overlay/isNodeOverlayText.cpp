@@ -16,17 +16,16 @@ constexpr unsigned int kSlab = 9078;
 constexpr unsigned int kProgress = 9110;
 constexpr unsigned int kShownIds[] = {kPointer, kWindow, kSlice, kOrientation, kPosition, kSlab, kProgress};
 
-bool isShownId(unsigned int id)
-{
+bool isShownId(unsigned int id) {
     for (unsigned int shown : kShownIds)
-        if (shown == id) return true;
+        if (shown == id)
+            return true;
     return false;
 }
 
 } // namespace
 
-isNodeOverlayText* isNodeOverlayText::create()
-{
+isNodeOverlayText* isNodeOverlayText::create() {
     auto* item = new (std::nothrow) isNodeOverlayText();
     if (item && item->init()) {
         item->autorelease();
@@ -36,11 +35,13 @@ isNodeOverlayText* isNodeOverlayText::create()
     return nullptr;
 }
 
-isNodeOverlayText::~isNodeOverlayText() { NSUI::NSNotificationCenter::getInstance()->removeObserver(this); }
+isNodeOverlayText::~isNodeOverlayText() {
+    NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+}
 
-bool isNodeOverlayText::init()
-{
-    if (!cocos2d::ui::Text::init()) return false;
+bool isNodeOverlayText::init() {
+    if (!cocos2d::ui::Text::init())
+        return false;
     initialText.clear();
     suffix.clear();
     prefix.clear();
@@ -52,14 +53,12 @@ bool isNodeOverlayText::init()
     return true;
 }
 
-void isNodeOverlayText::cleanup()
-{
+void isNodeOverlayText::cleanup() {
     cocos2d::ui::Text::cleanup();
     unbind();
 }
 
-void isNodeOverlayText::unbind()
-{
+void isNodeOverlayText::unbind() {
     setTouchEnabled(false);
     initialText.clear();
     suffix.clear();
@@ -68,8 +67,7 @@ void isNodeOverlayText::unbind()
 }
 
 void isNodeOverlayText::bind(const std::string& initial, const std::string& newPrefix,
-                             const std::string& newSuffix, unsigned int id, bool takesTouches)
-{
+                             const std::string& newSuffix, unsigned int id, bool takesTouches) {
     unbind();
     initialText = initial;
     prefix = newPrefix;
@@ -92,22 +90,23 @@ void isNodeOverlayText::bind(const std::string& initial, const std::string& newP
     relayoutParent(this);
 }
 
-void isNodeOverlayText::setValue(const std::string& text)
-{
+void isNodeOverlayText::setValue(const std::string& text) {
     setString(prefix + text + suffix);
     relayoutParent(this);
 }
 
-void isNodeOverlayText::onValue(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData* data)
-{
-    if (!data) return;
+void isNodeOverlayText::onValue(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData* data) {
+    if (!data)
+        return;
     const std::string& json = data->text;
     switch (id) {
     case kPointer:
-        setValue(formatString("x:%.1f,y:%.1f,z:%.1f ", getJsonFloat(json, "x", 0.0f), getJsonFloat(json, "y", 0.0f),
-                              getJsonFloat(json, "z", 0.0f)));
+        setValue(formatString("x:%.1f,y:%.1f,z:%.1f ", getJsonFloat(json, "x", 0.0f),
+                              getJsonFloat(json, "y", 0.0f), getJsonFloat(json, "z", 0.0f)));
         break;
-    case kWindow: setValue(getJsonString(json, "ww") + " " + getJsonString(json, "wl") + " "); break;
+    case kWindow:
+        setValue(getJsonString(json, "ww") + " " + getJsonString(json, "wl") + " ");
+        break;
     case kSlice:
         if (getJsonInt(json, "index", 0) < 0 && getJsonInt(json, "count", 0) < 1) {
             setVisible(false);
@@ -117,8 +116,12 @@ void isNodeOverlayText::onValue(cocos2d::Ref*, unsigned int id, NSUI::NSNotifica
         setValue(getJsonString(json, "index") + "/" + getJsonString(json, "count") + " ");
         break;
     case kOrientation:
-    case kPosition: setValue(json); break;
-    case kSlab: setString(prefix + formatString("%.2f", data->floatValue)); break;
+    case kPosition:
+        setValue(json);
+        break;
+    case kSlab:
+        setString(prefix + formatString("%.2f", data->floatValue));
+        break;
     case kProgress:
         if (data->floatValue <= 0.999f) {
             setString(formatString("(%.0f%%)", data->floatValue * 100.0f) + " ");
@@ -127,16 +130,17 @@ void isNodeOverlayText::onValue(cocos2d::Ref*, unsigned int id, NSUI::NSNotifica
             setString("");
         }
         break;
-    default: return;
+    default:
+        return;
     }
     relayoutParent(this);
 }
 
-bool isNodeOverlayText::onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event)
-{
+bool isNodeOverlayText::onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event) {
     const bool accepted = cocos2d::ui::Text::onTouchBegan(touch, event);
     if (accepted && _hitted && boundId == kWindow)
-        NSUI::NSNotificationCenter::getInstance()->postNotification(this, kOpenWindowEditorId, nullptr, owner, false);
+        NSUI::NSNotificationCenter::getInstance()->postNotification(this, kOpenWindowEditorId, nullptr, owner,
+                                                                    false);
     return accepted;
 }
 

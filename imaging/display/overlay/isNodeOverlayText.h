@@ -25,8 +25,8 @@ public:
     /// Shows prefix + initial text + suffix until the first notification of the id, which is
     /// observed from the owner when it is one of the ids the item can show. A touchable item
     /// takes touches; the window item (9072) then opens the window/level editor when tapped.
-    void bind(const std::string& initial, const std::string& prefix, const std::string& suffix, unsigned int id,
-              bool touchable);
+    void bind(const std::string& initial, const std::string& prefix, const std::string& suffix,
+              unsigned int id, bool touchable);
     /// Forgets the texts and the observation and stops taking touches.
     void unbind();
     /// Shows prefix + text + suffix.
