@@ -80,6 +80,24 @@ Canvas blueBtn() {
     return canvas;
 }
 
+// The cine button of the image overlays, in the tool-icon box: a play triangle and a pause pair.
+const Rgba kIconGrey = {220, 222, 226, 255};
+Canvas play() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::triangle(7, 4, 7, 20, 20, 12), kIconGrey);
+    return canvas;
+}
+Canvas pause() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::roundedRect(6, 4, 10, 20, 1.5f), kIconGrey);
+    canvas.paint(Canvas::roundedRect(14, 4, 18, 20, 1.5f), kIconGrey);
+    return canvas;
+}
+// What an image node shows before its first slice: the viewer's own background.
+Canvas spriteExample() {
+    return solid(4, 4, {18, 19, 21, 255});
+}
+
 } // namespace
 
 const std::vector<Picture>& pictures() {
@@ -87,6 +105,8 @@ const std::vector<Picture>& pictures() {
         {"white", white},       {"white22", white22},         {"black22", black22},
         {"greyHigh", greyHigh}, {"cursorBlack", cursorBlack}, {"cursor", cursor},
         {"rotation", rotation}, {"noPicture", noPicture},     {"blueBtn", blueBtn},
+        // The display's pictures, named "imageSDK/<name>.png" beside the toolkit's folder.
+        {"../imageSDK/play", play}, {"../imageSDK/pause", pause}, {"../imageSDK/spriteExample", spriteExample},
     };
     return all;
 }
