@@ -1,5 +1,7 @@
 #include "platform/GLViewImpl.h"
 
+#include <atomic>
+
 #include "platform/CCGL.h"
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -13,7 +15,8 @@ namespace cocos2d {
 
 namespace {
 
-int g_openWindows = 0;
+// Read by postEmptyEvent on any thread.
+std::atomic<int> g_openWindows{0};
 
 void glfwErrorLog(int code, const char* description)
 {
@@ -44,6 +47,7 @@ GLViewImpl* viewOf(GLFWwindow* window)
 struct GLViewImpl::Callbacks {
     static void iconify(GLFWwindow*, int iconified)
     {
+        Director::getInstance()->markDirty();
         Application* app = Application::getInstance();
         if (!app) return;
         if (iconified) app->applicationDidEnterBackground();
@@ -65,7 +69,11 @@ struct GLViewImpl::Callbacks {
             Director* director = Director::getInstance();
             director->setProjection(director->getProjection());
         }
+        Director::getInstance()->markDirty();
     }
+    // Uncovered or refocused, the window shows the last frame again.
+    static void refresh(GLFWwindow*) { Director::getInstance()->markDirty(); }
+    static void focus(GLFWwindow*, int) { Director::getInstance()->markDirty(); }
     static void mouseButton(GLFWwindow* window, int button, int action, int)
     {
         GLViewImpl* view = viewOf(window);
@@ -203,6 +211,8 @@ bool GLViewImpl::initWithRect(const std::string& viewName, const Rect& rect, flo
     glfwSetWindowIconifyCallback(window, Callbacks::iconify);
     glfwSetDropCallback(window, Callbacks::drop);
     glfwSetFramebufferSizeCallback(window, Callbacks::framebufferSize);
+    glfwSetWindowRefreshCallback(window, Callbacks::refresh);
+    glfwSetWindowFocusCallback(window, Callbacks::focus);
     glfwSetMouseButtonCallback(window, Callbacks::mouseButton);
     glfwSetCursorPosCallback(window, Callbacks::cursor);
     glfwSetScrollCallback(window, Callbacks::scroll);
@@ -252,6 +262,19 @@ bool GLViewImpl::windowShouldClose()
 void GLViewImpl::pollEvents()
 {
     glfwPollEvents();
+}
+
+bool GLViewImpl::waitEvents(double seconds)
+{
+    glfwWaitEventsTimeout(seconds);
+    return true;
+}
+
+void GLViewImpl::postEmptyEvent()
+{
+    if (g_openWindows > 0) {
+        glfwPostEmptyEvent();
+    }
 }
 
 } // namespace cocos2d
