@@ -1,6 +1,6 @@
 #include "platform/GLViewImpl.h"
 
-#include <atomic>
+#include <mutex>
 
 #include "platform/CCGL.h"
 #define GLFW_INCLUDE_NONE
@@ -15,8 +15,10 @@ namespace cocos2d {
 
 namespace {
 
-// Read by postEmptyEvent on any thread.
-std::atomic<int> g_openWindows{0};
+// Other threads post wake-ups only while a window is open: a window is not destroyed while
+// one is being posted.
+std::mutex g_windowsMutex;
+int g_openWindows = 0; // guarded by g_windowsMutex
 
 void glfwErrorLog(int code, const char* description)
 {
@@ -192,7 +194,10 @@ bool GLViewImpl::initWithRect(const std::string& viewName, const Rect& rect, flo
         return false;
     }
     _window = window;
-    ++g_openWindows;
+    {
+        std::lock_guard<std::mutex> lock(g_windowsMutex);
+        ++g_openWindows;
+    }
     glfwSetWindowUserPointer(window, this);
     glfwSetWindowPos(window, static_cast<int>(rect.origin.x), static_cast<int>(rect.origin.y));
     glfwMakeContextCurrent(window);
@@ -229,6 +234,7 @@ GLViewImpl::~GLViewImpl()
 {
     if (_window) {
         GL::setContextReady(false);
+        std::lock_guard<std::mutex> lock(g_windowsMutex);
         glfwDestroyWindow(static_cast<GLFWwindow*>(_window));
         _window = nullptr;
         --g_openWindows;
@@ -272,6 +278,7 @@ bool GLViewImpl::waitEvents(double seconds)
 
 void GLViewImpl::postEmptyEvent()
 {
+    std::lock_guard<std::mutex> lock(g_windowsMutex);
     if (g_openWindows > 0) {
         glfwPostEmptyEvent();
     }

@@ -218,6 +218,24 @@ TEST_F(Redraw, AnotherThreadsWorkEndsTheWait)
     EXPECT_TRUE(ran);
 }
 
+TEST_F(Redraw, TheFrameTimeLeavesOutTheTimeSpentWaitingForWork)
+{
+    // A clock that moves half a second each time it is read while the loop waits.
+    double now = 100.0;
+    bool waiting = false;
+    director->setClock([&] { return waiting ? (now += 0.5) : now; });
+    director->wakeUp(); // the wait ends at once: only the clock says how long it took
+    waiting = true;
+    director->waitForWork(1.0);
+    waiting = false;
+    director->mainLoop(0.6f);
+    EXPECT_NEAR(0.1f, director->getFrameTime(), 1e-4f) << "slow frames are judged by work, not by idling";
+    EXPECT_FLOAT_EQ(0.6f, director->getDeltaTime()) << "timers still get the whole step";
+    director->mainLoop(0.25f);
+    EXPECT_FLOAT_EQ(0.25f, director->getFrameTime());
+    input->useTestClock(1000.0); // the clock above reads this test's locals
+}
+
 namespace {
 
 /// A headless application whose only work is a timer that ends it after three ticks.
