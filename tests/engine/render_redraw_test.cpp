@@ -45,14 +45,4 @@ TEST_F(RedrawWindow, AnotherThreadEndsTheWaitForWindowEvents)
     while (!director->isDirty())
         director->waitForWork(3600.0);
     worker.join();
-
-    bool ran = false;
-    std::thread poster([director, &ran] {
-        director->getScheduler()->performFunctionInCocosThread([&ran] { ran = true; });
-    });
-    while (director->getScheduler()->getPendingFunctionCount() == 0)
-        director->waitForWork(3600.0);
-    poster.join();
-    frame();
-    EXPECT_TRUE(ran);
 }

@@ -81,23 +81,16 @@ TEST_F(ImageRedraw, WindowChangesAndCineFramesDrawAndAStillPictureDoesNot) {
     EXPECT_EQ(1, node->getFrameIndex());
     EXPECT_EQ(0, draws(3));
 
-    // Playing at 5 ticks of 5 ms per frame: every turn of the frame is drawn.
+    // Playing, every turn of the frame is drawn; paused, nothing is.
     node->onCineCommand(nullptr, 9046, nullptr);
-    for (int i = 0; i < 3; ++i)
-        node->onCineCommand(nullptr, 9049, nullptr);
-    ASSERT_EQ(isNodeImage::kMinTicksPerFrame, node->getTicksPerFrame());
-    int turns = 0, last = node->getFrameIndex();
+    const int first = node->getFrameIndex();
     int drawn = 0;
-    for (int i = 0; i < 30; ++i) {
+    while (node->getFrameIndex() == first)
         drawn += draws();
-        turns += node->getFrameIndex() != last;
-        last = node->getFrameIndex();
-    }
-    EXPECT_GE(turns, 5);
-    EXPECT_GE(drawn, turns);
+    EXPECT_EQ(1, drawn) << "the frames while the picture stays draw nothing";
     node->onCineCommand(nullptr, 9046, nullptr);
     draws(2);
-    EXPECT_EQ(0, draws(5)) << "a paused cine draws nothing";
+    EXPECT_EQ(0, draws(5));
 }
 
 TEST_F(ImageRedraw, PipelineChangesDrawUntilReadAndAHiddenNodeStopsAsking) {
