@@ -139,12 +139,16 @@ void Node::setScaleZ(float scaleZ)
 
 void Node::setScale(float scale)
 {
+    if (_scaleX == scale && _scaleY == scale && _scaleZ == scale)
+        return;
     _scaleX = _scaleY = _scaleZ = scale;
     markTransformDirty();
 }
 
 void Node::setScale(float scaleX, float scaleY)
 {
+    if (_scaleX == scaleX && _scaleY == scaleY)
+        return;
     _scaleX = scaleX;
     _scaleY = scaleY;
     markTransformDirty();
@@ -254,6 +258,9 @@ void Node::setRotation(float rotation)
 
 void Node::setRotation3D(const Vec3& rotation)
 {
+    if (_rotationX == rotation.x && _rotationY == rotation.y && _rotationZ_X == rotation.z &&
+        _rotationZ_Y == rotation.z)
+        return;
     _rotationX = rotation.x;
     _rotationY = rotation.y;
     _rotationZ_X = _rotationZ_Y = rotation.z;

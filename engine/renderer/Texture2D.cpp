@@ -190,6 +190,7 @@ void Texture2D::setTexParameters(const TexParams& p)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(p.magFilter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(p.wrapS));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(p.wrapT));
+    Director::getInstance()->markChanged();
 }
 
 void Texture2D::setAntiAliasTexParameters()
