@@ -309,12 +309,12 @@ int main(int argc, char** argv) {
 
     std::printf("{\"program_idle_seconds\":%.0f,\"program_idle_cpu_seconds\":%.3f,\"program_idle_cpu_percent\":%.2f,"
                 "\"program_alive\":%s,\"program_files_stored\":%zu,"
-                "\"view\":\"%dx%d s16 %s\",\"forced_fps\":%.1f,\"forced_worst_ms\":%.1f,"
+                "\"view\":\"%dx%d s16 %s\",\"forced_fps\":%.1f,\"forced_worst_ms\":%.1f,\"forced_cpu_percent\":%.1f,"
                 "\"cine_fps\":%.1f,\"cine_frames_shown_per_s\":%.1f,\"cine_worst_ms\":%.1f,"
                 "\"drag_fps\":%.1f,\"drag_worst_ms\":%.1f,"
                 "\"still_fps\":%.1f,\"still_cpu_percent\":%.2f}\n",
                 kIdleSeconds, idle.cpuSeconds, 100.0 * idle.cpuSeconds / kIdleSeconds, idle.alive ? "true" : "false",
-                idle.filesStored, kSize, kSize, viewer.shader ? "shader" : "cpu", forced.fps, forced.worstMs,
+                idle.filesStored, kSize, kSize, viewer.shader ? "shader" : "cpu", forced.fps, forced.worstMs, forced.cpuPercent,
                 cine.fps, cine.turnsPerSecond, cine.worstMs, drag.fps, drag.worstMs, still.fps, still.cpuPercent);
     if (viewer.clut)
         viewer.clut->release();
