@@ -30,7 +30,11 @@ public:
                        const cocos2d::Mat4& additional);
     /// A larger factor shows more of the world.
     bool setZoom(float factor);
-    void setPerspective(bool on) { perspective = on; }
+    void setPerspective(bool on)
+    {
+        perspective = on;
+        markContentChanged();
+    }
     bool isPerspective() const { return perspective; }
 
     cocos2d::Mat4 getAdditionalProjection() const { return additionalProjection; }
