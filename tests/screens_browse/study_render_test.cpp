@@ -1,0 +1,86 @@
+// The study list drawn under a virtual display with the first-run sample imported: rows,
+// preview pictures and the dark palette are on screen. The frame is written to
+// <build>/study_list.png for a look.
+
+#include "BrowseFixture.h"
+
+#include "study/studyList.h"
+#include "table/NSListView.h"
+#include "zip/ZipTool.h"
+
+using namespace cocos2d;
+
+namespace {
+
+const int kW = 1280;
+const int kH = 800;
+
+struct Px {
+    int r, g, b;
+};
+
+Px readPixel(int x, int y)
+{
+    unsigned char p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+class StudyRender : public browsetest::BrowseFixture {};
+
+TEST_F(StudyRender, SamplePatientWithPreviewPictures)
+{
+    GLViewImpl* view = GLViewImpl::createWithRect("study list", Rect(0, 0, kW, kH));
+    if (!view)
+        GTEST_SKIP() << "no display for a GL window";
+    view->retain();
+    director->setOpenGLView(view);
+    director->setWinSize(Size(kW, kH));
+
+    const std::string sample = scratch("sample");
+    ASSERT_TRUE(unzipFile(qptest::binaryDir() + "/samples/example.zip", sample, ""));
+    importAndWait(sample, nettest::filesBelow(sample).size());
+
+    Scene* next = studyList::create();
+    auto* screen = static_cast<studyList*>(next->getChildByTag(studyList::kScreenTag));
+    screen->setPatientID(patientRow("QP0003"));
+    director->pushScene(next);
+    frameUntil([&] { return screen->isLoaded(); });
+    ASSERT_GE(screen->getTable()->getRowCount(), 4);
+    // The first series' pictures, then a second series selected on its left part.
+    frameUntil([&] { return !screen->getShownFolder().empty() && !screen->isThumbnailJobRunning(); });
+    screen->tableCellTouched(screen->getTable(), screen->getTable()->cellAtIndex(3), Vec2(40, 40));
+    frameUntil([&] { return screen->getShownFolder() == db->getRoot() + screen->rowAt(3)->path + "/"; });
+    frame();
+    frame();
+
+    // Preview pictures are the brightest thing; the table and the top bar are dark.
+    Node* picture = screen->getChildByNameDeep("thrumb0");
+    ASSERT_TRUE(picture && picture->isVisible());
+    int bright = 0;
+    const Vec2 centre = picture->getParent()->convertToWorldSpace(picture->getPosition());
+    for (int dx = -40; dx <= 40; dx += 4)
+        for (int dy = -40; dy <= 40; dy += 4) {
+            Px p = readPixel(static_cast<int>(centre.x) + dx, static_cast<int>(centre.y) + dy);
+            bright += p.r + p.g + p.b > 150;
+        }
+    EXPECT_GT(bright, 20) << "the first picture is drawn";
+    Px top = readPixel(kW - 10, kH - 10);
+    EXPECT_LT(top.r + top.g + top.b, 200);
+    Px table = readPixel(300, 20);
+    EXPECT_LT(table.r + table.g + table.b, 200);
+
+    std::string shot = std::string(QP_BINARY_DIR) + "/study_list.png";
+    bool written = false;
+    utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, shot);
+    frameUntil([&] { return written; });
+
+    director->popScene();
+    frame();
+    director->reset();
+    director->setOpenGLView(nullptr);
+    view->release();
+}
+
+} // namespace
