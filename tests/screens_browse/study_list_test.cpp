@@ -72,6 +72,13 @@ TEST_F(StudyListTest, TwoStudiesOfThreeSeriesShowEightRowsAndPicturesOfTheFirstS
     EXPECT_TRUE(picture->isVisible());
     EXPECT_FALSE(screen->getChildByNameDeep("thrumb1")->isVisible()) << "one image, one picture";
 
+    // Pictures another screen's worker made for a series not listed here are not shown.
+    Recorder pictures({2018});
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, 2018, db->getRoot() + "9/9/9/",
+                                                                          nullptr, false);
+    frameUntil([&] { return pictures.count(2018) == 1; });
+    EXPECT_EQ(screen->getShownFolder(), first);
+
     // A study header does nothing on either side; the right end of a series asks for the viewer.
     Recorder opened({studyList::kOpenSeriesId});
     const float width = screen->getTable()->getContentSize().width;
@@ -156,6 +163,26 @@ TEST_F(StudyListTest, RecordsThatArriveBeforeTheListAreMergedAfterIt)
     EXPECT_EQ(screen->rowAt(0)->studyIDHospital, "LATE");
     EXPECT_EQ(screen->rowAt(1)->imageCount, 4);
     EXPECT_EQ(screen->rowAt(1)->modality, "MR");
+}
+
+TEST_F(StudyListTest, ScreenClosedBeforeItsStudiesArrive)
+{
+    importTwoStudies();
+    bool later = false;
+    {
+        // The store answers only once the screen is gone.
+        std::lock_guard<std::recursive_mutex> lock(db->getLock());
+        Scene* next = studyList::create();
+        static_cast<studyList*>(next->getChildByTag(studyList::kScreenTag))->setPatientID(patientRow("P1"));
+        director->pushScene(next);
+        frame();
+        director->popScene();
+        frame();
+        frame();
+        db->requestPatients([&](NSUI::NSDBDataModel*) { later = true; });
+    }
+    // Answers come oldest first: the screen's had its turn once this one arrives.
+    frameUntil([&] { return later; });
 }
 
 TEST_F(StudyListTest, DeletingThePatientsLastSeriesPostsTheDeletion)
