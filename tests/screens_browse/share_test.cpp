@@ -1,5 +1,5 @@
-// Sharing a folder by mail: the archive in the share folder, cancelling, and a later share
-// replacing the earlier archive.
+// Sharing a folder by mail: the archive in the share folder, a later share replacing it,
+// cancelling, and an empty folder.
 
 #include "BrowseFixture.h"
 
@@ -16,46 +16,37 @@ using namespace cocos2d;
 namespace {
 
 // A screen that shows toasts, as the screens that share do.
-class Screen : public Node, public NSUI::UIControlBase {
-public:
-    static Screen* create()
-    {
-        auto* screen = new Screen();
-        screen->init();
-        screen->autorelease();
-        return screen;
-    }
-};
+class Screen : public Node, public NSUI::UIControlBase {};
 
 class ShareTest : public browsetest::BrowseFixture {
 protected:
     void SetUp() override
     {
         BrowseFixture::SetUp();
-        screen = Screen::create();
+        screen = new Screen();
+        screen->init();
         scene->addChild(screen);
+        screen->release();
         source = scratch("series");
-        for (const char* name : {"IM1.dcm", "IM2.dcm", "IM3.dcm"})
+        for (const char* name : {"IM1", "IM2", "IM3"})
             fs::copy_file(qptest::pydicomDir() + "/CT_small.dcm", source + "/" + name);
     }
 
-    /// Shares the source folder and runs frames until the node has removed itself.
-    void share(const std::function<void(shareTo*)>& meanwhile = nullptr)
+    /// Shares the source folder and runs frames until the node has removed itself; the
+    /// archives in the share folder then.
+    std::vector<std::string> share(bool cancel = false)
     {
         shareTo* node = shareTo::create();
-        node->retain();
+        node->retain(); // kept past its leaving the tree
         screen->addChild(node);
         node->zipAndShare(source, "12");
         EXPECT_NE(NSUI::NSActivity::current(), nullptr);
-        if (meanwhile)
-            meanwhile(node);
+        if (cancel)
+            NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, shareTo::kCancelId, nullptr,
+                                                                        nullptr, true);
         frameUntil([&] { return node->getParent() == nullptr; });
         EXPECT_EQ(NSUI::NSActivity::current(), nullptr);
         node->release();
-    }
-
-    std::vector<std::string> archives()
-    {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(shareTo::shareFolder()))
             names.push_back(entry.path().filename().string());
@@ -74,38 +65,28 @@ protected:
     std::string source;
 };
 
-TEST_F(ShareTest, ArchiveNamedBySecondsHoldsTheFolder)
+TEST_F(ShareTest, ArchiveNamedBySecondsHoldsTheFolderAndTheNextShareReplacesIt)
 {
     const unsigned long before = std::stoul(getTimestampString());
-    share();
-    const unsigned long after = std::stoul(getTimestampString());
-    auto names = archives();
+    std::vector<std::string> names = share();
     ASSERT_EQ(names.size(), 1u);
-    ASSERT_EQ(names[0].substr(names[0].size() - 4), ".zip");
-    const unsigned long seconds = std::stoul(names[0]);
-    EXPECT_GE(seconds, before);
-    EXPECT_LE(seconds, after);
+    EXPECT_EQ(names[0], std::to_string(std::stoul(names[0])) + ".zip");
+    EXPECT_GE(std::stoul(names[0]), before);
+    EXPECT_LE(std::stoul(names[0]), std::stoul(getTimestampString()));
     EXPECT_EQ(toast(), "");
-
     const std::string out = scratch("unpacked");
     ASSERT_TRUE(unzipFile(shareTo::shareFolder() + names[0], out, ""));
-    std::vector<std::string> unpacked = nettest::filesBelow(out);
-    EXPECT_EQ(unpacked.size(), 3u);
+    EXPECT_EQ(nettest::filesBelow(out).size(), 3u);
 
-    // A later share empties the folder first.
     fs::rename(shareTo::shareFolder() + names[0], shareTo::shareFolder() + "1.zip");
-    share();
-    names = archives();
+    names = share();
     ASSERT_EQ(names.size(), 1u);
     EXPECT_NE(names[0], "1.zip");
 }
 
 TEST_F(ShareTest, CancelReportsTheFailureAndAnEmptyFolderDoesNothing)
 {
-    share([](shareTo*) {
-        NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, shareTo::kCancelId, nullptr, nullptr,
-                                                                    true);
-    });
+    share(true);
     const std::string failed = NSUI::UILocalConfig::getLanguageString("compressFail");
     EXPECT_FALSE(failed.empty());
     EXPECT_EQ(toast(), failed);

@@ -276,7 +276,9 @@ NSUI::NSTableViewCell* studyList::tableCellAtIndex(NSUI::NSTableView* view, int6
         return tableCell;
     const bool study = row->kind == 0;
     const int tag = study ? kStudyCellTag : kSeriesCellTag;
-    tableCell->removeChildByTag(study ? kSeriesCellTag : kStudyCellTag, true);
+    // A recycled cell may hold the other kind of row.
+    if (Node* other = tableCell->getChildByTag(study ? kSeriesCellTag : kStudyCellTag))
+        other->removeFromParentAndCleanup(true);
     Node* content = tableCell->getChildByTag(tag);
     if (!content) {
         content = loadLayout(study ? kStudyRowLayout : kSeriesRowLayout, Size(view->getContentSize().width, size.height));
