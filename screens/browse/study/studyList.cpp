@@ -71,6 +71,23 @@ void setText(Node* root, const char* name, const std::string& text)
         label->setString(text);
 }
 
+// The same for a text that may run into its neighbours: cut at a character boundary and ended
+// with an ellipsis when it is wider than maxWidth.
+void setFittedText(Node* root, const char* name, const std::string& text, float maxWidth)
+{
+    auto* label = dynamic_cast<ui::Text*>(root->getChildByNameDeep(name));
+    if (!label)
+        return;
+    label->setString(text);
+    std::string cut = text;
+    while (!cut.empty() && label->getVirtualRendererSize().width > maxWidth) {
+        do
+            cut.pop_back();
+        while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80);
+        label->setString(cut + "\u2026");
+    }
+}
+
 std::string cell(NSDBDataModel* model, int row, int column)
 {
     return column < model->getColumnCount(row) ? model->getValue(row, column) : std::string();
@@ -286,19 +303,21 @@ NSUI::NSTableViewCell* studyList::tableCellAtIndex(NSUI::NSTableView* view, int6
             return tableCell;
         tableCell->addChild(content, 0, tag);
     }
+    // Room left by the texts on the right of each row (see the row layouts).
+    const float width = content->getContentSize().width;
     if (study) {
         setText(content, "id", row->studyIDHospital);
         setText(content, "time", row->studyDate);
-        setText(content, "desc", row->studyDesc);
+        setFittedText(content, "desc", row->studyDesc, width * 0.72f - 120.0f);
     } else {
         setText(content, "id", row->dicomSeriesNumber);
-        setText(content, "seriesPara", row->seriesPara);
+        setFittedText(content, "seriesPara", row->seriesPara, width - 200.0f);
         char counts[64];
         snprintf(counts, sizeof counts, "%ix%i of %i", row->columns, row->rows, row->imageCount);
         setText(content, "imageDesc", counts);
-        setText(content, "hospital", row->institution);
-        setText(content, "modality", row->modality);
-        setText(content, "seriesDesc", row->seriesDesc);
+        setFittedText(content, "hospital", row->institution, width - 200.0f);
+        setFittedText(content, "modality", row->modality, 72.0f);
+        setFittedText(content, "seriesDesc", row->seriesDesc, width - 320.0f);
         if (Node* mark = content->getChildByNameDeep(kSelectedMarkName))
             mark->setVisible(!row->seriesID.empty() && row->seriesID == selectedSeriesID);
     }
