@@ -1,6 +1,6 @@
 // The study list drawn under a virtual display with the first-run sample imported: rows,
 // preview pictures and the dark palette are on screen. The frame is written to
-// <build>/study_list.png for a look.
+// <build>/study_list.png for a look, and the series' share overlay to <build>/share.png.
 
 #include "BrowseFixture.h"
 #include "engine/PixelProbe.h"
@@ -8,6 +8,7 @@
 #include "study/studyList.h"
 #include "table/NSListView.h"
 #include "zip/ZipTool.h"
+#include "share/shareTo.h"
 
 using namespace cocos2d;
 using qptest::Px;
@@ -66,6 +67,12 @@ TEST_F(StudyRender, SamplePatientWithPreviewPictures)
     utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, shot);
     frameUntil([&] { return written; });
 
+    screen->shareSeries(3);
+    written = false;
+    utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, std::string(QP_BINARY_DIR) + "/share.png");
+    frameUntil([&] { return written; });
+    frameUntil([&] { return NSUI::NSActivity::current() == nullptr; });
+    EXPECT_TRUE(std::filesystem::exists(shareTo::shareFolder()));
     director->popScene();
     frame();
     director->reset();

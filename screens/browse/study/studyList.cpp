@@ -44,9 +44,6 @@ const int kStatOpened = 5;
 const int kStatLeft = 6;
 const int kStatShared = 15;
 
-const unsigned kFavoritesChangedId = 1004;
-const unsigned kFavoriteSavedId = 9104;
-
 void recordStat(int type)
 {
     if (AppServices* services = AppServices::current())
@@ -173,8 +170,6 @@ bool studyList::init()
     if (auto* back = dynamic_cast<ui::Button*>(root->getChildByNameDeep("goBack")))
         back->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
     showThumbnails("");
-    observe(kFavoritesChangedId);
-    observe(kFavoriteSavedId);
     return true;
 }
 
@@ -246,11 +241,6 @@ studyList::listObject* studyList::rowAt(int64_t index) const
     if (!table || index < 0 || index >= static_cast<int64_t>(table->rows.size()))
         return nullptr;
     return static_cast<listObject*>(table->rows.at(static_cast<ssize_t>(index)));
-}
-
-int64_t studyList::indexOf(listObject* row) const
-{
-    return table ? table->rows.getIndex(row) : -1;
 }
 
 void studyList::insertRow(int64_t index, listObject* row)
@@ -376,7 +366,7 @@ void studyList::onButtonClicked(Ref* sender)
 
 void studyList::openSeries(listObject* row)
 {
-    if (!row || row->kind != 1)
+    if (!row || row->kind != 1 || row->path.empty())
         return;
     NSNotificationCenter::getInstance()->postNotificationWithString(this, kOpenSeriesId, row->path, nullptr, true);
 }

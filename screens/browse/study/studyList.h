@@ -95,7 +95,6 @@ private:
     studyList() = default;
     void buildTable(cocos2d::Node* placeholder);
     void insertRow(int64_t index, listObject* row);
-    int64_t indexOf(listObject* row) const;
     std::string seriesFolder(const listObject* row) const;
     bool isOwnSeriesFolder(const std::string& folder) const;
     void forgetPictures();
