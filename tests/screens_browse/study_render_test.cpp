@@ -41,10 +41,15 @@ TEST_F(StudyRender, SamplePatientWithPreviewPictures)
     director->pushScene(next);
     frameUntil([&] { return screen->isLoaded(); });
     ASSERT_GE(screen->getTable()->getRowCount(), 4);
-    // The first series' pictures, then a second series selected on its left part.
+    // The first series' pictures, then the PET series (its place depends on the import order)
+    // selected on its left part.
     frameUntil([&] { return !screen->getShownFolder().empty() && !screen->isThumbnailJobRunning(); });
-    screen->tableCellTouched(screen->getTable(), screen->getTable()->cellAtIndex(3), Vec2(40, 40));
-    frameUntil([&] { return screen->getShownFolder() == db->getRoot() + screen->rowAt(3)->path + "/"; });
+    int pet = 1;
+    while (screen->rowAt(pet) && screen->rowAt(pet)->modality != "PT")
+        ++pet;
+    ASSERT_TRUE(screen->rowAt(pet));
+    screen->tableCellTouched(screen->getTable(), screen->getTable()->cellAtIndex(pet), Vec2(40, 40));
+    frameUntil([&] { return screen->getShownFolder() == db->getRoot() + screen->rowAt(pet)->path + "/"; });
     frame();
     frame();
 
@@ -67,7 +72,7 @@ TEST_F(StudyRender, SamplePatientWithPreviewPictures)
     utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, shot);
     frameUntil([&] { return written; });
 
-    screen->shareSeries(3);
+    screen->shareSeries(pet);
     written = false;
     utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, std::string(QP_BINARY_DIR) + "/share.png");
     frameUntil([&] { return written; });
