@@ -21,8 +21,7 @@ using storetest::Recorder;
 
 class BrowseFixture : public qptest::SceneFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         auto* files = cocos2d::FileUtils::getInstance();
         files->setWritablePath(_dir.path() + "/");
         _searchPaths = files->getOriginalSearchPaths();
@@ -38,8 +37,7 @@ protected:
         db = service->getDB();
         input->frame(0.6f); // the notification centre's first tick
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         NSUI::NSActivity::hide();
         if (_importer) {
             _importer->stop();
@@ -57,14 +55,12 @@ protected:
 
     void frame() { input->frame(1.0f / 60.0f); }
     /// Runs frames until the condition holds; the workers are real threads.
-    void frameUntil(const std::function<bool()>& done)
-    {
+    void frameUntil(const std::function<bool()>& done) {
         while (!done())
             frame();
     }
 
-    std::string scratch(const std::string& name)
-    {
+    std::string scratch(const std::string& name) {
         std::string path = _dir.path() + "/scratch/" + name;
         std::filesystem::create_directories(path);
         return path;
@@ -72,8 +68,7 @@ protected:
 
     /// pydicom's small CT image as an image of the given patient, study and series.
     static void writeImage(const std::string& path, const std::string& patient, const std::string& study,
-                           const std::string& series, int instance)
-    {
+                           const std::string& series, int instance) {
         DcmFileFormat file;
         ASSERT_TRUE(file.loadFile((qptest::pydicomDir() + "/CT_small.dcm").c_str()).good());
         DcmDataset* data = file.getDataset();
@@ -90,8 +85,7 @@ protected:
     }
 
     /// Imports a file or folder and waits until the store has announced `files` new images.
-    void importAndWait(const std::string& path, size_t files)
-    {
+    void importAndWait(const std::string& path, size_t files) {
         Recorder stored({2001});
         if (!_importer) {
             _importer = importDcm::create();
@@ -103,8 +97,7 @@ protected:
     }
 
     /// The store's patient row ID of a DICOM patient ID.
-    std::string patientRow(const std::string& patientIDHospital)
-    {
+    std::string patientRow(const std::string& patientIDHospital) {
         NSUI::NSDBDataModel rows;
         std::lock_guard<std::recursive_mutex> lock(db->getLock());
         db->getConnection().getRecord("select ID from patient where patientIDHospital=?",

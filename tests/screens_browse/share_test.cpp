@@ -20,8 +20,7 @@ class Screen : public Node, public NSUI::UIControlBase {};
 
 class ShareTest : public browsetest::BrowseFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         BrowseFixture::SetUp();
         screen = new Screen();
         screen->init();
@@ -34,8 +33,7 @@ protected:
 
     /// Shares the source folder and runs frames until the node has removed itself; the
     /// archives in the share folder then.
-    std::vector<std::string> share(bool cancel = false)
-    {
+    std::vector<std::string> share(bool cancel = false) {
         shareTo* node = shareTo::create();
         node->retain(); // kept past its leaving the tree
         screen->addChild(node);
@@ -53,11 +51,11 @@ protected:
         return names;
     }
 
-    std::string toast()
-    {
+    std::string toast() {
         Node* box = director->getRunningScene()->getChildByNameDeep(NSUI::UIControlBase::kMessageBoxName);
-        auto* text = box ? dynamic_cast<ui::Text*>(box->getChildByNameDeep(NSUI::UIControlBase::kMessageTextName))
-                         : nullptr;
+        auto* text =
+            box ? dynamic_cast<ui::Text*>(box->getChildByNameDeep(NSUI::UIControlBase::kMessageTextName))
+                : nullptr;
         return text && box->isVisible() ? text->getString() : "";
     }
 
@@ -65,8 +63,7 @@ protected:
     std::string source;
 };
 
-TEST_F(ShareTest, ArchiveNamedBySecondsHoldsTheFolderAndTheNextShareReplacesIt)
-{
+TEST_F(ShareTest, ArchiveNamedBySecondsHoldsTheFolderAndTheNextShareReplacesIt) {
     const unsigned long before = std::stoul(getTimestampString());
     std::vector<std::string> names = share();
     ASSERT_EQ(names.size(), 1u);
@@ -84,8 +81,7 @@ TEST_F(ShareTest, ArchiveNamedBySecondsHoldsTheFolderAndTheNextShareReplacesIt)
     EXPECT_NE(names[0], "1.zip");
 }
 
-TEST_F(ShareTest, CancelReportsTheFailureAndAnEmptyFolderDoesNothing)
-{
+TEST_F(ShareTest, CancelReportsTheFailureAndAnEmptyFolderDoesNothing) {
     share(true);
     const std::string failed = NSUI::UILocalConfig::getLanguageString("compressFail");
     EXPECT_FALSE(failed.empty());

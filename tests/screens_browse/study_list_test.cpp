@@ -17,8 +17,7 @@ namespace {
 class StudyListTest : public browsetest::BrowseFixture {
 protected:
     /// Two studies of three series each for patient "P1", one image per series.
-    void importTwoStudies()
-    {
+    void importTwoStudies() {
         const std::string folder = scratch("two");
         for (const char* study : {"1", "2"})
             for (const char* series : {"1", "2", "3"})
@@ -27,8 +26,7 @@ protected:
     }
 
     /// The screen for a patient; loaded when `load`, else not yet running.
-    studyList* open(const std::string& patient, bool load = true)
-    {
+    studyList* open(const std::string& patient, bool load = true) {
         Scene* next = studyList::create();
         auto* screen = static_cast<studyList*>(next->getChildByTag(studyList::kScreenTag));
         screen->setPatientID(patientRow(patient));
@@ -42,30 +40,26 @@ protected:
         return screen;
     }
 
-    static std::string kinds(studyList* screen)
-    {
+    static std::string kinds(studyList* screen) {
         std::string out;
         for (int64_t i = 0; screen->rowAt(i); ++i)
             out += screen->rowAt(i)->kind == 0 ? 'S' : 's';
         return out;
     }
 
-    static std::string cellText(studyList* screen, int64_t index, const char* name)
-    {
+    static std::string cellText(studyList* screen, int64_t index, const char* name) {
         NSUI::NSTableViewCell* cell = screen->getTable()->cellAtIndex(index);
         auto* text = cell ? dynamic_cast<ui::Text*>(cell->getChildByNameDeep(name)) : nullptr;
         return text ? text->getString() : "<none>";
     }
 
     /// Pushes the screen opened without loading.
-    void show()
-    {
+    void show() {
         director->pushScene(_unshown);
         _unshown->release();
         _unshown = nullptr;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (_unshown)
             _unshown->release();
         BrowseFixture::TearDown();
@@ -74,8 +68,7 @@ protected:
     Scene* _unshown = nullptr;
 };
 
-TEST_F(StudyListTest, RowsPicturesOpeningAndStoredFilesMergedIn)
-{
+TEST_F(StudyListTest, RowsPicturesOpeningAndStoredFilesMergedIn) {
     importTwoStudies();
     const std::string other = scratch("other") + "/other.dcm";
     writeImage(other, "P2", "9", "1", 1);
@@ -129,13 +122,13 @@ TEST_F(StudyListTest, RowsPicturesOpeningAndStoredFilesMergedIn)
     EXPECT_EQ(kinds(screen), "SsSssssSsss");
 }
 
-TEST_F(StudyListTest, RecordsThatArriveBeforeTheListAreMergedAfterIt)
-{
+TEST_F(StudyListTest, RecordsThatArriveBeforeTheListAreMergedAfterIt) {
     importTwoStudies();
     studyList* screen = open("P1", false);
     // A file of a new study stored while the study request is on its way.
     auto* model = new NSUI::NSDBDataModel();
-    for (const char* text : {"999", "20240102 101010", "late", "P/late/series", "4", "64", "32", "Here", "MR", "", "5"})
+    for (const char* text :
+         {"999", "20240102 101010", "late", "P/late/series", "4", "64", "32", "Here", "MR", "", "5"})
         model->addColumn(text);
     model->endRow();
     auto* record = new SeriesRowData(model);
@@ -155,8 +148,7 @@ TEST_F(StudyListTest, RecordsThatArriveBeforeTheListAreMergedAfterIt)
     EXPECT_EQ(screen->rowAt(1)->imageCount, 4);
 }
 
-TEST_F(StudyListTest, ScreenClosedBeforeItsStudiesArrive)
-{
+TEST_F(StudyListTest, ScreenClosedBeforeItsStudiesArrive) {
     importTwoStudies();
     bool later = false;
     {
@@ -173,8 +165,7 @@ TEST_F(StudyListTest, ScreenClosedBeforeItsStudiesArrive)
     frameUntil([&] { return later; });
 }
 
-TEST_F(StudyListTest, DeletingThePatientsLastSeriesPostsTheDeletion)
-{
+TEST_F(StudyListTest, DeletingThePatientsLastSeriesPostsTheDeletion) {
     const std::string file = scratch("one") + "/one.dcm";
     writeImage(file, "P3", "1", "1", 1);
     importAndWait(file, 1);

@@ -11,8 +11,8 @@
 #include "share/shareTo.h"
 
 using namespace cocos2d;
-using qptest::Px;
 using qptest::isColour;
+using qptest::Px;
 using qptest::readPixel;
 
 namespace {
@@ -22,8 +22,7 @@ const int kH = 800;
 
 class StudyRender : public browsetest::BrowseFixture {};
 
-TEST_F(StudyRender, SamplePatientWithPreviewPictures)
-{
+TEST_F(StudyRender, SamplePatientWithPreviewPictures) {
     GLViewImpl* view = GLViewImpl::createWithRect("study list", Rect(0, 0, kW, kH));
     if (!view)
         GTEST_SKIP() << "no display for a GL window";
@@ -74,7 +73,8 @@ TEST_F(StudyRender, SamplePatientWithPreviewPictures)
 
     screen->shareSeries(pet);
     written = false;
-    utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, std::string(QP_BINARY_DIR) + "/share.png");
+    utils::captureScreen([&](bool ok, const std::string&) { written = ok; },
+                         std::string(QP_BINARY_DIR) + "/share.png");
     frameUntil([&] { return written; });
     frameUntil([&] { return NSUI::NSActivity::current() == nullptr; });
     EXPECT_TRUE(std::filesystem::exists(shareTo::shareFolder()));

@@ -13,8 +13,7 @@ namespace {
 class ThumbnailTest : public browsetest::BrowseFixture {
 protected:
     /// Imports a generated CT series of n images; returns its store row ID and its folder.
-    std::pair<std::string, std::string> importSeries(int n)
-    {
+    std::pair<std::string, std::string> importSeries(int n) {
         const std::string folder = scratch("ct");
         EXPECT_TRUE(storetest::makeSeries({"--id", "T", "--ct", "32x32x" + std::to_string(n), folder}));
         importAndWait(folder, static_cast<size_t>(n));
@@ -25,8 +24,7 @@ protected:
     }
 };
 
-TEST(ThumbnailPick, ImagesSpreadEvenlyWithoutRepeats)
-{
+TEST(ThumbnailPick, ImagesSpreadEvenlyWithoutRepeats) {
     EXPECT_EQ(ThumbnailMaker::pickImages(120), (std::vector<int>{0, 20, 40, 60, 80, 100}));
     EXPECT_EQ(ThumbnailMaker::pickImages(4), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(ThumbnailMaker::pickImages(1), (std::vector<int>{0}));
@@ -36,8 +34,7 @@ TEST(ThumbnailPick, ImagesSpreadEvenlyWithoutRepeats)
     EXPECT_FALSE(ThumbnailMaker::isTooLarge(500ULL << 20));
 }
 
-TEST_F(ThumbnailTest, FourImagesGiveFourPicturesAndNoImagesNoNotice)
-{
+TEST_F(ThumbnailTest, FourImagesGiveFourPicturesAndNoImagesNoNotice) {
     auto [id, path] = importSeries(4);
     const std::string base = db->getRoot() + path + "/";
     Recorder done({ThumbnailMaker::kDoneId, 9999});
@@ -57,8 +54,7 @@ TEST_F(ThumbnailTest, FourImagesGiveFourPicturesAndNoImagesNoNotice)
     EXPECT_EQ(done.of(ThumbnailMaker::kDoneId)[0].text, base);
 }
 
-TEST_F(ThumbnailTest, ScreenClosedWhileItsWorkerRuns)
-{
+TEST_F(ThumbnailTest, ScreenClosedWhileItsWorkerRuns) {
     auto [id, path] = importSeries(12);
     cocos2d::Scene* next = studyList::create();
     auto* screen = static_cast<studyList*>(next->getChildByTag(studyList::kScreenTag));

@@ -22,23 +22,20 @@ namespace {
 
 const float kMessageSeconds = 1.5f;
 
-bool isNonEmptyFile(const std::string& path)
-{
+bool isNonEmptyFile(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
 // Shows the text through the parent screen's toast, when the parent has one.
-void tellParent(Node* parent, const std::string& text)
-{
+void tellParent(Node* parent, const std::string& text) {
     if (auto* control = dynamic_cast<NSUI::UIControlBase*>(parent))
         control->showMessageBox(text, kMessageSeconds);
 }
 
 } // namespace
 
-shareTo* shareTo::create()
-{
+shareTo* shareTo::create() {
     auto* node = new shareTo();
     if (!node->init()) {
         delete node;
@@ -48,13 +45,11 @@ shareTo* shareTo::create()
     return node;
 }
 
-shareTo::~shareTo()
-{
+shareTo::~shareTo() {
     NSNotificationCenter::getInstance()->removeObserver(this);
 }
 
-bool shareTo::init()
-{
+bool shareTo::init() {
     if (!Node::init())
         return false;
     folderPath.clear();
@@ -68,19 +63,16 @@ bool shareTo::init()
     return true;
 }
 
-void shareTo::cleanup()
-{
+void shareTo::cleanup() {
     Node::cleanup();
     NSNotificationCenter::getInstance()->removeObserver(this);
 }
 
-std::string shareTo::shareFolder()
-{
+std::string shareTo::shareFolder() {
     return FileUtils::getInstance()->getWritablePath() + "qp/tmp/zip/";
 }
 
-void shareTo::zipAndShare(std::string folder, std::string label)
-{
+void shareTo::zipAndShare(std::string folder, std::string label) {
     folderPath = folder;
     if (folderPath.empty())
         return;
@@ -102,14 +94,13 @@ void shareTo::zipAndShare(std::string folder, std::string label)
     retain();
     std::thread([this, archive = zipPath, source = folderPath, cancel = cancelled] {
         const bool packed = zipFolder(archive, source, "") && isNonEmptyFile(archive) && !cancel->load();
-        NSNotificationCenter::getInstance()->postNotificationWithInt(nullptr, kPackedId, packed ? 0 : -1, this,
-                                                                     false);
+        NSNotificationCenter::getInstance()->postNotificationWithInt(nullptr, kPackedId, packed ? 0 : -1,
+                                                                     this, false);
         Director::getInstance()->getScheduler()->performFunctionInCocosThread([this] { release(); });
     }).detach();
 }
 
-void shareTo::onNotification(Ref*, unsigned int id, NSUI::NSNotificationData* data)
-{
+void shareTo::onNotification(Ref*, unsigned int id, NSUI::NSNotificationData* data) {
     if (id == kCancelId) {
         cancelled->store(true);
         zipCancelFlag = 1;
@@ -118,14 +109,14 @@ void shareTo::onNotification(Ref*, unsigned int id, NSUI::NSNotificationData* da
     }
 }
 
-void shareTo::finish(bool packed)
-{
+void shareTo::finish(bool packed) {
     NSUI::NSActivity::hide();
     Node* parent = getParent();
     if (packed) {
         const std::string subject = UILocalConfig::getLanguageString("shareToSubject") + labelText;
         const std::string encoded = UILocalConfig::getLanguageString("shareToBody");
-        const std::string body = safeBase64DecodeString(encoded.c_str(), static_cast<unsigned>(encoded.size()));
+        const std::string body =
+            safeBase64DecodeString(encoded.c_str(), static_cast<unsigned>(encoded.size()));
         if (getPlatformPath(subject, body, "") == "NoValidMailConfig")
             tellParent(parent, UILocalConfig::getLanguageString("configMail"));
     } else {

@@ -9,8 +9,7 @@
 
 #include <thread>
 
-std::vector<int> ThumbnailMaker::pickImages(int count)
-{
+std::vector<int> ThumbnailMaker::pickImages(int count) {
     std::vector<int> picked;
     if (count < 1)
         return picked;
@@ -29,8 +28,7 @@ std::vector<int> ThumbnailMaker::pickImages(int count)
 }
 
 int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::string& folder,
-                        std::atomic<bool>* running)
-{
+                        std::atomic<bool>* running) {
     NSUI::NSDBDataModel images;
     if (store)
         store->getImageFiles(images, seriesId);
@@ -55,13 +53,13 @@ int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::
     // Cleared first, so that the screen the notification reaches can start the next job.
     if (running)
         running->store(false);
-    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kDoneId, base, nullptr, false);
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kDoneId, base, nullptr,
+                                                                          false);
     return written;
 }
 
 void ThumbnailMaker::start(dicomDB* store, const std::string& seriesId, const std::string& folder,
-                           std::shared_ptr<std::atomic<bool>> running)
-{
+                           std::shared_ptr<std::atomic<bool>> running) {
     if (store)
         store->retain();
     std::thread([store, seriesId, folder, running] {

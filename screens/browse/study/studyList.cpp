@@ -44,14 +44,12 @@ const int kStatOpened = 5;
 const int kStatLeft = 6;
 const int kStatShared = 15;
 
-void recordStat(int type)
-{
+void recordStat(int type) {
     if (AppServices* services = AppServices::current())
         services->recordStat(type);
 }
 
-Node* loadLayout(const char* name, const Size& size)
-{
+Node* loadLayout(const char* name, const Size& size) {
     Node* root = CSLoader::createNode(name);
     if (!root)
         return nullptr;
@@ -62,16 +60,14 @@ Node* loadLayout(const char* name, const Size& size)
     return root;
 }
 
-void setText(Node* root, const char* name, const std::string& text)
-{
+void setText(Node* root, const char* name, const std::string& text) {
     if (auto* label = dynamic_cast<ui::Text*>(root->getChildByNameDeep(name)))
         label->setString(text);
 }
 
 // The same for a text that may run into its neighbours: cut at a character boundary and ended
 // with an ellipsis when it is wider than maxWidth.
-void setFittedText(Node* root, const char* name, const std::string& text, float maxWidth)
-{
+void setFittedText(Node* root, const char* name, const std::string& text, float maxWidth) {
     auto* label = dynamic_cast<ui::Text*>(root->getChildByNameDeep(name));
     if (!label)
         return;
@@ -85,27 +81,23 @@ void setFittedText(Node* root, const char* name, const std::string& text, float 
     }
 }
 
-std::string cell(NSDBDataModel* model, int row, int column)
-{
+std::string cell(NSDBDataModel* model, int row, int column) {
     return column < model->getColumnCount(row) ? model->getValue(row, column) : std::string();
 }
 
-int cellInt(NSDBDataModel* model, int row, int column)
-{
+int cellInt(NSDBDataModel* model, int row, int column) {
     return atoi(cell(model, row, column).c_str());
 }
 
 // The row of the cell that a row-menu button carries as its user object.
-NSUI::NSTableViewCell* buttonCell(Ref* sender)
-{
+NSUI::NSTableViewCell* buttonCell(Ref* sender) {
     auto* button = dynamic_cast<ui::Button*>(sender);
     return button ? dynamic_cast<NSUI::NSTableViewCell*>(button->getUserObject()) : nullptr;
 }
 
 } // namespace
 
-studyList::listObject* studyList::listObject::create(int kind)
-{
+studyList::listObject* studyList::listObject::create(int kind) {
     auto* row = new listObject();
     row->kind = kind;
     row->autorelease();
@@ -114,16 +106,14 @@ studyList::listObject* studyList::listObject::create(int kind)
 
 // ---- Building --------------------------------------------------------------------------
 
-Scene* studyList::create()
-{
+Scene* studyList::create() {
     Scene* scene = Scene::create();
     if (studyList* screen = createScreen())
         scene->addChild(screen, 0, kScreenTag);
     return scene;
 }
 
-studyList* studyList::createScreen()
-{
+studyList* studyList::createScreen() {
     auto* screen = new studyList();
     if (!screen->init()) {
         delete screen;
@@ -133,13 +123,11 @@ studyList* studyList::createScreen()
     return screen;
 }
 
-studyList::~studyList()
-{
+studyList::~studyList() {
     NSNotificationCenter::getInstance()->removeObserver(this);
 }
 
-bool studyList::init()
-{
+bool studyList::init() {
     if (!Layer::init())
         return false;
     setControlOwner(this);
@@ -159,7 +147,9 @@ bool studyList::init()
     auto observe = [this, centre](unsigned id) {
         centre->addObserver(
             this, nullptr,
-            [this](Ref* sender, unsigned int notified, NSNotificationData* data) { onNotification(sender, notified, data); },
+            [this](Ref* sender, unsigned int notified, NSNotificationData* data) {
+                onNotification(sender, notified, data);
+            },
             id);
     };
     observe(kFileStoredId);
@@ -173,14 +163,14 @@ bool studyList::init()
     return true;
 }
 
-void studyList::buildTable(Node* placeholder)
-{
+void studyList::buildTable(Node* placeholder) {
     table = NSUI::NSListView::create();
     addChild(table);
     const Size winSize = Director::getInstance()->getWinSize();
     table->setContentSize(Size(placeholder->getContentSize().width, winSize.height - kTopBarHeight));
     table->setAnchorPoint(placeholder->getAnchorPoint());
-    table->setPosition(convertToNodeSpace(placeholder->getParent()->convertToWorldSpace(placeholder->getPosition())));
+    table->setPosition(
+        convertToNodeSpace(placeholder->getParent()->convertToWorldSpace(placeholder->getPosition())));
     placeholder->removeFromParentAndCleanup(true);
     table->swipeStartFraction = 0.2f;
     table->swipeOpenFraction = 0.4f;
@@ -190,8 +180,7 @@ void studyList::buildTable(Node* placeholder)
     table->reloadData();
 }
 
-void studyList::onEnterTransitionDidFinish()
-{
+void studyList::onEnterTransitionDidFinish() {
     Layer::onEnterTransitionDidFinish();
     if (!firstEntry)
         return;
@@ -208,55 +197,47 @@ void studyList::onEnterTransitionDidFinish()
     }
 }
 
-void studyList::onExit()
-{
+void studyList::onExit() {
     Layer::onExit();
     recordStat(kStatLeft);
 }
 
-void studyList::cleanup()
-{
+void studyList::cleanup() {
     Layer::cleanup();
     NSNotificationCenter::getInstance()->removeObserver(this);
     forgetPictures();
     pictureKeys.clear();
 }
 
-bool studyList::onResponseReturn()
-{
+bool studyList::onResponseReturn() {
     Director::getInstance()->popScene();
     return true;
 }
 
-dicomDB* studyList::store()
-{
+dicomDB* studyList::store() {
     dataService* service = dataService::getInstance();
     return service ? service->getDB() : nullptr;
 }
 
 // ---- Rows ------------------------------------------------------------------------------
 
-studyList::listObject* studyList::rowAt(int64_t index) const
-{
+studyList::listObject* studyList::rowAt(int64_t index) const {
     if (!table || index < 0 || index >= static_cast<int64_t>(table->rows.size()))
         return nullptr;
     return static_cast<listObject*>(table->rows.at(static_cast<ssize_t>(index)));
 }
 
-void studyList::insertRow(int64_t index, listObject* row)
-{
+void studyList::insertRow(int64_t index, listObject* row) {
     if (table)
         table->insertCellAtIndex(index, row);
 }
 
-std::string studyList::seriesFolder(const listObject* row) const
-{
+std::string studyList::seriesFolder(const listObject* row) const {
     dicomDB* db = store();
     return (db ? db->getRoot() : std::string()) + row->path + "/";
 }
 
-bool studyList::isOwnSeriesFolder(const std::string& folder) const
-{
+bool studyList::isOwnSeriesFolder(const std::string& folder) const {
     for (int64_t i = 0; rowAt(i); ++i) {
         const listObject* row = rowAt(i);
         if (row->kind == 1 && !row->path.empty() && seriesFolder(row) == folder)
@@ -265,14 +246,12 @@ bool studyList::isOwnSeriesFolder(const std::string& folder) const
     return false;
 }
 
-Size studyList::tableCellSizeForIndex(NSUI::NSTableView*, int64_t, Ref* rowItem)
-{
+Size studyList::tableCellSizeForIndex(NSUI::NSTableView*, int64_t, Ref* rowItem) {
     auto* row = static_cast<listObject*>(rowItem);
     return Size(getContentSize().width, row && row->kind == 0 ? kStudyRowHeight : kSeriesRowHeight);
 }
 
-NSUI::NSTableViewCell* studyList::tableCellAtIndex(NSUI::NSTableView* view, int64_t index, const Size& size)
-{
+NSUI::NSTableViewCell* studyList::tableCellAtIndex(NSUI::NSTableView* view, int64_t index, const Size& size) {
     NSUI::NSTableViewCell* tableCell = view->cellAtIndex(index);
     if (!tableCell)
         tableCell = view->dequeueCell();
@@ -288,7 +267,8 @@ NSUI::NSTableViewCell* studyList::tableCellAtIndex(NSUI::NSTableView* view, int6
         other->removeFromParentAndCleanup(true);
     Node* content = tableCell->getChildByTag(tag);
     if (!content) {
-        content = loadLayout(study ? kStudyRowLayout : kSeriesRowLayout, Size(view->getContentSize().width, size.height));
+        content = loadLayout(study ? kStudyRowLayout : kSeriesRowLayout,
+                             Size(view->getContentSize().width, size.height));
         if (!content)
             return tableCell;
         tableCell->addChild(content, 0, tag);
@@ -314,8 +294,7 @@ NSUI::NSTableViewCell* studyList::tableCellAtIndex(NSUI::NSTableView* view, int6
     return tableCell;
 }
 
-void studyList::tableFillLeftMenu(NSUI::NSTableView*, NSUI::NSTableViewMenu* menu)
-{
+void studyList::tableFillLeftMenu(NSUI::NSTableView*, NSUI::NSTableViewMenu* menu) {
     listObject* row = menu->cell ? rowAt(menu->cell->getIdx()) : nullptr;
     if (!row || row->kind == 0) {
         menu->setVisible(false);
@@ -336,8 +315,8 @@ void studyList::tableFillLeftMenu(NSUI::NSTableView*, NSUI::NSTableViewMenu* men
 
 // ---- What the user does ------------------------------------------------------------------
 
-void studyList::tableCellTouched(NSUI::NSTableView* view, NSUI::NSTableViewCell* tableCell, const Vec2& point)
-{
+void studyList::tableCellTouched(NSUI::NSTableView* view, NSUI::NSTableViewCell* tableCell,
+                                 const Vec2& point) {
     listObject* row = tableCell ? rowAt(tableCell->getIdx()) : nullptr;
     if (!row)
         return;
@@ -347,8 +326,7 @@ void studyList::tableCellTouched(NSUI::NSTableView* view, NSUI::NSTableViewCell*
         openSeries(row);
 }
 
-void studyList::onButtonClicked(Ref* sender)
-{
+void studyList::onButtonClicked(Ref* sender) {
     auto* button = dynamic_cast<ui::Button*>(sender);
     if (!button)
         return;
@@ -364,15 +342,14 @@ void studyList::onButtonClicked(Ref* sender)
     }
 }
 
-void studyList::openSeries(listObject* row)
-{
+void studyList::openSeries(listObject* row) {
     if (!row || row->kind != 1 || row->path.empty())
         return;
-    NSNotificationCenter::getInstance()->postNotificationWithString(this, kOpenSeriesId, row->path, nullptr, true);
+    NSNotificationCenter::getInstance()->postNotificationWithString(this, kOpenSeriesId, row->path, nullptr,
+                                                                    true);
 }
 
-void studyList::selectSeries(listObject* row)
-{
+void studyList::selectSeries(listObject* row) {
     if (!row || row->kind == 0 || thumbnailJobRunning->load())
         return;
     thumbnailJobRunning->store(true);
@@ -394,8 +371,7 @@ void studyList::selectSeries(listObject* row)
     ThumbnailMaker::start(store(), row->seriesID, row->path, thumbnailJobRunning);
 }
 
-void studyList::deleteSeries(int index)
-{
+void studyList::deleteSeries(int index) {
     listObject* row = rowAt(index);
     if (!row || row->kind != 1)
         return;
@@ -409,8 +385,8 @@ void studyList::deleteSeries(int index)
     std::thread([db, seriesID, owner, folder] {
         isImageSDK::isDcmScan().removeCache(folder);
         db->deleteSeries(seriesID);
-        NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kSeriesDeletedId, owner, nullptr,
-                                                                         false);
+        NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kSeriesDeletedId, owner,
+                                                                        nullptr, false);
         db->release();
     }).detach();
     if (row->seriesID == selectedSeriesID) {
@@ -421,8 +397,7 @@ void studyList::deleteSeries(int index)
     table->removeCellAtIndex(index);
 }
 
-void studyList::shareSeries(int index)
-{
+void studyList::shareSeries(int index) {
     listObject* row = rowAt(index);
     if (!row || row->kind != 1)
         return;
@@ -437,8 +412,7 @@ void studyList::shareSeries(int index)
 
 // ---- What the store reports ----------------------------------------------------------------
 
-void studyList::onStudiesLoaded(NSDBDataModel* model)
-{
+void studyList::onStudiesLoaded(NSDBDataModel* model) {
     if (!model || !table)
         return;
     for (int r = 0; r < model->getRowCount(); ++r) {
@@ -479,8 +453,7 @@ void studyList::onStudiesLoaded(NSDBDataModel* model)
         selectSeries(rowAt(1));
 }
 
-void studyList::onNotification(Ref*, unsigned int id, NSNotificationData* data)
-{
+void studyList::onNotification(Ref*, unsigned int id, NSNotificationData* data) {
     if (id == ThumbnailMaker::kDoneId) {
         // Another screen's worker reports here too: show only pictures of this patient.
         if (data && isOwnSeriesFolder(data->text))
@@ -490,8 +463,7 @@ void studyList::onNotification(Ref*, unsigned int id, NSNotificationData* data)
     }
 }
 
-void studyList::onFileStored(NSNotificationData* data)
-{
+void studyList::onFileStored(NSNotificationData* data) {
     if (!data)
         return;
     if (!loaded) {
@@ -537,8 +509,7 @@ void studyList::onFileStored(NSNotificationData* data)
     onSeriesRecord(model);
 }
 
-void studyList::onSeriesRecord(NSDBDataModel* model)
-{
+void studyList::onSeriesRecord(NSDBDataModel* model) {
     if (!model || model->getRowCount() < 1)
         return;
     const std::string id = cell(model, 0, 0);
@@ -563,19 +534,16 @@ void studyList::onSeriesRecord(NSDBDataModel* model)
 
 // ---- Preview pictures --------------------------------------------------------------------
 
-bool studyList::hasThumbnails(const std::string& folder)
-{
+bool studyList::hasThumbnails(const std::string& folder) {
     return FileUtils::getInstance()->isFileExist(folder + kPictureName + "0");
 }
 
-void studyList::forgetPictures()
-{
+void studyList::forgetPictures() {
     for (const std::string& key : pictureKeys)
         Director::getInstance()->getTextureCache()->removeTextureForKey(key);
 }
 
-void studyList::showThumbnails(const std::string& folder)
-{
+void studyList::showThumbnails(const std::string& folder) {
     if (folder.empty()) {
         for (int i = 0; i < ThumbnailMaker::kMaxPictures; ++i)
             if (Node* sprite = getChildByNameDeep(kPictureName + std::to_string(i)))

@@ -17,7 +17,7 @@ namespace NSUI {
 class NSDBDataModel;
 class NSListView;
 class NSNotificationData;
-}
+} // namespace NSUI
 
 class studyList : public cocos2d::Layer, public NSUI::NSTableViewDelegate, public NSUI::UIControlBase {
 public:
@@ -61,10 +61,13 @@ public:
 
     // ---- What the user does ---------------------------------------------------------------
 
-    void tableCellTouched(NSUI::NSTableView* table, NSUI::NSTableViewCell* cell, const cocos2d::Vec2& point) override;
+    void tableCellTouched(NSUI::NSTableView* table, NSUI::NSTableViewCell* cell,
+                          const cocos2d::Vec2& point) override;
     void tableFillLeftMenu(NSUI::NSTableView* table, NSUI::NSTableViewMenu* menu) override;
-    cocos2d::Size tableCellSizeForIndex(NSUI::NSTableView* table, int64_t index, cocos2d::Ref* rowItem) override;
-    NSUI::NSTableViewCell* tableCellAtIndex(NSUI::NSTableView* table, int64_t index, const cocos2d::Size& size) override;
+    cocos2d::Size tableCellSizeForIndex(NSUI::NSTableView* table, int64_t index,
+                                        cocos2d::Ref* rowItem) override;
+    NSUI::NSTableViewCell* tableCellAtIndex(NSUI::NSTableView* table, int64_t index,
+                                            const cocos2d::Size& size) override;
     void onButtonClicked(cocos2d::Ref* sender);
 
     /// Shows the row's pictures, making them first on a worker when the folder has none.
