@@ -173,5 +173,11 @@ TEST_F(RenderWindowDemo, LinkedWindowsFollowWheelPanAndZoom)
     EXPECT_TRUE(qptest::isColour(qptest::readPixel(331, 160), 255, 127, 0, 40));
     EXPECT_TRUE(qptest::isColour(qptest::readPixel(295, 295), 255, 0, 255, 40));
     EXPECT_TRUE(qptest::isColour(qptest::readPixel(35, 35), 0, 0, 0, 4)) << "the background is black";
+
+    // A window set invisible stays on screen, covered by its own background.
+    right->setVisible(false);
+    input->advance(0.1f);
+    EXPECT_TRUE(qptest::isColour(qptest::readPixel(330 + 150, 160), 0, 0, 0, 4));
+    EXPECT_TRUE(qptest::isColour(qptest::readPixel(10 + 150, 160), 220, 220, 220, 8)) << "the other one shows";
     clut->release();
 }

@@ -20,6 +20,7 @@ const float kNearPlane = 100.0f;
 const float kFarPlane = 5000.0f;
 const char* const kBlackPicture = "UIRes/black22.png";
 const char* const kWhitePicture = "UIRes/white22.png";
+const int kBackgroundOrder = 1 << 20;
 
 bool finitePositive(float v) { return std::isfinite(v) && v > 0.0f; }
 
@@ -180,7 +181,10 @@ bool isRenderWindowBase::isVisitableByVisitingCamera() const
 {
     if (cocos2d::Node::isVisitableByVisitingCamera()) return true;
     const cocos2d::Camera* camera = cocos2d::Camera::getVisitingCamera();
-    return camera && (camera == sceneCamera || camera == overlayCamera);
+    if (!camera) return false;
+    const auto flag = camera->getCameraFlag();
+    return (sceneCamera && flag == sceneCamera->getCameraFlag()) ||
+           (overlayCamera && flag == overlayCamera->getCameraFlag());
 }
 
 void isRenderWindowBase::setParent(cocos2d::Node* parent)
@@ -285,6 +289,9 @@ void isRenderWindowBase::fitBackground()
     const Mat4 placement(sceneCamera->rightAxis, -sceneCamera->storedViewUp, sceneCamera->directionOfProjection,
                          topLeft);
     background->setNodeMatrix(placement);
+    // Pictures of the world are drawn in the order they are visited, so the background is
+    // visited first while it sits behind them and last while it covers them.
+    background->setLocalZOrder(backgroundBehind ? -kBackgroundOrder : kBackgroundOrder);
     background->setScale(topLeft.distance(bottomRight) / 21.0f);
 }
 
