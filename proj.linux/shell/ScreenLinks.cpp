@@ -2,6 +2,8 @@
 
 #include "patient/patientListLinks.h"
 #include "send/dcmSend.h"
+#include "share/shareTo.h"
+#include "study/studyList.h"
 #include "tags/dcmFinder.h"
 
 using cocos2d::Node;
@@ -26,4 +28,18 @@ void installScreenLinks() {
             panel->setSendSource(folder, name);
     };
     patientListLinks::openFinder() = [](Node* screen) { addPanel(screen, dcmFinder::create()); };
+    patientListLinks::openShare() = [](Node* screen, const std::string& folder, const std::string& name) {
+        shareTo* share = shareTo::create();
+        addPanel(screen, share);
+        if (share)
+            share->zipAndShare(folder, name);
+    };
+    patientListLinks::openStudies() = [](const std::string& patientId) {
+        cocos2d::Scene* scene = studyList::create();
+        if (!scene)
+            return;
+        if (auto* screen = dynamic_cast<studyList*>(scene->getChildByTag(studyList::kScreenTag)))
+            screen->setPatientID(patientId);
+        cocos2d::Director::getInstance()->pushScene(scene);
+    };
 }

@@ -7,6 +7,7 @@
 #include "json/UIJson.h"
 #include "net/dataService.h"
 #include "notify/NSNotificationCenter.h"
+#include "send/dcmSend.h"
 #include "share/shareTo.h"
 #include "study/ThumbnailMaker.h"
 #include "table/NSListView.h"
@@ -305,7 +306,7 @@ void studyList::tableFillLeftMenu(NSUI::NSTableView*, NSUI::NSTableViewMenu* men
         return;
     menu->addChild(tools);
     menu->setContentSize(Size(tools->getContentSize().width, menu->getContentSize().height));
-    for (const char* name : {"del", "share"}) {
+    for (const char* name : {"del", "send", "share"}) {
         if (auto* button = dynamic_cast<ui::Button*>(tools->getChildByNameDeep(name))) {
             button->setUserObject(menu->cell);
             button->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
@@ -339,6 +340,9 @@ void studyList::onButtonClicked(Ref* sender) {
     } else if (name == "share") {
         if (NSUI::NSTableViewCell* rowCell = buttonCell(sender))
             shareSeries(static_cast<int>(rowCell->getIdx()));
+    } else if (name == "send") {
+        if (NSUI::NSTableViewCell* rowCell = buttonCell(sender))
+            sendSeries(static_cast<int>(rowCell->getIdx()));
     }
 }
 
@@ -408,6 +412,19 @@ void studyList::shareSeries(int index) {
     share->zipAndShare(seriesFolder(row), row->seriesID);
     table->closeSwipeMenus(true);
     recordStat(kStatShared);
+}
+
+void studyList::sendSeries(int index) {
+    listObject* row = rowAt(index);
+    if (!row || row->kind != 1)
+        return;
+    Node* window = dcmSend::create();
+    if (!window)
+        return;
+    addChild(window, 100);
+    if (dcmSend* panel = dcmSend::fromWindow(window))
+        panel->setSendSource(seriesFolder(row), row->seriesID);
+    table->closeSwipeMenus(true);
 }
 
 // ---- What the store reports ----------------------------------------------------------------

@@ -76,6 +76,7 @@ public:
     void openSeries(listObject* row);
     void deleteSeries(int index);
     void shareSeries(int index);
+    void sendSeries(int index);
 
     // ---- What the store reports -----------------------------------------------------------
 
