@@ -156,8 +156,10 @@ void updateService::readConfigFile() {
     std::string path = _liveFolder + kConfigName;
     if (!cocos2d::FileUtils::getInstance()->isFileExist(path))
         return;
-    std::string text = cocos2d::FileUtils::getInstance()->getStringFromFile(path);
-    setStringForKey("app_config_ini", cocos2d::safeBase64Decode(text));
+    std::string text = cocos2d::safeBase64Decode(cocos2d::FileUtils::getInstance()->getStringFromFile(path));
+    // A file that does not decode keeps the configuration as it was.
+    if (!text.empty())
+        setStringForKey("app_config_ini", text);
 }
 
 void updateService::requestVersionCheck() {

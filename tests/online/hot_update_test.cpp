@@ -168,7 +168,9 @@ TEST_F(HotUpdate, ValidUpdateSequencesSwitchOnlyAtTheFirstStartAndCopyTheLiveSet
     updateService::resetProcessState();
     setSetting("update_hasValidUpdate", "0");
     ASSERT_TRUE(put(folder(2) + "res/b.txt", kBeta));
+    ASSERT_TRUE(put(folder(2) + "c.i", cocos2d::safeBase64Encode("{\"ads_enable_newVersion\":\"1\"}")));
     runToEnd(startService());
+    EXPECT_EQ("{\"ads_enable_newVersion\":\"1\"}", setting("app_config_ini"));
     EXPECT_EQ("2", setting("update_now"));
     EXPECT_EQ(kBeta, readFile(folder(1) + "res/b.txt"));
     EXPECT_EQ("-1", setting("update_hasValidUpdate"));
@@ -197,9 +199,9 @@ TEST_F(HotUpdate, CleanupWaitsForTheCopyAndItsCompletionNeverRuns) {
     ASSERT_TRUE(put(folder(1) + "res/a.txt", kAlpha));
     setSetting("update_hasValidUpdate", "0");
     updateService* service = startService();
-    service->cleanup();
+    cocos2d::PoolManager::getInstance()->getCurrentPool()->clear();
     services.clear();
-    service->release(); // gone before its completion could have run
+    service->release(); // its destructor cleans up before the completion could have run
     for (int i = 0; i < 3; ++i)
         input->frame();
     EXPECT_EQ(kAlpha, readFile(folder(2) + "res/a.txt"));
@@ -318,6 +320,8 @@ TEST_F(HotUpdate, TheNoticeOpensThePageOncePerNewerVersion) {
     ads->checkNewVersion();
     ads->checkNewVersion();
     EXPECT_EQ(std::vector<std::string>{server.baseURL() + "/ads/newversionPC.html"}, browser.opened);
+    EXPECT_EQ(AppConfig::getVersion(),
+              NSUI::UIJson::getJsonString(server.requests("/ud/cv2.php").at(0).json, "app_version"));
 
     // A newer version reported allows one more; older or equal ones none.
     for (const char* latest : {"1.11", "1.4", "1.3.9", "1.4.0"}) {
