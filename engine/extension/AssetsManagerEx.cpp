@@ -68,7 +68,6 @@ void AssetsManagerEx::update() {
 }
 
 void AssetsManagerEx::run(std::string localManifest) {
-    AssetDownloader downloader(&_abort);
     std::string text = std::move(localManifest);
     std::string error;
     Manifest manifest;
@@ -78,7 +77,7 @@ void AssetsManagerEx::run(std::string localManifest) {
             return;
         }
         post(EventAssetsManagerEx::UPDATE_PROGRESSION, "@manifest");
-        if (!downloader.toText(manifest.getRemoteManifestUrl(), text, error)) {
+        if (!AssetDownloader(&_abort).toText(manifest.getRemoteManifestUrl(), text, error)) {
             if (!_abort)
                 post(EventAssetsManagerEx::ERROR_DOWNLOAD_MANIFEST, "@manifest", error);
             return;
