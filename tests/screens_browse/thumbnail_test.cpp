@@ -59,9 +59,10 @@ TEST_F(ThumbnailTest, ScreenClosedWhileItsWorkerRuns) {
     cocos2d::Scene* next = studyList::create();
     auto* screen = static_cast<studyList*>(next->getChildByTag(studyList::kScreenTag));
     screen->setPatientID(patientRow("T"));
+    // Listening before the worker starts: it may finish before the lock below is taken.
+    Recorder done({ThumbnailMaker::kDoneId});
     director->pushScene(next);
     frameUntil([&] { return screen->isLoaded(); }); // selects the series, which starts the worker
-    Recorder done({ThumbnailMaker::kDoneId});
     {
         // The worker waits for the store while the screen goes away.
         std::lock_guard<std::recursive_mutex> lock(db->getLock());
