@@ -60,6 +60,10 @@ public:
 
     /// The pose and projection as plain numbers, for the volume ray caster.
     isVolumeView toVolumeView() const;
+    /// Set by every projection change and look-at; the volume renderer clears it when it has
+    /// started a pass for the new view.
+    bool isProjectionSet() const { return projectionSet; }
+    void clearProjectionSet() { projectionSet = false; }
 
     // The pose recorded by the last lookAt.
     cocos2d::Vec3 storedFocalPoint{0.0f, 0.0f, 0.0f};
