@@ -79,7 +79,9 @@ SliceGeometry::Pose SliceGeometry::poseForPlane(const int dims[3], const float s
     }
     d.normalize();
     u.normalize();
-    return Pose{p.centre + d, p.centre, -u};
+    // The engine's cameras show their view-up at the top of the screen: anterior (or superior)
+    // goes up, and the patient's right comes out on the left.
+    return Pose{p.centre + d, p.centre, u};
 }
 
 void SliceGeometry::planeCorners(const int dims[3], const float spacing[3], const Mat4& matrix, int plane,

@@ -22,7 +22,8 @@ public:
     static cocos2d::Mat4 sliceTransform(const isSliceInfo& slice);
     /// The pose one unit in front of the centre of plane 0-2 of a box of `dims` voxels of
     /// `spacing` under `matrix`: anterior, superior or the patient's right decides the side
-    /// looked from and the view-up, as the edge letters of the plane say.
+    /// looked from and the view-up, as the edge letters of the plane say. An axial plane is
+    /// seen from the feet with anterior up.
     static Pose poseForPlane(const int dims[3], const float spacing[3], const cocos2d::Mat4& matrix, int plane,
                              int facing, int headFeet);
     /// The four world corners (12 floats) of plane 0-2 of that box through its centre.

@@ -407,13 +407,22 @@ void isViewerImage::moveReferencePoint(const Vec3& p)
     postReferencePlane();
     Vec2 s;
     projectToScreen(p, s);
+    panIntoMargin(s);
+}
+
+void isViewerImage::panIntoMargin(const Vec2& s)
+{
     const cocos2d::Size size = getContentSize();
     const float mx = edgeMargin * size.width, my = edgeMargin * size.height;
     float dx = 0.0f, dy = 0.0f;
-    if (s.x < mx) dx = s.x - mx;
-    else if (s.x > size.width - mx) dx = s.x - (size.width - mx);
-    if (s.y < my) dy = my - s.y;
-    else if (s.y > size.height - my) dy = (size.height - my) - s.y;
+    if (s.x < mx)
+        dx = s.x - mx;
+    else if (s.x > size.width - mx)
+        dx = s.x - (size.width - mx);
+    if (s.y < my)
+        dy = my - s.y;
+    else if (s.y > size.height - my)
+        dy = (size.height - my) - s.y;
     if (dx != 0.0f || dy != 0.0f) panBy(dx, dy);
 }
 

@@ -153,6 +153,8 @@ protected:
     /// The same for one slice record, in its own plane.
     void placeCameraForSlice(const isSliceInfo& slice);
     void projectReferenceOntoSlice();
+    /// Pans so that the screen point keeps the edge margin from every edge.
+    void panIntoMargin(const cocos2d::Vec2& screen);
     void rotate(float degrees);
     void postOrientationName(const char* name);
     /// Whether the viewer acts itself; otherwise the command went to the owner.

@@ -293,15 +293,7 @@ void isViewerImage::zoomKeepingReference(NSUI::NSNotificationData* data)
         projectToScreen(referencePoint, s);
         const cocos2d::Size size = getContentSize();
         const bool inside = s.x >= 0.0f && s.x <= size.width && s.y >= 0.0f && s.y <= size.height;
-        if (inside && data->intValue != 1) {
-            const float mx = edgeMargin * size.width, my = edgeMargin * size.height;
-            float dx = 0.0f, dy = 0.0f;
-            if (s.x < mx) dx = s.x - mx;
-            else if (s.x > size.width - mx) dx = s.x - (size.width - mx);
-            if (s.y < my) dy = my - s.y;
-            else if (s.y > size.height - my) dy = (size.height - my) - s.y;
-            if (dx != 0.0f || dy != 0.0f) panBy(dx, dy);
-        }
+        if (inside && data->intValue != 1) panIntoMargin(s);
     }
     if (f > 1.0f) {
         edgeMargin *= f;
@@ -450,7 +442,9 @@ void isViewerImage::copySlice(NSUI::NSNotificationData* data)
     if (named != 0 && named != own) return;
     if (data) data->tag = own;
     if (!imageActor) return;
-    isSliceInfo* info = imageActor->getImageInfoUpdated();
+    // The output as shown: bringing it up to date would put the image node back on frame 0.
+    isSliceInfo* info = imageActor->getImageInfo();
+    if (!info) info = imageActor->getImageInfoUpdated();
     if (!info || !info->pixels) return;
     const int bpp = bytesPerPixel(info->pixelType);
     if (bpp == 0 || info->columns <= 0 || info->rows <= 0) return;
