@@ -18,9 +18,9 @@ namespace displaytest {
 /// A render window with a plane to pan on, that records the commands it handles.
 class TestWindow : public isImageSDK::isRenderWindow {
 public:
-    static TestWindow* create(std::vector<unsigned int> ids = {})
+    template <class Window = TestWindow> static Window* create(std::vector<unsigned int> ids = {})
     {
-        auto* window = new TestWindow();
+        auto* window = new Window();
         window->ids = std::move(ids);
         if (!window->init()) {
             delete window;

@@ -82,7 +82,11 @@ protected:
     /// Posts the summary of the gesture (pan, zoom, window, probe end) and starts afresh.
     void commitLinkedGesture();
     void beginMeasurement(cocos2d::Touch* touch);
-    void endMeasurement(cocos2d::Touch* touch);
+    /// A release in a measurement mode: what is incomplete, or a line or circle a tap made, goes.
+    void endMeasurement();
+    void postPan(const cocos2d::Vec2& delta);
+    /// Posts a zoom step unless the displayed ratio is at its limit in that direction.
+    void postZoom(unsigned int id, float factor);
     /// The world point under a touch; false when the window has none there.
     bool worldAt(cocos2d::Touch* touch, cocos2d::Vec3& world) const;
     void postPosition(unsigned int id, const cocos2d::Vec3& world, bool withdrawFirst);

@@ -6,7 +6,6 @@
 
 namespace isImageSDK {
 
-class isDrawNode;
 
 class isActorROIAngle : public isActorROIBase {
 public:
@@ -15,11 +14,13 @@ public:
     bool init() override;
     /// Sets closed from the model's validity.
     void setData(ROIData* model) override;
-    bool hasAllPoints() const override;
+    bool hasAllPoints() const override { return modelValid(); }
     bool isDrawingDone() const override { return closed; }
     /// Called when a drag ends: the first arm placed moves on to the second; the second closes it.
     void advancePoint();
     bool isClosed() const { return closed; }
+    /// The angle at the vertex between the arms to a and b; 0 when an arm has no length.
+    static float degrees(const cocos2d::Vec3& vertex, const cocos2d::Vec3& a, const cocos2d::Vec3& b);
 
 protected:
     isActorROIAngle() = default;
@@ -28,7 +29,6 @@ protected:
     bool acceptsType(int type) const override;
     void drawFigure() override;
 
-    isDrawNode* drawNode = nullptr;
     bool closed = false;
 };
 

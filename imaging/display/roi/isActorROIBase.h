@@ -14,6 +14,7 @@ class NSNotificationData;
 namespace isImageSDK {
 
 class ROIData;
+class isDrawNode;
 class isNodeText;
 
 class isActorROIBase : public isActorObject {
@@ -52,7 +53,8 @@ public:
     /// Puts the number beside the shape once its label has been dragged away.
     void placeNumber(float x, float y);
     /// The world size of one screen pixel (1 with a perspective camera).
-    float pixelSize() const;
+    float pixelSize() const { return pixelSizeIn(window); }
+    static float pixelSizeIn(isRenderWindow* window);
 
     ROIData* getData() const { return model; }
     int getCurrentPoint() const { return currentPoint; }
@@ -75,6 +77,7 @@ protected:
     virtual bool acceptsType(int type) const;
     /// Whether the kind asks the image actor for statistics and shows the reply.
     virtual bool measuresStatistics() const { return false; }
+    bool modelValid() const;
     /// The draw hook of each kind, called by drawAndMeasure while dirty and attached.
     virtual void drawFigure() {}
     /// Project a world point to the window's screen (x, y).
@@ -84,10 +87,16 @@ protected:
     /// Places label and number from the projected points: the label at the left-most x and the
     /// top-most y, the number at the left-most point.
     void placeLabels(const cocos2d::Vec2* screen, int count);
+    /// Dots on the control points while one is being edited: red for it, yellow for the others.
+    void drawHandles(isDrawNode* node, const cocos2d::Vec3* points, int count) const;
+    /// A draw node added to the scene, made on first use.
+    isDrawNode* sceneDrawNode(isDrawNode*& slot, bool dotted = false);
     /// Posts the statistics request for a copy of the model (point, circle, polygon).
     void requestStatistics(ROIData* copy);
 
     ROIData* model = nullptr;
+    /// The figure, drawn in world space (made by the kinds' init).
+    isDrawNode* drawNode = nullptr;
     bool dirty = false;
     bool labelMoved = false;
     int currentPoint = -1;

@@ -6,14 +6,13 @@
 
 namespace isImageSDK {
 
-class isDrawNode;
 
 class isActorROICircle : public isActorROIBase {
 public:
     static isActorROICircle* create();
 
     bool init() override;
-    bool hasAllPoints() const override;
+    bool hasAllPoints() const override { return modelValid(); }
 
 protected:
     isActorROICircle() = default;
@@ -23,7 +22,6 @@ protected:
     bool measuresStatistics() const override { return true; }
     void drawFigure() override;
 
-    isDrawNode* drawNode = nullptr;
 };
 
 } // namespace isImageSDK

@@ -5,14 +5,13 @@
 
 namespace isImageSDK {
 
-class isDrawNode;
 
 class isActorROILine : public isActorROIBase {
 public:
     static isActorROILine* create();
 
     bool init() override;
-    bool hasAllPoints() const override;
+    bool hasAllPoints() const override { return modelValid(); }
 
 protected:
     isActorROILine() = default;
@@ -21,7 +20,6 @@ protected:
     bool acceptsType(int type) const override;
     void drawFigure() override;
 
-    isDrawNode* drawNode = nullptr;
 };
 
 } // namespace isImageSDK

@@ -6,7 +6,6 @@
 
 namespace isImageSDK {
 
-class isDrawNode;
 
 class isActorROIPoint : public isActorROIBase {
 public:
@@ -23,7 +22,6 @@ protected:
     bool measuresStatistics() const override { return true; }
     void drawFigure() override;
 
-    isDrawNode* drawNode = nullptr;
 };
 
 } // namespace isImageSDK

@@ -6,16 +6,17 @@
 
 namespace isImageSDK {
 
-class isDrawNode;
 
 class isActorROIPolygon : public isActorROIBase {
 public:
     static isActorROIPolygon* create();
 
     bool init() override;
+    /// The base clean-up; the draw nodes went with the node lists.
+    void cleanup() override;
     /// Sets closed from the model's validity.
     void setData(ROIData* model) override;
-    bool hasAllPoints() const override;
+    bool hasAllPoints() const override { return modelValid(); }
     bool isDrawingDone() const override { return closed; }
     /// Called when a drag ends: a new moving point is appended when the last one was placed.
     void addVertex();
@@ -32,7 +33,7 @@ protected:
     bool measuresStatistics() const override { return true; }
     void drawFigure() override;
 
-    isDrawNode* solidNode = nullptr;
+    /// The closing edge while the polygon is open; the solid edges go to the draw node.
     isDrawNode* dottedNode = nullptr;
     bool closed = false;
 };

@@ -9,6 +9,7 @@
 #include "base/Touch.h"
 #include "imaging/core/data/isImageData.h"
 #include "imaging/display/interactor/isInteractorBase.h"
+#include "imaging/display/roi/isActorROI.h"
 #include "imaging/display/window/OrientationLabels.h"
 #include "json/UIJson.h"
 #include "notify/NSNotificationCenter.h"
@@ -173,6 +174,9 @@ void isRenderWindow::setImageData(isImageData* data)
     CC_SAFE_RELEASE(imageData);
     imageData = data;
     if (actorManager) actorManager->releaseActors();
+    // The measurements shown belong to the new series.
+    if (imageData)
+        if (isActorROI* measurements = getROIActor()) measurements->setImageText(imageData->getSeriesKey());
     refreshOverlay(false);
     onCameraChanged();
 }
