@@ -10,7 +10,7 @@
 #include "imaging/display/actor/isActorCrossLine.h"
 #include "imaging/display/actor/isActorImage.h"
 #include "imaging/display/actor/isActorOverlay.h"
-#include "imaging/display/interactor/isInteractorBase.h"
+#include "imaging/display/interactor/isInteractorImage.h"
 #include "imaging/display/window/OrientationLabels.h"
 #include "imaging/viewers/SliceGeometry.h"
 #include "json/UIJson.h"
@@ -60,7 +60,7 @@ bool isViewerImage::init()
 {
     if (!isRenderWindow::init()) return false;
     edgeMargin = kDefaultMargin;
-    isInteractorBase* tracker = isInteractorBase::create();
+    isInteractorImage* tracker = isInteractorImage::create();
     if (!tracker) return false;
     setInteractor(tracker);
     tracker->setRenderWindow(this);
@@ -216,6 +216,7 @@ void isViewerImage::setOrientation(int plane)
     if (imageActor->isReslicing() && imageActor->getOrientation() == plane && imageActor->getSliceIndex() == -1)
         return;
     if (!imageData) return;
+    if (auto* tracker = static_cast<isInteractorImage*>(interactor)) tracker->detachCurrentROI();
     imageData->Update();
     if (plane == 0) {
         imageActor->showAcquisitionPlane();
@@ -462,7 +463,8 @@ void isViewerImage::setActive(bool active)
     if (!actorManager) return;
     if (isActorOverlay* overlay = static_cast<isActorOverlay*>(actorManager->peekOverlay()))
         overlay->setItemVisible("mousePos", active);
-    const bool drawing = toolMode >= 9 && toolMode <= 13;
+    const int toolMode = getToolMode();
+    const bool drawing = toolMode >= isInteractorImage::kModeLine && toolMode <= isInteractorImage::kModePolygon;
     if (active && !drawing) {
         if (!imageActor) return;
         isActorCrossLine* lines = actorManager->getCrossLine();

@@ -131,10 +131,10 @@ public:
     void loadColorTable(const std::string& name);
     /// Hands the 256 RGB triples to the actor; a white entry 0 turns the background white.
     void setColorTable(const unsigned char rgb[768]);
-    /// The interactor's tool: 0 select, 4 window, 5 move, 6 zoom, 7 pointer, 9-13 a new
+    /// The image interactor's tool: 0 select, 4 window, 5 move, 6 zoom, 7 pointer, 9-13 a new
     /// line, point, angle, circle or polygon measurement.
     void setToolMode(int mode);
-    int getToolMode() const { return toolMode; }
+    int getToolMode() const;
 
     isActorImage* getImageActor() const { return imageActor; }
     const cocos2d::Mat4& getSliceTransform() const { return sliceTransform; }
@@ -182,7 +182,6 @@ protected:
     bool frameFlag = false;
     bool patientInfoShown = true;
     bool overlayRefreshPending = false;
-    int toolMode = 0;
 };
 
 } // namespace isImageSDK

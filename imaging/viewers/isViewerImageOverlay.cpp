@@ -8,8 +8,10 @@
 #include "imaging/core/data/isSliceInfo.h"
 #include "imaging/display/actor/isActorImage.h"
 #include "imaging/display/actor/isActorOverlay.h"
+#include "imaging/display/interactor/isInteractorImage.h"
 #include "imaging/display/overlay/isNodeOverlaySprite.h"
 #include "imaging/display/overlay/isNodeOverlayText.h"
+#include "imaging/display/roi/isActorROI.h"
 #include "imaging/viewers/ColorTable.h"
 #include "imaging/viewers/OverlayInfoReader.h"
 #include "imaging/viewers/isViewerImage.h"
@@ -184,8 +186,22 @@ void isViewerImage::setColorTable(const unsigned char rgb[768])
 
 // --- tools and measurements ------------------------------------------------------------------------------
 
-void isViewerImage::setToolMode(int mode) { toolMode = mode; }
+void isViewerImage::setToolMode(int mode)
+{
+    if (auto* tracker = static_cast<isInteractorImage*>(interactor)) tracker->setInteractionMode(mode);
+}
 
-void isViewerImage::removeMeasurement(NSUI::NSNotificationData*) {}
+int isViewerImage::getToolMode() const
+{
+    auto* tracker = static_cast<isInteractorImage*>(interactor);
+    return tracker ? tracker->getInteractionMode() : 0;
+}
+
+void isViewerImage::removeMeasurement(NSUI::NSNotificationData* data)
+{
+    if (!data) return;
+    if (isActorROI* measurements = getROIActor()) measurements->removeROIByRefId(static_cast<unsigned int>(data->tag));
+    if (auto* tracker = static_cast<isInteractorImage*>(interactor)) tracker->detachCurrentROI();
+}
 
 } // namespace isImageSDK

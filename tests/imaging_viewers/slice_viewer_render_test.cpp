@@ -1,6 +1,6 @@
 // The CT phantom series, written as DICOM files, scanned and loaded as the workstation loads a
-// series, shown by one slice viewer under Xvfb with its corner texts and a colour table. The
-// frame is written to <build>/slice_viewer_phantom.png for a look.
+// series, shown by one slice viewer under Xvfb with its corner texts, a colour table and a
+// measured line. The frame is written to <build>/slice_viewer_phantom.png for a look.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 #include "imaging/core/cache/isBinReader.h"
 #include "imaging/core/cache/isDcmScan.h"
 #include "imaging/core/data/isImageData.h"
+#include "imaging/core/roi/isROIManager.h"
 #include "imaging/display/actor/isActorImage.h"
+#include "imaging/display/roi/isActorROI.h"
 #include "imaging/viewers/isViewerImage.h"
 #include "imaging_display/GLWindowFixture.h"
 
@@ -33,6 +35,7 @@ protected:
     void TearDown() override
     {
         if (reader) reader->release();
+        isROIManager::destroyInstance();
         FileUtils::getInstance()->setWritablePath("");
         GLWindowFixture::TearDown();
     }
@@ -75,7 +78,7 @@ protected:
 
 } // namespace
 
-TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAndAColourTable)
+TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine)
 {
     isImageData* image = loadPhantom();
     ASSERT_NE(image, nullptr);
@@ -97,7 +100,16 @@ TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAndAColourTable)
         data->text = "HotMetal.plist";
         return data;
     }(), nullptr);
+    // A line measured across the body with the pointer.
+    viewer->onMessage(isViewerImage::kNewLine, nullptr, nullptr);
+    input->touchBegan(0, Vec2(120, 330));
+    frames(1);
+    input->touchMoved(0, Vec2(250, 345));
+    input->touchMoved(0, Vec2(380, 330));
+    input->touchEnded(0, Vec2(380, 330));
     frames(6);
+    ASSERT_NE(viewer->getROIActor(), nullptr);
+    EXPECT_EQ(viewer->getROIActor()->getActors().size(), 1u);
 
     const std::vector<unsigned char> px = readAll();
     EXPECT_TRUE(savePng(px, qptest::binaryDir() + "/slice_viewer_phantom.png"));
