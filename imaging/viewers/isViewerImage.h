@@ -172,7 +172,10 @@ protected:
     void reapplyCamera(const isCameraState& state);
     void copySlice(NSUI::NSNotificationData* data);
     void setPatientInfoShown(bool shown);
-    void startOverlayInfoRead();
+    /// Reads the patient and study texts of the first file on a thread of its own, at most one
+    /// read per image data at a time; the result becomes the data's info text and is posted
+    /// (9084) on the main thread.
+    void readOverlayInfo();
     void removeMeasurement(NSUI::NSNotificationData* data);
 
     isActorImage* imageActor = nullptr;

@@ -106,21 +106,23 @@ void isViewerImage::refreshOverlay(bool full)
         for (const char* button : {"multi_prior", "multi_next", "multi_status"}) overlay->setItemVisible(button, frames);
     }
     if (imageData->getInfoText().empty())
-        startOverlayInfoRead();
+        readOverlayInfo();
     else
         overlay->setPatientInfo(imageData->getInfoText());
     markContentChanged();
 }
 
-void isViewerImage::startOverlayInfoRead()
+void isViewerImage::readOverlayInfo()
 {
     // Everything the reading thread needs is taken here, on the main thread; the thread only
     // reads the file's tags, and the result is stored and announced on the main thread again.
     isImageData* data = imageData;
     data->Update();
     isSliceInfo* first = data->getSlice(0);
-    if (!first || first->filePath.empty() || !readsInFlight().insert(data).second) return;
+    if (!first || first->filePath.empty()) return;
     const std::string path = first->filePath;
+    // Images made in memory name no file: there is nothing to read.
+    if (!cocos2d::FileUtils::getInstance()->isFileExist(path) || !readsInFlight().insert(data).second) return;
     const bool withPatient = patientInfoShown;
     data->retain();
     retain();

@@ -358,6 +358,21 @@ TEST_F(SliceViewer, WindowSyncKeepsFractionsAndInverseTableWhitensTheBackground)
     EXPECT_EQ(inverse->getImageActor()->getClut()->colors[0] >> 24, 255u);
 }
 
+TEST_F(SliceViewer, TextsReadWithoutThePatientAreReadAgainWhenShown)
+{
+    isViewerImage* viewer = addViewer();
+    viewer->setImageData(phantom());
+    phantom()->setInfoText("{\"patient\":\"DOE\"}");
+    viewer->onMessage(isViewerImage::kHidePatientInfo, nullptr, nullptr);
+    viewer->onMessage(isViewerImage::kShowPatientInfo, nullptr, nullptr);
+    EXPECT_EQ(phantom()->getInfoText(), "{\"patient\":\"DOE\"}");
+    phantom()->setInfoText("{\"patientInfo\":\"M\"}");
+    viewer->onMessage(isViewerImage::kHidePatientInfo, nullptr, nullptr);
+    EXPECT_FALSE(viewer->isPatientInfoShown());
+    viewer->onMessage(isViewerImage::kShowPatientInfo, nullptr, nullptr);
+    EXPECT_EQ(phantom()->getInfoText(), "");
+}
+
 TEST(KeyViewProperty, HoldsItsViewerThroughTheInterface)
 {
     struct Counted : isViewer {
