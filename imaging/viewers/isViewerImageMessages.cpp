@@ -385,7 +385,7 @@ void isViewerImage::reapplyCamera(const isCameraState& state)
     setCameraPosition(Vec3(state.position));
     setCameraFocalAndUp(Vec3(state.focalPoint), Vec3(state.viewUp));
     setZoom(state.zoomFactor);
-    fitBackground();
+    updateBackground();
 }
 
 void isViewerImage::restoreGeometry()

@@ -94,11 +94,7 @@ void isViewerImage::refreshOverlay(bool full)
     } buttons[3] = {{"imageSDK/leftArrow.png", isNodeOverlaySprite::kSlower, "multi_prior"},
                     {"imageSDK/play.png", isNodeOverlaySprite::kPlay, "multi_status"},
                     {"imageSDK/rightArrow.png", isNodeOverlaySprite::kFaster, "multi_next"}};
-    for (const auto& b : buttons)
-        if (isNodeOverlaySprite* button = overlay->addButton()) {
-            button->bind(b.picture, b.picture, b.id);
-            button->setName(b.name);
-        }
+    for (const auto& b : buttons) isNodeOverlaySprite::bind(overlay->addButton(), b.picture, b.picture, b.id, b.name);
     overlay->relayout();
     if (full) {
         isSliceInfo* shown = imageActor ? imageActor->getImageInfo() : nullptr;

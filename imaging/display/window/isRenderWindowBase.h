@@ -68,6 +68,8 @@ public:
     /// Called after every camera move; nothing here.
     virtual void onCameraChanged() {}
 
+    /// Places and scales the background to cover the view.
+    void updateBackground() { fitBackground(); }
     /// Switches between a white and a black background.
     void setInverted(bool white);
     bool isInverted() const { return inverted; }
