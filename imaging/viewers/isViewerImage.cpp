@@ -315,7 +315,8 @@ void isViewerImage::placeCameraForSlice(const isSliceInfo& slice)
 
 void isViewerImage::resetCamera()
 {
-    isRenderWindow::onMessage(kCameraUpdateId, nullptr, this);
+    // The window's own reset; its handler would hand the command back to the owner instead.
+    flushCameraUpdates();
     const cocos2d::Size size = getContentSize();
     if (imageData && imageData->getSliceCount() > 0 && imageActor && size.width >= 1.0f && size.height >= 1.0f) {
         if (imageData->isVolume() && imageActor->isReslicing())

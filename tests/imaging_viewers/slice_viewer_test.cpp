@@ -221,6 +221,8 @@ TEST_F(SliceViewer, OwnerRuleAndZoomMargin)
     Recorder reposted;
     reposted.listen(isViewerImage::kNextSlice, owner);
     reposted.listen(isViewerImage::kOpenWindowEditor, owner);
+    reposted.listen(isViewerImage::kResetCamera, owner);
+    viewer->onMessage(isViewerImage::kResetCamera, nullptr, owner); // acted on, not handed back
     viewer->onMessage(isViewerImage::kNextSlice, nullptr, scene);
     EXPECT_EQ(viewer->getImageActor()->getSliceIndex(), start);
     viewer->onMessage(isViewerImage::kNextSlice, nullptr, owner);
@@ -229,6 +231,7 @@ TEST_F(SliceViewer, OwnerRuleAndZoomMargin)
     ASSERT_TRUE(until([&] { return reposted.entries.size() == 2; }));
     EXPECT_EQ(reposted.count(isViewerImage::kNextSlice), 1);
     EXPECT_EQ(reposted.count(isViewerImage::kOpenWindowEditor), 1) << "always the owner's";
+    EXPECT_EQ(reposted.count(isViewerImage::kResetCamera), 0);
     ASSERT_FALSE(reposted.entries.empty());
     EXPECT_EQ(reposted.entries[0].sender, viewer);
 
