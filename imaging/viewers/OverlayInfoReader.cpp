@@ -8,24 +8,26 @@ namespace isImageSDK {
 namespace {
 
 // The first of the tags that can be read.
-bool firstOf(const OverlayInfoReader::TagSource& tag, const uint16_t tags[][2], int count, std::string& out)
-{
+bool firstOf(const OverlayInfoReader::TagSource& tag, const uint16_t tags[][2], int count, std::string& out) {
     for (int i = 0; i < count; ++i)
-        if (tag(tags[i][0], tags[i][1], out)) return true;
+        if (tag(tags[i][0], tags[i][1], out))
+            return true;
     return false;
 }
 
 } // namespace
 
-bool OverlayInfoReader::read(const std::string& path, bool withPatient, std::string& json)
-{
-    if (path.empty()) return false;
+bool OverlayInfoReader::read(const std::string& path, bool withPatient, std::string& json) {
+    if (path.empty())
+        return false;
     dcmSDK::dcmReader reader;
-    if (!reader.setFile(path)) return false;
+    if (!reader.setFile(path))
+        return false;
     json = compose(
         [&reader](uint16_t group, uint16_t element, std::string& out) {
             char buffer[256] = {0};
-            if (!reader.readDicomTagString(group, element, buffer, sizeof buffer)) return false;
+            if (!reader.readDicomTagString(group, element, buffer, sizeof buffer))
+                return false;
             out = buffer;
             return true;
         },
@@ -33,16 +35,18 @@ bool OverlayInfoReader::read(const std::string& path, bool withPatient, std::str
     return true;
 }
 
-std::string OverlayInfoReader::compose(const TagSource& tag, bool withPatient)
-{
+std::string OverlayInfoReader::compose(const TagSource& tag, bool withPatient) {
     std::string json, value;
     if (withPatient) {
-        if (tag(0x0020, 0x0010, value)) NSUI::UIJson::setJsonString(json, "studyID", value);
-        if (tag(0x0020, 0x0011, value)) NSUI::UIJson::setJsonString(json, "seriesID", value);
+        if (tag(0x0020, 0x0010, value))
+            NSUI::UIJson::setJsonString(json, "studyID", value);
+        if (tag(0x0020, 0x0011, value))
+            NSUI::UIJson::setJsonString(json, "seriesID", value);
         std::string hospital;
         if (tag(0x0008, 0x0080, hospital))
             for (char& c : hospital)
-                if (c == ',') c = '_';
+                if (c == ',')
+                    c = '_';
         NSUI::UIJson::setJsonString(json, "hospital", hospital);
     }
     static const uint16_t kDates[3][2] = {{0x0008, 0x0021}, {0x0008, 0x0020}, {0x0008, 0x0022}};
@@ -55,14 +59,19 @@ std::string OverlayInfoReader::compose(const TagSource& tag, bool withPatient)
                                  time.substr(0, 2) + ":" + time.substr(2, 2) + ":" + time.substr(4, 2);
         NSUI::UIJson::setJsonString(json, "seriesTime", text);
     }
-    if (withPatient && tag(0x0010, 0x0010, value)) NSUI::UIJson::setJsonString(json, "patient", value);
+    if (withPatient && tag(0x0010, 0x0010, value))
+        NSUI::UIJson::setJsonString(json, "patient", value);
     std::string info;
-    if (tag(0x0010, 0x0040, value) && value != "0000") info = value;
-    if (tag(0x0010, 0x1010, value) || tag(0x0010, 0x0030, value)) info += " " + value;
-    if (tag(0x0010, 0x1030, value) && value != "0") info += " W=" + value;
+    if (tag(0x0010, 0x0040, value) && value != "0000")
+        info = value;
+    if (tag(0x0010, 0x1010, value) || tag(0x0010, 0x0030, value))
+        info += " " + value;
+    if (tag(0x0010, 0x1030, value) && value != "0")
+        info += " W=" + value;
     NSUI::UIJson::setJsonString(json, "patientInfo", info);
     static const uint16_t kDescriptions[3][2] = {{0x0018, 0x1030}, {0x0008, 0x103E}, {0x0008, 0x1030}};
-    if (withPatient && firstOf(tag, kDescriptions, 3, value)) NSUI::UIJson::setJsonString(json, "imageDesc", value);
+    if (withPatient && firstOf(tag, kDescriptions, 3, value))
+        NSUI::UIJson::setJsonString(json, "imageDesc", value);
     return json;
 }
 

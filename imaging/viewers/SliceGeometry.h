@@ -24,13 +24,12 @@ public:
     /// `spacing` under `matrix`: anterior, superior or the patient's right decides the side
     /// looked from and the view-up, as the edge letters of the plane say. An axial plane is
     /// seen from the feet with anterior up.
-    static Pose poseForPlane(const int dims[3], const float spacing[3], const cocos2d::Mat4& matrix, int plane,
-                             int facing, int headFeet);
+    static Pose poseForPlane(const int dims[3], const float spacing[3], const cocos2d::Mat4& matrix,
+                             int plane, int facing, int headFeet);
     /// The four world corners (12 floats) of plane 0-2 of that box through its centre.
-    static void planeCorners(const int dims[3], const float spacing[3], const cocos2d::Mat4& matrix, int plane,
-                             float out[12]);
-    static cocos2d::Vec3 column(const cocos2d::Mat4& m, int index)
-    {
+    static void planeCorners(const int dims[3], const float spacing[3], const cocos2d::Mat4& matrix,
+                             int plane, float out[12]);
+    static cocos2d::Vec3 column(const cocos2d::Mat4& m, int index) {
         return cocos2d::Vec3(m.m[4 * index], m.m[4 * index + 1], m.m[4 * index + 2]);
     }
 };

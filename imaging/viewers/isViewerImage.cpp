@@ -34,8 +34,7 @@ const unsigned int kMessageIds[] = {9064, 9067, 9085, 9068, 9061, 9065, 9062, 90
                                     9002, 9035, 9037, 9036, 9022, 9026, 9027, 9028, 9029, 9096,
                                     9008, 9017, 9040, 9041, 9042, 9043, 9044, 9023};
 
-std::string fixed6(float v)
-{
+std::string fixed6(float v) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%.6f", v);
     return buffer;
@@ -43,8 +42,7 @@ std::string fixed6(float v)
 
 } // namespace
 
-isViewerImage* isViewerImage::create()
-{
+isViewerImage* isViewerImage::create() {
     auto* viewer = new (std::nothrow) isViewerImage();
     if (viewer && viewer->init()) {
         viewer->autorelease();
@@ -54,14 +52,17 @@ isViewerImage* isViewerImage::create()
     return nullptr;
 }
 
-isViewerImage::~isViewerImage() { CC_SAFE_RELEASE_NULL(imageActor); }
+isViewerImage::~isViewerImage() {
+    CC_SAFE_RELEASE_NULL(imageActor);
+}
 
-bool isViewerImage::init()
-{
-    if (!isRenderWindow::init()) return false;
+bool isViewerImage::init() {
+    if (!isRenderWindow::init())
+        return false;
     edgeMargin = kDefaultMargin;
     isInteractorImage* tracker = isInteractorImage::create();
-    if (!tracker) return false;
+    if (!tracker)
+        return false;
     setInteractor(tracker);
     tracker->setRenderWindow(this);
     imageActor = nullptr;
@@ -78,66 +79,73 @@ bool isViewerImage::init()
     return true;
 }
 
-void isViewerImage::cleanup()
-{
+void isViewerImage::cleanup() {
     const bool first = actorManager != nullptr;
     isRenderWindow::cleanup();
     CC_SAFE_RELEASE_NULL(imageActor);
-    if (!first) return;
+    if (!first)
+        return;
     auto* data = new NSUI::NSNotificationData();
     data->tag = static_cast<int32_t>(getRefID());
     NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, kToolBarHide, data, nullptr, false);
     data->release();
 }
 
-void isViewerImage::resetNodeLinks()
-{
+void isViewerImage::resetNodeLinks() {
     isRenderWindow::resetNodeLinks();
     imageActor = nullptr;
 }
 
-void isViewerImage::getMessageIds() { observedIds.assign(std::begin(kMessageIds), std::end(kMessageIds)); }
+void isViewerImage::getMessageIds() {
+    observedIds.assign(std::begin(kMessageIds), std::end(kMessageIds));
+}
 
-void isViewerImage::setVisible(bool visible) { isRenderWindow::setVisible(visible); }
+void isViewerImage::setVisible(bool visible) {
+    isRenderWindow::setVisible(visible);
+}
 
-void isViewerImage::visit(cocos2d::Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags)
-{
-    if (isVisible()) isRenderWindow::visit(renderer, parentTransform, parentFlags);
-    if (!overlayRefreshPending) return;
+void isViewerImage::visit(cocos2d::Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags) {
+    if (isVisible())
+        isRenderWindow::visit(renderer, parentTransform, parentFlags);
+    if (!overlayRefreshPending)
+        return;
     overlayRefreshPending = false;
     refreshOverlay(true);
-    if (imageActor) imageActor->publishDisplayState();
+    if (imageActor)
+        imageActor->publishDisplayState();
     markContentChanged();
 }
 
 // --- data and mode ------------------------------------------------------------------------------
 
-void isViewerImage::setViewerMode(uint32_t mode)
-{
+void isViewerImage::setViewerMode(uint32_t mode) {
     if (mode != viewerMode) {
         static const unsigned int kCommands[5] = {kAcquisitionPlane, kAxial, kSagittal, kCoronal, kOblique};
-        if (mode < 5) onMessage(kCommands[mode], nullptr, linkedWindow);
+        if (mode < 5)
+            onMessage(kCommands[mode], nullptr, linkedWindow);
     }
     viewerMode = mode;
 }
 
-void isViewerImage::setImageData(isImageData* data)
-{
-    if (data == imageData) return;
+void isViewerImage::setImageData(isImageData* data) {
+    if (data == imageData)
+        return;
     isRenderWindow::setImageData(data);
     CC_SAFE_RELEASE_NULL(imageActor);
     if (actorManager) {
         imageActor = actorManager->getImageActor();
         CC_SAFE_RETAIN(imageActor);
     }
-    if (imageActor) imageActor->setInputData(data);
+    if (imageActor)
+        imageActor->setInputData(data);
     std::string table = "noClut.plist";
     if (data && imageActor) {
         data->Update();
         isSliceInfo* first = data->getSlice(0);
         if (data->isVolume()) {
             setOrientation(0);
-            if (isSliceInfo* info = imageActor->getImageInfoUpdated()) sliceTransform = SliceGeometry::sliceTransform(*info);
+            if (isSliceInfo* info = imageActor->getImageInfoUpdated())
+                sliceTransform = SliceGeometry::sliceTransform(*info);
             postReferencePlane();
         } else {
             viewerMode = kModeAcquired;
@@ -157,15 +165,14 @@ void isViewerImage::setImageData(isImageData* data)
 
 // --- slicing --------------------------------------------------------------------------------------
 
-int isViewerImage::getSliceCount()
-{
+int isViewerImage::getSliceCount() {
     // The plane stage counts the images of a series as well as the planes of a volume.
-    if (!imageActor) return 0;
+    if (!imageActor)
+        return 0;
     return imageActor->getPlaneFilter()->getSliceCount();
 }
 
-void isViewerImage::setSlice(int index, bool refit)
-{
+void isViewerImage::setSlice(int index, bool refit) {
     if (!imageActor) {
         setVisible(false);
         return;
@@ -191,13 +198,14 @@ void isViewerImage::setSlice(int index, bool refit)
             postReferencePlane();
         }
     }
-    if (viewerMode == kModeAcquired) setActive(false);
+    if (viewerMode == kModeAcquired)
+        setActive(false);
 }
 
-void isViewerImage::projectReferenceOntoSlice()
-{
+void isViewerImage::projectReferenceOntoSlice() {
     isSliceInfo* info = imageActor ? imageActor->getImageInfo() : nullptr;
-    if (!info) return;
+    if (!info)
+        return;
     const Mat4& m = info->matrix;
     const float p[3] = {referencePoint.x, referencePoint.y, referencePoint.z};
     const float q[3] = {m.m[12], m.m[13], m.m[14]};
@@ -205,18 +213,22 @@ void isViewerImage::projectReferenceOntoSlice()
     intersectLinePlane(p, q, n, referencePoint.x, referencePoint.y, referencePoint.z);
 }
 
-void isViewerImage::setOrientation(int plane)
-{
-    if (!imageActor) return;
+void isViewerImage::setOrientation(int plane) {
+    if (!imageActor)
+        return;
     imageActor->setVisible(true);
     if (imageData && !imageData->isVolume()) {
         postOrientationName("Slice");
-        if (plane != 0) return;
+        if (plane != 0)
+            return;
     }
-    if (imageActor->isReslicing() && imageActor->getOrientation() == plane && imageActor->getSliceIndex() == -1)
+    if (imageActor->isReslicing() && imageActor->getOrientation() == plane &&
+        imageActor->getSliceIndex() == -1)
         return;
-    if (!imageData) return;
-    if (auto* tracker = static_cast<isInteractorImage*>(interactor)) tracker->detachCurrentROI();
+    if (!imageData)
+        return;
+    if (auto* tracker = static_cast<isInteractorImage*>(interactor))
+        tracker->detachCurrentROI();
     imageData->Update();
     if (plane == 0) {
         imageActor->showAcquisitionPlane();
@@ -230,25 +242,30 @@ void isViewerImage::setOrientation(int plane)
     placeCamera(imageData->dimensions, imageData->spacing, imageData->volumeMatrix, plane);
     isSliceInfo* info = imageActor->getImageInfoUpdated();
     viewerMode = static_cast<uint32_t>(classifySliceOrientation(info));
-    if (info) sliceTransform = SliceGeometry::sliceTransform(*info);
+    if (info)
+        sliceTransform = SliceGeometry::sliceTransform(*info);
     if (actorManager)
-        if (isActorCrossLine* lines = actorManager->getCrossLine()) lines->setFrameColor(imageActor->getOrientation());
+        if (isActorCrossLine* lines = actorManager->getCrossLine())
+            lines->setFrameColor(imageActor->getOrientation());
     postReferencePlane();
     static const char* const kNames[4] = {nullptr, "Axial", "Sagittal", "Coronal"};
-    if (viewerMode >= 1 && viewerMode <= 3) postOrientationName(kNames[viewerMode]);
+    if (viewerMode >= 1 && viewerMode <= 3)
+        postOrientationName(kNames[viewerMode]);
 }
 
-void isViewerImage::showCoronal()
-{
-    if (viewerMode == kModeCoronal || !imageActor) return;
+void isViewerImage::showCoronal() {
+    if (viewerMode == kModeCoronal || !imageActor)
+        return;
     int plane = 0;
     if (imageData) {
         const Mat4& m = imageData->volumeMatrix;
-        const Vec3 x = SliceGeometry::column(m, 0), y = SliceGeometry::column(m, 1), z = SliceGeometry::column(m, 2);
+        const Vec3 x = SliceGeometry::column(m, 0), y = SliceGeometry::column(m, 1),
+                   z = SliceGeometry::column(m, 2);
         const Vec3 pairs[3][2] = {{x, y}, {y, z}, {x, z}};
         for (int i = 0; i < 3; ++i) {
             char labels[4][3];
-            computeOrientationLabels(pairs[i][0], pairs[i][1], labels, imageData->headFeet, imageData->facing);
+            computeOrientationLabels(pairs[i][0], pairs[i][1], labels, imageData->headFeet,
+                                     imageData->facing);
             if (orientationLabelSum(labels) == kCoronalLetters) {
                 plane = i;
                 break;
@@ -258,33 +275,33 @@ void isViewerImage::showCoronal()
     setOrientation(plane);
 }
 
-void isViewerImage::postOrientationName(const char* name)
-{
-    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOrientationName, name, this,
-                                                                        false);
+void isViewerImage::postOrientationName(const char* name) {
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOrientationName, name,
+                                                                          this, false);
 }
 
-void isViewerImage::getSliceSpacing(Vec3& step)
-{
-    if (!imageActor || !imageData || !imageData->isVolume()) return;
+void isViewerImage::getSliceSpacing(Vec3& step) {
+    if (!imageActor || !imageData || !imageData->isVolume())
+        return;
     isSliceInfo* info = imageActor->getImageInfo();
-    if (!info) return;
+    if (!info)
+        return;
     static const int kAxis[3] = {2, 0, 1};
     const int plane = imageActor->getOrientation();
-    step = SliceGeometry::column(info->matrix, 2) * imageData->spacing[kAxis[plane >= 0 && plane < 3 ? plane : 0]];
+    step = SliceGeometry::column(info->matrix, 2) *
+           imageData->spacing[kAxis[plane >= 0 && plane < 3 ? plane : 0]];
 }
 
-std::string isViewerImage::getImagePath()
-{
+std::string isViewerImage::getImagePath() {
     isSliceInfo* info = imageActor ? imageActor->getImageInfo() : nullptr;
     return info ? info->filePath : std::string();
 }
 
 // --- camera ---------------------------------------------------------------------------------------
 
-void isViewerImage::placeCamera(const int dims[3], const float spacing[3], const Mat4& matrix, int plane)
-{
-    if (!imageData || !sceneCamera) return;
+void isViewerImage::placeCamera(const int dims[3], const float spacing[3], const Mat4& matrix, int plane) {
+    if (!imageData || !sceneCamera)
+        return;
     const SliceGeometry::Pose pose =
         SliceGeometry::poseForPlane(dims, spacing, matrix, plane, imageData->facing, imageData->headFeet);
     setCameraPosition(pose.position);
@@ -298,7 +315,8 @@ void isViewerImage::placeCamera(const int dims[3], const float spacing[3], const
         const float zoom = sceneCamera->fitZoomForCorners(corners);
         setReferenceScale(zoom);
         setZoom(zoom);
-        distance = Vec3(corners[0], corners[1], corners[2]).distance(Vec3(corners[6], corners[7], corners[8]));
+        distance =
+            Vec3(corners[0], corners[1], corners[2]).distance(Vec3(corners[6], corners[7], corners[8]));
     }
     distance = std::max(distance, kMinCameraDistance);
     setCameraPosition(pose.focalPoint + (pose.position - pose.focalPoint) * distance);
@@ -306,19 +324,18 @@ void isViewerImage::placeCamera(const int dims[3], const float spacing[3], const
     zoomRatio = getZoomRatio();
 }
 
-void isViewerImage::placeCameraForSlice(const isSliceInfo& slice)
-{
+void isViewerImage::placeCameraForSlice(const isSliceInfo& slice) {
     const int dims[3] = {slice.columns, slice.rows, 1};
     const float spacing[3] = {slice.spacingX, slice.spacingY, 0.0f};
     placeCamera(dims, spacing, slice.matrix, 0);
 }
 
-void isViewerImage::resetCamera()
-{
+void isViewerImage::resetCamera() {
     // The window's own reset; its handler would hand the command back to the owner instead.
     flushCameraUpdates();
     const cocos2d::Size size = getContentSize();
-    if (imageData && imageData->getSliceCount() > 0 && imageActor && size.width >= 1.0f && size.height >= 1.0f) {
+    if (imageData && imageData->getSliceCount() > 0 && imageActor && size.width >= 1.0f &&
+        size.height >= 1.0f) {
         if (imageData->isVolume() && imageActor->isReslicing())
             placeCamera(imageData->dimensions, imageData->spacing, imageData->volumeMatrix,
                         imageActor->getOrientation());
@@ -328,12 +345,13 @@ void isViewerImage::resetCamera()
     zoomRatio = getZoomRatio();
 }
 
-void isViewerImage::rotate(float degrees)
-{
-    if (!imageActor || !actorManager) return;
+void isViewerImage::rotate(float degrees) {
+    if (!imageActor || !actorManager)
+        return;
     const bool linesShown = actorManager->peekCrossLine() && actorManager->getCrossLine()->areLinesShown();
     const bool planeView = viewerMode >= kModeAxial && viewerMode <= kModeCoronal;
-    if (!linesShown && !planeView) return;
+    if (!linesShown && !planeView)
+        return;
     const float angle = degrees / 180.0f * static_cast<float>(M_PI);
     const Mat4 s = sliceTransform;
     isCameraState state;
@@ -343,33 +361,37 @@ void isViewerImage::rotate(float degrees)
     const double p[3] = {state.focalPoint[0], state.focalPoint[1], state.focalPoint[2]};
     const double n[3] = {normal.x, normal.y, normal.z};
     double px = p[0], py = p[1], pz = p[2];
-    if (normal.lengthSquared() > 0.0f) intersectLinePlaneDouble(p, n, n, normal.dot(centre), px, py, pz);
+    if (normal.lengthSquared() > 0.0f)
+        intersectLinePlaneDouble(p, n, n, normal.dot(centre), px, py, pz);
     const Vec3 pivot{float(px), float(py), float(pz)};
     const Mat4 camera(Vec3(state.rightAxis), -Vec3(state.viewUp), Vec3(state.directionOfProjection), pivot);
     const Mat4 relative = s.getInversed() * camera;
     Mat4 tilted = s;
     tilted.rotateY(angle);
     sliceTransform = tilted;
-    if (imageActor->getImageInfo()) imageActor->rebuildPipeline(tilted);
+    if (imageActor->getImageInfo())
+        imageActor->rebuildPipeline(tilted);
     const Mat4 moved = tilted * relative;
     const Vec3 focal = SliceGeometry::column(moved, 3);
     setCameraPosition(focal - SliceGeometry::column(moved, 2) * state.focalDistance);
     setCameraFocalAndUp(focal, -SliceGeometry::column(moved, 1));
     actorManager->showCrossLines();
     postReferencePlane();
-    if (!linesShown) viewerMode = kModeOblique;
+    if (!linesShown)
+        viewerMode = kModeOblique;
 }
 
 // --- reference point and plane ---------------------------------------------------------------------
 
-void isViewerImage::postReferencePlane()
-{
-    if (!actorManager || !actorManager->peekCrossLine() || !actorManager->getCrossLine()->areLinesShown()) return;
+void isViewerImage::postReferencePlane() {
+    if (!actorManager || !actorManager->peekCrossLine() || !actorManager->getCrossLine()->areLinesShown())
+        return;
     std::string json;
     static const char* const kKeys[4][3] = {
         {"nx1", "nx2", "nx3"}, {"ny1", "ny2", "ny3"}, {"nz1", "nz2", "nz3"}, {"x", "y", "z"}};
     for (int c = 0; c < 3; ++c)
-        for (int r = 0; r < 3; ++r) NSUI::UIJson::setJsonString(json, kKeys[c][r], fixed6(sliceTransform.m[4 * c + r]));
+        for (int r = 0; r < 3; ++r)
+            NSUI::UIJson::setJsonString(json, kKeys[c][r], fixed6(sliceTransform.m[4 * c + r]));
     NSUI::UIJson::setJsonString(json, "x", fixed6(referencePoint.x));
     NSUI::UIJson::setJsonString(json, "y", fixed6(referencePoint.y));
     NSUI::UIJson::setJsonString(json, "z", fixed6(referencePoint.z));
@@ -383,24 +405,24 @@ void isViewerImage::postReferencePlane()
     data->release();
 }
 
-bool isViewerImage::isReferencePointVisible()
-{
+bool isViewerImage::isReferencePointVisible() {
     Vec2 screen;
     projectToScreen(referencePoint, screen);
     const cocos2d::Size size = getContentSize();
     return screen.x >= 0.0f && screen.x <= size.width && screen.y >= 0.0f && screen.y <= size.height;
 }
 
-void isViewerImage::moveReferencePoint(const Vec3& p)
-{
-    if (!imageData) return;
+void isViewerImage::moveReferencePoint(const Vec3& p) {
+    if (!imageData)
+        return;
     imageData->Update();
     if (!imageData->isVolume() || !imageActor) {
         setVisible(false);
         return;
     }
     referencePoint = p;
-    if (imageActor->isReslicing()) imageActor->setSliceAtPosition(p.x, p.y, p.z);
+    if (imageActor->isReslicing())
+        imageActor->setSliceAtPosition(p.x, p.y, p.z);
     if (!imageActor->isSliceValid()) {
         setVisible(false);
         return;
@@ -412,8 +434,7 @@ void isViewerImage::moveReferencePoint(const Vec3& p)
     panIntoMargin(s);
 }
 
-void isViewerImage::panIntoMargin(const Vec2& s)
-{
+void isViewerImage::panIntoMargin(const Vec2& s) {
     const cocos2d::Size size = getContentSize();
     const float mx = edgeMargin * size.width, my = edgeMargin * size.height;
     float dx = 0.0f, dy = 0.0f;
@@ -425,13 +446,14 @@ void isViewerImage::panIntoMargin(const Vec2& s)
         dy = my - s.y;
     else if (s.y > size.height - my)
         dy = (size.height - my) - s.y;
-    if (dx != 0.0f || dy != 0.0f) panBy(dx, dy);
+    if (dx != 0.0f || dy != 0.0f)
+        panBy(dx, dy);
 }
 
-bool isViewerImage::pickWorldPoint(const Vec2& screen, float out[3])
-{
+bool isViewerImage::pickWorldPoint(const Vec2& screen, float out[3]) {
     isSliceInfo* info = imageActor ? imageActor->getImageInfo() : nullptr;
-    if (!info || !sceneCamera) return false;
+    if (!info || !sceneCamera)
+        return false;
     const Vec2 local = convertToNodeSpace(screen);
     Vec3 nearPoint, farPoint;
     sceneCamera->unproject(local.x, local.y, 0.0f, nearPoint);
@@ -440,7 +462,8 @@ bool isViewerImage::pickWorldPoint(const Vec2& screen, float out[3])
     const Vec3 onPlane = SliceGeometry::column(info->matrix, 3);
     const Vec3 ray = farPoint - nearPoint;
     const float along = normal.dot(ray);
-    if (std::fabs(along) < 1e-12f) return false;
+    if (std::fabs(along) < 1e-12f)
+        return false;
     const float t = normal.dot(onPlane - nearPoint) / along;
     const Vec3 hit = nearPoint + ray * t;
     out[0] = hit.x;
@@ -449,29 +472,33 @@ bool isViewerImage::pickWorldPoint(const Vec2& screen, float out[3])
     return true;
 }
 
-bool isViewerImage::screenToWorld(const Vec2& point, Vec3& world)
-{
+bool isViewerImage::screenToWorld(const Vec2& point, Vec3& world) {
     float out[3];
-    if (!pickWorldPoint(convertToWorldSpace(point), out)) return false;
+    if (!pickWorldPoint(convertToWorldSpace(point), out))
+        return false;
     world.set(out[0], out[1], out[2]);
     return true;
 }
 
 // --- activity and frame --------------------------------------------------------------------------------
 
-void isViewerImage::setActive(bool active)
-{
-    if (!actorManager) return;
+void isViewerImage::setActive(bool active) {
+    if (!actorManager)
+        return;
     if (isActorOverlay* overlay = static_cast<isActorOverlay*>(actorManager->peekOverlay()))
         overlay->setItemVisible("mousePos", active);
     const int toolMode = getToolMode();
-    const bool drawing = toolMode >= isInteractorImage::kModeLine && toolMode <= isInteractorImage::kModePolygon;
+    const bool drawing =
+        toolMode >= isInteractorImage::kModeLine && toolMode <= isInteractorImage::kModePolygon;
     if (active && !drawing) {
-        if (!imageActor) return;
+        if (!imageActor)
+            return;
         isActorCrossLine* lines = actorManager->getCrossLine();
-        if (!lines || lines->areLinesShown() || viewerMode < kModeAxial || viewerMode > kModeCoronal) return;
+        if (!lines || lines->areLinesShown() || viewerMode < kModeAxial || viewerMode > kModeCoronal)
+            return;
         actorManager->showCrossLines();
-        if (frameFlag) lines->showFrame(true);
+        if (frameFlag)
+            lines->showFrame(true);
         lines->setFrameColor(imageActor->getOrientation());
         postReferencePlane();
         return;
@@ -482,9 +509,9 @@ void isViewerImage::setActive(bool active)
     }
 }
 
-void isViewerImage::updateFrame()
-{
-    if (actorManager) actorManager->showFrame(frameFlag);
+void isViewerImage::updateFrame() {
+    if (actorManager)
+        actorManager->showFrame(frameFlag);
 }
 
 } // namespace isImageSDK

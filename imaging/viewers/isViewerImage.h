@@ -77,7 +77,8 @@ public:
     bool init() override;
     /// Releases the image actor and announces the end (9099 tagged with this window's id).
     void cleanup() override;
-    void visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parentTransform, uint32_t parentFlags) override;
+    void visit(cocos2d::Renderer* renderer, const cocos2d::Mat4& parentTransform,
+               uint32_t parentFlags) override;
     using cocos2d::Node::visit;
     void resetNodeLinks() override;
 

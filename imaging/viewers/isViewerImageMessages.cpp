@@ -26,13 +26,11 @@ using cocos2d::Vec3;
 
 namespace {
 
-float jsonFloat(const NSUI::NSNotificationData* data, const char* key)
-{
+float jsonFloat(const NSUI::NSNotificationData* data, const char* key) {
     return data ? static_cast<float>(std::atof(NSUI::UIJson::getJsonString(data->text, key).c_str())) : 0.0f;
 }
 
-int toolModeFor(unsigned int id)
-{
+int toolModeFor(unsigned int id) {
     switch (id) {
     case isViewerImage::kToolWindow:
         return 4;
@@ -49,36 +47,35 @@ int toolModeFor(unsigned int id)
 
 } // namespace
 
-void isViewerImage::repost(unsigned int id, NSUI::NSNotificationData* data, bool nextTick)
-{
+void isViewerImage::repost(unsigned int id, NSUI::NSNotificationData* data, bool nextTick) {
     NSUI::NSNotificationCenter::getInstance()->postNotification(this, id, data, linkedWindow, nextTick);
 }
 
-bool isViewerImage::actsOn(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender, bool nextTick)
-{
-    if (!linkedWindow || sender == linkedWindow) return true;
+bool isViewerImage::actsOn(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender,
+                           bool nextTick) {
+    if (!linkedWindow || sender == linkedWindow)
+        return true;
     repost(id, data, nextTick);
     return false;
 }
 
-void isViewerImage::onNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data)
-{
+void isViewerImage::onNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data) {
     // Every slice viewer hears a favourite copy: only the one it names acts on it. Tag 0 (this
     // viewer) is for direct calls.
-    if (id == kCopySlice && (!data || data->tag != static_cast<int>(getRefID()))) return;
+    if (id == kCopySlice && (!data || data->tag != static_cast<int>(getRefID())))
+        return;
     isRenderWindow::onNotification(sender, id, data);
 }
 
-void isViewerImage::onMessage(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender)
-{
+void isViewerImage::onMessage(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender) {
     if (handleSliceCommand(id, data, sender) || handleViewCommand(id, data, sender) ||
         handleToolCommand(id, data, sender))
         return;
     isRenderWindow::onMessage(id, data, sender);
 }
 
-bool isViewerImage::handleSliceCommand(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender)
-{
+bool isViewerImage::handleSliceCommand(unsigned int id, NSUI::NSNotificationData* data,
+                                       cocos2d::Ref* sender) {
     const bool fromOther = linkedWindow && sender != linkedWindow;
     const bool volume = imageData && imageData->isVolume();
     switch (id) {
@@ -88,8 +85,10 @@ bool isViewerImage::handleSliceCommand(unsigned int id, NSUI::NSNotificationData
             setSlice(imageActor->getSliceIndex() + (id == kNextSlice ? 1 : -1), false);
         return true;
     case kMiddleSlice:
-        if (!actsOn(id, data, sender, false) || !imageActor) return true;
-        if (imageActor->isReslicing()) imageActor->setSliceIndex(getSliceCount() / 2);
+        if (!actsOn(id, data, sender, false) || !imageActor)
+            return true;
+        if (imageActor->isReslicing())
+            imageActor->setSliceIndex(getSliceCount() / 2);
         if (volume) {
             projectReferenceOntoSlice();
         } else if (isSliceInfo* info = imageActor->getImageInfoUpdated()) {
@@ -99,32 +98,39 @@ bool isViewerImage::handleSliceCommand(unsigned int id, NSUI::NSNotificationData
         postReferencePlane();
         return true;
     case kSlabParameter:
-        if (actsOn(id, data, sender, false) && imageActor && data) imageActor->setSlabParameter(data->intValue);
+        if (actsOn(id, data, sender, false) && imageActor && data)
+            imageActor->setSlabParameter(data->intValue);
         return true;
     case kSlabThicknessStep:
         if (actsOn(id, data, sender, false) && imageActor && data)
             imageActor->setSlabThickness(imageActor->getSlabThickness() + data->floatValue);
         return true;
     case kRotate:
-        if (actsOn(id, data, sender, false) && data) rotate(data->floatValue);
+        if (actsOn(id, data, sender, false) && data)
+            rotate(data->floatValue);
         return true;
     case kAxial:
     case kSagittal:
-        if (!actsOn(id, data, sender, false) || !imageActor) return true;
+        if (!actsOn(id, data, sender, false) || !imageActor)
+            return true;
         if (viewerMode != (id == kAxial ? kModeAxial : kModeSagittal))
             setOrientation(getSliceOrientation(id == kAxial ? 0 : 1));
         return true;
     case kCoronal:
-        if (actsOn(id, data, sender, false)) showCoronal();
+        if (actsOn(id, data, sender, false))
+            showCoronal();
         return true;
     case kAcquisitionPlane:
-        if (actsOn(id, data, sender, false) && viewerMode != kModeAcquired) setOrientation(0);
+        if (actsOn(id, data, sender, false) && viewerMode != kModeAcquired)
+            setOrientation(0);
         return true;
     case kSetReferencePoint: {
-        if (!data) return true;
+        if (!data)
+            return true;
         const Vec3 p(jsonFloat(data, "x"), jsonFloat(data, "y"), jsonFloat(data, "z"));
         if (fromOther) {
-            if (volume) repost(id, data, true);
+            if (volume)
+                repost(id, data, true);
         } else if (imageActor) {
             imageActor->setSliceAtPosition(p.x, p.y, p.z);
         }
@@ -134,7 +140,8 @@ bool isViewerImage::handleSliceCommand(unsigned int id, NSUI::NSNotificationData
     }
     case kProjectPoint: {
         isSliceInfo* info = imageActor ? imageActor->getImageInfo() : nullptr;
-        if (!info || !data) return true;
+        if (!info || !data)
+            return true;
         const float p[3] = {jsonFloat(data, "x"), jsonFloat(data, "y"), jsonFloat(data, "z")};
         const float q[3] = {referencePoint.x, referencePoint.y, referencePoint.z};
         const float n[3] = {info->matrix.m[8], info->matrix.m[9], info->matrix.m[10]};
@@ -143,7 +150,8 @@ bool isViewerImage::handleSliceCommand(unsigned int id, NSUI::NSNotificationData
         return true;
     }
     case kClearCrossLines:
-        if (actsOn(id, data, sender, false) && actorManager) actorManager->clearCrossLines();
+        if (actsOn(id, data, sender, false) && actorManager)
+            actorManager->clearCrossLines();
         return true;
     case kCopySlice:
         copySlice(data);
@@ -153,13 +161,13 @@ bool isViewerImage::handleSliceCommand(unsigned int id, NSUI::NSNotificationData
     }
 }
 
-bool isViewerImage::handleViewCommand(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender)
-{
+bool isViewerImage::handleViewCommand(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender) {
     const bool fromOther = linkedWindow && sender != linkedWindow;
     const bool volume = imageData && imageData->isVolume();
     switch (id) {
     case kResetCamera:
-        if (actsOn(id, data, sender, false)) resetCamera();
+        if (actsOn(id, data, sender, false))
+            resetCamera();
         return true;
     case kPan:
         if (fromOther && volume)
@@ -170,7 +178,8 @@ bool isViewerImage::handleViewCommand(unsigned int id, NSUI::NSNotificationData*
     case kZoomKeepReference:
         if (fromOther) {
             if (!imageData) {
-                if (data) zoomBy(data->floatValue);
+                if (data)
+                    zoomBy(data->floatValue);
             } else {
                 repost(id, data, true);
             }
@@ -185,7 +194,8 @@ bool isViewerImage::handleViewCommand(unsigned int id, NSUI::NSNotificationData*
             zoomBy(data->floatValue);
         return true;
     case kLinkedPan:
-        if (!linkedWindow || !data) return true;
+        if (!linkedWindow || !data)
+            return true;
         if (!fromOther)
             panBy(jsonFloat(data, "x"), jsonFloat(data, "y"));
         else if (volume)
@@ -196,19 +206,21 @@ bool isViewerImage::handleViewCommand(unsigned int id, NSUI::NSNotificationData*
         return true;
     case kKeepReferenceInView:
         if (fromOther) {
-            if (volume) repost(id, data, true);
+            if (volume)
+                repost(id, data, true);
         } else {
             keepReferenceInView();
         }
         return true;
     case kViewTouched:
-        if (!linkedWindow) return true;
+        if (!linkedWindow)
+            return true;
         repost(id, data, true);
         {
             auto* touched = new NSUI::NSNotificationData();
             touched->setObject(this);
-            NSUI::NSNotificationCenter::getInstance()->postNotification(this, kToolBarAttach, touched, nullptr,
-                                                                       false);
+            NSUI::NSNotificationCenter::getInstance()->postNotification(this, kToolBarAttach, touched,
+                                                                        nullptr, false);
             touched->release();
         }
         return true;
@@ -220,8 +232,7 @@ bool isViewerImage::handleViewCommand(unsigned int id, NSUI::NSNotificationData*
     }
 }
 
-bool isViewerImage::handleToolCommand(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender)
-{
+bool isViewerImage::handleToolCommand(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender) {
     switch (id) {
     case kDefaultWindow:
         if (actsOn(id, data, sender, false) && imageData && imageActor) {
@@ -242,22 +253,26 @@ bool isViewerImage::handleToolCommand(unsigned int id, NSUI::NSNotificationData*
         windowSync(data, sender);
         return true;
     case kOpenWindowEditor:
-        if (linkedWindow) repost(id, data, false);
+        if (linkedWindow)
+            repost(id, data, false);
         return true;
     case kClutCurveLinear:
     case kClutCurveLog:
     case kClutCurveLogInverse:
-        if (actsOn(id, data, sender, false) && imageActor) imageActor->setClutMode(int(id - kClutCurveLinear));
+        if (actsOn(id, data, sender, false) && imageActor)
+            imageActor->setClutMode(int(id - kClutCurveLinear));
         return true;
     case kColorTable:
-        if (data) loadColorTable(data->text);
+        if (data)
+            loadColorTable(data->text);
         return true;
     case kToolSelect:
     case kToolWindow:
     case kToolZoom:
     case kToolMove:
     case kToolPointer:
-        if (actsOn(id, data, sender, false)) setToolMode(toolModeFor(id));
+        if (actsOn(id, data, sender, false))
+            setToolMode(toolModeFor(id));
         return true;
     case 9041:
     case 9042:
@@ -283,9 +298,9 @@ bool isViewerImage::handleToolCommand(unsigned int id, NSUI::NSNotificationData*
 
 // --- zoom and pan ------------------------------------------------------------------------------------
 
-void isViewerImage::zoomKeepingReference(NSUI::NSNotificationData* data)
-{
-    if (!data) return;
+void isViewerImage::zoomKeepingReference(NSUI::NSNotificationData* data) {
+    if (!data)
+        return;
     const float f = data->floatValue;
     zoomBy(f);
     if (f > 0.0f && imageData) {
@@ -293,21 +308,24 @@ void isViewerImage::zoomKeepingReference(NSUI::NSNotificationData* data)
         projectToScreen(referencePoint, s);
         const cocos2d::Size size = getContentSize();
         const bool inside = s.x >= 0.0f && s.x <= size.width && s.y >= 0.0f && s.y <= size.height;
-        if (inside && data->intValue != 1) panIntoMargin(s);
+        if (inside && data->intValue != 1)
+            panIntoMargin(s);
     }
     if (f > 1.0f) {
         edgeMargin *= f;
-        if (edgeMargin > 0.5f) edgeMargin = 0.4999f;
+        if (edgeMargin > 0.5f)
+            edgeMargin = 0.4999f;
     } else {
         edgeMargin = kDefaultMargin;
     }
 }
 
-void isViewerImage::linkedZoom(NSUI::NSNotificationData* data, cocos2d::Ref* sender)
-{
-    if (!linkedWindow || !data) return;
+void isViewerImage::linkedZoom(NSUI::NSNotificationData* data, cocos2d::Ref* sender) {
+    if (!linkedWindow || !data)
+        return;
     const bool volume = imageData && imageData->isVolume();
-    if (!volume) return;
+    if (!volume)
+        return;
     if (sender != linkedWindow) {
         Vec2 focal, reference;
         projectToScreen(getFocalPoint(), focal);
@@ -325,7 +343,8 @@ void isViewerImage::linkedZoom(NSUI::NSNotificationData* data, cocos2d::Ref* sen
     const float z = jsonFloat(data, "zoomRatio");
     const float f = data->floatValue;
     const float own = getZoomRatio();
-    if (!((f > 1.0f && own > z + 0.01f) || (f < 1.0f && own < z - 0.01f))) zoomBy(f);
+    if (!((f > 1.0f && own > z + 0.01f) || (f < 1.0f && own < z - 0.01f)))
+        zoomBy(f);
     edgeMargin = kDefaultMargin;
     if (NSUI::UIJson::getJsonInt(data->text, "validFocal", 0) == 1) {
         centerOn(Vec3(jsonFloat(data, "focal_x"), jsonFloat(data, "focal_y"), jsonFloat(data, "focal_z")));
@@ -345,8 +364,7 @@ void isViewerImage::linkedZoom(NSUI::NSNotificationData* data, cocos2d::Ref* sen
     }
 }
 
-void isViewerImage::keepReferenceInView()
-{
+void isViewerImage::keepReferenceInView() {
     edgeMargin = kDefaultMargin;
     const cocos2d::Size size = getContentSize();
     const float m = kDefaultMargin * std::min(size.width, size.height);
@@ -361,11 +379,12 @@ void isViewerImage::keepReferenceInView()
 
 // --- window ---------------------------------------------------------------------------------------
 
-void isViewerImage::windowSync(NSUI::NSNotificationData* data, cocos2d::Ref* sender)
-{
-    if (!linkedWindow || !imageActor) return;
+void isViewerImage::windowSync(NSUI::NSNotificationData* data, cocos2d::Ref* sender) {
+    if (!linkedWindow || !imageActor)
+        return;
     if (sender == linkedWindow) {
-        if (data) imageActor->setWindow(jsonFloat(data, "ww"), jsonFloat(data, "wl"));
+        if (data)
+            imageActor->setWindow(jsonFloat(data, "ww"), jsonFloat(data, "wl"));
         return;
     }
     // The linked tiles take the width and level as they are: truncating them to whole numbers
@@ -374,30 +393,28 @@ void isViewerImage::windowSync(NSUI::NSNotificationData* data, cocos2d::Ref* sen
     std::string json = data ? data->text : std::string();
     NSUI::UIJson::setJsonString(json, "ww", formatString("%.6f", clut->windowWidth));
     NSUI::UIJson::setJsonString(json, "wl", formatString("%.6f", clut->windowLevel));
-    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(this, kWindowSync, json, linkedWindow,
-                                                                        false);
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(this, kWindowSync, json,
+                                                                          linkedWindow, false);
 }
 
 // --- maximise and restore ----------------------------------------------------------------------------
 
-void isViewerImage::reapplyCamera(const isCameraState& state)
-{
+void isViewerImage::reapplyCamera(const isCameraState& state) {
     setCameraPosition(Vec3(state.position));
     setCameraFocalAndUp(Vec3(state.focalPoint), Vec3(state.viewUp));
     setZoom(state.zoomFactor);
     updateBackground();
 }
 
-void isViewerImage::restoreGeometry()
-{
+void isViewerImage::restoreGeometry() {
     maximized = false;
     setPosition(savedPosition);
     setContentSize(savedSize);
 }
 
-void isViewerImage::maximize(NSUI::NSNotificationData* data)
-{
-    if (!data) return;
+void isViewerImage::maximize(NSUI::NSNotificationData* data) {
+    if (!data)
+        return;
     const int named = data->tag;
     if (named == static_cast<int>(getRefID())) {
         isCameraState state;
@@ -409,20 +426,23 @@ void isViewerImage::maximize(NSUI::NSNotificationData* data)
             const Vec2 parentAt = getParent() ? getParent()->getPosition() : Vec2::ZERO;
             setPosition(-parentAt);
             setContentSize(cocos2d::Size(jsonFloat(data, "w"), jsonFloat(data, "h")));
-            if (actorManager) actorManager->showFrame(false);
+            if (actorManager)
+                actorManager->showFrame(false);
         } else {
             restoreGeometry();
         }
         reapplyCamera(state);
-        if (isActorOverlay* overlay = static_cast<isActorOverlay*>(actorManager ? actorManager->peekOverlay() : nullptr))
+        if (isActorOverlay* overlay =
+                static_cast<isActorOverlay*>(actorManager ? actorManager->peekOverlay() : nullptr))
             overlay->relayout();
-        NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kMaximizedState, maximized ? 1 : 0,
-                                                                           nullptr, false);
+        NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kMaximizedState,
+                                                                           maximized ? 1 : 0, nullptr, false);
         return;
     }
     if (maximized) {
         restoreGeometry();
-        if (isActorOverlay* overlay = static_cast<isActorOverlay*>(actorManager ? actorManager->peekOverlay() : nullptr))
+        if (isActorOverlay* overlay =
+                static_cast<isActorOverlay*>(actorManager ? actorManager->peekOverlay() : nullptr))
             overlay->relayout();
     } else {
         savedPosition = getPosition();
@@ -435,19 +455,24 @@ void isViewerImage::maximize(NSUI::NSNotificationData* data)
 
 // --- favourite copy -----------------------------------------------------------------------------------
 
-void isViewerImage::copySlice(NSUI::NSNotificationData* data)
-{
+void isViewerImage::copySlice(NSUI::NSNotificationData* data) {
     const int own = static_cast<int>(getRefID());
     const int named = data ? data->tag : 0;
-    if (named != 0 && named != own) return;
-    if (data) data->tag = own;
-    if (!imageActor) return;
+    if (named != 0 && named != own)
+        return;
+    if (data)
+        data->tag = own;
+    if (!imageActor)
+        return;
     // The output as shown: bringing it up to date would put the image node back on frame 0.
     isSliceInfo* info = imageActor->getImageInfo();
-    if (!info) info = imageActor->getImageInfoUpdated();
-    if (!info || !info->pixels) return;
+    if (!info)
+        info = imageActor->getImageInfoUpdated();
+    if (!info || !info->pixels)
+        return;
     const int bpp = bytesPerPixel(info->pixelType);
-    if (bpp == 0 || info->columns <= 0 || info->rows <= 0) return;
+    if (bpp == 0 || info->columns <= 0 || info->rows <= 0)
+        return;
     const size_t frame = size_t(info->columns) * size_t(info->rows) * size_t(bpp);
     const int frames = std::max<int>(info->frames, 1);
     auto* copy = new isSliceInfo();
@@ -473,11 +498,13 @@ void isViewerImage::copySlice(NSUI::NSNotificationData* data)
     }
     std::memcpy(copy->pixels, info->pixels, frame * size_t(frames));
     const int shown = imageActor->getImageNode() ? imageActor->getImageNode()->getFrameIndex() : 0;
-    if (shown >= 1 && shown < frames) std::memmove(copy->pixels, info->pixels + frame * size_t(shown), frame);
+    if (shown >= 1 && shown < frames)
+        std::memmove(copy->pixels, info->pixels + frame * size_t(shown), frame);
     copy->loaded = 1;
     auto* message = new NSUI::NSNotificationData();
     message->setUserData(reinterpret_cast<uintptr_t>(copy));
-    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, kSliceCopied, message, nullptr, false);
+    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, kSliceCopied, message, nullptr,
+                                                                false);
     message->release();
 }
 

@@ -26,33 +26,34 @@ const cocos2d::Color3B kYellow(255, 255, 0);
 const cocos2d::Color3B kOrange(255, 165, 0);
 
 // The image data whose overlay texts are being read; touched on the main thread only.
-std::set<isImageData*>& readsInFlight()
-{
+std::set<isImageData*>& readsInFlight() {
     static std::set<isImageData*> reads;
     return reads;
 }
 
 isNodeOverlayText* addBound(isNodeOverlayText* item, const std::string& value, const std::string& label,
-                            const std::string& suffix, unsigned int id, bool touchable = false)
-{
-    if (item) item->bind(value, label, suffix, id, touchable);
+                            const std::string& suffix, unsigned int id, bool touchable = false) {
+    if (item)
+        item->bind(value, label, suffix, id, touchable);
     return item;
 }
 
-void colour(isNodeOverlayText* item, const cocos2d::Color3B& c)
-{
-    if (item) item->setColor(c);
+void colour(isNodeOverlayText* item, const cocos2d::Color3B& c) {
+    if (item)
+        item->setColor(c);
 }
 
 } // namespace
 
-void isViewerImage::refreshOverlay(bool full)
-{
-    if (!imageData || !actorManager) return;
+void isViewerImage::refreshOverlay(bool full) {
+    if (!imageData || !actorManager)
+        return;
     isActorOverlay* overlay = actorManager->getOverlay<isActorOverlay>();
-    if (!overlay) return;
+    if (!overlay)
+        return;
     overlay->clearOverlay();
-    const char* name = viewerMode >= 1 && viewerMode <= 6 ? kOrientationNames[viewerMode] : kOrientationNames[0];
+    const char* name =
+        viewerMode >= 1 && viewerMode <= 6 ? kOrientationNames[viewerMode] : kOrientationNames[0];
     isSliceInfo* first = imageData->getSlice(0);
     const int modality = first ? first->modality : kModalityOther;
 
@@ -81,8 +82,10 @@ void isViewerImage::refreshOverlay(bool full)
     } bottom[5] = {{true, 9079}, {false, 9080}, {true, 9081}, {false, 9082}, {true, 9083}};
     bool firstLine = true;
     for (const auto& line : bottom) {
-        if (line.patient && !patientInfoShown) continue;
-        if (!firstLine) overlay->addBottomLeftRow();
+        if (line.patient && !patientInfoShown)
+            continue;
+        if (!firstLine)
+            overlay->addBottomLeftRow();
         firstLine = false;
         addBound(overlay->addBottomText(""), "", "", " ", line.id);
     }
@@ -94,12 +97,14 @@ void isViewerImage::refreshOverlay(bool full)
     } buttons[3] = {{"imageSDK/leftArrow.png", isNodeOverlaySprite::kSlower, "multi_prior"},
                     {"imageSDK/play.png", isNodeOverlaySprite::kPlay, "multi_status"},
                     {"imageSDK/rightArrow.png", isNodeOverlaySprite::kFaster, "multi_next"}};
-    for (const auto& b : buttons) isNodeOverlaySprite::bind(overlay->addButton(), b.picture, b.picture, b.id, b.name);
+    for (const auto& b : buttons)
+        isNodeOverlaySprite::bind(overlay->addButton(), b.picture, b.picture, b.id, b.name);
     overlay->relayout();
     if (full) {
         isSliceInfo* shown = imageActor ? imageActor->getImageInfo() : nullptr;
         const bool frames = shown && shown->frames > 1;
-        for (const char* button : {"multi_prior", "multi_next", "multi_status"}) overlay->setItemVisible(button, frames);
+        for (const char* button : {"multi_prior", "multi_next", "multi_status"})
+            overlay->setItemVisible(button, frames);
     }
     if (imageData->getInfoText().empty())
         readOverlayInfo();
@@ -108,62 +113,68 @@ void isViewerImage::refreshOverlay(bool full)
     markContentChanged();
 }
 
-void isViewerImage::readOverlayInfo()
-{
+void isViewerImage::readOverlayInfo() {
     // Everything the reading thread needs is taken here, on the main thread; the thread only
     // reads the file's tags, and the result is stored and announced on the main thread again.
     isImageData* data = imageData;
     data->Update();
     isSliceInfo* first = data->getSlice(0);
-    if (!first || first->filePath.empty()) return;
+    if (!first || first->filePath.empty())
+        return;
     const std::string path = first->filePath;
     // Images made in memory name no file: there is nothing to read.
-    if (!cocos2d::FileUtils::getInstance()->isFileExist(path) || !readsInFlight().insert(data).second) return;
+    if (!cocos2d::FileUtils::getInstance()->isFileExist(path) || !readsInFlight().insert(data).second)
+        return;
     const bool withPatient = patientInfoShown;
     data->retain();
     retain();
     std::thread([this, data, path, withPatient]() {
-        auto* json = new std::string();
-        if (!OverlayInfoReader::read(path, withPatient, *json)) json->clear();
+        std::string json;
+        if (!OverlayInfoReader::read(path, withPatient, json))
+            json.clear();
         cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread([this, data, json]() {
             readsInFlight().erase(data);
-            if (!json->empty()) {
-                data->setInfoText(*json);
-                NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOverlayInfo, *json,
-                                                                                    this, false);
+            // An unreadable file leaves the text empty: the next refresh tries again.
+            if (!json.empty()) {
+                data->setInfoText(json);
+                NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOverlayInfo,
+                                                                                      json, this, false);
             }
-            delete json;
             data->release();
             release();
         });
     }).detach();
 }
 
-void isViewerImage::setPatientInfoShown(bool shown)
-{
-    if (shown == patientInfoShown) return;
+void isViewerImage::setPatientInfoShown(bool shown) {
+    if (shown == patientInfoShown)
+        return;
     patientInfoShown = shown;
     // Texts read while the identifying tags were off lack them: read them again.
     if (shown && imageData && imageData->getInfoText().find("\"patient\"") == std::string::npos)
         imageData->setInfoText(std::string());
-    if (actorManager) actorManager->releaseOverlay();
+    if (actorManager)
+        actorManager->releaseOverlay();
     overlayRefreshPending = true;
     markContentChanged();
 }
 
 // --- colour tables -------------------------------------------------------------------------------------
 
-void isViewerImage::loadColorTable(const std::string& name)
-{
-    if (name.size() < 2) return;
-    if (inverted) setInverted(false);
-    if (!imageActor) return;
+void isViewerImage::loadColorTable(const std::string& name) {
+    if (name.size() < 2)
+        return;
+    if (inverted)
+        setInverted(false);
+    if (!imageActor)
+        return;
     unsigned char rgb[ColorTable::kBytes];
     if (name == ColorTable::kInverseGrey) {
         ColorTable::inverseGrey(rgb);
         imageActor->setColorTable(rgb);
         isSliceInfo* first = imageData ? imageData->getSlice(0) : nullptr;
-        if (!(first && first->displayCode >= 2)) setInverted(true);
+        if (!(first && first->displayCode >= 2))
+            setInverted(true);
     } else if (name == ColorTable::kGrey) {
         ColorTable::grey(rgb);
         imageActor->setColorTable(rgb);
@@ -172,9 +183,9 @@ void isViewerImage::loadColorTable(const std::string& name)
     }
 }
 
-void isViewerImage::setColorTable(const unsigned char rgb[768])
-{
-    if (!imageActor || !rgb) return;
+void isViewerImage::setColorTable(const unsigned char rgb[768]) {
+    if (!imageActor || !rgb)
+        return;
     imageActor->setColorTable(rgb);
     if (rgb[0] == 255 && rgb[1] == 255 && rgb[2] == 255)
         setInverted(true);
@@ -184,22 +195,23 @@ void isViewerImage::setColorTable(const unsigned char rgb[768])
 
 // --- tools and measurements ------------------------------------------------------------------------------
 
-void isViewerImage::setToolMode(int mode)
-{
-    if (auto* tracker = static_cast<isInteractorImage*>(interactor)) tracker->setInteractionMode(mode);
+void isViewerImage::setToolMode(int mode) {
+    if (auto* tracker = static_cast<isInteractorImage*>(interactor))
+        tracker->setInteractionMode(mode);
 }
 
-int isViewerImage::getToolMode() const
-{
+int isViewerImage::getToolMode() const {
     auto* tracker = static_cast<isInteractorImage*>(interactor);
     return tracker ? tracker->getInteractionMode() : 0;
 }
 
-void isViewerImage::removeMeasurement(NSUI::NSNotificationData* data)
-{
-    if (!data) return;
-    if (isActorROI* measurements = getROIActor()) measurements->removeROIByRefId(static_cast<unsigned int>(data->tag));
-    if (auto* tracker = static_cast<isInteractorImage*>(interactor)) tracker->detachCurrentROI();
+void isViewerImage::removeMeasurement(NSUI::NSNotificationData* data) {
+    if (!data)
+        return;
+    if (isActorROI* measurements = getROIActor())
+        measurements->removeROIByRefId(static_cast<unsigned int>(data->tag));
+    if (auto* tracker = static_cast<isInteractorImage*>(interactor))
+        tracker->detachCurrentROI();
 }
 
 } // namespace isImageSDK

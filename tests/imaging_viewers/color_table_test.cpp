@@ -14,8 +14,7 @@ using isImageSDK::ColorTable;
 namespace {
 
 // A property list with three arrays of `n` copies of each value.
-std::string writeTable(const std::string& name, int red, int green, int blue, int greenCount = 256)
-{
+std::string writeTable(const std::string& name, int red, int green, int blue, int greenCount = 256) {
     const std::string folder = qptest::binaryDir() + "/color_table_test";
     cocos2d::FileUtils::getInstance()->createDirectory(folder);
     cocos2d::FileUtils::getInstance()->addSearchPath(folder);
@@ -27,7 +26,8 @@ std::string writeTable(const std::string& name, int red, int green, int blue, in
     } arrays[3] = {{"Red", red, 256}, {"Green", green, greenCount}, {"Blue", blue, 256}};
     for (const auto& a : arrays) {
         out << "<key>" << a.key << "</key>\n<array>\n";
-        for (int i = 0; i < a.count; ++i) out << "<string>" << a.value << "</string>\n";
+        for (int i = 0; i < a.count; ++i)
+            out << "<string>" << a.value << "</string>\n";
         out << "</array>\n";
     }
     out << "</dict>\n</plist>\n";
@@ -36,8 +36,7 @@ std::string writeTable(const std::string& name, int red, int green, int blue, in
 
 } // namespace
 
-TEST(ColorTables, FileRules)
-{
+TEST(ColorTables, FileRules) {
     unsigned char rgb[ColorTable::kBytes];
     ColorTable::grey(rgb);
     // Perfusion keeps red under "Blue": red 255 and blue 0 in the file give a blue table.
@@ -54,8 +53,7 @@ TEST(ColorTables, FileRules)
     EXPECT_EQ(rgb[3 * 200], 255);
 }
 
-TEST(ColorTables, ShippedTablesLookLikeTheirNames)
-{
+TEST(ColorTables, ShippedTablesLookLikeTheirNames) {
     cocos2d::FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/imageSDK");
     unsigned char hot[ColorTable::kBytes], perfusion[ColorTable::kBytes], spectrum[ColorTable::kBytes];
     ASSERT_TRUE(ColorTable::loadFile("HotMetal.plist", hot));

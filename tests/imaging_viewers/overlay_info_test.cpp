@@ -15,29 +15,33 @@ namespace {
 using Tags = std::map<uint32_t, std::string>;
 
 // The JSON of the tags, and every tag the reader asked for.
-std::string compose(const Tags& tags, bool withPatient, std::vector<uint32_t>* asked = nullptr)
-{
+std::string compose(const Tags& tags, bool withPatient, std::vector<uint32_t>* asked = nullptr) {
     return OverlayInfoReader::compose(
         [&](uint16_t group, uint16_t element, std::string& out) {
             const uint32_t key = uint32_t(group) << 16 | element;
-            if (asked) asked->push_back(key);
+            if (asked)
+                asked->push_back(key);
             auto it = tags.find(key);
-            if (it == tags.end()) return false;
+            if (it == tags.end())
+                return false;
             out = it->second;
             return true;
         },
         withPatient);
 }
 
-std::string field(const std::string& json, const char* key) { return NSUI::UIJson::getJsonString(json, key); }
+std::string field(const std::string& json, const char* key) {
+    return NSUI::UIJson::getJsonString(json, key);
+}
 
 } // namespace
 
-TEST(OverlayInfo, TextsOfTheFirstFile)
-{
-    const Tags tags = {{0x00080080, "General, North"}, {0x00080021, "20240305"}, {0x00080031, "141516.250"},
-                       {0x00100040, "M"},              {0x00101010, "045Y"},     {0x00101030, "70"},
-                       {0x00100010, "DOE^JOHN"},       {0x0008103E, "Chest"},    {0x00081030, "Study"}};
+TEST(OverlayInfo, TextsOfTheFirstFile) {
+    const Tags tags = {{0x00080080, "General, North"}, {0x00080021, "20240305"},
+                       {0x00080031, "141516.250"},     {0x00100040, "M"},
+                       {0x00101010, "045Y"},           {0x00101030, "70"},
+                       {0x00100010, "DOE^JOHN"},       {0x0008103E, "Chest"},
+                       {0x00081030, "Study"}};
     const std::string json = compose(tags, true);
     EXPECT_EQ(field(json, "hospital"), "General_ North");
     EXPECT_EQ(field(json, "seriesTime"), "2024.03.05 14:15:16");
@@ -51,11 +55,11 @@ TEST(OverlayInfo, TextsOfTheFirstFile)
     EXPECT_EQ(field(other, "patientInfo"), " 19700101");
     EXPECT_EQ(other.find("seriesTime"), std::string::npos) << "a date without any time";
     // Short values are not read past their end.
-    EXPECT_EQ(compose({{0x00080020, "2024"}, {0x00080030, "1415"}}, true).find("seriesTime"), std::string::npos);
+    EXPECT_EQ(compose({{0x00080020, "2024"}, {0x00080030, "1415"}}, true).find("seriesTime"),
+              std::string::npos);
 }
 
-TEST(OverlayInfo, IdentifyingTagsAreNotReadWhenHidden)
-{
+TEST(OverlayInfo, IdentifyingTagsAreNotReadWhenHidden) {
     std::vector<uint32_t> asked;
     const std::string json = compose({{0x00100010, "DOE^JOHN"}, {0x00100040, "F"}}, false, &asked);
     for (uint32_t tag : {0x00100010u, 0x00080080u, 0x00200010u, 0x00200011u, 0x00181030u})
@@ -64,8 +68,7 @@ TEST(OverlayInfo, IdentifyingTagsAreNotReadWhenHidden)
     EXPECT_EQ(field(json, "patientInfo"), "F");
 }
 
-TEST(OverlayInfo, ReadsARealFile)
-{
+TEST(OverlayInfo, ReadsARealFile) {
     std::string json;
     ASSERT_TRUE(OverlayInfoReader::read(std::string(QP_PYDICOM_DIR) + "/CT_small.dcm", true, json));
     EXPECT_EQ(field(json, "patient"), "CompressedSamples^CT1");

@@ -25,24 +25,23 @@ const int kSide = 480;
 
 class SliceViewerPhantom : public GLWindowFixture<500, 500> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         GLWindowFixture::SetUp();
-        if (!view) return;
+        if (!view)
+            return;
         FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/imageSDK");
         FileUtils::getInstance()->setWritablePath(cache.path() + "/");
     }
-    void TearDown() override
-    {
-        if (reader) reader->release();
+    void TearDown() override {
+        if (reader)
+            reader->release();
         isROIManager::destroyInstance();
         FileUtils::getInstance()->setWritablePath("");
         GLWindowFixture::TearDown();
     }
     /// The phantom series as the viewing screen opens it: written, scanned into the cache,
     /// read back and loaded.
-    isImageData* loadPhantom()
-    {
+    isImageData* loadPhantom() {
         samplemaker::SeriesPlan plan;
         plan.kind = samplemaker::SeriesKind::CT;
         plan.width = plan.height = 128;
@@ -51,23 +50,27 @@ protected:
         plan.studyDescription = "Chest phantom";
         const std::string folder = series.path() + "/ct";
         std::vector<std::string> files;
-        if (!samplemaker::SeriesWriter::write(plan, folder, files)) return nullptr;
+        if (!samplemaker::SeriesWriter::write(plan, folder, files))
+            return nullptr;
         isDcmScan scanner;
-        if (!scanner.createBuffer(folder)) return nullptr;
+        if (!scanner.createBuffer(folder))
+            return nullptr;
         reader = new isBinReader();
         reader->init();
-        if (!reader->setFile(folder, scanner.getCachePath(folder))) return nullptr;
+        if (!reader->setFile(folder, scanner.getCachePath(folder)))
+            return nullptr;
         isImageData* image = reader->getOutputImage();
         image->Update();
-        while (!reader->isAllLoaded()) input->frame();
+        while (!reader->isAllLoaded())
+            input->frame();
         return image;
     }
     static int countWhere(const std::vector<unsigned char>& px, int x0, int y0, int x1, int y1,
-                          const std::function<bool(const unsigned char*)>& test)
-    {
+                          const std::function<bool(const unsigned char*)>& test) {
         int n = 0;
         for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) n += test(&px[(size_t(y) * kW + size_t(x)) * 4]);
+            for (int x = x0; x < x1; ++x)
+                n += test(&px[(size_t(y) * kW + size_t(x)) * 4]);
         return n;
     }
 
@@ -78,8 +81,7 @@ protected:
 
 } // namespace
 
-TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine)
-{
+TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine) {
     isImageData* image = loadPhantom();
     ASSERT_NE(image, nullptr);
     isViewerImage* viewer = isViewerImage::create();
@@ -91,15 +93,19 @@ TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine)
     viewer->setImageData(image);
     EXPECT_EQ(viewer->getViewerMode(), uint32_t(isViewer::kModeAxial));
     // The patient texts come from the first file, read on a thread.
-    while (info.entries.empty()) input->frame();
+    while (info.entries.empty())
+        input->frame();
     EXPECT_NE(info.entries[0].text.find("PHANTOM^CT"), std::string::npos);
 
-    viewer->onMessage(isViewerImage::kColorTable, [] {
-        auto* data = new NSUI::NSNotificationData();
-        data->autorelease();
-        data->text = "HotMetal.plist";
-        return data;
-    }(), nullptr);
+    viewer->onMessage(
+        isViewerImage::kColorTable,
+        [] {
+            auto* data = new NSUI::NSNotificationData();
+            data->autorelease();
+            data->text = "HotMetal.plist";
+            return data;
+        }(),
+        nullptr);
     // A line measured across the body with the pointer.
     viewer->onMessage(isViewerImage::kNewLine, nullptr, nullptr);
     input->touchBegan(0, Vec2(120, 330));
@@ -114,9 +120,8 @@ TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine)
     const std::vector<unsigned char> px = readAll();
     EXPECT_TRUE(savePng(px, qptest::binaryDir() + "/slice_viewer_phantom.png"));
     // Soft tissue in the middle of the body comes out in the hot-metal reds, not grey.
-    const int reddish = countWhere(px, 170, 170, 330, 330, [](const unsigned char* p) {
-        return p[0] > 120 && p[0] > p[2] + 60;
-    });
+    const int reddish = countWhere(px, 170, 170, 330, 330,
+                                   [](const unsigned char* p) { return p[0] > 120 && p[0] > p[2] + 60; });
     EXPECT_GT(reddish, 2000);
     // Texts in the corners: orientation and window at the top, patient and study at the bottom.
     auto text = [](const unsigned char* p) { return p[0] > 180 && p[1] > 180; };

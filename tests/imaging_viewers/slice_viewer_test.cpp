@@ -28,8 +28,7 @@ namespace {
 const Mat4 kAxialFrame(Vec3(1, 0, 0), Vec3(0, 0, -1), Vec3(0, 1, 0), Vec3(0, 0, 0));
 const Mat4 kCoronalFrame(Vec3(1, 0, 0), Vec3(0, -1, 0), Vec3(0, 0, -1), Vec3(0, 0, 0));
 
-NSUI::NSNotificationData* payload(const std::string& text = "", float f = 0.0f, int tag = 0)
-{
+NSUI::NSNotificationData* payload(const std::string& text = "", float f = 0.0f, int tag = 0) {
     auto* data = new NSUI::NSNotificationData();
     data->autorelease();
     data->text = text;
@@ -40,8 +39,7 @@ NSUI::NSNotificationData* payload(const std::string& text = "", float f = 0.0f, 
 
 // A series of separate axial images (not a volume), each `frames` frames of 16-bit pixels whose
 // value is 1000 * frame + image index.
-isImageData* makeSeries(int images, int frames = 1)
-{
+isImageData* makeSeries(int images, int frames = 1) {
     auto* data = isImageData::create();
     data->retain();
     for (int k = 0; k < images; ++k) {
@@ -52,7 +50,8 @@ isImageData* makeSeries(int images, int frames = 1)
         isSliceInfo* slice = data->addSlice(dims, frames, spacing, kPixelS16, 0, 0, m);
         auto* px = reinterpret_cast<int16_t*>(slice->pixels);
         for (int f = 0; f < frames; ++f)
-            for (int i = 0; i < 48; ++i) px[f * 48 + i] = int16_t(1000 * f + k);
+            for (int i = 0; i < 48; ++i)
+                px[f * 48 + i] = int16_t(1000 * f + k);
         slice->modality = kModalityCT;
         slice->loaded = 1;
     }
@@ -61,28 +60,27 @@ isImageData* makeSeries(int images, int frames = 1)
 
 class SliceViewer : public WindowFixture {
 protected:
-    void TearDown() override
-    {
-        if (volume) volume->release();
+    void TearDown() override {
+        if (volume)
+            volume->release();
         WindowFixture::TearDown();
     }
-    isViewerImage* addViewer(Node* parent = nullptr, Vec2 at = Vec2(10, 10))
-    {
+    isViewerImage* addViewer(Node* parent = nullptr, Vec2 at = Vec2(10, 10)) {
         isViewerImage* viewer = isViewerImage::create();
         viewer->setContentSize(Size(200, 200));
         viewer->setPosition(at);
         (parent ? parent : scene)->addChild(viewer);
         return viewer;
     }
-    isImageData* phantom()
-    {
-        if (!volume) volume = makeVolume(16, 12, 10, kPixelS16, [](int x, int, int z) { return float(x + 100 * z); });
+    isImageData* phantom() {
+        if (!volume)
+            volume = makeVolume(16, 12, 10, kPixelS16, [](int x, int, int z) { return float(x + 100 * z); });
         return volume;
     }
     /// Draws frames until the condition holds (at most 200).
-    bool until(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 200 && !done(); ++i) input->frame();
+    bool until(const std::function<bool()>& done) {
+        for (int i = 0; i < 200 && !done(); ++i)
+            input->frame();
         return done();
     }
     isImageData* volume = nullptr;
@@ -90,8 +88,7 @@ protected:
 
 } // namespace
 
-TEST(SliceGeometry, TransformCentreAndAxialCameraPose)
-{
+TEST(SliceGeometry, TransformCentreAndAxialCameraPose) {
     isSliceInfo slice;
     slice.columns = 11;
     slice.rows = 21;
@@ -112,8 +109,7 @@ TEST(SliceGeometry, TransformCentreAndAxialCameraPose)
     EXPECT_EQ(pose.viewUp, Vec3(0, 0, 1));
 }
 
-TEST_F(SliceViewer, VolumeOrientationsSlicesAndHiding)
-{
+TEST_F(SliceViewer, VolumeOrientationsSlicesAndHiding) {
     isViewerImage* viewer = addViewer();
     viewer->setImageData(phantom());
     EXPECT_EQ(viewer->getViewerMode(), uint32_t(isViewer::kModeAxial));
@@ -124,7 +120,8 @@ TEST_F(SliceViewer, VolumeOrientationsSlicesAndHiding)
     const Mat4 camera(Vec3(state.rightAxis), -Vec3(state.viewUp), Vec3(state.directionOfProjection),
                       Vec3(state.focalPoint));
     const Mat4 relative = viewer->getSliceTransform().getInversed() * camera;
-    for (int i = 0; i < 12; ++i) EXPECT_NEAR(relative.m[i], Mat4::IDENTITY.m[i], 1e-5f) << i;
+    for (int i = 0; i < 12; ++i)
+        EXPECT_NEAR(relative.m[i], Mat4::IDENTITY.m[i], 1e-5f) << i;
 
     // An axial acquisition shows coronal in the plane across its columns.
     viewer->onMessage(isViewerImage::kCoronal, nullptr, nullptr);
@@ -149,13 +146,13 @@ TEST_F(SliceViewer, VolumeOrientationsSlicesAndHiding)
     EXPECT_EQ(viewer->getImageActor()->getSliceIndex(), 4);
 }
 
-TEST_F(SliceViewer, CoronalAcquisitionStaysInItsOwnPlane)
-{
+TEST_F(SliceViewer, CoronalAcquisitionStaysInItsOwnPlane) {
     auto* data = isImageData::create();
     const int dims[3] = {8, 8, 6};
     const float spacing[3] = {1, 1, 1};
     ASSERT_TRUE(data->buildVolume(dims, spacing, kPixelS16, 0, 0, kCoronalFrame));
-    for (isSliceInfo* slice : data->slices) slice->loaded = 1;
+    for (isSliceInfo* slice : data->slices)
+        slice->loaded = 1;
     isViewerImage* viewer = addViewer();
     viewer->setImageData(data);
     EXPECT_EQ(viewer->getViewerMode(), uint32_t(isViewer::kModeCoronal));
@@ -166,8 +163,7 @@ TEST_F(SliceViewer, CoronalAcquisitionStaysInItsOwnPlane)
     EXPECT_EQ(viewer->getViewerMode(), uint32_t(isViewer::kModeCoronal));
 }
 
-TEST_F(SliceViewer, SeriesCountsItsImagesSoCineAdvances)
-{
+TEST_F(SliceViewer, SeriesCountsItsImagesSoCineAdvances) {
     isImageData* series = makeSeries(4);
     isViewerImage* viewer = addViewer();
     Recorder names;
@@ -184,8 +180,7 @@ TEST_F(SliceViewer, SeriesCountsItsImagesSoCineAdvances)
     series->release();
 }
 
-TEST_F(SliceViewer, ReferencePlaneIsPostedOncePerFrameAndRotationMakesOblique)
-{
+TEST_F(SliceViewer, ReferencePlaneIsPostedOncePerFrameAndRotationMakesOblique) {
     isViewerImage* viewer = addViewer();
     viewer->setImageData(phantom());
     viewer->onMessage(isViewerImage::kAxial, nullptr, nullptr);
@@ -210,8 +205,7 @@ TEST_F(SliceViewer, ReferencePlaneIsPostedOncePerFrameAndRotationMakesOblique)
     EXPECT_NEAR(std::fabs(SliceGeometry::column(viewer->getSliceTransform(), 2).y), 0.0f, 1e-5f);
 }
 
-TEST_F(SliceViewer, OwnerRuleAndZoomMargin)
-{
+TEST_F(SliceViewer, OwnerRuleAndZoomMargin) {
     auto* owner = Node::create();
     scene->addChild(owner);
     isViewerImage* viewer = addViewer(owner);
@@ -244,8 +238,7 @@ TEST_F(SliceViewer, OwnerRuleAndZoomMargin)
     EXPECT_FLOAT_EQ(viewer->getEdgeMargin(), 0.15f);
 }
 
-TEST_F(SliceViewer, MaximiseOneAndRestoreBoth)
-{
+TEST_F(SliceViewer, MaximiseOneAndRestoreBoth) {
     auto* browser = Node::create();
     browser->setPosition(Vec2(30, 40));
     scene->addChild(browser);
@@ -254,9 +247,8 @@ TEST_F(SliceViewer, MaximiseOneAndRestoreBoth)
     Recorder states;
     states.listen(isViewerImage::kMaximizedState, nullptr);
     const int id = int(first->getRefID());
-    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, isViewerImage::kMaximize,
-                                                               payload("{\"w\":\"600\",\"h\":\"500\"}", 0, id),
-                                                               nullptr, false);
+    NSUI::NSNotificationCenter::getInstance()->postNotification(
+        nullptr, isViewerImage::kMaximize, payload("{\"w\":\"600\",\"h\":\"500\"}", 0, id), nullptr, false);
     ASSERT_TRUE(until([&] { return states.entries.size() == 1; }));
     EXPECT_TRUE(first->maximized);
     EXPECT_EQ(first->getPosition(), Vec2(-30, -40));
@@ -265,7 +257,7 @@ TEST_F(SliceViewer, MaximiseOneAndRestoreBoth)
     EXPECT_EQ(second->getContentSize(), Size(128, 128));
 
     NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, isViewerImage::kMaximize,
-                                                               payload("", 0, id), nullptr, false);
+                                                                payload("", 0, id), nullptr, false);
     ASSERT_TRUE(until([&] { return states.entries.size() == 2; }));
     EXPECT_FALSE(first->maximized);
     EXPECT_FALSE(second->maximized);
@@ -274,8 +266,7 @@ TEST_F(SliceViewer, MaximiseOneAndRestoreBoth)
     EXPECT_EQ(second->getContentSize(), Size(200, 200));
 }
 
-TEST_F(SliceViewer, FavouriteCopyTakesTheShownFrameOfTheNamedViewerOnly)
-{
+TEST_F(SliceViewer, FavouriteCopyTakesTheShownFrameOfTheNamedViewerOnly) {
     isImageData* series = makeSeries(2, 3);
     isViewerImage* named = addViewer();
     isViewerImage* other = addViewer(nullptr, Vec2(220, 10));
@@ -292,7 +283,7 @@ TEST_F(SliceViewer, FavouriteCopyTakesTheShownFrameOfTheNamedViewerOnly)
         isViewerImage::kSliceCopied);
     // Broadcast with tag 0 names no one: nothing is copied.
     NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, isViewerImage::kCopySlice, payload(),
-                                                               nullptr, false);
+                                                                nullptr, false);
     frames(5);
     EXPECT_TRUE(copies.empty());
     NSUI::NSNotificationCenter::getInstance()->postNotification(
@@ -327,8 +318,7 @@ TEST_F(SliceViewer, FavouriteCopyTakesTheShownFrameOfTheNamedViewerOnly)
     series->release();
 }
 
-TEST_F(SliceViewer, WindowSyncKeepsFractionsAndInverseTableWhitensTheBackground)
-{
+TEST_F(SliceViewer, WindowSyncKeepsFractionsAndInverseTableWhitensTheBackground) {
     auto* owner = Node::create();
     scene->addChild(owner);
     isViewerImage* viewer = addViewer(owner);
@@ -361,8 +351,7 @@ TEST_F(SliceViewer, WindowSyncKeepsFractionsAndInverseTableWhitensTheBackground)
     EXPECT_EQ(inverse->getImageActor()->getClut()->colors[0] >> 24, 255u);
 }
 
-TEST_F(SliceViewer, TextsReadWithoutThePatientAreReadAgainWhenShown)
-{
+TEST_F(SliceViewer, TextsReadWithoutThePatientAreReadAgainWhenShown) {
     isViewerImage* viewer = addViewer();
     viewer->setImageData(phantom());
     phantom()->setInfoText("{\"patient\":\"DOE\"}");
@@ -376,8 +365,7 @@ TEST_F(SliceViewer, TextsReadWithoutThePatientAreReadAgainWhenShown)
     EXPECT_EQ(phantom()->getInfoText(), "");
 }
 
-TEST(KeyViewProperty, HoldsItsViewerThroughTheInterface)
-{
+TEST(KeyViewProperty, HoldsItsViewerThroughTheInterface) {
     struct Counted : isViewer {
         int count = 0;
         void retain() override { ++count; }
