@@ -1,11 +1,11 @@
 #pragma once
-// A 400 x 400 render window at the scene's origin that looks down on the z = 0 plane (world x
-// to the right, world y up, one millimetre per point at zoom ratio 1) and maps touches onto that
-// plane, with its measurement container and an image interactor.
+// A render window that maps touches onto the plane through its focal point facing the camera,
+// and a fixture with a 400 x 400 one at the scene's origin that looks down on the z = 0 plane
+// (world x to the right, world y up, one millimetre per point at zoom ratio 1) with its
+// measurement container.
 
 #include "WindowFixture.h"
 #include "imaging/core/roi/isROIManager.h"
-#include "imaging/display/interactor/isInteractorImage.h"
 #include "imaging/display/roi/isActorROI.h"
 #include "imaging/display/roi/isActorROIBase.h"
 
@@ -17,8 +17,10 @@ public:
     {
         cocos2d::Vec3 origin, direction;
         screenPointToWorldRay(point, origin, direction);
-        if (std::fabs(direction.z) < 1e-6f) return false;
-        world = origin + direction * (-origin.z / direction.z);
+        const cocos2d::Vec3 normal = sceneCamera->getDirectionOfProjection();
+        const float along = direction.dot(normal);
+        if (std::fabs(along) < 1e-6f) return false;
+        world = origin + direction * ((getFocalPoint() - origin).dot(normal) / along);
         return true;
     }
 };

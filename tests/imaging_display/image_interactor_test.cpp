@@ -8,6 +8,7 @@
 
 #include "MeasureFixture.h"
 #include "imaging/core/roi/ROIData.h"
+#include "imaging/display/interactor/isInteractorImage.h"
 #include "imaging/display/interactor/isInteractorTrackVR.h"
 
 using namespace cocos2d;

@@ -48,6 +48,8 @@ int jsonNumber(const NSUI::NSNotificationData* data, const char* key)
 
 isActorROI* isActorROI::create() { return createObject<isActorROI>(); }
 
+isActorROI::~isActorROI() { isActorROI::cleanup(); }
+
 bool isActorROI::init()
 {
     if (!isActorObject::init()) return false;

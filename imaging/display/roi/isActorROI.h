@@ -26,6 +26,8 @@ public:
     static constexpr float kPickDistance = 15.0f;
 
     static isActorROI* create();
+    /// Runs cleanup: the actors go with their container.
+    ~isActorROI() override;
 
     /// Releases the actors, then the base clean-up and every registration.
     void cleanup() override;

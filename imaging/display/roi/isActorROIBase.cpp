@@ -84,6 +84,14 @@ void isActorROIBase::attachTo(isRenderWindow* target)
 
 bool isActorROIBase::acceptsType(int) const { return true; }
 
+void isActorROIBase::setDirty()
+{
+    dirty = true;
+    labelMoved = false;
+    // The figure is redrawn when the window draws its next frame: make sure one comes.
+    cocos2d::Director::getInstance()->markDirty();
+}
+
 bool isActorROIBase::modelValid() const { return model && model->isValid(); }
 
 void isActorROIBase::setData(ROIData* newModel)
@@ -92,30 +100,28 @@ void isActorROIBase::setData(ROIData* newModel)
     CC_SAFE_RETAIN(newModel);
     CC_SAFE_RELEASE(model);
     model = newModel;
-    dirty = true;
-    labelMoved = false;
+    setDirty();
 }
 
 void isActorROIBase::movePoint(const Vec3& point)
 {
     if (!model) return;
     if (currentPoint >= 0) model->setPoint(currentPoint, point);
-    dirty = true;
-    labelMoved = false;
+    setDirty();
 }
 
 void isActorROIBase::setCurrentPoint(int index)
 {
     if (index == currentPoint) return;
     currentPoint = index;
-    dirty = true;
+    setDirty();
 }
 
 void isActorROIBase::endPointEdit()
 {
     if (currentPoint == -1) return;
     currentPoint = -1;
-    dirty = true;
+    setDirty();
 }
 
 void isActorROIBase::onNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data)
@@ -127,8 +133,7 @@ void isActorROIBase::onNotification(cocos2d::Ref* sender, unsigned int id, NSUI:
     case kCameraMovedId:
     case kLabelDraggedId:
         if (id == kLabelDraggedId && data && model && data->object == model) {
-            dirty = true;
-            labelMoved = false;
+            setDirty();
         } else if (id == kCameraMovedId || (label && sender == label)) {
             // Only the labels need placing again; the measurement itself is unchanged.
             if (!dirty) labelMoved = true;

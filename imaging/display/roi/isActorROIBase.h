@@ -65,7 +65,8 @@ public:
     int getNumber() const { return number; }
     void setNumber(int value) { number = value; }
     bool isDirty() const { return dirty; }
-    void setDirty() { dirty = true; }
+    /// The figure changed: it is redrawn, and measured again, at the window's next frame.
+    void setDirty();
     bool isLabelMoved() const { return labelMoved; }
     isNodeText* getLabel() const { return label; }
     isNodeText* getNumberLabel() const { return numberLabel; }

@@ -47,7 +47,7 @@ void isActorROIPolygon::setData(ROIData* newModel)
 void isActorROIPolygon::setClosed(bool value)
 {
     closed = value;
-    dirty = true;
+    setDirty();
 }
 
 void isActorROIPolygon::addVertex()
@@ -58,7 +58,7 @@ void isActorROIPolygon::addVertex()
     if (polygon->points[n - 1].distance(polygon->points[n - 2]) <= kMinStep) return;
     polygon->points.push_back(polygon->points[n - 1]);
     setCurrentPoint(static_cast<int>(n));
-    dirty = true;
+    setDirty();
 }
 
 void isActorROIPolygon::finishPolygon()
@@ -67,7 +67,7 @@ void isActorROIPolygon::finishPolygon()
     if (closed || !polygon || polygon->points.size() < kMinPointsToFinish) return;
     polygon->points.resize(polygon->points.size() - 2);
     setCurrentPoint(static_cast<int>(polygon->points.size()) - 1);
-    dirty = true;
+    setDirty();
 }
 
 void isActorROIPolygon::drawFigure()
