@@ -228,12 +228,12 @@ int main(int argc, char** argv)
     std::printf("{\"volume\":\"%dx%dx%d\",\"viewport\":%d,\"threads\":4,\"interactive_pass_ms\":%.1f,"
                 "\"interactive_scale\":%.3f,\"view_change_to_picture_ms_median\":%.1f,"
                 "\"view_change_to_picture_ms_max\":%.1f,\"unpaced_view_change_ms_median\":%.1f,\"best_pass_ms\":%.1f,\"first_best_pass_ms\":%.1f,"
-                "\"cancel_ms_max\":%.2f,\"cancels\":%zu,\"orbit_frames\":%zu,\"orbit_pictures\":%zu,\"orbit_max_frame_ms\":%.1f,"
+                "\"cancel_ms_median\":%.2f,\"cancel_ms_max\":%.2f,\"cancels\":%zu,\"orbit_frames\":%zu,\"orbit_pictures\":%zu,\"orbit_max_frame_ms\":%.1f,"
                 "\"orbit_median_frame_ms\":%.1f}\n",
                 dims[0], dims[1], dims[2], kViewport, median(settledPasses),
                 log.interactiveScale.empty() ? 0.0f : log.interactiveScale.back(), median(latency), maxOf(latency),
                 median(unpacedLatency),
-                median(log.bestMs), firstBestMs, maxOf(cancel), cancel.size(), frameMs.size(), orbitPictures, maxOf(frameMs),
+                median(log.bestMs), firstBestMs, median(cancel), maxOf(cancel), cancel.size(), frameMs.size(), orbitPictures, maxOf(frameMs),
                 median(frameMs));
     window->getActorManager()->releaseActors();
     image->release();

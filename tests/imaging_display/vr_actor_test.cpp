@@ -1,6 +1,6 @@
 // The volume-rendering actor on a headless scene: the interactive queue keeps only the newest
-// view, a camera change cancels the best pass, volumes change under running passes, and the
-// window, mode and slice-orientation rules.
+// view, a camera change cancels the best pass, volumes change under running passes, the window
+// and mode rules, and the slice-orientation classifier.
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,14 @@ using namespace isImageSDK;
 
 namespace {
 
-const int kDims[3] = {32, 32, 24};
+// A ball of 300 in a field of -1000, centred in a volume of the given size.
+isImageData* ballVolume(const int dims[3], int type = kPixelS16, int modality = kModalityCT)
+{
+    return makeVolume(dims, type, modality, [=](int x, int y, int z) {
+        const float dx = x - dims[0] / 2, dy = y - dims[1] / 2, dz = z - dims[2] / 2;
+        return dx * dx + dy * dy + dz * dz < 64 ? 300.0f : -1000.0f;
+    });
+}
 
 class ActorVRTest : public WindowFixture {
 protected:
@@ -30,7 +37,8 @@ protected:
         window->setCameraPosition(Vec3(16, 16, -500));
         window->setCameraFocalAndUp(Vec3(16, 16, 12), Vec3(0, -1, 0));
         window->setZoom(0.25f);
-        ct = makeVolume(kDims, kPixelS16, kModalityCT, ball(kDims, 10, 300, -1000));
+        const int dims[3] = {32, 32, 24};
+        ct = ballVolume(dims);
         actor = window->getActorManager()->getVRActor();
         actor->setVisible(true);
         interactiveGate.install(actor->getInteractiveRenderer());
@@ -38,28 +46,19 @@ protected:
     }
     void TearDown() override
     {
-        interactiveGate.open();
-        bestGate.open();
+        interactiveGate.held = bestGate.held = false;
         window->getActorManager()->releaseActors();
         ct->release();
         WindowFixture::TearDown();
     }
-    /// Runs frames until the condition holds (the render threads report through the frames).
+    /// Runs frames until the condition holds: the render threads report through them.
     template <class Condition> void frameUntil(Condition done)
     {
         while (!done())
             input->frame();
     }
-    Texture2D* shown() const { return actor->getSprite()->getTexture(); }
-    bool settled() const
-    {
-        return actor->getInteractiveThread()->isIdle() && actor->getBestThread()->isIdle();
-    }
-    void turn(float radians)
-    {
-        window->orbitBy(radians);
-        input->frame();
-    }
+    int shownWidth() const { return actor->getSprite()->getTexture()->getPixelsWide(); }
+    bool settled() const { return actor->getInteractiveThread()->isIdle() && actor->getBestThread()->isIdle(); }
 
     TestWindow* window = nullptr;
     isImageData* ct = nullptr;
@@ -67,104 +66,81 @@ protected:
     PassGate interactiveGate, bestGate;
 };
 
-bool sameEye(const isVolumeView& a, const isVolumeView& b)
-{
-    return std::fabs(a.eye[0] - b.eye[0]) < 1e-3f && std::fabs(a.eye[1] - b.eye[1]) < 1e-3f &&
-           std::fabs(a.eye[2] - b.eye[2]) < 1e-3f;
-}
-
 } // namespace
 
 TEST_F(ActorVRTest, RedrawsDuringAPassKeepOnlyTheNewestViewAndTheBestPassFollowsTheLastPicture)
 {
-    interactiveGate.hold();
+    interactiveGate.held = true;
     actor->setImageData(ct);
-    frameUntil([&] { return interactiveGate.entries.load() > 0; });
-    for (int i = 0; i < 5; ++i)
-        turn(0.1f);
+    frameUntil([&] { return interactiveGate.entries > 0; });
+    for (int i = 0; i < 5; ++i) {
+        window->orbitBy(0.1f);
+        input->frame();
+    }
     input->frame();
     EXPECT_EQ(actor->getInteractiveThread()->getWaitingCount(), 1u);
     EXPECT_TRUE(actor->getBestThread()->isIdle()) << "no best pass while the view moves";
-    EXPECT_FALSE(actor->getSprite()->isVisible());
 
-    interactiveGate.open();
-    frameUntil([&] { return settled() && bestGate.entries.load() > 0; });
-    // Both passes ran, for the first view and the newest; the best pass only for the newest.
-    const isVolumeView last = window->getSceneCamera()->toVolumeView();
+    interactiveGate.held = false;
+    frameUntil([&] { return settled() && bestGate.entries > 0; });
+    // Two interactive passes, for the first view and the newest; best passes only for the newest.
+    const isVolumeView newest = window->getSceneCamera()->toVolumeView();
+    auto isNewest = [&](const isVolumeView& v) {
+        return std::fabs(v.eye[0] - newest.eye[0]) + std::fabs(v.eye[2] - newest.eye[2]) < 1e-3f;
+    };
     const std::vector<isVolumeView> interactive = interactiveGate.seenViews();
     ASSERT_EQ(interactive.size(), 4u);
-    EXPECT_TRUE(sameEye(interactive.back(), last));
-    const std::vector<isVolumeView> best = bestGate.seenViews();
-    ASSERT_FALSE(best.empty());
-    for (const isVolumeView& v : best)
-        EXPECT_TRUE(sameEye(v, last));
+    EXPECT_TRUE(isNewest(interactive.back()));
+    for (const isVolumeView& v : bestGate.seenViews())
+        EXPECT_TRUE(isNewest(v));
     EXPECT_TRUE(actor->getSprite()->isVisible());
-    EXPECT_EQ(shown()->getPixelsWide(), 200) << "the best picture is full size";
+    EXPECT_EQ(shownWidth(), 200) << "the best picture is full size";
 }
 
-TEST_F(ActorVRTest, CameraChangeCancelsTheBestPassBeforeItsPictureShows)
+TEST_F(ActorVRTest, CameraChangeCancelsTheBestPassAndRemovalDoesNotWaitForIt)
 {
-    bestGate.hold();
+    bestGate.held = true;
     actor->setImageData(ct);
-    frameUntil([&] { return bestGate.entries.load() == 1; });
-    Texture2D* interactive = shown();
-    ASSERT_NE(interactive, nullptr);
-    EXPECT_LT(interactive->getPixelsWide(), 200);
-
-    turn(0.3f);
+    frameUntil([&] { return bestGate.entries == 1; });
+    Texture2D* interactive = actor->getSprite()->getTexture();
+    window->orbitBy(0.3f);
+    input->frame();
     input->frame();
     EXPECT_TRUE(actor->getBestRenderer().isCancelled());
     // The held pass ends only through its cancel; the next one starts after the new interactive
-    // picture, which stays on screen while the best pass runs.
-    frameUntil([&] { return bestGate.entries.load() == 2; });
-    EXPECT_NE(shown(), interactive);
-    EXPECT_LT(shown()->getPixelsWide(), 200);
-
-    bestGate.open();
-    frameUntil([&] { return settled() && shown()->getPixelsWide() == 200; });
-}
-
-TEST_F(ActorVRTest, RemovingTheViewerDuringALongBestPassDoesNotWaitForIt)
-{
-    bestGate.hold();
-    actor->setImageData(ct);
-    frameUntil([&] { return bestGate.entries.load() == 1; });
-    // The held pass would never end unless the release cancels it first.
+    // picture, which stays on screen.
+    frameUntil([&] { return bestGate.entries == 2; });
+    EXPECT_NE(actor->getSprite()->getTexture(), interactive);
+    EXPECT_LT(shownWidth(), 200);
+    // Removing the viewer must not wait for the held pass either.
     window->getActorManager()->releaseActors();
-    EXPECT_EQ(window->getActorManager()->peekVRActor(), nullptr);
     EXPECT_EQ(ct->getReferenceCount(), 1u);
 }
 
 TEST_F(ActorVRTest, NewVolumeDuringAPassKeepsTheOldVoxelsUntilThePassEnds)
 {
     const int dims[3] = {20, 28, 12};
-    isImageData* other = makeVolume(dims, kPixelS16, kModalityMR, ball(dims, 5, 500, 0));
-    interactiveGate.hold();
+    isImageData* other = ballVolume(dims, kPixelS16, kModalityMR);
+    interactiveGate.held = true;
     actor->setImageData(ct);
-    frameUntil([&] { return interactiveGate.entries.load() > 0; });
+    frameUntil([&] { return interactiveGate.entries > 0; });
     actor->setImageData(other);
     EXPECT_EQ(ct->getReferenceCount(), 2u) << "the running pass still reads the old voxels";
-    EXPECT_TRUE(actor->getInteractiveRenderer().isCancelled());
 
-    interactiveGate.open();
+    interactiveGate.held = false;
     frameUntil([&] { return settled() && actor->getSprite()->isVisible(); });
     const vrSpaceLeapingBase* grid = actor->getInteractiveRenderer().getGrid();
-    ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(grid->blocks[0], 5);
-    EXPECT_EQ(grid->blocks[1], 7) << "the renderer reads the new volume";
+    EXPECT_EQ(grid->blocks[0] * 100 + grid->blocks[1], 507) << "the renderer reads the new volume";
     EXPECT_EQ(ct->getReferenceCount(), 1u) << "released once no pass holds it";
 
-    // Data that is not a volume leaves nothing on screen.
     actor->setImageData(nullptr);
-    EXPECT_FALSE(actor->getSprite()->isVisible());
-    EXPECT_EQ(other->getReferenceCount(), 1u);
+    EXPECT_FALSE(actor->getSprite()->isVisible()) << "no picture of data that is gone";
     other->release();
 }
 
 TEST_F(ActorVRTest, WindowAndModeFollowTheData)
 {
     actor->setImageData(ct);
-    EXPECT_FLOAT_EQ(actor->getSettings().windowWidth, 400.0f);
     actor->adjustWindow(-145.0f, 10.0f);
     EXPECT_FLOAT_EQ(actor->getSettings().windowWidth, 255.0f);
     actor->adjustWindow(-300.0f, 0.0f);
@@ -172,18 +148,12 @@ TEST_F(ActorVRTest, WindowAndModeFollowTheData)
     EXPECT_FLOAT_EQ(actor->getSettings().windowLevel, 50.0f);
 
     const int dims[3] = {16, 16, 8};
-    isImageData* pet = makeVolume(dims, kPixelF32, kModalityPT, ball(dims, 4, 5000, 10), 20000, 10000);
+    isImageData* pet = ballVolume(dims, kPixelF32, kModalityPT);
     actor->setImageData(pet);
     EXPECT_EQ(actor->getSettings().renderMode, 3);
-    EXPECT_FLOAT_EQ(actor->getSettings().windowWidth, 20000.0f);
     actor->setImageData(ct);
     EXPECT_EQ(actor->getSettings().renderMode, 0) << "a CT after a PET volume composites again";
-    isImageData* floatCt = makeVolume(dims, kPixelF32, kModalityCT, ball(dims, 4, 300, -1000));
-    actor->setImageData(floatCt);
-    EXPECT_EQ(actor->getSettings().renderMode, 0);
-    actor->setImageData(nullptr);
     pet->release();
-    floatCt->release();
 }
 
 TEST(SliceOrientation, FirstLettersOfTheEdgeLabelsClassifyTheSlice)
@@ -204,8 +174,6 @@ TEST(SliceOrientation, FirstLettersOfTheEdgeLabelsClassifyTheSlice)
     EXPECT_EQ(classify(Vec3(1, 0, 0), Vec3(0, -1, 0)), 3);
     // Tilted: two-letter labels, whose first letters still tell the plane.
     EXPECT_EQ(classify(Vec3(1, 0.3f, 0), Vec3(0, 0.3f, 1)), 1);
-    EXPECT_EQ(classify(Vec3(1, 0, 0.3f), Vec3(0.3f, -1, 0)), 3);
     slice.matrix = Mat4::ZERO;
     EXPECT_EQ(classifySliceOrientation(&slice), 0);
-    EXPECT_EQ(classifySliceOrientation(nullptr), 0);
 }

@@ -84,11 +84,13 @@ void isActorVR::attachTo(isRenderWindow* target)
     centre->removeObserver(this);
     if (!window) return;
     centre->addObserver(
-        this, window,
-        [this](cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData*) {
-            if (id == isRenderWindowBase::kRedrawId) requestRender();
-        },
+        this, window, [this](cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData*) { onNotification(id); },
         isRenderWindowBase::kRedrawId);
+}
+
+void isActorVR::onNotification(unsigned int id)
+{
+    if (id == isRenderWindowBase::kRedrawId) requestRender();
 }
 
 void isActorVR::setImageData(isImageData* data)
@@ -163,7 +165,7 @@ void isActorVR::onInteractiveFinished(NSUI::NSThreadRequest* base)
     dropRetiredVolumes();
     if (request->cancelled || !request->hasPicture) return;
     showPicture(*request);
-    if (visible_ && !sprite->isVisible()) sprite->setVisible(true);
+    if (visible_ && sprite && !sprite->isVisible()) sprite->setVisible(true);
     // The view rests once the interactive thread has nothing left to do.
     if (!interactiveThread || !interactiveThread->isIdle() || !bestThread || !volume) return;
     if (isVRRenderRequest* best = isVRRenderRequest::create(request->view, volume, settings))

@@ -67,6 +67,8 @@ private:
     isActorVR() = default;
     friend class isObject;
 
+    /// The window's redraw starts a pass; other ids are ignored.
+    void onNotification(unsigned int id);
     void onInteractiveFinished(NSUI::NSThreadRequest* request);
     void onBestFinished(NSUI::NSThreadRequest* request);
     /// Makes the request's picture the sprite's texture, scaled over the viewport.
