@@ -474,7 +474,7 @@ bool isViewerImage::pickWorldPoint(const Vec2& screen, float out[3]) {
 
 bool isViewerImage::screenToWorld(const Vec2& point, Vec3& world) {
     float out[3];
-    if (!pickWorldPoint(convertToWorldSpace(point), out))
+    if (!pickWorldPoint(point, out))
         return false;
     world.set(out[0], out[1], out[2]);
     return true;

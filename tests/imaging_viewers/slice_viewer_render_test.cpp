@@ -9,9 +9,11 @@
 #include "imaging/core/cache/isBinReader.h"
 #include "imaging/core/cache/isDcmScan.h"
 #include "imaging/core/data/isImageData.h"
+#include "imaging/core/roi/ROIData.h"
 #include "imaging/core/roi/isROIManager.h"
 #include "imaging/display/actor/isActorImage.h"
 #include "imaging/display/roi/isActorROI.h"
+#include "imaging/display/roi/isActorROIBase.h"
 #include "imaging/viewers/isViewerImage.h"
 #include "imaging_display/GLWindowFixture.h"
 
@@ -116,6 +118,12 @@ TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine) {
     frames(6);
     ASSERT_NE(viewer->getROIActor(), nullptr);
     EXPECT_EQ(viewer->getROIActor()->getActors().size(), 1u);
+    // Its ends lie under the finger's first and last points (the window's own coordinates).
+    Vec2 start, end;
+    viewer->projectToScreen(viewer->getROIActor()->getActors()[0]->getData()->getPoint(0), start);
+    viewer->projectToScreen(viewer->getROIActor()->getActors()[0]->getData()->getPoint(1), end);
+    EXPECT_LT(start.distance(Vec2(110, 320)), 2.0f);
+    EXPECT_LT(end.distance(Vec2(370, 320)), 2.0f);
 
     const std::vector<unsigned char> px = readAll();
     EXPECT_TRUE(savePng(px, qptest::binaryDir() + "/slice_viewer_phantom.png"));
