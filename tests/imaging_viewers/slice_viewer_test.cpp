@@ -11,6 +11,7 @@
 #include "imaging/core/data/isSliceInfo.h"
 #include "imaging/display/actor/isActorCrossLine.h"
 #include "imaging/display/actor/isActorImage.h"
+#include "imaging/display/actor/isActorOverlay.h"
 #include "imaging/display/isNodeImage.h"
 #include "imaging/viewers/KeyViewProperty.h"
 #include "imaging/viewers/SliceGeometry.h"
@@ -171,6 +172,8 @@ TEST_F(SliceViewer, SeriesCountsItsImagesSoCineAdvances) {
     viewer->setImageData(series);
     EXPECT_EQ(viewer->getSliceCount(), 4);
     EXPECT_EQ(viewer->getViewerMode(), uint32_t(isViewer::kModeAcquired));
+    viewer->refreshOverlay(true);
+    EXPECT_FALSE(viewer->getActorManager()->getOverlay()->findItem("multi_next")->isVisible());
     viewer->onMessage(isViewerImage::kNextSlice, nullptr, nullptr);
     EXPECT_EQ(viewer->getImageActor()->getSliceIndex(), 1);
     EXPECT_TRUE(viewer->isBackgroundBehind());
@@ -272,6 +275,11 @@ TEST_F(SliceViewer, FavouriteCopyTakesTheShownFrameOfTheNamedViewerOnly) {
     isViewerImage* other = addViewer(nullptr, Vec2(220, 10));
     named->setImageData(series);
     other->setImageData(series);
+    // Several frames: a full refresh shows the cine buttons.
+    named->refreshOverlay(true);
+    Node* play = named->getActorManager()->getOverlay()->findItem("multi_status");
+    ASSERT_NE(play, nullptr);
+    EXPECT_TRUE(play->isVisible());
     std::vector<isSliceInfo*> copies;
     auto* sink = Node::create();
     sink->retain();
