@@ -93,6 +93,19 @@ Canvas pause() {
     canvas.paint(Canvas::roundedRect(14, 4, 18, 20, 1.5f), kIconGrey);
     return canvas;
 }
+// Its frame-step neighbours: a bar and a triangle pointing back, and the same pointing on.
+Canvas leftArrow() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::roundedRect(4, 4, 7, 20, 1.0f), kIconGrey);
+    canvas.paint(Canvas::triangle(19, 4, 19, 20, 8, 12), kIconGrey);
+    return canvas;
+}
+Canvas rightArrow() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::roundedRect(17, 4, 20, 20, 1.0f), kIconGrey);
+    canvas.paint(Canvas::triangle(5, 4, 5, 20, 16, 12), kIconGrey);
+    return canvas;
+}
 // What an image node shows before its first slice: the viewer's own background.
 Canvas spriteExample() {
     return solid(4, 4, {18, 19, 21, 255});
@@ -132,6 +145,7 @@ const std::vector<Picture>& pictures() {
         {"redBtn", redBtn},     {"backArrow", backArrow},     {"chevronRight", chevronRight},
         // The display's pictures, named "imageSDK/<name>.png" beside the toolkit's folder.
         {"../imageSDK/play", play}, {"../imageSDK/pause", pause}, {"../imageSDK/spriteExample", spriteExample},
+        {"../imageSDK/leftArrow", leftArrow}, {"../imageSDK/rightArrow", rightArrow},
     };
     return all;
 }

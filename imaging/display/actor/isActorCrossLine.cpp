@@ -154,6 +154,14 @@ void isActorCrossLine::showLines(bool show)
     lineNode->setVisible(show);
 }
 
+void isActorCrossLine::clearLines()
+{
+    dirty = false;
+    if (!lineNode) return;
+    lineNode->clear();
+    lineNode->markContentChanged();
+}
+
 float isActorCrossLine::gapLength() const
 {
     isCamera* camera = window->getSceneCamera();

@@ -39,6 +39,9 @@ public:
     /// Drawn once, in the colour of that moment.
     void showCornerMarker();
     void showLines(bool show);
+    bool areLinesShown() const { return linesShown; }
+    /// Erases the drawn reference lines; the next reference plane draws them again.
+    void clearLines();
 
     /// Reads a 9087 text: the other view's axes, normal and pointed position.
     void setReferencePlane(const std::string& json);

@@ -323,6 +323,24 @@ bool isActorImage::isSliceValid(int count) const {
     return !planeMode || (sliceIndex >= 0 && sliceIndex < count);
 }
 
+bool isActorImage::isSliceValid() const {
+    return isSliceValid(planeFilter ? planeFilter->getSliceCount() : 0);
+}
+
+void isActorImage::setSlabParameter(int mode) {
+    if (!getImageInfo() || mode == filterParameter)
+        return;
+    filterParameter = mode;
+    if (planeMode) {
+        planeFilter->slabMode = mode;
+        planeFilter->setModified();
+    } else {
+        resliceFilter->slabMode = mode;
+        resliceFilter->setModified();
+    }
+    imageNode->markContentChanged();
+}
+
 void isActorImage::setObliquePlane(const cocos2d::Mat4& plane) {
     if (!input)
         return;

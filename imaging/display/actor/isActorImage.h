@@ -63,6 +63,8 @@ public:
     void setSliceAtPosition(float x, float y, float z);
     /// Switches to oblique mode and shows the cut of the volume by the world plane.
     void setObliquePlane(const cocos2d::Mat4& plane);
+    /// The viewers' name for taking new reslice axes: the cut by the world plane.
+    void rebuildPipeline(const cocos2d::Mat4& plane) { setObliquePlane(plane); }
     void getImageCenter(cocos2d::Vec3& out);
     /// The four world corners of the shown slice as 12 floats; false without one.
     bool getImageCorners(float out[12]);
@@ -75,6 +77,16 @@ public:
     void showAcquisitionPlane();
     /// Whether the shown slice lies in 0 .. count - 1 (always in oblique mode).
     bool isSliceValid(int count) const;
+    /// The same against the plane stage's own count.
+    bool isSliceValid() const;
+    /// Whether the plane stage (not the oblique reslice) feeds the image.
+    bool isReslicing() const { return planeMode; }
+    /// The slab mode (0 minimum, 1 maximum, 2 average, 3 sum) of the stage in use; nothing
+    /// without output or when unchanged.
+    void setSlabParameter(int mode);
+    int getSlabParameter() const { return filterParameter; }
+    isImagePlane* getPlaneFilter() const { return planeFilter; }
+    isImageReslice2D* getResliceFilter() const { return resliceFilter; }
     /// Replaces this actor's waiting post of the id to its window with this text.
     void postText(unsigned int id, const std::string& text, bool allNextFrame);
     /// Posts the slab thickness, the position text and the window again.

@@ -1,6 +1,7 @@
 #include "imaging/display/actor/isActorManager.h"
 
 #include "imaging/display/actor/isActorCrossLine.h"
+#include "imaging/display/actor/isActorImage.h"
 #include "imaging/display/window/isRenderWindow.h"
 
 namespace isImageSDK {
@@ -13,7 +14,7 @@ bool isActorManager::init()
 {
     isObject::init();
     window = nullptr;
-    overlay = roiActor = vrActor = nullptr;
+    overlay = roiActor = vrActor = imageActor = nullptr;
     crossLine = nullptr;
     return true;
 }
@@ -66,6 +67,19 @@ void isActorManager::showCrossLines()
     if (isActorCrossLine* actor = getCrossLine()) actor->showLines(true);
 }
 
+void isActorManager::clearCrossLines()
+{
+    if (isActorCrossLine* actor = getCrossLine()) actor->clearLines();
+}
+
+isActorImage* isActorManager::getImageActor()
+{
+    const bool created = window && !imageActor;
+    isActorImage* actor = shared<isActorImage>(imageActor);
+    if (created && actor) actor->setSliceIndex(0);
+    return actor;
+}
+
 void isActorManager::releaseOverlay()
 {
     if (!overlay) return;
@@ -77,6 +91,7 @@ void isActorManager::releaseActors()
 {
     if (!window) return;
     CC_SAFE_RELEASE_NULL(vrActor);
+    CC_SAFE_RELEASE_NULL(imageActor);
     releaseOverlay();
     CC_SAFE_RELEASE_NULL(crossLine);
     CC_SAFE_RELEASE_NULL(roiActor);

@@ -9,6 +9,7 @@
 namespace isImageSDK {
 
 class isActorCrossLine;
+class isActorImage;
 class isActorOverlay;
 class isActorROI;
 class isActorVR;
@@ -35,6 +36,10 @@ public:
     void showFrame(bool show);
     void showCornerMarker();
     void showCrossLines();
+    /// Takes the reference lines of the other views away (creating the cross-line actor first).
+    void clearCrossLines();
+    /// The window's image actor, created, attached and set to slice 0 on first use.
+    isActorImage* getImageActor();
 
     /// The shared actors built in other places: each is made with its class's own `create`,
     /// attached and retained on first use. Callers include the actor's header.
@@ -52,6 +57,7 @@ public:
     isActorObject* peekOverlay() const { return overlay; }
     isActorObject* peekROIActor() const { return roiActor; }
     isActorObject* peekVRActor() const { return vrActor; }
+    isActorObject* peekImageActor() const { return imageActor; }
     isActorObject* peekCrossLine() const;
 
 private:
@@ -76,6 +82,7 @@ private:
     isActorCrossLine* crossLine = nullptr;
     isActorObject* roiActor = nullptr;
     isActorObject* vrActor = nullptr;
+    isActorObject* imageActor = nullptr;
 };
 
 } // namespace isImageSDK

@@ -38,6 +38,7 @@ public:
     isNodeOverlayText* addTopLeftText(const std::string& text) { return addText(kTopLeft, text); }
     isNodeOverlayText* addTopRightText(const std::string& text) { return addText(kTopRight, text); }
     isNodeOverlayText* addBottomLeftText(const std::string& text) { return addText(kBottomLeft, text); }
+    isNodeOverlayText* addBottomText(const std::string& text) { return addBottomLeftText(text); }
     /// A fixed text in the current row of the corner; bind it to show a notification instead.
     isNodeOverlayText* addText(int corner, const std::string& text);
     /// A cine button in the current row of the top-right corner; bind it to its command.
@@ -45,6 +46,8 @@ public:
     /// Starts a new row in corner 1, 3 or 7.
     void addRow(int corner);
     void addBottomLeftRow() { addRow(kBottomLeft); }
+    /// An empty line under the top-right corner's current row.
+    void addSpacer() { addRow(kTopRight); }
     /// The first item of that name in corners 1, 7, 3, 9, searched through their rows.
     cocos2d::Node* findItem(const std::string& name);
     void setItemVisible(const std::string& name, bool visible);

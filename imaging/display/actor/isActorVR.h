@@ -50,6 +50,9 @@ public:
     /// Main thread, on the window's redraw: one interactive pass when the view or what is drawn
     /// changed since the last one; a best-quality pass in progress is cancelled.
     void requestRender();
+    /// The redraw flag: set, the next redraw renders even when the view stayed.
+    void setRedrawFlag(bool redraw) { stale = redraw; }
+    bool getRedrawFlag() const { return stale; }
 
     isImageData* getImageData() const { return imageData; }
     const isVRSettings& getSettings() const { return settings; }

@@ -28,6 +28,14 @@ public:
     /// kSlower or kFaster; observes the cine state and the several-frames reports of the owner.
     void bind(const std::string& normal, const std::string& pressed, unsigned int id,
               const std::string& disabled = std::string());
+    /// The viewers' form: binds the button and names it.
+    static void bind(isNodeOverlaySprite* button, const std::string& normal, const std::string& pressed,
+                     unsigned int id, const std::string& name)
+    {
+        if (!button) return;
+        button->bind(normal, pressed, id);
+        button->setName(name);
+    }
     /// Scales the picture to 0.8 of the line height.
     void setLineHeight(float height);
     void onCineState(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);

@@ -58,8 +58,9 @@ public:
     /// Handles 9017, 9061-9063, 9065, 9066 and 9096; viewers override it for the rest and call
     /// this one for what they leave.
     virtual void onMessage(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender);
-    /// The window whose pan and zoom follow this one's (not retained).
-    virtual void setLinkedWindow(isRenderWindow* window) { linkedWindow = window; }
+    /// The node whose pan and zoom follow this one's (not retained): another window, or the
+    /// viewer that owns this one.
+    virtual void setLinkedWindow(cocos2d::Node* window) { linkedWindow = window; }
     /// One pending 9089 per observer of this window; nothing withdrawn first.
     virtual void flushCameraUpdates();
     virtual void refreshOverlay(bool) {}
@@ -76,7 +77,10 @@ public:
     void setImageData(isImageData* data);
     isImageData* getImageData() const { return imageData; }
     isActorManager* getActorManager() const { return actorManager; }
-    isRenderWindow* getLinkedWindow() const { return linkedWindow; }
+    cocos2d::Node* getLinkedWindow() const { return linkedWindow; }
+    /// The viewers' name for the linked window: the node commands of other senders go to.
+    void setOwnerWindow(cocos2d::Node* owner) { setLinkedWindow(owner); }
+    cocos2d::Node* getOwnerWindow() const { return linkedWindow; }
     /// The measurement container, created on first use; null without a manager window.
     template <class Actor = isActorROI> Actor* getROIActor()
     {
@@ -101,12 +105,20 @@ protected:
 
     isActorManager* actorManager = nullptr;
     isImageData* imageData = nullptr;
-    isRenderWindow* linkedWindow = nullptr;
+    cocos2d::Node* linkedWindow = nullptr;
     std::vector<unsigned int> observedIds;
     isInteractorBase* interactor = nullptr;
     cocos2d::EventListenerTouchAllAtOnce* touchListener = nullptr;
     cocos2d::Vec2 panAccumulated;
     float zoomAccumulated = 1.0f;
+
+public:
+    // Written by the viewers: whether the window fills its container or stepped aside for
+    // another that does, the place and size to go back to, and the zoom ratio last shown.
+    bool maximized = false;
+    cocos2d::Vec2 savedPosition;
+    cocos2d::Size savedSize;
+    float zoomRatio = 1.0f;
 };
 
 } // namespace isImageSDK

@@ -426,6 +426,13 @@ void isRenderWindowBase::orbitBy(float angle)
     postCameraMoved();
 }
 
+void isRenderWindowBase::dollyBy(float factor)
+{
+    if (!finitePositive(factor) || !sceneCamera->isPerspective()) return;
+    setCameraPosition(sceneCamera->storedPosition +
+                      sceneCamera->directionOfProjection * (sceneCamera->focalDistance / factor));
+}
+
 void isRenderWindowBase::setZoomRatio(float ratio)
 {
     if (!finitePositive(ratio)) return;

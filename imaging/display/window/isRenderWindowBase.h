@@ -68,6 +68,8 @@ public:
     /// Called after every camera move; nothing here.
     virtual void onCameraChanged() {}
 
+    /// Places and scales the background to cover the view.
+    void updateBackground() { fitBackground(); }
     /// Switches between a white and a black background.
     void setInverted(bool white);
     bool isInverted() const { return inverted; }
@@ -88,6 +90,8 @@ public:
     void centerOn(const cocos2d::Vec3& point);
     /// Swings the camera about the view-up axis through the focal point (radians).
     void orbitBy(float angle);
+    /// Perspective only: moves the camera along its view direction by distance / factor.
+    void dollyBy(float factor);
     /// The zoom shown to the user is referenceScale / zoom factor (or / focal distance).
     void setZoomRatio(float ratio);
     float getZoomRatio() const;
