@@ -41,6 +41,7 @@ const float kSeriesRowHeight = 100.0f;
 const int kPictureColumns = 2;
 const int kPictureRows = 3;
 const float kPictureGap = 16.0f;
+const float kPictureMargin = 30.0f;
 
 // Usage statistics types of this screen.
 const int kStatOpened = 5;
@@ -571,16 +572,16 @@ void studyList::showThumbnails(const std::string& folder) {
     if (folder == shownFolder)
         return;
     shownFolder = folder;
-    // Two columns of three rows, equal gaps, the block centred in the space right of the table
-    // and below the top bar, whatever the window's size.
+    // Pictures as large as a sixth of the space right of the table allows, less a margin; two
+    // columns of three rows with equal gaps, the block centred in that space, whatever the
+    // window's size.
     const Size area = getContentSize();
-    const Rect panel =
-        table ? Rect(table->getBoundingBox().getMaxX(), table->getBoundingBox().getMinY(),
-                     area.width - table->getBoundingBox().getMaxX(), table->getBoundingBox().size.height)
-              : Rect(Vec2::ZERO, area);
+    const Rect tableBox = table ? table->getBoundingBox() : Rect(0, 0, 0, area.height);
+    const Rect panel(tableBox.getMaxX(), tableBox.getMinY(), area.width - tableBox.getMaxX(),
+                     tableBox.size.height);
     const float pictureSize =
-        std::max(0.0f, std::min((panel.size.width - (kPictureColumns + 1) * kPictureGap) / kPictureColumns,
-                                (panel.size.height - (kPictureRows + 1) * kPictureGap) / kPictureRows));
+        std::max(0.0f, std::min(panel.size.width / kPictureColumns, panel.size.height / kPictureRows) -
+                           kPictureMargin);
     const float step = pictureSize + kPictureGap;
     const Vec2 firstCentre(panel.getMidX() - step * (kPictureColumns - 1) * 0.5f,
                            panel.getMidY() + step * (kPictureRows - 1) * 0.5f);
