@@ -237,6 +237,11 @@ void Node::setContentSize(const Size& size)
     _anchorPointInPoints.set(size.width * _anchorPoint.x, size.height * _anchorPoint.y);
     markTransformDirty();
     _contentSizeDirty = true;
+    // Children placed by a fraction of this size move with it now, hidden ones included: a
+    // hidden child is not visited and would keep its old place when shown again.
+    for (Node* child : _children)
+        if (child->_usingNormalizedPosition)
+            child->setNormalizedPosition(child->_normalizedPosition);
 }
 
 void Node::setIgnoreAnchorPointForPosition(bool ignore)

@@ -155,6 +155,10 @@ TEST_F(NodeTransform, NormalizedPositionFollowsTheParentSize)
     parent->addChild(child);
     child->setNormalizedPosition(Vec2(0.5f, 0.25f));
     EXPECT_EQ(child->getPosition(), Vec2(100, 25));
+    // A hidden child follows a resize too, without waiting for a visit.
+    child->setVisible(false);
+    parent->setContentSize(Size(400, 300));
+    EXPECT_EQ(child->getPosition(), Vec2(200, 75));
 }
 
 class NodeChildren : public qptest::SceneFixture {};

@@ -182,4 +182,37 @@ TEST_F(StudyListTest, DeletingThePatientsLastSeriesPostsTheDeletion) {
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
+TEST_F(StudyListTest, TableAndPicturesShareAnyWindowSize) {
+    const std::string folder = scratch("six");
+    for (int i = 1; i <= 6; ++i)
+        writeImage(folder + "/" + std::to_string(i) + ".dcm", "P4", "1", "1", i);
+    importAndWait(folder, 6);
+    // The program's window on a 1600 x 1000 display, then a small one.
+    for (const Size& window : {Size(1592, 968), Size(1024, 700)}) {
+        director->setWinSize(window);
+        studyList* screen = open("P4");
+        frameUntil([&] { return !screen->getShownFolder().empty() && !screen->isThumbnailJobRunning(); });
+        frame();
+        const Rect table = screen->getTable()->getBoundingBox();
+        EXPECT_NEAR(table.getMaxY(), window.height - 60, 1) << "the table reaches the top bar";
+        std::vector<Rect> shown;
+        for (int i = 0; i < 6; ++i) {
+            Node* picture = screen->getChildByNameDeep("thrumb" + std::to_string(i));
+            ASSERT_TRUE(picture->isVisible());
+            Rect box = picture->getBoundingBox();
+            box.origin = picture->getParent()->convertToWorldSpace(box.origin);
+            EXPECT_GE(box.getMinX(), table.getMaxX()) << i << " right of the table";
+            EXPECT_LE(box.getMaxX(), window.width) << i;
+            EXPECT_GE(box.getMinY(), 0) << i;
+            EXPECT_LE(box.getMaxY(), table.getMaxY()) << i << " below the top bar";
+            EXPECT_GT(box.size.width, window.height / 5) << i;
+            for (const Rect& other : shown)
+                EXPECT_FALSE(box.intersectsRect(other)) << i;
+            shown.push_back(box);
+        }
+        director->popScene();
+        frame();
+    }
+}
+
 } // namespace

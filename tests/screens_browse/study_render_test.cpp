@@ -17,8 +17,9 @@ using qptest::readPixel;
 
 namespace {
 
-const int kW = 1280;
-const int kH = 800;
+// The program's window on a 1600 x 1000 display.
+const int kW = 1592;
+const int kH = 968;
 
 class StudyRender : public browsetest::BrowseFixture {};
 

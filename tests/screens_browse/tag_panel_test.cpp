@@ -167,4 +167,19 @@ TEST_F(TagPanelTest, FinderOpensEmptyAndClosesWithBack)
     finder->release();
 }
 
+TEST_F(TagPanelTest, PanelsShrinkIntoAWindowSmallerThanThem)
+{
+    for (const Size& small : {Size(1016, 568), Size(780, 640)}) {
+        director->setWinSize(small);
+        Node* tags = dcmInfoList::create();
+        ASSERT_NE(tags, nullptr);
+        const Rect box = dcmInfoList::fromWindow(tags)->getLayout()->getBoundingBox();
+        EXPECT_GE(box.getMinX(), 0);
+        EXPECT_LE(box.getMaxX(), small.width);
+        EXPECT_GE(box.getMinY(), 0);
+        EXPECT_NEAR(box.getMaxY(), small.height, 0.5f);
+        EXPECT_LT(std::min(box.getMinX(), box.getMinY()), 0.5f) << "no smaller than it must be";
+    }
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "overlay/NSResponseWindow.h"
 
+#include <algorithm>
+
 using namespace cocos2d;
 
 Node* ModalWindow::wrap(Node* panel, Node* layoutRoot)
@@ -14,6 +16,10 @@ Node* ModalWindow::wrap(Node* panel, Node* layoutRoot)
     if (layoutRoot) {
         layoutRoot->setAnchorPoint(Vec2(0.5f, 1.0f));
         layoutRoot->setPosition(Vec2(win.width / 2.0f, win.height));
+        // A window smaller than the panel shows all of it, a little smaller, rather than cut.
+        const Size& size = layoutRoot->getContentSize();
+        if (size.width > win.width || size.height > win.height)
+            layoutRoot->setScale(std::min(win.width / size.width, win.height / size.height));
     }
     window->setAnchorPoint(Vec2::ZERO);
     window->setPosition(Vec2::ZERO);

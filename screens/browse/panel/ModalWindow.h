@@ -8,7 +8,7 @@ class ModalWindow {
 public:
     /// A new touch-swallowing window (autoreleased) holding the panel, with the layout root
     /// anchored at its middle-top at half the window's width and its full height. Null when
-    /// the window cannot be made.
+    /// the window cannot be made. A layout larger than the window is scaled down to fit it.
     static cocos2d::Node* wrap(cocos2d::Node* panel, cocos2d::Node* layoutRoot);
     /// Removes the panel's window when it sits in one, else the panel itself.
     static void close(cocos2d::Node* panel);

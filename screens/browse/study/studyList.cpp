@@ -38,7 +38,10 @@ const char* const kSelectedMarkName = "selected";
 
 const float kStudyRowHeight = 50.0f;
 const float kSeriesRowHeight = 100.0f;
-const float kTopBarHeight = 60.0f;
+const int kPictureColumns = 2;
+const int kPictureRows = 3;
+const float kPictureGap = 16.0f;
+const float kPictureMargin = 30.0f;
 
 // Usage statistics types of this screen.
 const int kStatOpened = 5;
@@ -167,8 +170,7 @@ bool studyList::init() {
 void studyList::buildTable(Node* placeholder) {
     table = NSUI::NSListView::create();
     addChild(table);
-    const Size winSize = Director::getInstance()->getWinSize();
-    table->setContentSize(Size(placeholder->getContentSize().width, winSize.height - kTopBarHeight));
+    table->setContentSize(placeholder->getContentSize());
     table->setAnchorPoint(placeholder->getAnchorPoint());
     table->setPosition(
         convertToNodeSpace(placeholder->getParent()->convertToWorldSpace(placeholder->getPosition())));
@@ -570,16 +572,28 @@ void studyList::showThumbnails(const std::string& folder) {
     if (folder == shownFolder)
         return;
     shownFolder = folder;
-    const Size winSize = Director::getInstance()->getWinSize();
-    const float tableWidth = table ? table->getContentSize().width : 0.0f;
-    const float tableHeight = table ? table->getContentSize().height : winSize.height;
-    const float pictureSize = std::min((winSize.width - tableWidth) * 0.5f, tableHeight / 3.0f) - 30.0f;
+    // Pictures as large as a sixth of the space right of the table allows, less a margin; two
+    // columns of three rows with equal gaps, the block centred in that space, whatever the
+    // window's size.
+    const Size area = getContentSize();
+    const Rect tableBox = table ? table->getBoundingBox() : Rect(0, 0, 0, area.height);
+    const Rect panel(tableBox.getMaxX(), tableBox.getMinY(), area.width - tableBox.getMaxX(),
+                     tableBox.size.height);
+    const float pictureSize =
+        std::max(0.0f, std::min(panel.size.width / kPictureColumns, panel.size.height / kPictureRows) -
+                           kPictureMargin);
+    const float step = pictureSize + kPictureGap;
+    const Vec2 firstCentre(panel.getMidX() - step * (kPictureColumns - 1) * 0.5f,
+                           panel.getMidY() + step * (kPictureRows - 1) * 0.5f);
     // The files keep their names when a series gets new pictures: drop the cached textures.
     forgetPictures();
     for (int i = 0; i < ThumbnailMaker::kMaxPictures; ++i) {
         auto* sprite = dynamic_cast<Sprite*>(getChildByNameDeep(kPictureName + std::to_string(i)));
         if (!sprite)
             continue;
+        const Vec2 centre(firstCentre.x + step * (i % kPictureColumns),
+                          firstCentre.y - step * (i / kPictureColumns));
+        sprite->setPosition(sprite->getParent()->convertToNodeSpace(convertToWorldSpace(centre)));
         const std::string path = folder + kPictureName + std::to_string(i);
         if (!FileUtils::getInstance()->isFileExist(path)) {
             sprite->setVisible(false);
