@@ -3,6 +3,7 @@
 #include "AppWindow.h"
 
 #include "ads/adsApplication.h"
+#include "advice/advice.h"
 #include "audio/SimpleAudioEngine.h"
 #include "dcmCallbacks.h"
 #include "discovery/sniffer.h"
@@ -13,6 +14,7 @@
 #include "login/login.h"
 #include "net/dataService.h"
 #include "patient/patientList.h"
+#include "patient/patientListLinks.h"
 #include "stat/statApplication.h"
 #include "text/NSTextField.h"
 #include "update/updateService.h"
@@ -84,6 +86,11 @@ void SystemServices::startStatistics() {
 }
 
 Scene* SystemServices::createFirstScene() {
+    patientListLinks::openLogin() = [](Node* screen) { login::show(screen); };
+    patientListLinks::openFeedback() = [] {
+        if (Scene* page = advice::createScene())
+            Director::getInstance()->pushScene(page);
+    };
     return patientList::createScene();
 }
 
