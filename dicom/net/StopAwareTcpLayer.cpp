@@ -5,17 +5,32 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 
 namespace dcmSDK {
 
 namespace {
 
-/// DcmTCPConnection whose wait for incoming data watches the stop flag.
+/// DcmTCPConnection whose wait for incoming data watches the stop flag, and which
+/// acknowledges what it receives at once.
 class StopAwareConnection : public DcmTCPConnection {
 public:
     StopAwareConnection(DcmNativeSocketType socket, const std::atomic<bool>& stop)
-        : DcmTCPConnection(socket), _stop(stop) {}
+        : DcmTCPConnection(socket), _stop(stop)
+    {
+        acknowledgeAtOnce();
+    }
+
+    ssize_t read(void* buf, size_t nbyte) override
+    {
+        const ssize_t n = DcmTCPConnection::read(buf, nbyte);
+        if (n > 0)
+            acknowledgeAtOnce();
+        return n;
+    }
 
     OFBool networkDataAvailable(int timeout) override
     {
@@ -41,6 +56,18 @@ public:
     }
 
 private:
+    // A peer that leaves Nagle's algorithm on holds back the last, short segment of each
+    // PDU until everything before it is acknowledged. Because the receiver answers every
+    // object, the kernel treats the connection as interactive and delays those
+    // acknowledgements, so the transfer stalls for its delayed-acknowledgement timer
+    // (40 ms) again and again. Quick acknowledgement mode sends them at once; the kernel
+    // leaves the mode again when we answer, so it is set anew after every read.
+    void acknowledgeAtOnce()
+    {
+        const int on = 1;
+        ::setsockopt(getSocket(), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
+
     const std::atomic<bool>& _stop;
 };
 

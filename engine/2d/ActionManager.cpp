@@ -166,6 +166,15 @@ bool ActionManager::isTargetPaused(Node* target) const
     return it != _targets.end() && it->second.paused;
 }
 
+bool ActionManager::hasUnpausedActions() const
+{
+    for (const auto& entry : _targets) {
+        if (!entry.second.paused && !entry.second.actions.empty())
+            return true;
+    }
+    return false;
+}
+
 void ActionManager::update(float dt)
 {
     // Snapshots with references held: actions may add, remove or finish other actions and

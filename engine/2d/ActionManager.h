@@ -33,6 +33,8 @@ public:
     void pauseTarget(Node* target);
     void resumeTarget(Node* target);
     bool isTargetPaused(Node* target) const;
+    /// True when the next update steps at least one action.
+    bool hasUnpausedActions() const;
 
     /// One frame: every unpaused action steps by dt; finished ones are stopped and removed.
     void update(float dt);

@@ -83,6 +83,7 @@ bool Camera::initPerspective(float fieldOfView, float aspectRatio, float nearPla
     Mat4::createPerspective(fieldOfView, aspectRatio, nearPlane, farPlane, &_projection);
     _type = Type::PERSPECTIVE;
     _viewProjectionDirty = true;
+    noteVisualChange();
     return true;
 }
 
@@ -95,6 +96,7 @@ bool Camera::initOrthographic(float zoomX, float zoomY, float nearPlane, float f
     Mat4::createOrthographicOffCenter(0, zoomX, 0, zoomY, nearPlane, farPlane, &_projection);
     _type = Type::ORTHOGRAPHIC;
     _viewProjectionDirty = true;
+    noteVisualChange();
     return true;
 }
 
@@ -143,6 +145,7 @@ void Camera::setAdditionalProjection(const Mat4& mat)
 {
     _additionalProjection = mat;
     _viewProjectionDirty = true;
+    noteVisualChange();
 }
 
 Vec2 Camera::projectGL(const Vec3& src) const
@@ -216,6 +219,7 @@ void Camera::setDepth(int8_t depth)
     _depth = depth;
     if (_scene)
         _scene->_cameraOrderDirty = true;
+    noteVisualChange();
 }
 
 void Camera::beginVisit(Renderer* renderer)

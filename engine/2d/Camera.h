@@ -36,8 +36,12 @@ public:
 
     Type getType() const { return _type; }
     CameraFlag getCameraFlag() const { return _cameraFlag; }
-    void setCameraFlag(CameraFlag flag) { _cameraFlag = flag; }
-    void setCameraFlag(unsigned short flag) { _cameraFlag = static_cast<CameraFlag>(flag); }
+    void setCameraFlag(CameraFlag flag)
+    {
+        _cameraFlag = flag;
+        noteVisualChange();
+    }
+    void setCameraFlag(unsigned short flag) { setCameraFlag(static_cast<CameraFlag>(flag)); }
 
     /// Turns the camera at its position to look at target (parent space) with the given up.
     virtual void lookAt(const Vec3& target, const Vec3& up = Vec3::UNIT_Y);

@@ -14,9 +14,19 @@ public:
     static ClippingRectangleNode* create();
 
     const Rect& getClippingRegion() const { return _clippingRegion; }
-    void setClippingRegion(const Rect& clippingRegion) { _clippingRegion = clippingRegion; }
+    void setClippingRegion(const Rect& clippingRegion)
+    {
+        if (!clippingRegion.equals(_clippingRegion))
+            noteVisualChange();
+        _clippingRegion = clippingRegion;
+    }
     bool isClippingEnabled() const { return _clippingEnabled; }
-    void setClippingEnabled(bool enabled) { _clippingEnabled = enabled; }
+    void setClippingEnabled(bool enabled)
+    {
+        if (enabled != _clippingEnabled)
+            noteVisualChange();
+        _clippingEnabled = enabled;
+    }
 
     void visit(Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags) override;
 

@@ -49,6 +49,8 @@ bool DrawNode::initWithLineWidth(float lineWidth)
 
 void DrawNode::clear()
 {
+    if (!_triangles.empty() || !_lines.empty() || !_points.empty())
+        noteVisualChange();
     _triangles.clear();
     _lines.clear();
     _points.clear();
@@ -57,6 +59,7 @@ void DrawNode::clear()
 void DrawNode::addLineVertex(const Vec2& p, const Color4F& color)
 {
     _lines.push_back(vertex(p, color));
+    noteVisualChange();
 }
 
 void DrawNode::addTriangle(const Vec2& a, const Vec2& b, const Vec2& c, const Color4F& color, const Tex2F& ta,
@@ -65,11 +68,13 @@ void DrawNode::addTriangle(const Vec2& a, const Vec2& b, const Vec2& c, const Co
     _triangles.push_back(vertex(a, color, ta));
     _triangles.push_back(vertex(b, color, tb));
     _triangles.push_back(vertex(c, color, tc));
+    noteVisualChange();
 }
 
 void DrawNode::drawPoint(const Vec2& point, float pointSize, const Color4F& color)
 {
     _points.push_back(vertex(point, color, Tex2F(pointSize, 0)));
+    noteVisualChange();
 }
 
 void DrawNode::drawPoints(const Vec2* position, unsigned int numberOfPoints, float pointSize, const Color4F& color)

@@ -34,9 +34,17 @@ public:
     void drawSegment(const Vec2& from, const Vec2& to, float radius, const Color4F& color);
 
     void clear();
-    void setLineWidth(float lineWidth) { _lineWidth = lineWidth; }
+    void setLineWidth(float lineWidth)
+    {
+        _lineWidth = lineWidth;
+        noteVisualChange();
+    }
     float getLineWidth() const { return _lineWidth; }
-    void setBlendFunc(const BlendFunc& blendFunc) { _blendFunc = blendFunc; }
+    void setBlendFunc(const BlendFunc& blendFunc)
+    {
+        _blendFunc = blendFunc;
+        noteVisualChange();
+    }
     const BlendFunc& getBlendFunc() const { return _blendFunc; }
 
     /// Vertices queued, for tests and statistics.

@@ -81,6 +81,7 @@ void Label::setString(const std::string& text)
     if (text != _text) {
         _text = text;
         _contentDirty = true;
+        noteVisualChange();
     }
 }
 
@@ -90,6 +91,7 @@ void Label::setSystemFontName(const std::string& font)
         _fontName = font;
         _atlas = nullptr;
         _contentDirty = true;
+        noteVisualChange();
     }
 }
 
@@ -100,6 +102,7 @@ void Label::setSystemFontSize(float fontSize)
         _fontSize = fontSize;
         _atlas = nullptr;
         _contentDirty = true;
+        noteVisualChange();
     }
 }
 
@@ -114,6 +117,7 @@ void Label::setTextColor(const Color4B& color)
 {
     _textColor = color;
     _quadsDirty = true;
+    noteVisualChange();
 }
 
 void Label::enableShadow(const Color4B& shadowColor, const Size& offset, int)
@@ -122,12 +126,14 @@ void Label::enableShadow(const Color4B& shadowColor, const Size& offset, int)
     _shadowColor = shadowColor;
     _shadowOffset = offset;
     _quadsDirty = true;
+    noteVisualChange();
 }
 
 void Label::disableEffect()
 {
     _shadowEnabled = false;
     _quadsDirty = true;
+    noteVisualChange();
 }
 
 void Label::setAlignment(TextHAlignment hAlignment)
@@ -145,30 +151,35 @@ void Label::setHorizontalAlignment(TextHAlignment hAlignment)
 {
     _hAlignment = hAlignment;
     _quadsDirty = true;
+    noteVisualChange();
 }
 
 void Label::setVerticalAlignment(TextVAlignment vAlignment)
 {
     _vAlignment = vAlignment;
     _quadsDirty = true;
+    noteVisualChange();
 }
 
 void Label::setDimensions(float width, float height)
 {
     _dimensions = Size(std::max(0.0f, width), std::max(0.0f, height));
     _contentDirty = true;
+    noteVisualChange();
 }
 
 void Label::setLineBreakWithoutSpace(bool breakWithoutSpace)
 {
     _breakWithoutSpace = breakWithoutSpace;
     _contentDirty = true;
+    noteVisualChange();
 }
 
 void Label::setLineHeight(float height)
 {
     _lineHeight = std::max(0.0f, height);
     _contentDirty = true;
+    noteVisualChange();
 }
 
 float Label::getLineHeight() const

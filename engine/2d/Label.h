@@ -71,7 +71,11 @@ public:
     int getStringNumLines() const;
     int getStringLength() const;
 
-    void setBlendFunc(const BlendFunc& blendFunc) override { _blendFunc = blendFunc; }
+    void setBlendFunc(const BlendFunc& blendFunc) override
+    {
+        _blendFunc = blendFunc;
+        noteVisualChange();
+    }
     const BlendFunc& getBlendFunc() const override { return _blendFunc; }
 
     const Size& getContentSize() const override;

@@ -25,7 +25,11 @@ public:
     std::string getDescription() const override;
 
     void draw(Renderer* renderer, const Mat4& transform, uint32_t flags) override;
-    void setBlendFunc(const BlendFunc& blendFunc) { _blendFunc = blendFunc; }
+    void setBlendFunc(const BlendFunc& blendFunc)
+    {
+        _blendFunc = blendFunc;
+        noteVisualChange();
+    }
     const BlendFunc& getBlendFunc() const { return _blendFunc; }
 
 protected:

@@ -81,7 +81,13 @@ void Node::setLocalZOrder(int z)
         _localZOrder = z;
 }
 
-void Node::setGlobalZOrder(float globalZOrder) { _globalZOrder = globalZOrder; }
+void Node::setGlobalZOrder(float globalZOrder)
+{
+    if (_globalZOrder == globalZOrder)
+        return;
+    _globalZOrder = globalZOrder;
+    noteVisualChange();
+}
 
 void Node::updateChildrenToHighZOrder()
 {
@@ -92,6 +98,20 @@ void Node::updateChildrenToHighZOrder()
 // --- geometry ----------------------------------------------------------------------------
 
 void Node::markTransformDirty() { _transformUpdated = _transformDirty = _inverseDirty = true; }
+
+Node::TransformDirtyFlag& Node::TransformDirtyFlag::operator=(bool value)
+{
+    _value = value;
+    if (value)
+        _owner->noteVisualChange();
+    return *this;
+}
+
+void Node::noteVisualChange()
+{
+    if (_running)
+        Director::getInstance()->markChanged();
+}
 
 void Node::setScaleX(float scaleX)
 {
@@ -119,12 +139,16 @@ void Node::setScaleZ(float scaleZ)
 
 void Node::setScale(float scale)
 {
+    if (_scaleX == scale && _scaleY == scale && _scaleZ == scale)
+        return;
     _scaleX = _scaleY = _scaleZ = scale;
     markTransformDirty();
 }
 
 void Node::setScale(float scaleX, float scaleY)
 {
+    if (_scaleX == scaleX && _scaleY == scaleY)
+        return;
     _scaleX = scaleX;
     _scaleY = scaleY;
     markTransformDirty();
@@ -234,6 +258,9 @@ void Node::setRotation(float rotation)
 
 void Node::setRotation3D(const Vec3& rotation)
 {
+    if (_rotationX == rotation.x && _rotationY == rotation.y && _rotationZ_X == rotation.z &&
+        _rotationZ_Y == rotation.z)
+        return;
     _rotationX = rotation.x;
     _rotationY = rotation.y;
     _rotationZ_X = _rotationZ_Y = rotation.z;
@@ -296,12 +323,16 @@ void Node::setVisible(bool visible)
     _visible = visible;
     if (_visible)
         markTransformDirty();
+    else
+        noteVisualChange();
 }
 
 // --- colour and opacity ------------------------------------------------------------------
 
 void Node::setOpacity(GLubyte opacity)
 {
+    if (_realOpacity != opacity || _displayedOpacity != opacity)
+        noteVisualChange();
     _displayedOpacity = _realOpacity = opacity;
     if (_cascadeOpacityEnabled) {
         GLubyte parentOpacity = 255;
@@ -313,7 +344,10 @@ void Node::setOpacity(GLubyte opacity)
 
 void Node::updateDisplayedOpacity(GLubyte parentOpacity)
 {
-    _displayedOpacity = static_cast<GLubyte>(_realOpacity * parentOpacity / 255);
+    const GLubyte displayed = static_cast<GLubyte>(_realOpacity * parentOpacity / 255);
+    if (displayed != _displayedOpacity)
+        noteVisualChange();
+    _displayedOpacity = displayed;
     if (_cascadeOpacityEnabled) {
         for (Node* child : _children)
             child->updateDisplayedOpacity(_displayedOpacity);
@@ -336,6 +370,8 @@ void Node::setCascadeOpacityEnabled(bool enabled)
 
 void Node::setColor(const Color3B& color)
 {
+    if (_realColor != color || _displayedColor != color)
+        noteVisualChange();
     _displayedColor = _realColor = color;
     if (_cascadeColorEnabled) {
         Color3B parentColor = Color3B::WHITE;
@@ -347,9 +383,12 @@ void Node::setColor(const Color3B& color)
 
 void Node::updateDisplayedColor(const Color3B& parentColor)
 {
-    _displayedColor.r = static_cast<GLubyte>(_realColor.r * parentColor.r / 255);
-    _displayedColor.g = static_cast<GLubyte>(_realColor.g * parentColor.g / 255);
-    _displayedColor.b = static_cast<GLubyte>(_realColor.b * parentColor.b / 255);
+    const Color3B displayed(static_cast<GLubyte>(_realColor.r * parentColor.r / 255),
+                            static_cast<GLubyte>(_realColor.g * parentColor.g / 255),
+                            static_cast<GLubyte>(_realColor.b * parentColor.b / 255));
+    if (displayed != _displayedColor)
+        noteVisualChange();
+    _displayedColor = displayed;
     if (_cascadeColorEnabled) {
         for (Node* child : _children)
             child->updateDisplayedColor(_displayedColor);
@@ -579,6 +618,7 @@ void Node::reorderChild(Node* child, int zOrder)
         return;
     _reorderChildDirty = true;
     placeInOrder(child, zOrder);
+    noteVisualChange();
 }
 
 void Node::sortAllChildren()
@@ -606,6 +646,7 @@ void Node::onEnter()
         child->onEnter();
     resume();
     _running = true;
+    noteVisualChange();
 }
 
 void Node::onEnterTransitionDidFinish()
@@ -625,6 +666,7 @@ void Node::onExitTransitionDidStart()
 
 void Node::onExit()
 {
+    noteVisualChange();
     pause();
     _running = false;
     Vector<Node*> children = _children;
@@ -679,6 +721,7 @@ void Node::setGLProgramState(GLProgramState* glProgramState)
     CC_SAFE_RETAIN(glProgramState);
     CC_SAFE_RELEASE(_glProgramState);
     _glProgramState = glProgramState;
+    noteVisualChange();
 }
 
 void Node::visit()
@@ -818,6 +861,7 @@ void Node::setNodeToParentTransform(const Mat4& transform)
     _transformDirty = false;
     _transformUpdated = true;
     _inverseDirty = true;
+    noteVisualChange();
 }
 
 Mat4 Node::getNodeToParentTransform(Node* ancestor) const
@@ -918,7 +962,8 @@ Vec2 Node::convertTouchToNodeSpaceAR(Touch* touch) const
 
 void Node::setCameraMask(unsigned short flag, bool applyChildren)
 {
-    _cameraList.insert(flag);
+    if (_cameraList.insert(flag).second)
+        noteVisualChange();
     if (applyChildren) {
         for (Node* child : _children)
             child->setCameraMask(flag, true);
@@ -927,7 +972,8 @@ void Node::setCameraMask(unsigned short flag, bool applyChildren)
 
 void Node::removeCameraMask(unsigned short flag, bool applyChildren)
 {
-    _cameraList.erase(flag);
+    if (_cameraList.erase(flag))
+        noteVisualChange();
     if (applyChildren) {
         for (Node* child : _children)
             child->removeCameraMask(flag, true);

@@ -239,7 +239,12 @@ public:
     virtual bool isVisitableByVisitingCamera() const;
     /// Lets the cameras that are children of this node's children draw those children in
     /// line, where they come in this node's traversal (render windows use it).
-    void enableCameraVisitThroughtChild(bool enable = true) { _cameraVisitThroughChild = enable; }
+    void enableCameraVisitThroughtChild(bool enable = true)
+    {
+        if (enable != _cameraVisitThroughChild)
+            noteVisualChange();
+        _cameraVisitThroughChild = enable;
+    }
     bool isCameraVisitThroughChild() const { return _cameraVisitThroughChild; }
 
     // --- scheduling ----------------------------------------------------------------------
@@ -311,6 +316,9 @@ protected:
     static void placeInOrder(Node* child, int localZOrder);
     static void sortByZOrder(Vector<Node*>& nodes);
     void markTransformDirty();
+    /// What the engine's setters call when what this node shows changed: a running node
+    /// asks for the next frame (changes made while the frame is drawn are in it already).
+    void noteVisualChange();
     /// Visits the child once for the current camera and once more for each of its in-line cameras.
     void visitChild(Node* child, Renderer* renderer, uint32_t flags);
     /// Calls fn on this node and everything below it in drawing order (for event priorities).
@@ -340,8 +348,21 @@ protected:
     bool _contentSizeDirty = true;
 
     Mat4 _modelViewTransform;
+    /// The transform must be rebuilt. Raising it on a running node asks for a redraw, also
+    /// when a subclass with a transform of its own raises it directly.
+    class TransformDirtyFlag {
+    public:
+        explicit TransformDirtyFlag(Node* owner) : _owner(owner) {}
+        operator bool() const { return _value; }
+        TransformDirtyFlag& operator=(bool value);
+
+    private:
+        Node* _owner;
+        bool _value = true;
+    };
+
     mutable Mat4 _transform;
-    mutable bool _transformDirty = true;
+    mutable TransformDirtyFlag _transformDirty{this};
     mutable Mat4 _inverse;
     mutable Mat4 _inverseSource; // the transform _inverse was computed from
     mutable bool _inverseDirty = true;

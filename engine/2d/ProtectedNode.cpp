@@ -78,6 +78,7 @@ void ProtectedNode::reorderProtectedChild(Node* child, int localZOrder)
         return;
     _reorderProtectedChildDirty = true;
     placeInOrder(child, localZOrder);
+    noteVisualChange();
 }
 
 void ProtectedNode::sortAllProtectedChildren()

@@ -1,5 +1,6 @@
 #include "2d/Sprite.h"
 
+#include <cstring>
 #include <sstream>
 
 #include "base/Director.h"
@@ -49,6 +50,13 @@ Sprite* Sprite::createWithTexture(Texture2D* texture)
 Sprite* Sprite::createWithTexture(Texture2D* texture, const Rect& rect, bool rotated)
 {
     return makeSprite([&](Sprite* s) { return s->initWithTexture(texture, rect, rotated); });
+}
+
+Sprite::QuadWatch::~QuadWatch()
+{
+    if (std::memcmp(&_before, &_sprite->_quad, sizeof(_before)) != 0) {
+        _sprite->noteVisualChange();
+    }
 }
 
 Sprite::Sprite() {}
@@ -135,6 +143,7 @@ void Sprite::setTexture(Texture2D* texture)
     if (_texture) _texture->release();
     _texture = texture;
     updateBlendFunc();
+    noteVisualChange();
 }
 
 void Sprite::updateBlendFunc()
@@ -157,6 +166,7 @@ void Sprite::setTextureRect(const Rect& rect)
 
 void Sprite::setTextureRect(const Rect& rect, bool rotated, const Size& untrimmedSize)
 {
+    const QuadWatch watch(this);
     _rectRotated = rotated;
     setContentSize(untrimmedSize);
     setVertexRect(rect);
@@ -175,6 +185,7 @@ void Sprite::setVertexRect(const Rect& rect)
 
 void Sprite::setTextureCoords(const Rect& rect)
 {
+    const QuadWatch watch(this);
     if (!_texture) {
         for (V3F_C4B_T2F* v : {&_quad.tl, &_quad.bl, &_quad.tr, &_quad.br}) v->texCoords = Tex2F(0, 0);
         return;
@@ -221,6 +232,7 @@ void Sprite::setOpacityModifyRGB(bool modify)
 
 void Sprite::updateColor()
 {
+    const QuadWatch watch(this);
     Color4B c(_displayedColor.r, _displayedColor.g, _displayedColor.b, _displayedOpacity);
     if (_opacityModifyRGB) {
         c.r = static_cast<GLubyte>(c.r * _displayedOpacity / 255);

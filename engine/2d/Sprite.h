@@ -45,10 +45,18 @@ public:
     void setFlipY(bool flipY) { setFlippedY(flipY); }
 
     /// Marks the sprite's commands 3D: drawn with depth in the render window's cameras.
-    void set3D(bool value) { _is3D = value; }
+    void set3D(bool value)
+    {
+        _is3D = value;
+        noteVisualChange();
+    }
     bool is3D() const { return _is3D; }
 
-    void setBlendFunc(const BlendFunc& blendFunc) override { _blendFunc = blendFunc; }
+    void setBlendFunc(const BlendFunc& blendFunc) override
+    {
+        _blendFunc = blendFunc;
+        noteVisualChange();
+    }
     const BlendFunc& getBlendFunc() const override { return _blendFunc; }
     void setOpacityModifyRGB(bool modify) override;
     bool isOpacityModifyRGB() const override { return _opacityModifyRGB; }
@@ -67,6 +75,17 @@ public:
     Sprite(); // public for subclasses made with new, init, autorelease
 
 protected:
+    /// Reports a change when the quad differs at the end of the scope from its start.
+    class QuadWatch {
+    public:
+        explicit QuadWatch(Sprite* sprite) : _sprite(sprite), _before(sprite->_quad) {}
+        ~QuadWatch();
+
+    private:
+        Sprite* _sprite;
+        V3F_C4B_T2F_Quad _before;
+    };
+
     void updateColor();
     void setTextureCoords(const Rect& rect);
     void setVertexRect(const Rect& rect);

@@ -1,6 +1,7 @@
 #include "base/Director.h"
 
 #include <algorithm>
+#include <limits>
 #include <mutex>
 
 #include "base/AutoreleasePool.h"
@@ -97,6 +98,7 @@ void Director::setAnimationInterval(float interval)
 void Director::startAnimation()
 {
     _invalid = false;
+    markDirty();
     // The time spent stopped is not a frame's worth of animation.
     _nextDeltaTimeZero = true;
 }
@@ -114,6 +116,7 @@ void Director::pause()
 void Director::resume()
 {
     _paused = false;
+    markDirty();
     _nextDeltaTimeZero = true;
 }
 
@@ -141,6 +144,7 @@ void Director::setContentScaleFactor(float scaleFactor)
 {
     if (scaleFactor > 0.0f) {
         _contentScaleFactor = scaleFactor;
+        markDirty();
     }
 }
 
@@ -165,6 +169,8 @@ void Director::mainLoop()
 void Director::mainLoop(float dt)
 {
     _deltaTime = dt < 0.0f ? 0.0f : dt;
+    _frameTime = std::max(0.0f, _deltaTime - static_cast<float>(_waitedSinceFrame));
+    _waitedSinceFrame = 0.0;
     if (!_invalid) {
         drawScene();
     }
@@ -174,7 +180,10 @@ void Director::mainLoop(float dt)
 
 void Director::markDirty()
 {
-    _dirty.store(true, std::memory_order_release);
+    // Only the first request wakes the loop, and the main thread never sleeps while it asks.
+    if (!_dirty.exchange(true, std::memory_order_acq_rel) && !isMainThread()) {
+        wakeUp();
+    }
 }
 
 bool Director::isDirty() const
@@ -182,23 +191,81 @@ bool Director::isDirty() const
     return _dirty.load(std::memory_order_acquire);
 }
 
+void Director::markChanged()
+{
+    if (!isDrawing()) {
+        markDirty();
+    }
+}
+
+double Director::getTimeToNextWork() const
+{
+    if (isDirty()) {
+        return 0.0;
+    }
+    if (_invalid || _paused) {
+        return std::numeric_limits<double>::infinity();
+    }
+    if (_nextScene || _actionManager->hasUnpausedActions()) {
+        return 0.0;
+    }
+    // The action manager's hook runs every frame but has work only while actions run.
+    return _scheduler->getTimeToNextWork(_actionManager);
+}
+
+void Director::waitForWork(double seconds)
+{
+    if (!(seconds > 0.0)) {
+        return;
+    }
+    const double start = _clock();
+    if (!_openGLView || !_openGLView->waitEvents(seconds)) {
+        // No window system to wait in: wait for a wake-up alone.
+        std::unique_lock<std::mutex> lock(_wakeMutex);
+        _wakeCondition.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return _wakeRequested; });
+        _wakeRequested = false;
+    }
+    _waitedSinceFrame += std::max(0.0, _clock() - start);
+}
+
+void Director::wakeUp()
+{
+    if (auto wakeWindow = _wakeWindow.load(std::memory_order_acquire)) {
+        wakeWindow();
+    }
+    {
+        std::lock_guard<std::mutex> lock(_wakeMutex);
+        _wakeRequested = true;
+    }
+    _wakeCondition.notify_one();
+}
+
 void Director::drawScene()
 {
-    if (_openGLView) {
-        _renderer->clearDrawStats();
-        _renderer->clear();
-    }
     if (!_paused) {
         _scheduler->update(_deltaTime);
     }
     if (_nextScene) {
         setNextScene();
     }
+    // Cleared before the visit: a node that asks again while drawing gets the next frame too.
+    if (_dirty.exchange(false, std::memory_order_acq_rel)) {
+        renderScene();
+    }
+    ++_totalFrames;
+}
+
+void Director::renderScene()
+{
+    _drawing.store(true, std::memory_order_relaxed);
+    _renderer->countFrame();
     if (!_openGLView && _runningScene) {
         // Headless: the tree is still visited (with no renderer) so cameras and transforms update.
         _runningScene->render(nullptr);
     }
     if (_openGLView) {
+        _renderer->clearDrawStats();
+        _renderer->clear();
         pushMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_MODELVIEW);
         // The running scene is visited here and queues its render commands.
         if (_runningScene) {
@@ -209,7 +276,7 @@ void Director::drawScene()
         popMatrix(MATRIX_STACK_TYPE::MATRIX_STACK_MODELVIEW);
         _openGLView->swapBuffers();
     }
-    ++_totalFrames;
+    _drawing.store(false, std::memory_order_relaxed);
 }
 
 TextureCache* Director::getTextureCache()
@@ -228,6 +295,7 @@ void Director::setOpenGLView(GLView* openGLView)
     if (openGLView) {
         openGLView->retain();
     }
+    _wakeWindow.store(nullptr, std::memory_order_release);
     if (_openGLView) {
         _openGLView->release();
     }
@@ -236,6 +304,7 @@ void Director::setOpenGLView(GLView* openGLView)
         return;
     }
     _winSizeInPoints = _openGLView->getDesignResolutionSize();
+    markDirty();
     _renderer->initGLView();
     setAlphaBlending(true);
     setDepthTest(false);
@@ -243,12 +312,14 @@ void Director::setOpenGLView(GLView* openGLView)
     // The window's mouse, keys and characters become engine events from now on.
     if (auto* window = dynamic_cast<GLViewImpl*>(_openGLView)) {
         InputInjector::getInstance()->attachView(window);
+        _wakeWindow.store(&GLViewImpl::postEmptyEvent, std::memory_order_release);
     }
 }
 
 void Director::setClearColor(const Color4F& clearColor)
 {
     _renderer->setClearColor(clearColor);
+    markDirty();
 }
 
 float Director::getZEye() const
@@ -293,6 +364,7 @@ void Director::setProjection(Projection projection)
         break;
     }
     _projection = projection;
+    markDirty();
 }
 
 void Director::setDepthTest(bool on)
@@ -379,6 +451,7 @@ void Director::reset()
     _ending = false;
     _nextDeltaTimeZero = false;
     _lastUpdate = -1.0;
+    markDirty();
     PoolManager::getInstance()->getCurrentPool()->clear();
 }
 
@@ -507,11 +580,13 @@ void Director::setNextScene()
     _runningScene = next;
     _runningScene->onEnter();
     _runningScene->onEnterTransitionDidFinish();
+    markDirty();
 }
 
 void Director::clearScenes()
 {
     _nextScene = nullptr;
+    markDirty();
     if (_runningScene) {
         _runningScene->onExitTransitionDidStart();
         _runningScene->onExit();

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -45,6 +47,9 @@ public:
     double now() const;
 
     float getDeltaTime() const { return _deltaTime; }
+    /// The time step less the time the loop waited for work in it: what the last frame's
+    /// work took (the time step itself when frames follow each other).
+    float getFrameTime() const { return _frameTime; }
     unsigned int getTotalFrames() const { return _totalFrames; }
     float getAnimationInterval() const { return _animationInterval; }
     void setAnimationInterval(float interval);
@@ -67,7 +72,11 @@ public:
     Size getVisibleSize() const;
     Vec2 getVisibleOrigin() const;
     /// The size in points of the design area; views set it when their resolution changes.
-    void setWinSize(const Size& size) { _winSizeInPoints = size; }
+    void setWinSize(const Size& size)
+    {
+        _winSizeInPoints = size;
+        markDirty();
+    }
 
     float getContentScaleFactor() const { return _contentScaleFactor; }
     void setContentScaleFactor(float scaleFactor);
@@ -81,10 +90,27 @@ public:
     /// Clears scheduled work and queued main-thread functions (between tests).
     void reset();
 
-    /// Asks for the next frame to be drawn: something visible changed. Safe from any thread.
+    /// Asks for the next frame to be drawn: something visible changed. Safe from any thread;
+    /// from another thread it also wakes the application loop.
     void markDirty();
     /// True when the next frame must draw.
     bool isDirty() const;
+    /// What the engine's own setters call: the next frame draws, unless the change is made
+    /// while the frame is being drawn, which then already shows it (lazy layout, glyph and
+    /// texture uploads during the visit).
+    void markChanged();
+    /// True while the running scene is visited and drawn.
+    bool isDrawing() const { return _drawing.load(std::memory_order_relaxed); }
+
+    /// Seconds from the last frame until the scheduler has work again: 0 when something runs
+    /// every frame (update hooks, running actions, queued main-thread functions) or the
+    /// next frame must draw; infinity when only input or another thread can bring work.
+    double getTimeToNextWork() const;
+    /// Waits at most `seconds` for window input or a wake-up from another thread (work queued
+    /// for the main thread, a redraw asked for); input received is dispatched.
+    void waitForWork(double seconds);
+    /// Ends a waitForWork early. Safe from any thread.
+    void wakeUp();
 
     EventDispatcher* getEventDispatcher() const { return _eventDispatcher; }
     ActionManager* getActionManager() const { return _actionManager; }
@@ -135,14 +161,18 @@ protected:
     Director();
     ~Director() override;
 
-    /// Runs the scheduler and draws the running scene.
+    /// Runs the scheduler and, when something changed, draws the running scene.
     void drawScene();
+    /// Visits and draws the running scene, and shows the frame.
+    void renderScene();
     void calculateDeltaTime();
 
     Scheduler* _scheduler = nullptr;
     std::function<double()> _clock;
     double _lastUpdate = -1.0;
     float _deltaTime = 0.0f;
+    float _frameTime = 0.0f;
+    double _waitedSinceFrame = 0.0; // main thread only
     unsigned int _totalFrames = 0;
     float _animationInterval = 1.0f / 60.0f;
     bool _invalid = false;
@@ -151,6 +181,12 @@ protected:
     bool _nextDeltaTimeZero = false;
     bool _displayStats = false;
     std::atomic<bool> _dirty{true};
+    std::atomic<bool> _drawing{false};
+    // The window system's own wake-up (posts an empty event); null without a window.
+    std::atomic<void (*)()> _wakeWindow{nullptr};
+    std::mutex _wakeMutex;
+    std::condition_variable _wakeCondition;
+    bool _wakeRequested = false; // guarded by _wakeMutex
     float _contentScaleFactor = 1.0f;
     Size _winSizeInPoints;
     std::thread::id _mainThread;

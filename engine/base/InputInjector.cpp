@@ -97,6 +97,21 @@ std::string utf8Of(unsigned int c)
     return out;
 }
 
+// Input is answered on the next frame: whatever it changed, and the feedback it may give
+// outside the engine's setters, is drawn.
+void dispatchInput(Event* event)
+{
+    Director* director = Director::getInstance();
+    director->markDirty();
+    director->getEventDispatcher()->dispatchEvent(event);
+}
+
+IMEDispatcher* imeDispatcher()
+{
+    Director::getInstance()->markDirty();
+    return IMEDispatcher::sharedDispatcher();
+}
+
 } // namespace
 
 InputInjector* InputInjector::getInstance()
@@ -203,7 +218,7 @@ void InputInjector::handleTouches(Phase phase, const std::vector<int>& ids, cons
     case Phase::CANCELLED: event.setEventCode(EventTouch::EventCode::CANCELLED); break;
     }
     event.setTouches(touches);
-    Director::getInstance()->getEventDispatcher()->dispatchEvent(&event);
+    dispatchInput(&event);
     for (Touch* t : touches)
         t->release();
 }
@@ -236,7 +251,7 @@ void InputInjector::dispatchMouse(int type, const Vec2& point, int button, float
     event.setMouseButton(button);
     event.setScrollData(scrollX, scrollY);
     _pointer = point;
-    Director::getInstance()->getEventDispatcher()->dispatchEvent(&event);
+    dispatchInput(&event);
 }
 
 void InputInjector::mouseDown(const Vec2& point, int button)
@@ -284,9 +299,9 @@ void InputInjector::mouseScroll(const Vec2& point, float scrollX, float scrollY)
 void InputInjector::editText(EventKeyboard::KeyCode key)
 {
     if (key == EventKeyboard::KeyCode::KEY_BACKSPACE)
-        IMEDispatcher::sharedDispatcher()->dispatchDeleteBackward();
+        imeDispatcher()->dispatchDeleteBackward();
     else if (key == EventKeyboard::KeyCode::KEY_ENTER || key == EventKeyboard::KeyCode::KEY_KP_ENTER)
-        IMEDispatcher::sharedDispatcher()->dispatchInsertText("\n", 1);
+        imeDispatcher()->dispatchInsertText("\n", 1);
 }
 
 void InputInjector::keyRepeated(EventKeyboard::KeyCode key) { editText(key); }
@@ -295,13 +310,13 @@ void InputInjector::keyPressed(EventKeyboard::KeyCode key)
 {
     editText(key);
     EventKeyboard event(key, true);
-    Director::getInstance()->getEventDispatcher()->dispatchEvent(&event);
+    dispatchInput(&event);
 }
 
 void InputInjector::keyReleased(EventKeyboard::KeyCode key)
 {
     EventKeyboard event(key, false);
-    Director::getInstance()->getEventDispatcher()->dispatchEvent(&event);
+    dispatchInput(&event);
 }
 
 void InputInjector::keyTyped(EventKeyboard::KeyCode key)
@@ -312,7 +327,7 @@ void InputInjector::keyTyped(EventKeyboard::KeyCode key)
 
 void InputInjector::insertText(const std::string& utf8)
 {
-    IMEDispatcher::sharedDispatcher()->dispatchInsertText(utf8.c_str(), utf8.size());
+    imeDispatcher()->dispatchInsertText(utf8.c_str(), utf8.size());
 }
 
 void InputInjector::insertCharacter(unsigned int codepoint)
@@ -323,7 +338,7 @@ void InputInjector::insertCharacter(unsigned int codepoint)
     insertText(utf8Of(codepoint));
 }
 
-void InputInjector::deleteBackward() { IMEDispatcher::sharedDispatcher()->dispatchDeleteBackward(); }
+void InputInjector::deleteBackward() { imeDispatcher()->dispatchDeleteBackward(); }
 
 void InputInjector::reset()
 {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 
+#include "base/Director.h"
 #include "base/ccMacros.h"
 
 namespace cocos2d {
@@ -109,6 +111,7 @@ void Scheduler::addTimer(std::shared_ptr<TimerEntry> entry, bool paused)
     });
     entry->state = targetStateLocked(entry->target, paused);
     _timers.push_back(std::move(entry));
+    wakeMainLoopFromOtherThread();
 }
 
 void Scheduler::schedule(const ccSchedulerFunc& callback, void* target, float interval, unsigned int repeat,
@@ -177,6 +180,7 @@ void Scheduler::schedulePerFrame(const ccSchedulerFunc& callback, void* target, 
     auto pos = std::upper_bound(_updates.begin(), _updates.end(), priority,
                                 [](int p, const std::shared_ptr<UpdateEntry>& u) { return p < u->priority; });
     _updates.insert(pos, std::move(entry));
+    wakeMainLoopFromOtherThread();
 }
 
 void Scheduler::unschedule(const std::string& key, void* target)
@@ -375,8 +379,49 @@ void Scheduler::performFunctionInCocosThread(std::function<void()> function, voi
     if (!function) {
         return;
     }
-    std::lock_guard<std::mutex> lock(_functionsMutex);
-    _functions.push_back(PendingFunction{std::move(function), target, _nextSequence++});
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(_functionsMutex);
+        first = _functions.empty();
+        _functions.push_back(PendingFunction{std::move(function), target, _nextSequence++});
+    }
+    // A main loop waiting for input must wake to run it; once is enough while it waits.
+    if (first) {
+        wakeMainLoopFromOtherThread();
+    }
+}
+
+void Scheduler::wakeMainLoopFromOtherThread() const
+{
+    // The owner is the main thread, which never waits while it schedules.
+    if (std::this_thread::get_id() != _ownerThread) {
+        Director::getInstance()->wakeUp();
+    }
+}
+
+double Scheduler::getTimeToNextWork(const void* idleHookTarget) const
+{
+    if (getPendingFunctionCount() > 0) {
+        return 0.0;
+    }
+    double next = std::numeric_limits<double>::infinity();
+    std::lock_guard<std::mutex> lock(_mutex);
+    for (const auto& u : _updates) {
+        if (!u->cancelled && !u->state->paused && u->target != idleHookTarget) {
+            return 0.0;
+        }
+    }
+    for (const auto& t : _timers) {
+        if (t->cancelled || t->state->paused) {
+            continue;
+        }
+        double step = t->useDelay ? t->delay : t->interval;
+        next = std::min(next, std::max(0.0, step - t->elapsed));
+    }
+    if (next > 0.0 && _timeScale > 0.0f && _timeScale != 1.0f) {
+        next /= _timeScale;
+    }
+    return next;
 }
 
 void Scheduler::removeFunctionInCocosThread(void* target)

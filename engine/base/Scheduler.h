@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -87,6 +88,12 @@ public:
     void removeAllFunctionsToBePerformedInCocosThread();
     size_t getPendingFunctionCount() const;
 
+    /// Seconds from the last update until something is due: 0 when an update hook or a
+    /// timer of interval 0 runs every frame or main-thread functions wait; infinity when
+    /// nothing is scheduled. The hook of `idleHookTarget` is left out (its owner knows
+    /// whether it has work).
+    double getTimeToNextWork(const void* idleHookTarget = nullptr) const;
+
 private:
     struct TargetState;
     struct TimerEntry;
@@ -105,8 +112,11 @@ private:
     void removeUpdatesLocked(const std::function<bool(const UpdateEntry&)>& match);
     void fireTimer(TimerEntry& timer, float dt);
     void runPendingFunctions();
+    /// New work from another thread wakes a main loop that waits for input.
+    void wakeMainLoopFromOtherThread() const;
 
     float _timeScale = 1.0f;
+    std::thread::id _ownerThread = std::this_thread::get_id();
 
     mutable std::mutex _mutex;
     std::vector<std::shared_ptr<TimerEntry>> _timers;

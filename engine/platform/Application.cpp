@@ -1,5 +1,6 @@
 #include "platform/Application.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -90,24 +91,41 @@ int Application::run()
         return 1;
     }
     Director* director = Director::getInstance();
-    for (;;) {
-        GLView* view = director->getOpenGLView();
-        if (director->isEnding() || (view && view->windowShouldClose())) {
-            break;
-        }
+    while (!loopShouldEnd()) {
         double start = director->now();
         director->mainLoop();
-        if (view) {
+        if (GLView* view = director->getOpenGLView()) {
             view->pollEvents();
         }
-        double interval = director->getAnimationInterval();
-        double spent = director->now() - start;
-        if (spent < interval) {
-            std::this_thread::sleep_for(std::chrono::duration<double>(interval - spent));
-        }
+        waitForNextFrame(start);
     }
     applicationWillTerminate();
     return 0;
+}
+
+bool Application::loopShouldEnd()
+{
+    Director* director = Director::getInstance();
+    GLView* view = director->getOpenGLView();
+    return director->isEnding() || (view && view->windowShouldClose());
+}
+
+void Application::waitForNextFrame(double frameStart)
+{
+    // Frames are never closer than the animation interval. Beyond that the loop sleeps until
+    // the scheduler's next timer, input or another thread brings work; it looks again now and
+    // then, so that a close asked for by a signal is seen.
+    constexpr double kLongestWait = 0.25;
+    Director* director = Director::getInstance();
+    while (!loopShouldEnd()) {
+        double interval = director->getAnimationInterval();
+        double due = frameStart + std::max(interval, director->getTimeToNextWork());
+        double left = due - director->now();
+        if (left <= 0.0) {
+            return;
+        }
+        director->waitForWork(std::min(left, kLongestWait));
+    }
 }
 
 LanguageType Application::languageFromLocale(const std::string& locale)

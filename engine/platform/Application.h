@@ -52,8 +52,10 @@ public:
     virtual void applicationOpenPath(const char* path) { (void)path; }
 
     virtual void setAnimationInterval(float interval);
-    /// Runs the launch hook, then frames at the animation interval until the director ends
-    /// (or the window closes), then the terminate hook. Returns the exit code.
+    /// Runs the launch hook, then frames until the director ends (or the window closes), then
+    /// the terminate hook. Returns the exit code. Frames come at most at the animation
+    /// interval, and only while there is work: between them the loop sleeps until a timer is
+    /// due, input arrives or another thread asks for the main thread.
     int run();
 
     /// The language of the user's locale (LC_ALL, LC_MESSAGES, then LANG); English otherwise.
@@ -69,6 +71,10 @@ public:
     static LanguageType languageFromLocale(const std::string& locale);
 
 protected:
+    static bool loopShouldEnd();
+    /// Returns when the next frame is due (see run).
+    static void waitForNextFrame(double frameStart);
+
     static Application* s_sharedApplication;
     float _animationInterval = 1.0f / 60.0f;
     std::string _languageCode;

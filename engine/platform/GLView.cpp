@@ -29,6 +29,7 @@ GLView::~GLView() {}
 void GLView::setFrameSize(float width, float height)
 {
     _screenSize = Size(width, height);
+    Director::getInstance()->markDirty();
     // Until a design resolution is chosen, one point is one pixel.
     if (_designResolutionSize.width <= 0 || _designResolutionSize.height <= 0) {
         _designResolutionSize = _screenSize;

@@ -49,6 +49,13 @@ public:
     virtual void setIMEKeyboardState(bool open) { (void)open; }
     virtual bool windowShouldClose() { return false; }
     virtual void pollEvents() {}
+    /// Waits at most `seconds` for window events and dispatches them; false when the view
+    /// has no events to wait for (the caller then waits by other means).
+    virtual bool waitEvents(double seconds)
+    {
+        (void)seconds;
+        return false;
+    }
 
     /// The window's drawable size in pixels.
     virtual const Size& getFrameSize() const { return _screenSize; }

@@ -1,5 +1,7 @@
 #include "platform/GLViewImpl.h"
 
+#include <mutex>
+
 #include "platform/CCGL.h"
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -13,7 +15,10 @@ namespace cocos2d {
 
 namespace {
 
-int g_openWindows = 0;
+// Other threads post wake-ups only while a window is open: a window is not destroyed while
+// one is being posted.
+std::mutex g_windowsMutex;
+int g_openWindows = 0; // guarded by g_windowsMutex
 
 void glfwErrorLog(int code, const char* description)
 {
@@ -44,6 +49,7 @@ GLViewImpl* viewOf(GLFWwindow* window)
 struct GLViewImpl::Callbacks {
     static void iconify(GLFWwindow*, int iconified)
     {
+        Director::getInstance()->markDirty();
         Application* app = Application::getInstance();
         if (!app) return;
         if (iconified) app->applicationDidEnterBackground();
@@ -65,7 +71,11 @@ struct GLViewImpl::Callbacks {
             Director* director = Director::getInstance();
             director->setProjection(director->getProjection());
         }
+        Director::getInstance()->markDirty();
     }
+    // Uncovered or refocused, the window shows the last frame again.
+    static void refresh(GLFWwindow*) { Director::getInstance()->markDirty(); }
+    static void focus(GLFWwindow*, int) { Director::getInstance()->markDirty(); }
     static void mouseButton(GLFWwindow* window, int button, int action, int)
     {
         GLViewImpl* view = viewOf(window);
@@ -184,7 +194,10 @@ bool GLViewImpl::initWithRect(const std::string& viewName, const Rect& rect, flo
         return false;
     }
     _window = window;
-    ++g_openWindows;
+    {
+        std::lock_guard<std::mutex> lock(g_windowsMutex);
+        ++g_openWindows;
+    }
     glfwSetWindowUserPointer(window, this);
     glfwSetWindowPos(window, static_cast<int>(rect.origin.x), static_cast<int>(rect.origin.y));
     glfwMakeContextCurrent(window);
@@ -203,6 +216,8 @@ bool GLViewImpl::initWithRect(const std::string& viewName, const Rect& rect, flo
     glfwSetWindowIconifyCallback(window, Callbacks::iconify);
     glfwSetDropCallback(window, Callbacks::drop);
     glfwSetFramebufferSizeCallback(window, Callbacks::framebufferSize);
+    glfwSetWindowRefreshCallback(window, Callbacks::refresh);
+    glfwSetWindowFocusCallback(window, Callbacks::focus);
     glfwSetMouseButtonCallback(window, Callbacks::mouseButton);
     glfwSetCursorPosCallback(window, Callbacks::cursor);
     glfwSetScrollCallback(window, Callbacks::scroll);
@@ -219,6 +234,7 @@ GLViewImpl::~GLViewImpl()
 {
     if (_window) {
         GL::setContextReady(false);
+        std::lock_guard<std::mutex> lock(g_windowsMutex);
         glfwDestroyWindow(static_cast<GLFWwindow*>(_window));
         _window = nullptr;
         --g_openWindows;
@@ -252,6 +268,20 @@ bool GLViewImpl::windowShouldClose()
 void GLViewImpl::pollEvents()
 {
     glfwPollEvents();
+}
+
+bool GLViewImpl::waitEvents(double seconds)
+{
+    glfwWaitEventsTimeout(seconds);
+    return true;
+}
+
+void GLViewImpl::postEmptyEvent()
+{
+    std::lock_guard<std::mutex> lock(g_windowsMutex);
+    if (g_openWindows > 0) {
+        glfwPostEmptyEvent();
+    }
 }
 
 } // namespace cocos2d

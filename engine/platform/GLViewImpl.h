@@ -27,6 +27,9 @@ public:
     void swapBuffers() override;
     bool windowShouldClose() override;
     void pollEvents() override;
+    bool waitEvents(double seconds) override;
+    /// Ends a wait for events in the main thread; safe from any thread once a window exists.
+    static void postEmptyEvent();
     void setIMEKeyboardState(bool open) override { (void)open; }
     float getFrameZoomFactor() const override { return _frameZoomFactor; }
 

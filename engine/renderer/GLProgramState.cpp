@@ -3,6 +3,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "base/Director.h"
 #include "renderer/GLProgram.h"
 #include "renderer/GLProgramCache.h"
 #include "renderer/Texture2D.h"
@@ -123,6 +124,14 @@ void GLProgramState::applyUniforms()
     }
 }
 
+GLProgramState::UniformWatch::~UniformWatch()
+{
+    // A uniform set again to its value (nodes set theirs on every draw) changes nothing.
+    if (std::memcmp(&_before, &_value, sizeof(_before)) != 0) {
+        Director::getInstance()->markChanged();
+    }
+}
+
 GLProgramState::UniformValue& GLProgramState::valueFor(const std::string& name)
 {
     return _uniforms[name];
@@ -131,6 +140,7 @@ GLProgramState::UniformValue& GLProgramState::valueFor(const std::string& name)
 void GLProgramState::setUniformInt(const std::string& name, int value)
 {
     auto& v = valueFor(name);
+    const UniformWatch watch(v);
     v.kind = UniformValue::Kind::INT;
     v.i = value;
 }
@@ -138,6 +148,7 @@ void GLProgramState::setUniformInt(const std::string& name, int value)
 void GLProgramState::setUniformFloat(const std::string& name, float value)
 {
     auto& v = valueFor(name);
+    const UniformWatch watch(v);
     v.kind = UniformValue::Kind::FLOAT;
     v.f[0] = value;
 }
@@ -145,6 +156,7 @@ void GLProgramState::setUniformFloat(const std::string& name, float value)
 void GLProgramState::setUniformVec2(const std::string& name, const Vec2& value)
 {
     auto& v = valueFor(name);
+    const UniformWatch watch(v);
     v.kind = UniformValue::Kind::VEC2;
     v.f[0] = value.x;
     v.f[1] = value.y;
@@ -153,6 +165,7 @@ void GLProgramState::setUniformVec2(const std::string& name, const Vec2& value)
 void GLProgramState::setUniformVec3(const std::string& name, const Vec3& value)
 {
     auto& v = valueFor(name);
+    const UniformWatch watch(v);
     v.kind = UniformValue::Kind::VEC3;
     v.f[0] = value.x;
     v.f[1] = value.y;
@@ -162,6 +175,7 @@ void GLProgramState::setUniformVec3(const std::string& name, const Vec3& value)
 void GLProgramState::setUniformVec4(const std::string& name, const Vec4& value)
 {
     auto& v = valueFor(name);
+    const UniformWatch watch(v);
     v.kind = UniformValue::Kind::VEC4;
     v.f[0] = value.x;
     v.f[1] = value.y;
@@ -172,6 +186,7 @@ void GLProgramState::setUniformVec4(const std::string& name, const Vec4& value)
 void GLProgramState::setUniformMat4(const std::string& name, const Mat4& value)
 {
     auto& v = valueFor(name);
+    const UniformWatch watch(v);
     v.kind = UniformValue::Kind::MAT4;
     memcpy(v.f, value.m, sizeof(v.f));
 }
@@ -187,6 +202,7 @@ void GLProgramState::setUniformTexture(const std::string& name, GLuint textureId
     int unit = it != _uniforms.end() && it->second.kind == UniformValue::Kind::TEXTURE ? it->second.unit
                                                                                         : _nextTextureUnit++;
     auto& v = valueFor(name);
+    const UniformWatch watch(v);
     v.kind = UniformValue::Kind::TEXTURE;
     v.texture = textureId;
     v.unit = unit;

@@ -54,6 +54,16 @@ protected:
         int unit = 0;
     };
     UniformValue& valueFor(const std::string& name);
+    /// Asks for a redraw when the value differs at the end of the scope from its start.
+    class UniformWatch {
+    public:
+        explicit UniformWatch(const UniformValue& value) : _value(value), _before(value) {}
+        ~UniformWatch();
+
+    private:
+        const UniformValue& _value;
+        UniformValue _before;
+    };
 
     GLProgram* _glprogram = nullptr;
     std::map<std::string, UniformValue> _uniforms;

@@ -145,6 +145,8 @@ void Renderer::addFrameEndTask(std::function<void()> task)
 {
     if (task) {
         _frameEndTasks.push_back(std::move(task));
+        // The task runs at the end of a drawn frame: there must be one.
+        Director::getInstance()->markDirty();
     }
 }
 

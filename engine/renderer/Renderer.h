@@ -59,6 +59,10 @@ public:
     const Color4F& getClearColor() const { return _clearColor; }
     void setDepthTest(bool enable);
 
+    /// Frames the director has drawn since the start (headless ones too): frames with
+    /// nothing changed are not drawn.
+    unsigned long long getDrawnFrames() const { return _drawnFrames; }
+    void countFrame() { ++_drawnFrames; }
     ssize_t getDrawnBatches() const { return _drawnBatches; }
     void addDrawnBatches(ssize_t number) { _drawnBatches += number; }
     ssize_t getDrawnVertices() const { return _drawnVertices; }
@@ -104,6 +108,7 @@ protected:
     Color4F _clearColor;
     ssize_t _drawnBatches = 0;
     ssize_t _drawnVertices = 0;
+    unsigned long long _drawnFrames = 0;
     bool _isRendering = false;
     bool _depthTest = false;
     std::vector<Rect> _scissorStack;

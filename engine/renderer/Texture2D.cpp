@@ -103,6 +103,8 @@ bool Texture2D::initWithData(const void* data, ssize_t dataLen, PixelFormat pixe
         return false;
     }
     releaseGLTexture();
+    // Whoever shows this texture shows new pixels.
+    Director::getInstance()->markChanged();
     _pixelsWide = pixelsWide;
     _pixelsHigh = pixelsHigh;
     _pixelFormat = pixelFormat;
@@ -168,6 +170,7 @@ bool Texture2D::updateWithData(const void* data, int offsetX, int offsetY, int w
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment(bytesPerRow));
     GL::bindTexture2D(_name);
     glTexSubImage2D(GL_TEXTURE_2D, 0, offsetX, offsetY, width, height, gl.format, gl.type, data);
+    Director::getInstance()->markChanged();
     return true;
 }
 
@@ -187,6 +190,7 @@ void Texture2D::setTexParameters(const TexParams& p)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(p.magFilter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(p.wrapS));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(p.wrapT));
+    Director::getInstance()->markChanged();
 }
 
 void Texture2D::setAntiAliasTexParameters()

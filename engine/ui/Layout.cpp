@@ -132,6 +132,8 @@ void Layout::adaptRenderers() {
 // --- clipping ----------------------------------------------------------------------------------
 
 void Layout::setClippingEnabled(bool enabled) {
+    if (enabled != _clippingEnabled)
+        noteVisualChange();
     _clippingEnabled = enabled;
 }
 

@@ -54,7 +54,11 @@ public:
     void setLayoutType(int type) { setLayoutType(static_cast<Type>(type)); }
     virtual Type getLayoutType() const { return _layoutType; }
     /// Arranges the children before the next drawing.
-    void requestDoLayout() { _doLayoutDirty = true; }
+    void requestDoLayout()
+    {
+        _doLayoutDirty = true;
+        noteVisualChange();
+    }
     /// Arranges the children when an arrangement was requested (drawing calls it).
     virtual void doLayout();
     /// Arranges the children now (subclasses that arrange nothing override this one).
@@ -73,8 +77,12 @@ public:
     /// the rectangle on screen (a rotated layout clips to its bounding box).
     virtual void setClippingEnabled(bool enabled);
     bool isClippingEnabled() const { return _clippingEnabled; }
-    void setClippingType(ClippingType type) { _clippingType = type; }
-    void setClippingType(int type) { _clippingType = static_cast<ClippingType>(type); }
+    void setClippingType(ClippingType type)
+    {
+        _clippingType = type;
+        noteVisualChange();
+    }
+    void setClippingType(int type) { setClippingType(static_cast<ClippingType>(type)); }
     ClippingType getClippingType() const { return _clippingType; }
 
     // --- background ----------------------------------------------------------------------

@@ -49,7 +49,9 @@ void NSRunableThread::run(NSRunableThread* self) {
         self->_func(self->_arg);
     cocos2d::PoolManager::getInstance()->removeThread();
     if (self->_completion) {
-        cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread(self->_completion);
+        // Queued under the owner, so an owner that stops can withdraw it.
+        cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread(self->_completion,
+                                                                                      self->_owner);
     }
     delete self;
 }

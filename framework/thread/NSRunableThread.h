@@ -12,7 +12,8 @@ class NSThreadSafeDestroy;
 class NSRunableThread {
 public:
     /// Starts a thread running func(arg) at once; the completion, when given, runs afterwards on
-    /// the main thread.
+    /// the main thread, queued with the owner as target (removeFunctionInCocosThread(owner)
+    /// withdraws it).
     static NSRunableThread* create(const std::function<void(void*)>& func, void* arg,
                                    NSThreadSafeDestroy* owner, std::function<void()> completion);
 

@@ -22,13 +22,17 @@ struct NSThread::Shared {
     bool stopping = false;
     bool busy = false;
 
-    // Drops every queued and finished request; the caller holds the lock.
-    void dropWaiting() {
+    // Drops every queued request but the sentinel; the caller holds the lock.
+    void dropQueued() {
         for (NSThreadRequest* r : queue) {
             if (r != sentinel)
                 r->release();
         }
         queue.clear();
+    }
+    // Drops every queued and finished request; the caller holds the lock.
+    void dropWaiting() {
+        dropQueued();
         for (NSThreadRequest* r : finished)
             r->release();
         finished.clear();
@@ -74,6 +78,23 @@ void NSThread::attachOwner(NSThreadSafeDestroy* owner) {
 bool NSThread::isBusy() const {
     std::lock_guard<std::mutex> lock(_shared->mutex);
     return _shared->busy;
+}
+
+size_t NSThread::getWaitingCount() const {
+    std::lock_guard<std::mutex> lock(_shared->mutex);
+    return _shared->queue.size();
+}
+
+bool NSThread::isIdle() const {
+    std::lock_guard<std::mutex> lock(_shared->mutex);
+    return !_shared->stopping && !_shared->busy && _shared->queue.empty() && _shared->finished.empty();
+}
+
+void NSThread::dropWaitingRequests() {
+    std::lock_guard<std::mutex> lock(_shared->mutex);
+    // Once stopping, the queue ends with the sentinel that ends the worker.
+    if (!_shared->stopping)
+        _shared->dropQueued();
 }
 
 bool NSThread::addRequest(NSThreadRequest* request) {

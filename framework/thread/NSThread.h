@@ -4,6 +4,7 @@
 
 #include "thread/NSThreadRequest.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -32,8 +33,16 @@ public:
     /// afterwards. The object is deleted by its worker (at once when it never started).
     void stop();
 
+    /// Drops the queued requests that have not started (no callbacks); the one in progress and
+    /// the finished ones are left alone.
+    void dropWaitingRequests();
+
     /// True while process() runs.
     bool isBusy() const;
+    /// Requests queued and not yet started.
+    size_t getWaitingCount() const;
+    /// Nothing queued, in progress or waiting for its callback, and not stopping.
+    bool isIdle() const;
 
     /// Runs on the main thread with each finished request; assign before adding requests.
     std::function<void(NSThreadRequest*)> finishedCallback;

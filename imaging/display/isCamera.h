@@ -30,7 +30,11 @@ public:
                        const cocos2d::Mat4& additional);
     /// A larger factor shows more of the world.
     bool setZoom(float factor);
-    void setPerspective(bool on) { perspective = on; }
+    void setPerspective(bool on)
+    {
+        perspective = on;
+        markContentChanged();
+    }
     bool isPerspective() const { return perspective; }
 
     cocos2d::Mat4 getAdditionalProjection() const { return additionalProjection; }
@@ -60,6 +64,10 @@ public:
 
     /// The pose and projection as plain numbers, for the volume ray caster.
     isVolumeView toVolumeView() const;
+    /// Set by every projection change and look-at; the volume renderer clears it when it has
+    /// started a pass for the new view.
+    bool isProjectionSet() const { return projectionSet; }
+    void clearProjectionSet() { projectionSet = false; }
 
     // The pose recorded by the last lookAt.
     cocos2d::Vec3 storedFocalPoint{0.0f, 0.0f, 0.0f};

@@ -19,6 +19,7 @@ constexpr unsigned int kMultiFrameIds[] = {9050, 9051, 9052};
 } // namespace
 
 const std::string isNodeImage::kCineKey = "isNodeImage_cine";
+const std::string isNodeImage::kPipelineKey = "isNodeImage_pipeline";
 
 isNodeImage* isNodeImage::create() {
     auto* node = new (std::nothrow) isNodeImage();
@@ -88,6 +89,22 @@ void isNodeImage::setFilter(isImageFilter* newFilter) {
     if (filter)
         filter->release();
     filter = newFilter;
+    if (filter)
+        schedule([this](float) { watchPipeline(); }, kPipelineKey);
+    else
+        unschedule(kPipelineKey);
+    markContentChanged();
+}
+
+void isNodeImage::watchPipeline() {
+    if (!filter || !(forceUpdate || filter->isInformationModified() || filter->isDataModified()))
+        return;
+    // A hidden node does not read its pipeline, so it must not keep asking for frames.
+    for (const cocos2d::Node* n = this; n; n = n->getParent()) {
+        if (!n->isVisible())
+            return;
+    }
+    markContentChanged();
 }
 
 void isNodeImage::setClut(isClut* newClut) {
@@ -98,14 +115,17 @@ void isNodeImage::setClut(isClut* newClut) {
     clut = newClut;
     if (clut)
         clut->autoRebuild = 0;
+    markContentChanged();
 }
 
 void isNodeImage::onWindowChanged() {
     textureDirty = true;
+    markContentChanged();
 }
 
 void isNodeImage::onColorTableChanged() {
     textureDirty = true;
+    markContentChanged();
 }
 
 void isNodeImage::prepareClut() {
@@ -206,7 +226,9 @@ void isNodeImage::stepFrame(int delta) {
     const int frames = slice ? frameCountOf(*slice) : 1;
     frameIndex = ((frameIndex + delta) % frames + frames) % frames;
     refreshFrame();
+    // The cine waits for this frame to be shown: it must be drawn even if no texture changed.
     framePending = true;
+    markContentChanged();
 }
 
 void isNodeImage::onCineCommand(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData*) {

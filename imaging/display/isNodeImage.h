@@ -46,7 +46,11 @@ public:
     void setFilter(isImageFilter* filter);
     isImageFilter* getFilter() const { return filter; }
     /// Set when the pixels of the shown slice have arrived: the next visit re-reads the pipeline.
-    void setForceUpdate(bool value) { forceUpdate = value; }
+    void setForceUpdate(bool value) {
+        forceUpdate = value;
+        if (value)
+            markContentChanged();
+    }
 
     /// The cine commands 9046 (play/pause), 9048 (slower / previous), 9049 (faster / next).
     void onCineCommand(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);
@@ -78,6 +82,9 @@ protected:
     static cocos2d::Texture2D* textureFrom(const TexelBuffer& texels);
     /// Points the colour table at the slice's pixel type and range and rebuilds its lookup.
     void prepareClut();
+    /// Once a frame while a pipeline is attached: a change upstream asks for the visit that
+    /// re-reads it.
+    void watchPipeline();
     void stopCine();
     void postCineState();
     bool sliceHasFrames() const;
@@ -96,6 +103,7 @@ protected:
     cocos2d::Ref* viewer = nullptr;
 
     static const std::string kCineKey;
+    static const std::string kPipelineKey;
 };
 
 } // namespace isImageSDK

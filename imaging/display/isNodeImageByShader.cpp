@@ -43,8 +43,10 @@ cocos2d::GLProgram* buildProgram() {
 }
 
 float lastFrameTime() {
-    return frameTimeSource ? frameTimeSource() : cocos2d::Director::getInstance()->getDeltaTime();
+    return frameTimeSource ? frameTimeSource() : cocos2d::Director::getInstance()->getFrameTime();
 }
+
+const std::string kFrameTimeKey = "isNodeImageByShader_frameTime";
 
 } // namespace
 
@@ -109,6 +111,17 @@ void isNodeImageByShader::deleteLutTexture() {
 void isNodeImageByShader::onEnter() {
     isNodeImage::onEnter();
     drawsSinceEnter = 0;
+    if (!useDefaultShader)
+        schedule([this](float) { watchFrameTime(); }, kFrameTimeKey);
+}
+
+void isNodeImageByShader::watchFrameTime() {
+    if (useDefaultShader) {
+        unschedule(kFrameTimeKey);
+        return;
+    }
+    if (lastFrameTime() > kSlowFrameSeconds)
+        markContentChanged();
 }
 
 void isNodeImageByShader::setClut(isClut* newClut) {
@@ -121,6 +134,7 @@ void isNodeImageByShader::onWindowChanged() {
     // With the shader the window reaches the program as uniforms on every draw.
     if (useDefaultShader)
         textureDirty = true;
+    markContentChanged();
 }
 
 void isNodeImageByShader::onColorTableChanged() {
@@ -129,6 +143,7 @@ void isNodeImageByShader::onColorTableChanged() {
     } else {
         lutDirty = true;
     }
+    markContentChanged();
 }
 
 cocos2d::Texture2D* isNodeImageByShader::createTexture() {
@@ -152,6 +167,8 @@ void isNodeImageByShader::useDefaultProgram() {
     deleteLutTexture();
     isNodeImage::setSlice(slice);
     textureDirty = true;
+    unschedule(kFrameTimeKey);
+    markContentChanged();
 }
 
 void isNodeImageByShader::uploadAndBindLut() {
@@ -183,6 +200,9 @@ void isNodeImageByShader::unbindLut() {
 void isNodeImageByShader::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags) {
     if (drawsSinceEnter <= kWarmUpDraws)
         ++drawsSinceEnter;
+    // The warm-up draws follow each other, so the guard judges a frame soon after entering.
+    if (!useDefaultShader && drawsSinceEnter <= kWarmUpDraws)
+        markContentChanged();
     // Each shader node leaves the shader at its own slow frame; the first one also keeps nodes
     // made later off it. The first draws after entering a scene pay for uploads and program
     // links (and a software renderer's start), so they do not count.

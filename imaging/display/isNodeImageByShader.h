@@ -21,7 +21,7 @@ public:
 
     /// False once any shader node found rendering too slow; later nodes start on the CPU path.
     static bool isShaderAllowed();
-    /// Where the slow-frame guard reads the last frame's duration (the director's delta time
+    /// Where the slow-frame guard reads the last frame's duration (the director's frame time
     /// when empty).
     static void setFrameTimeSource(std::function<float()> source);
 
@@ -50,6 +50,8 @@ protected:
 
     cocos2d::Texture2D* createTexture() override;
     void useDefaultProgram();
+    /// Once a frame while on the shader: a slow frame asks for the draw that judges it.
+    void watchFrameTime();
     void uploadAndBindLut();
     void unbindLut();
     void deleteLutTexture();

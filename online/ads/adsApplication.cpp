@@ -1,7 +1,10 @@
 #include "ads/adsApplication.h"
 
-#include "lang/UILocalConfig.h"
+#include "AppConfig.h"
 #include "update/updateService.h"
+
+#include <cstdlib>
+#include <vector>
 
 namespace ADS {
 
@@ -41,6 +44,7 @@ adsApplication::~adsApplication() {
 
 bool adsApplication::init() {
     setUpdateService(updateService::create());
+    reloadConfig();
     return true;
 }
 
@@ -62,12 +66,43 @@ void adsApplication::setUpdateService(updateService* service) {
 }
 
 void adsApplication::reloadConfig() {
-    _config = NSUI::UILocalConfig::getStringForKey("app_config_ini", "");
+    _config = getStringForKey("app_config_ini", "");
+}
+
+int adsApplication::compareVersions(const std::string& a, const std::string& b) {
+    auto parts = [](const std::string& version) {
+        int values[3] = {0, 0, 0};
+        size_t start = 0;
+        for (int i = 0; i < 3 && start <= version.size(); ++i) {
+            size_t dot = version.find('.', start);
+            values[i] = std::atoi(version.substr(start, dot == std::string::npos ? std::string::npos : dot - start).c_str());
+            if (dot == std::string::npos)
+                break;
+            start = dot + 1;
+        }
+        return std::vector<int>(values, values + 3);
+    };
+    std::vector<int> left = parts(a);
+    std::vector<int> right = parts(b);
+    for (int i = 0; i < 3; ++i)
+        if (left[i] != right[i])
+            return left[i] < right[i] ? -1 : 1;
+    return 0;
 }
 
 void adsApplication::checkNewVersion() {
-    // The notice page comes with the update service's server reply; until a configuration
-    // names a newer version there is nothing to show.
+    if (getJsonInt(_config, "ads_enable_newVersion", 0) != 1)
+        return;
+    if (compareVersions(AppConfig::getVersion(), getStringForKey("app_latest_version", "1.0")) >= 0)
+        return;
+    int count = std::atoi(getStringForKey("app_ver_check_count", "0").c_str());
+    if (count >= 1)
+        return;
+    setStringForKey("app_ver_check_count", std::to_string(count + 1));
+    if (getJsonInt(_config, "adsNewVersionType", -1) <= 0 || getJsonString(_config, "adsNewVersionUrl", "").empty())
+        return;
+    if (cocos2d::Application* application = cocos2d::Application::getInstance())
+        application->openURL(AppConfig::getServerURL() + "/ads/newversionPC.html");
 }
 
 } // namespace ADS

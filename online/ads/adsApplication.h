@@ -3,6 +3,8 @@
 // and shows the new-version notice when the configuration asks for it.
 
 #include "cocos2d.h"
+#include "json/UIJson.h"
+#include "lang/UILocalConfig.h"
 
 #include <string>
 
@@ -11,7 +13,7 @@ class updateService;
 namespace ADS {
 
 /// Main thread only.
-class adsApplication : public cocos2d::Ref {
+class adsApplication : public cocos2d::Ref, public NSUI::UILocalConfig, public NSUI::UIJson {
 public:
     /// Creates the singleton on first use; its init holds a new update service.
     static adsApplication* getInstance();
@@ -21,14 +23,20 @@ public:
     static void destroyInstance();
 
     virtual ~adsApplication();
+    /// Holds a new update service and reads the configuration.
     virtual bool init();
     /// Releases the update service and the second held object.
     virtual void cleanup();
 
     /// Re-reads the settings text "app_config_ini".
     void reloadConfig();
-    /// Shows the new-version notice when the stored configuration asks for it.
+    /// Opens the server's new-version page in the system browser when the configuration enables
+    /// the notice and the server reported a newer version than this one: once per reported version.
     void checkNewVersion();
+
+    /// Compares dotted versions by their first three integer parts (missing parts are 0):
+    /// negative when a is older, 0 when equal, positive when newer.
+    static int compareVersions(const std::string& a, const std::string& b);
 
     updateService* getUpdateService() const { return _updateService; }
     /// Holds the service (retained) in place of the current one; null releases it.

@@ -1,9 +1,9 @@
 #include "SystemServices.h"
 
+#include "ScreenLinks.h"
 #include "AppWindow.h"
 
 #include "ads/adsApplication.h"
-#include "advice/advice.h"
 #include "audio/SimpleAudioEngine.h"
 #include "dcmCallbacks.h"
 #include "discovery/sniffer.h"
@@ -14,7 +14,6 @@
 #include "login/login.h"
 #include "net/dataService.h"
 #include "patient/patientList.h"
-#include "patient/patientListLinks.h"
 #include "stat/statApplication.h"
 #include "text/NSTextField.h"
 #include "update/updateService.h"
@@ -51,6 +50,7 @@ void SystemServices::createSharedRegistries() {
     isImageSDK::isROIManager::getInstance();
     // Every layout localised from here on gets its text fields' placeholders from the table.
     NSUI::NSTextField::registerLanguageApplier();
+    installScreenLinks();
 }
 
 Rect SystemServices::desktopWorkArea() {
@@ -86,11 +86,6 @@ void SystemServices::startStatistics() {
 }
 
 Scene* SystemServices::createFirstScene() {
-    patientListLinks::openLogin() = [](Node* screen) { login::show(screen); };
-    patientListLinks::openFeedback() = [] {
-        if (Scene* page = advice::createScene())
-            Director::getInstance()->pushScene(page);
-    };
     return patientList::createScene();
 }
 

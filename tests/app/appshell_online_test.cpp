@@ -29,13 +29,21 @@ public:
 
 class AppShellOnline : public ::testing::Test {
 protected:
+    void SetUp() override {
+        // The update service makes its folders below the writable path.
+        FileUtils::getInstance()->setWritablePath(writable.path());
+        updateService::resetProcessState();
+    }
     void TearDown() override {
         ADS::adsApplication::destroyInstance();
         statApplication::destroyInstance();
         NSUI::NSDataManager::getInstance()->clear();
         NSUI::NSDataManager::destroyInstance();
         Director::getInstance()->reset();
+        FileUtils::getInstance()->setWritablePath("");
     }
+
+    qptest::TempDir writable;
 };
 
 } // namespace

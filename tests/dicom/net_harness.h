@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <fcntl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -68,20 +69,57 @@ inline bool waitForListener(int port, double seconds = 10.0)
     return false;
 }
 
+/// This process's environment, as "NAME=value" entries.
+inline std::vector<std::string> currentEnvironment()
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        env.emplace_back(*e);
+    return env;
+}
+
+/// This process's environment without `name`, and with name=value added when value is given.
+inline std::vector<std::string> environmentWith(const std::string& name, const char* value = nullptr)
+{
+    std::vector<std::string> env = currentEnvironment();
+    env.erase(std::remove_if(env.begin(), env.end(),
+                             [&](const std::string& e) { return e.compare(0, name.size() + 1, name + "=") == 0; }),
+              env.end());
+    if (value)
+        env.push_back(name + "=" + value);
+    return env;
+}
+
+/// A DCMTK peer as Debian ships it: without TCP_NODELAY in its environment it leaves
+/// Nagle's algorithm on (the library sets TCP_NODELAY=1 in ours, and children inherit it).
+inline std::vector<std::string> stockPeerEnvironment()
+{
+    return environmentWith("TCP_NODELAY");
+}
+
 /// A child process (a DCMTK tool) with its output in a log file; killed when dropped.
+/// It gets this process's environment unless one is given.
 class Process {
 public:
     Process(const std::vector<std::string>& args, const std::string& logPath)
+        : Process(args, logPath, currentEnvironment())
+    {
+    }
+    Process(const std::vector<std::string>& args, const std::string& logPath, const std::vector<std::string>& env)
     {
         std::vector<char*> argv;
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (const std::string& e : env)
+            envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawnp(&_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        if (posix_spawnp(&_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
             _pid = -1;
         posix_spawn_file_actions_destroy(&actions);
     }

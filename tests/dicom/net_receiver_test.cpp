@@ -68,6 +68,25 @@ protected:
         return p.wait();
     }
 
+    /// Arguments of a storescu with its default options sending files to our receiver.
+    std::vector<std::string> plainStorescu(const std::vector<std::string>& files) const
+    {
+        std::vector<std::string> args = {"storescu", "127.0.0.1", std::to_string(port)};
+        args.insert(args.end(), files.begin(), files.end());
+        return args;
+    }
+
+    /// count generated CT slices of side x side pixels in a new folder of tmp.
+    std::vector<std::string> ctSlices(const std::string& folder, int count, int side) const
+    {
+        fs::create_directories(tmp.file(folder));
+        nettest::CtSeriesShape shape;
+        shape.count = count;
+        shape.rows = side;
+        shape.columns = side;
+        return nettest::writeCtSeries(tmp.file(folder), shape);
+    }
+
     std::string storedPath(const Message& m) const
     {
         return root + m.record.folder + m.record.fileName;
@@ -174,6 +193,29 @@ TEST_F(ReceiverTest, StorescuFilesArriveUnchangedWithOneFilledRecordEach)
 
     // Nothing is left in the incoming folder.
     EXPECT_TRUE(nettest::filesBelow(root + ".incoming").empty());
+}
+
+TEST_F(ReceiverTest, AStockStorescuWithNagleOnDeliversEverySliceWholeOnce)
+{
+    // Without TCP_NODELAY in its environment storescu leaves Nagle's algorithm on, so the
+    // short last segment of each PDU waits for our acknowledgement; 256x256 slices end
+    // their PDUs in such segments.
+    const std::vector<std::string> series = ctSlices("ct", 200, 256);
+    ASSERT_EQ(series.size(), 200u);
+    nettest::Process scu(plainStorescu(series), tmp.file("storescu.log"), nettest::stockPeerEnvironment());
+    ASSERT_EQ(scu.wait(), 0) << qptest::readFile(tmp.file("storescu.log"));
+    ASSERT_TRUE(MessageLog::instance().waitForCount(dcmSDK::DCM_MSG_FILE_STORED, series.size(), 30));
+    server.StopDicomServer();  // every message is out once the receiver has stopped
+
+    std::map<std::string, std::string> bySop;
+    for (const Message& m : MessageLog::instance().ofType(dcmSDK::DCM_MSG_FILE_STORED))
+        EXPECT_TRUE(bySop.emplace(m.record.sopInstanceUID, storedPath(m)).second)
+            << "two records for " << m.record.sopInstanceUID;
+    EXPECT_EQ(bySop.size(), series.size());
+    for (const std::string& src : series)
+        EXPECT_TRUE(nettest::datasetBytes(qptest::readFile(src)) ==
+                    nettest::datasetBytes(qptest::readFile(bySop[tagOf(src, DCM_SOPInstanceUID)])))
+            << src;
 }
 
 TEST_F(ReceiverTest, EchoscuIsAnsweredWhateverTheCalledTitle)
@@ -304,15 +346,8 @@ TEST_F(ReceiverTest, StopEndsAnIdleAssociationQuickly)
 
 TEST_F(ReceiverTest, StopDuringATransferLeavesOnlyWholeReportedFiles)
 {
-    fs::create_directories(tmp.file("big"));
-    nettest::CtSeriesShape shape;
-    shape.count = 300;
-    shape.rows = 256;
-    shape.columns = 256;
-    std::vector<std::string> sources = nettest::writeCtSeries(tmp.file("big"), shape);
-    std::vector<std::string> args = {"storescu", "127.0.0.1", std::to_string(port)};
-    args.insert(args.end(), sources.begin(), sources.end());
-    nettest::Process scu(args, tmp.file("storescu.log"));
+    std::vector<std::string> sources = ctSlices("big", 300, 256);
+    nettest::Process scu(plainStorescu(sources), tmp.file("storescu.log"));
     ASSERT_TRUE(MessageLog::instance().waitForCount(dcmSDK::DCM_MSG_FILE_STORED, 5, 30));
 
     auto t0 = std::chrono::steady_clock::now();

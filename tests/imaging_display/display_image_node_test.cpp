@@ -20,6 +20,7 @@
 using namespace isImageSDK;
 using cocos2d::Mat4;
 using cocos2d::Vec3;
+using displaytest::CopyFilter;
 using displaytest::makeClut;
 using displaytest::TestSlice;
 using NSUI::NSNotificationCenter;
@@ -27,17 +28,6 @@ using NSUI::NSNotificationCenter;
 namespace {
 
 class Viewer : public cocos2d::Ref {};
-
-// Hands the slice of its input on to its output, as the slice stage of the pipeline does.
-class CopyFilter : public isImageFilter {
-public:
-    void execute(isImageData* input, isImageData* output) override {
-        output->releaseSlices();
-        output->reset();
-        if (input && input->getSliceCount() > 0)
-            output->addSliceCopy(*input->getSlice(0));
-    }
-};
 
 class ImageNodeTest : public ::testing::Test {
 protected:

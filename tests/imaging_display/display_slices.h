@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "imaging/core/clut/isClut.h"
+#include "imaging/core/data/isImageData.h"
 #include "imaging/core/data/isSliceInfo.h"
+#include "imaging/core/object/isImageFilter.h"
 
 namespace displaytest {
 
@@ -45,5 +47,16 @@ inline isImageSDK::isClut* makeClut(int pixelType, float width, float level, int
 inline int indexOfColour(const uint8_t* rgb) {
     return rgb[0];
 }
+
+/// Hands the slice of its input on to its output, as the slice stage of the pipeline does.
+class CopyFilter : public isImageSDK::isImageFilter {
+public:
+    void execute(isImageSDK::isImageData* input, isImageSDK::isImageData* output) override {
+        output->releaseSlices();
+        output->reset();
+        if (input && input->getSliceCount() > 0)
+            output->addSliceCopy(*input->getSlice(0));
+    }
+};
 
 } // namespace displaytest

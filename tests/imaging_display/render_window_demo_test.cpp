@@ -8,13 +8,11 @@
 #include <vector>
 
 #include "2d/DrawNode.h"
-#include "WindowFixture.h"
+#include "GLWindowFixture.h"
 #include "engine/PixelProbe.h"
 #include "display_slices.h"
 #include "imaging/display/actor/isActorCrossLine.h"
 #include "imaging/display/isNodeImage.h"
-#include "platform/GLViewImpl.h"
-#include "platform/Image.h"
 
 using namespace cocos2d;
 using namespace displaytest;
@@ -22,27 +20,7 @@ using namespace isImageSDK;
 
 namespace {
 
-const int kW = 640;
-const int kH = 320;
 const int kSide = 128;
-
-std::vector<unsigned char> readAll()
-{
-    std::vector<unsigned char> px(size_t(kW) * kH * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    return px;
-}
-
-bool savePng(const std::vector<unsigned char>& px, const std::string& path)
-{
-    std::vector<unsigned char> flipped(px.size());
-    const size_t row = size_t(kW) * 4;
-    for (int y = 0; y < kH; ++y)
-        std::copy(px.begin() + long(y * row), px.begin() + long((y + 1) * row), flipped.begin() + long((kH - 1 - y) * row));
-    Image image;
-    return image.initWithRawData(flipped.data(), ssize_t(flipped.size()), kW, kH, 8) && image.saveToFile(path, true);
-}
 
 // A disc on a dark ramp, so that moves and zooms show.
 std::vector<uint8_t> phantom()
@@ -68,28 +46,8 @@ isClut* greyClut()
     return clut;
 }
 
-class RenderWindowDemo : public WindowFixture {
+class RenderWindowDemo : public GLWindowFixture<640, 320> {
 protected:
-    static void SetUpTestSuite()
-    {
-        view = GLViewImpl::createWithRect("render windows", Rect(0, 0, kW, kH));
-        if (view) {
-            view->retain();
-            Director::getInstance()->setOpenGLView(view);
-        }
-    }
-    void SetUp() override
-    {
-        if (!view) GTEST_SKIP() << "no display for a GL window";
-        WindowFixture::SetUp();
-        // The screen's camera is made with the scene: a scene of the view's size.
-        director->setWinSize(Size(kW, kH));
-        scene = Scene::create();
-        director->replaceScene(scene);
-        input->frame();
-        director->setClearColor(Color4F(18 / 255.f, 19 / 255.f, 21 / 255.f, 1));
-        input->attachView(view);
-    }
     /// A window looking at the image from 1000 units away, with frame, marker and cross-lines.
     TestWindow* viewer(float x, int colour, isClut* clut)
     {
@@ -126,10 +84,7 @@ protected:
     }
 
     TestSlice slice{0, kSide, kSide, phantom()};
-    static GLViewImpl* view;
 };
-
-GLViewImpl* RenderWindowDemo::view = nullptr;
 
 } // namespace
 

@@ -114,13 +114,23 @@ TEST_F(RenderWindow, OneRedrawNoticePerDrawnFrameAndNoneWhileHidden)
     recorder.listen(kRedraw, window);
     frames(1);
     recorder.entries.clear();
+    for (int i = 0; i < 5; ++i) {
+        Director::getInstance()->markDirty();
+        frames(1);
+    }
+    frames(1); // the last drawn frame's notice arrives at the next tick
+    EXPECT_EQ(recorder.count(kRedraw), 5) << "three cameras visit the window, one notice a drawn frame";
+    recorder.entries.clear();
     frames(5);
-    EXPECT_EQ(recorder.count(kRedraw), 5) << "three cameras visit the window, one notice a frame";
+    EXPECT_EQ(recorder.count(kRedraw), 0) << "frames that draw nothing visit nothing";
 
     window->Node::setVisible(false);
     frames(2); // the last frame's notice still arrives
     recorder.entries.clear();
-    frames(5);
+    for (int i = 0; i < 5; ++i) {
+        Director::getInstance()->markDirty();
+        frames(1);
+    }
     EXPECT_EQ(recorder.count(kRedraw), 0);
 }
 

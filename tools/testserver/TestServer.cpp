@@ -80,6 +80,11 @@ void TestServer::setManifest(const std::string& manifest) {
     _manifest = manifest;
 }
 
+void TestServer::setAsset(const std::string& path, const std::string& bytes) {
+    std::lock_guard<std::mutex> lock(_mutex);
+    _assets[path] = bytes;
+}
+
 void TestServer::setUploadAddress(const std::string& address) {
     std::lock_guard<std::mutex> lock(_mutex);
     _uploadAddress = address;
@@ -287,6 +292,10 @@ TestServer::Answer TestServer::page(const std::string& path) const {
     } else if (path == kPackagePath) {
         answer.contentType = "application/octet-stream";
         answer.raw = "test package " + _latestVersion + "\n";
+    } else if (path.compare(0, std::string(kAssetPath).size(), kAssetPath) == 0 &&
+               _assets.count(path.substr(std::string(kAssetPath).size()))) {
+        answer.contentType = "application/octet-stream";
+        answer.raw = _assets.at(path.substr(std::string(kAssetPath).size()));
     } else {
         answer.status = 404;
         answer.contentType = "text/plain; charset=utf-8";

@@ -68,6 +68,8 @@ public:
 
     void setLatestVersion(const std::string& version);
     void setManifest(const std::string& manifest);
+    /// A hot-update file, served to GET requests at kAssetPath + path.
+    void setAsset(const std::string& path, const std::string& bytes);
     /// The statistics upload address handed out (default: base + "/st/up.php").
     void setUploadAddress(const std::string& address);
     /// The verification code last handed out for the mail address.
@@ -84,6 +86,8 @@ public:
 
     static constexpr const char* kUploadPath = "/st/up.php";
     static constexpr const char* kPackagePath = "/ud/app.apk";
+    /// The folder of the hot-update files; the default manifest names it as its package address.
+    static constexpr const char* kAssetPath = "/ud/hot/";
 
 private:
     using Fields = std::vector<std::pair<std::string, std::string>>;
@@ -115,6 +119,7 @@ private:
     std::vector<RecordedRequest> _requests;
     std::string _latestVersion = "1.4";
     std::string _manifest;
+    std::map<std::string, std::string> _assets;
     std::string _uploadAddress;
     unsigned _codeSeed = 271828;
     bool _verbose = false;

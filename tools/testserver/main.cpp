@@ -1,24 +1,29 @@
 // The loopback test service as a program, for demos and manual checks:
 //   testserver [--port N] [--account NICK:PASSWORD[:MAIL]]... [--latest-version V]
-//              [--fault PATH:KIND]...
+//              [--fault PATH:KIND]... [--hot-update DIR]
 // KIND is status=CODE, delay=MS, drop, reply-status=TEXT or no-status; a fault given here
 // applies to every request of its path. It prints the base address and serves until
-// interrupted. Only 127.0.0.1 is ever listened on.
+// interrupted. Only 127.0.0.1 is ever listened on. --hot-update serves the files below DIR as
+// the hot-update set: the manifest lists each with its md5, under the latest version.
 
 #include "TestServer.h"
+#include "extension/AssetFiles.h"
+#include "util/FileHelpers.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 void usage() {
     std::fprintf(stderr,
                  "usage: testserver [--port N] [--account NICK:PASSWORD[:MAIL]]... [--latest-version V]\n"
-                 "                  [--fault PATH:status=CODE|delay=MS|drop|reply-status=TEXT|no-status]...\n");
+                 "                  [--fault PATH:status=CODE|delay=MS|drop|reply-status=TEXT|no-status]...\n"
+                 "                  [--hot-update DIR]\n");
 }
 
 bool parseFault(const std::string& text, std::string& path, testserver::Fault& fault) {
@@ -45,12 +50,31 @@ bool parseFault(const std::string& text, std::string& path, testserver::Fault& f
     return true;
 }
 
+// Serves every file below the folder and a manifest that lists them.
+void serveHotUpdate(testserver::TestServer& server, std::string folder, const std::string& version) {
+    if (folder.back() != '/')
+        folder += "/";
+    std::vector<std::string> files;
+    listFiles(folder, files, true, true);
+    std::string assets;
+    for (const auto& file : files) {
+        std::string path = file.substr(folder.size());
+        server.setAsset(path, cocos2d::extension::AssetFiles::readFile(file));
+        assets += (assets.empty() ? "\"" : ",\"") + path + "\":{\"md5\":\"" +
+                  cocos2d::extension::AssetFiles::md5OfFile(file) + "\"}";
+    }
+    server.setManifest("{\"version\":\"" + version + "\",\"packageUrl\":\"" + server.baseURL() +
+                       testserver::TestServer::kAssetPath + "\",\"assets\":{" + assets + "}}");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     testserver::TestServer server;
     int port = 8080;
     bool accountGiven = false;
+    std::string hotUpdate;
+    std::string latestVersion = "1.4";
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -78,6 +102,9 @@ int main(int argc, char** argv) {
             accountGiven = true;
         } else if (option == "--latest-version") {
             server.setLatestVersion(value);
+            latestVersion = value;
+        } else if (option == "--hot-update") {
+            hotUpdate = value;
         } else if (option == "--fault") {
             std::string path;
             testserver::Fault fault;
@@ -105,6 +132,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "testserver: cannot listen on 127.0.0.1:%d\n", port);
         return 1;
     }
+    if (!hotUpdate.empty())
+        serveHotUpdate(server, hotUpdate, latestVersion);
     server.setVerbose(true);
     std::printf("%s\n", server.baseURL().c_str());
     std::fflush(stdout);

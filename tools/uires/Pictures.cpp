@@ -80,6 +80,48 @@ Canvas blueBtn() {
     return canvas;
 }
 
+// The cine button of the image overlays, in the tool-icon box: a play triangle and a pause pair.
+const Rgba kIconGrey = {220, 222, 226, 255};
+Canvas play() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::triangle(7, 4, 7, 20, 20, 12), kIconGrey);
+    return canvas;
+}
+Canvas pause() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::roundedRect(6, 4, 10, 20, 1.5f), kIconGrey);
+    canvas.paint(Canvas::roundedRect(14, 4, 18, 20, 1.5f), kIconGrey);
+    return canvas;
+}
+// What an image node shows before its first slice: the viewer's own background.
+Canvas spriteExample() {
+    return solid(4, 4, {18, 19, 21, 255});
+}
+
+// Row actions that delete: the blue button's shape in the error colour.
+Canvas redBtn() {
+    Canvas canvas(30, 30);
+    canvas.paint(Canvas::roundedRect(0, 0, 30, 30, 5), {230, 80, 70, 255});
+    return canvas;
+}
+
+// Chevrons in the icon style: 2-point strokes with round ends, 24-point boxes.
+Canvas chevron(bool pointsLeft, Rgba color) {
+    Canvas canvas(24, 24);
+    const float tipX = pointsLeft ? 8.0f : 16.0f, tailX = pointsLeft ? 15.0f : 9.0f;
+    canvas.paint(Canvas::stroke(tailX, 5.0f, tipX, 12.0f, 1.0f), color);
+    canvas.paint(Canvas::stroke(tipX, 12.0f, tailX, 19.0f, 1.0f), color);
+    return canvas;
+}
+// "Back" in a screen's top bar, in the primary text grey.
+Canvas backArrow() {
+    return chevron(true, {220, 222, 226, 255});
+}
+// The end of a row that opens it, in the secondary text grey.
+Canvas chevronRight() {
+    return chevron(false, {150, 155, 162, 255});
+}
+
 } // namespace
 
 const std::vector<Picture>& pictures() {
@@ -87,6 +129,9 @@ const std::vector<Picture>& pictures() {
         {"white", white},       {"white22", white22},         {"black22", black22},
         {"greyHigh", greyHigh}, {"cursorBlack", cursorBlack}, {"cursor", cursor},
         {"rotation", rotation}, {"noPicture", noPicture},     {"blueBtn", blueBtn},
+        {"redBtn", redBtn},     {"backArrow", backArrow},     {"chevronRight", chevronRight},
+        // The display's pictures, named "imageSDK/<name>.png" beside the toolkit's folder.
+        {"../imageSDK/play", play}, {"../imageSDK/pause", pause}, {"../imageSDK/spriteExample", spriteExample},
     };
     return all;
 }

@@ -50,8 +50,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     int result = 0;
-    for (const uires::Picture& picture : uires::pictures())
-        if (!uires::writePng(picture.draw(), arg + "/" + picture.name + ".png"))
+    for (const uires::Picture& picture : uires::pictures()) {
+        const std::string file = arg + "/" + picture.name + ".png";
+        std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
+        if (!uires::writePng(picture.draw(), file))
             result = 1;
+    }
     return result;
 }

@@ -214,9 +214,9 @@ void isVolumeRenderer::updateTables()
     _colorsChanged = false;
 }
 
-bool isVolumeRenderer::render()
+bool isVolumeRenderer::render(bool keepCancel)
 {
-    _cancel.store(false, std::memory_order_relaxed);
+    if (!keepCancel) _cancel.store(false, std::memory_order_relaxed);
     if (!_volume || !_grid || !_volume->isRenderable()) return false;
     updateTables();
     _grid->build();

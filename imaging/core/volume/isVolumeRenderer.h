@@ -42,10 +42,14 @@ public:
     void setView(const isVolumeView& view, bool intoVolumeFrame);
 
     /// One pass into the output picture; false when nothing was drawn (no volume, a viewport
-    /// too small at the current scale, or a cancelled pass). Runs on the caller's thread.
-    bool render();
+    /// too small at the current scale, or a cancelled pass). Runs on the caller's thread. The
+    /// cancel flag is cleared first unless keepCancel: an owner that clears it itself when it
+    /// takes on a request passes true, so that a cancel made since then is not lost.
+    bool render(bool keepCancel = false);
     /// Abandons the running pass; safe from any thread.
     void cancel() { _cancel.store(true, std::memory_order_relaxed); }
+    void clearCancel() { _cancel.store(false, std::memory_order_relaxed); }
+    bool isCancelled() const { return _cancel.load(std::memory_order_relaxed); }
 
     // Setters of the owner; they only mark the tables for the next pass.
     void setColorTable(const uint8_t rgb[768]);

@@ -96,6 +96,7 @@ void isDrawNode::addPoint(const cocos2d::Vec3& position, float size, const cocos
     if (!reserve(points, 1, 1))
         return;
     append(points, position, colour, size);
+    markContentChanged();
 }
 
 void isDrawNode::addLine(const cocos2d::Vec3& from, const cocos2d::Vec3& to, const cocos2d::Color4F& colour) {
@@ -103,6 +104,7 @@ void isDrawNode::addLine(const cocos2d::Vec3& from, const cocos2d::Vec3& to, con
         return;
     append(lines, from, colour, 0.0f);
     append(lines, to, colour, 0.0f);
+    markContentChanged();
 }
 
 void isDrawNode::addPolygon(const cocos2d::Vec3* polygon, int count, const cocos2d::Color4F& colour) {
@@ -115,6 +117,7 @@ void isDrawNode::addPolygon(const cocos2d::Vec3* polygon, int count, const cocos
         append(lines, polygon[i], colour, 0.0f);
         append(lines, polygon[(i + 1) % count], colour, 0.0f);
     }
+    markContentChanged();
 }
 
 void isDrawNode::addEllipse(const cocos2d::Vec3& centre, const cocos2d::Vec3& axisA,
@@ -133,6 +136,7 @@ void isDrawNode::clear() {
     lines.count = 0;
     points.dirty = lines.dirty = true;
     lineWidth = 4;
+    markContentChanged();
 }
 
 void isDrawNode::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags) {

@@ -29,9 +29,15 @@ public:
                     const cocos2d::Color4F& colour);
     /// Forgets every vertex and resets the line width (the dotted flag stays).
     void clear();
-    void setLineWidth(int width) { lineWidth = width; }
+    void setLineWidth(int width) {
+        lineWidth = width;
+        markContentChanged();
+    }
     int getLineWidth() const { return lineWidth; }
-    void setDotted(bool value) { dotted = value; }
+    void setDotted(bool value) {
+        dotted = value;
+        markContentChanged();
+    }
     bool isDotted() const { return dotted; }
 
     int getPointVertexCount() const { return points.count; }

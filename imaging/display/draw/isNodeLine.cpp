@@ -33,6 +33,7 @@ void isNodeLine::addLine(const cocos2d::Vec3& from, const cocos2d::Vec3& to, con
     const cocos2d::Color4B bytes(colour);
     vertices.push_back({from, bytes});
     vertices.push_back({to, bytes});
+    markContentChanged();
 }
 
 void isNodeLine::draw(cocos2d::Renderer* renderer, const cocos2d::Mat4& transform, uint32_t flags) {

@@ -23,8 +23,14 @@ public:
 
     bool init() override;
     void addLine(const cocos2d::Vec3& from, const cocos2d::Vec3& to, const cocos2d::Color4F& colour);
-    void clear() { vertices.clear(); }
-    void setLineWidth(int width) { lineWidth = width; }
+    void clear() {
+        vertices.clear();
+        markContentChanged();
+    }
+    void setLineWidth(int width) {
+        lineWidth = width;
+        markContentChanged();
+    }
     int getLineWidth() const { return lineWidth; }
     const std::vector<Vertex>& getVertices() const { return vertices; }
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "imaging/core/data/isSliceInfo.h"
+
 namespace isImageSDK {
 
 namespace {
@@ -90,6 +92,21 @@ int orientationLabelSum(const char labels[4][3])
     for (int edge = 0; edge < 4; ++edge)
         sum += static_cast<unsigned char>(labels[edge][0]);
     return sum;
+}
+
+int classifySliceOrientation(const isSliceInfo* slice)
+{
+    if (!slice) return 0;
+    const float* m = slice->matrix.m;
+    char labels[4][3];
+    computeOrientationLabels(cocos2d::Vec3(m[0], m[1], m[2]), cocos2d::Vec3(m[4], m[5], m[6]), labels,
+                             slice->headFeet, slice->facing);
+    switch (orientationLabelSum(labels)) {
+    case 303: return 1;
+    case 301: return 2;
+    case 314: return 3;
+    default: return 0;
+    }
 }
 
 } // namespace isImageSDK

@@ -18,4 +18,10 @@ void computeOrientationLabels(const cocos2d::Vec3& rowDirection, const cocos2d::
 /// 303 axial, 301 sagittal, 314 coronal: the sum of the four labels' first letters.
 int orientationLabelSum(const char labels[4][3]);
 
+struct isSliceInfo;
+
+/// 1 axial, 2 sagittal, 3 coronal, or 0 (oblique, or no slice): what the slice's row and
+/// column directions show, by the first letters of its edge labels.
+int classifySliceOrientation(const isSliceInfo* slice);
+
 } // namespace isImageSDK

@@ -1,0 +1,159 @@
+#include "extension/AssetFiles.h"
+
+#include "extension/Manifest.h"
+
+#include <minizip/unzip.h>
+#include <openssl/evp.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace cocos2d {
+namespace extension {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+struct ZipCloser {
+    void operator()(void* zip) const { unzClose(zip); }
+};
+using Zip = std::unique_ptr<void, ZipCloser>;
+
+// Names of every entry, or false at the first one that could leave the folder.
+bool listEntries(unzFile zip, std::vector<std::string>& names, std::string& error) {
+    for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK; rc = unzGoToNextFile(zip)) {
+        unz_file_info info;
+        char name[1024];
+        if (unzGetCurrentFileInfo(zip, &info, name, sizeof(name), nullptr, 0, nullptr, 0) != UNZ_OK ||
+            info.size_filename >= sizeof(name)) {
+            error = "unreadable archive entry";
+            return false;
+        }
+        std::string entry(name, info.size_filename);
+        if (!Manifest::isRelativePathSafe(entry)) {
+            error = "unsafe archive entry \"" + entry + "\"";
+            return false;
+        }
+        names.push_back(entry);
+    }
+    return true;
+}
+
+bool extractCurrent(unzFile zip, const std::string& target) {
+    if (!AssetFiles::createParentFolders(target) || unzOpenCurrentFile(zip) != UNZ_OK)
+        return false;
+    File out(std::fopen(target.c_str(), "wb"));
+    bool done = out != nullptr;
+    char buffer[64 * 1024];
+    int read = 0;
+    while (done && (read = unzReadCurrentFile(zip, buffer, sizeof(buffer))) > 0)
+        done = std::fwrite(buffer, 1, static_cast<size_t>(read), out.get()) == static_cast<size_t>(read);
+    done = done && read == 0;
+    // A bad CRC shows only when the entry is closed.
+    done = unzCloseCurrentFile(zip) == UNZ_OK && done;
+    if (out && std::fclose(out.release()) != 0)
+        done = false;
+    return done;
+}
+
+} // namespace
+
+std::string AssetFiles::md5OfFile(const std::string& path) {
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return "";
+    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1)
+        return "";
+    char buffer[64 * 1024];
+    size_t read = 0;
+    while ((read = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0)
+        EVP_DigestUpdate(context.get(), buffer, read);
+    if (std::ferror(file.get()))
+        return "";
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
+        return "";
+    static const char* const kHex = "0123456789abcdef";
+    std::string hex;
+    for (unsigned int i = 0; i < length; ++i) {
+        hex += kHex[digest[i] >> 4];
+        hex += kHex[digest[i] & 15];
+    }
+    return hex;
+}
+
+bool AssetFiles::unzip(const std::string& zipPath, const std::string& folder, std::string& error) {
+    Zip zip(unzOpen64(zipPath.c_str()));
+    if (!zip) {
+        error = "not a zip archive";
+        return false;
+    }
+    std::vector<std::string> names;
+    if (!listEntries(zip.get(), names, error))
+        return false;
+    size_t index = 0;
+    for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK && index < names.size();
+         rc = unzGoToNextFile(zip.get()), ++index) {
+        const std::string& name = names[index];
+        std::string target = folder + name;
+        if (name.back() == '/') {
+            std::error_code ec;
+            fs::create_directories(target, ec);
+            if (ec) {
+                error = "cannot create " + target;
+                return false;
+            }
+        } else if (!extractCurrent(zip.get(), target)) {
+            error = "cannot unpack \"" + name + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string AssetFiles::readFile(const std::string& path) {
+    File file(std::fopen(path.c_str(), "rb"));
+    std::string text;
+    char buffer[64 * 1024];
+    size_t read = 0;
+    while (file && (read = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0)
+        text.append(buffer, read);
+    return text;
+}
+
+bool AssetFiles::writeFileAtomically(const std::string& path, const std::string& text) {
+    if (!createParentFolders(path))
+        return false;
+    std::string temporary = path + ".tmp";
+    File out(std::fopen(temporary.c_str(), "wb"));
+    bool done = out && std::fwrite(text.data(), 1, text.size(), out.get()) == text.size();
+    if (out && std::fclose(out.release()) != 0)
+        done = false;
+    if (done)
+        done = std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!done)
+        std::remove(temporary.c_str());
+    return done;
+}
+
+bool AssetFiles::createParentFolders(const std::string& path) {
+    fs::path parent = fs::path(path).parent_path();
+    std::error_code ec;
+    if (parent.empty() || fs::is_directory(parent, ec))
+        return true;
+    fs::create_directories(parent, ec);
+    return !ec;
+}
+
+} // namespace extension
+} // namespace cocos2d

@@ -1,0 +1,27 @@
+#pragma once
+// File work of the asset manager's worker: md5 sums, unpacking verified archives into the
+// storage folder, and writing a file so that readers see the old or the new text, never half.
+
+#include <string>
+
+namespace cocos2d {
+namespace extension {
+
+class AssetFiles {
+public:
+    /// Lower-case hex md5 of the file's bytes; empty when it cannot be read.
+    static std::string md5OfFile(const std::string& path);
+    /// Unpacks every entry of the zip below folder (which ends with "/"). Every entry name is
+    /// checked first: an archive with one unsafe name (absolute, "..", "\", drive letter) is
+    /// refused whole and nothing is written. False with a reason.
+    static bool unzip(const std::string& zipPath, const std::string& folder, std::string& error);
+    /// The whole file; empty when it cannot be read.
+    static std::string readFile(const std::string& path);
+    /// Writes the text beside the target, then renames it into place.
+    static bool writeFileAtomically(const std::string& path, const std::string& text);
+    /// Creates the folders above the file's path.
+    static bool createParentFolders(const std::string& path);
+};
+
+} // namespace extension
+} // namespace cocos2d

@@ -1,0 +1,52 @@
+#include "ScreenLinks.h"
+
+#include "advice/advice.h"
+#include "login/login.h"
+#include "patient/patientListLinks.h"
+#include "send/dcmSend.h"
+#include "share/shareTo.h"
+#include "study/studyList.h"
+#include "tags/dcmFinder.h"
+
+using cocos2d::Node;
+
+namespace {
+
+// Panels sit above everything else on the screen that opened them.
+constexpr int kPanelZOrder = 10000;
+
+void addPanel(Node* screen, Node* window) {
+    if (screen && window)
+        screen->addChild(window, kPanelZOrder);
+}
+
+} // namespace
+
+void installScreenLinks() {
+    patientListLinks::openSend() = [](Node* screen, const std::string& folder, const std::string& name) {
+        Node* window = dcmSend::create();
+        addPanel(screen, window);
+        if (dcmSend* panel = dcmSend::fromWindow(window); panel && !folder.empty())
+            panel->setSendSource(folder, name);
+    };
+    patientListLinks::openFinder() = [](Node* screen) { addPanel(screen, dcmFinder::create()); };
+    patientListLinks::openShare() = [](Node* screen, const std::string& folder, const std::string& name) {
+        shareTo* share = shareTo::create();
+        addPanel(screen, share);
+        if (share)
+            share->zipAndShare(folder, name);
+    };
+    patientListLinks::openStudies() = [](const std::string& patientId) {
+        cocos2d::Scene* scene = studyList::create();
+        if (!scene)
+            return;
+        if (auto* screen = dynamic_cast<studyList*>(scene->getChildByTag(studyList::kScreenTag)))
+            screen->setPatientID(patientId);
+        cocos2d::Director::getInstance()->pushScene(scene);
+    };
+    patientListLinks::openLogin() = [](Node* screen) { login::show(screen); };
+    patientListLinks::openFeedback() = [] {
+        if (cocos2d::Scene* page = advice::createScene())
+            cocos2d::Director::getInstance()->pushScene(page);
+    };
+}

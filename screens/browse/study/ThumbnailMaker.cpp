@@ -1,0 +1,70 @@
+#include "study/ThumbnailMaker.h"
+
+#include "db/NSDBDataModel.h"
+#include "db/dicomDB.h"
+#include "dcmReader.h"
+#include "notify/NSNotificationCenter.h"
+
+#include <sys/stat.h>
+
+#include <thread>
+
+std::vector<int> ThumbnailMaker::pickImages(int count) {
+    std::vector<int> picked;
+    if (count < 1)
+        return picked;
+    // The step is kept in float, as the index arithmetic below is: the 0.1 nudges i * step
+    // over whole numbers that float would otherwise land just under.
+    const float step = static_cast<float>(count / 6.0);
+    int last = -1;
+    for (int i = 0; i < kMaxPictures; ++i) {
+        const int index = static_cast<int>(static_cast<float>(i) * step + 0.1f);
+        if (index == last || index >= count)
+            continue;
+        last = index;
+        picked.push_back(index);
+    }
+    return picked;
+}
+
+int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::string& folder,
+                        std::atomic<bool>* running) {
+    NSUI::NSDBDataModel images;
+    if (store)
+        store->getImageFiles(images, seriesId);
+    const std::vector<int> picked = pickImages(images.getRowCount());
+    if (picked.empty()) {
+        if (running)
+            running->store(false);
+        return 0;
+    }
+    const std::string base = store->getRoot() + folder + "/";
+    dcmSDK::dcmReader reader;
+    int written = 0;
+    for (int index : picked) {
+        const std::string file = base + images.getValue(index, 1);
+        struct stat info;
+        if (stat(file.c_str(), &info) != 0 || isTooLarge(static_cast<uint64_t>(info.st_size)))
+            continue;
+        // Numbered by pictures written, so the names run without gaps from "thrumb0".
+        if (reader.setFile(file) && reader.convertToPngFile(base + "thrumb" + std::to_string(written), true))
+            ++written;
+    }
+    // Cleared first, so that the screen the notification reaches can start the next job.
+    if (running)
+        running->store(false);
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kDoneId, base, nullptr,
+                                                                          false);
+    return written;
+}
+
+void ThumbnailMaker::start(dicomDB* store, const std::string& seriesId, const std::string& folder,
+                           std::shared_ptr<std::atomic<bool>> running) {
+    if (store)
+        store->retain();
+    std::thread([store, seriesId, folder, running] {
+        run(store, seriesId, folder, running.get());
+        if (store)
+            store->release();
+    }).detach();
+}

@@ -1,0 +1,76 @@
+// Preview pictures: which images a series shows, the files the worker writes, and a worker
+// that outlives its screen.
+
+#include "BrowseFixture.h"
+
+#include "study/ThumbnailMaker.h"
+#include "study/studyList.h"
+
+using browsetest::Recorder;
+
+namespace {
+
+class ThumbnailTest : public browsetest::BrowseFixture {
+protected:
+    /// Imports a generated CT series of n images; returns its store row ID and its folder.
+    std::pair<std::string, std::string> importSeries(int n) {
+        const std::string folder = scratch("ct");
+        EXPECT_TRUE(storetest::makeSeries({"--id", "T", "--ct", "32x32x" + std::to_string(n), folder}));
+        importAndWait(folder, static_cast<size_t>(n));
+        NSUI::NSDBDataModel rows;
+        std::lock_guard<std::recursive_mutex> lock(db->getLock());
+        db->getConnection().getRecord("select ID,path from series", &rows);
+        return {rows.getValue(0, 0), rows.getValue(0, 1)};
+    }
+};
+
+TEST(ThumbnailPick, ImagesSpreadEvenlyWithoutRepeats) {
+    EXPECT_EQ(ThumbnailMaker::pickImages(120), (std::vector<int>{0, 20, 40, 60, 80, 100}));
+    EXPECT_EQ(ThumbnailMaker::pickImages(4), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(ThumbnailMaker::pickImages(1), (std::vector<int>{0}));
+    EXPECT_TRUE(ThumbnailMaker::pickImages(0).empty());
+    // Sizes past 4 GiB must not wrap round to small ones.
+    EXPECT_TRUE(ThumbnailMaker::isTooLarge((4ULL << 30) + 1000));
+    EXPECT_FALSE(ThumbnailMaker::isTooLarge(500ULL << 20));
+}
+
+TEST_F(ThumbnailTest, FourImagesGiveFourPicturesAndNoImagesNoNotice) {
+    auto [id, path] = importSeries(4);
+    const std::string base = db->getRoot() + path + "/";
+    Recorder done({ThumbnailMaker::kDoneId, 9999});
+    std::atomic<bool> running{true};
+    EXPECT_EQ(ThumbnailMaker::run(db, id, path, &running), 4);
+    EXPECT_FALSE(running);
+    EXPECT_TRUE(std::filesystem::exists(base + "thrumb3"));
+    EXPECT_FALSE(std::filesystem::exists(base + "thrumb4"));
+
+    // No images: the flag is cleared and nothing is posted (the marker comes through alone).
+    running = true;
+    EXPECT_EQ(ThumbnailMaker::run(db, "424242", "nowhere", &running), 0);
+    EXPECT_FALSE(running);
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, 9999, "", nullptr, false);
+    frameUntil([&] { return done.count(9999) == 1; });
+    ASSERT_EQ(done.count(ThumbnailMaker::kDoneId), 1u);
+    EXPECT_EQ(done.of(ThumbnailMaker::kDoneId)[0].text, base);
+}
+
+TEST_F(ThumbnailTest, ScreenClosedWhileItsWorkerRuns) {
+    auto [id, path] = importSeries(12);
+    cocos2d::Scene* next = studyList::create();
+    auto* screen = static_cast<studyList*>(next->getChildByTag(studyList::kScreenTag));
+    screen->setPatientID(patientRow("T"));
+    director->pushScene(next);
+    frameUntil([&] { return screen->isLoaded(); }); // selects the series, which starts the worker
+    Recorder done({ThumbnailMaker::kDoneId});
+    {
+        // The worker waits for the store while the screen goes away.
+        std::lock_guard<std::recursive_mutex> lock(db->getLock());
+        director->popScene();
+        frame();
+        frame();
+    }
+    frameUntil([&] { return done.count(ThumbnailMaker::kDoneId) == 1; });
+    EXPECT_TRUE(studyList::hasThumbnails(db->getRoot() + path + "/"));
+}
+
+} // namespace
