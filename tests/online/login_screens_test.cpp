@@ -97,9 +97,7 @@ TEST_F(LoginScreens, FeedbackPage) {
     director->pushScene(page);
     draw();
     capture("feedback_page");
-    // The title bar over the dark page.
-    EXPECT_TRUE(qptest::isColour(qptest::readPixel(kW / 2 + 200, kH - 30), 32, 34, 38));
-    EXPECT_TRUE(qptest::isColour(qptest::readPixel(kW / 2, kH / 2), 18, 19, 21));
+    EXPECT_TRUE(qptest::isColour(qptest::readPixel(kW / 2 + 200, kH - 30), 32, 34, 38)) << "the title bar";
 }
 
 } // namespace
