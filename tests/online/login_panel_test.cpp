@@ -173,6 +173,9 @@ TEST_F(LoginPanel, ChangePasswordReportsAMismatchBeforeTheCharacterRule) {
 TEST_F(LoginPanel, TheFeedbackPageHandsOnlyAFullPackageRequestToTheHttpService) {
     Scene* page = advice::createScene();
     ASSERT_NE(nullptr, page);
+    page->retain();
+    // Only the tree holds the page from here on, as in the program.
+    input->frame();
     auto* title = dynamic_cast<ui::Text*>(page->getChildByNameDeep("title"));
     ASSERT_NE(nullptr, title);
     EXPECT_EQ("Advice", title->getString());
@@ -197,13 +200,15 @@ TEST_F(LoginPanel, TheFeedbackPageHandsOnlyAFullPackageRequestToTheHttpService) 
         EXPECT_FALSE(view->onUrlIntercepted(other)) << other;
     EXPECT_NE(nullptr, view->getParent());
 
-    // Not a web address: the service fetches nothing and shows no overlay.
+    // Not a web address: the service fetches nothing and shows no overlay. The page has left
+    // the tree but lives on for the web view that called it.
     EXPECT_FALSE(view->onUrlIntercepted(prefix + "?" + safeBase64Encode("file:///etc/passwd")));
     EXPECT_EQ(nullptr, view->getParent());
+    EXPECT_EQ(prefix, view->interceptedAddress());
     runUntil([&] { return requested.size() == 1; });
     EXPECT_EQ("file:///etc/passwd", requested[0]);
     EXPECT_EQ(nullptr, NSUI::NSActivity::current());
-
+    page->release();
 }
 
 } // namespace
