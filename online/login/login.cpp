@@ -24,6 +24,8 @@ namespace {
 uint32_t g_loginTimestamp = 0;
 
 const float kToastSeconds = 1.5f;
+// The panel's window is drawn and touched above everything else on the screen that opened it.
+const int kPanelZOrder = 10000;
 const char* const kNameRuleText = "The character in name must be A~Z or a~z or 0~9 or '.-_'";
 const char* const kPasswordRuleText = "The character in password must be A~Z or a~z or 0~9 or '.-_'";
 
@@ -72,7 +74,7 @@ login* login::show(Node* parent) {
         return nullptr;
     panel->showStartPage();
     panel->_inScene = false;
-    parent->addChild(window, 10000);
+    parent->addChild(window, kPanelZOrder);
     return panel;
 }
 
@@ -84,10 +86,6 @@ login* login::create() {
     }
     panel->autorelease();
     return panel;
-}
-
-login::~login() {
-    NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
 }
 
 bool login::init() {

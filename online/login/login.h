@@ -86,7 +86,6 @@ public:
 
 protected:
     login() = default;
-    ~login() override;
 
 private:
     // Page building (loginPages.cpp).

@@ -60,7 +60,13 @@ protected:
         ASSERT_NE(nullptr, node) << field;
         node->setString(value);
     }
+    /// A click as the user makes it, then one frame.
     void click(const char* name) {
+        press(name);
+        input->frame();
+    }
+    /// The click alone: what it starts has not had a frame yet.
+    void press(const char* name) {
         cocos2d::Node* button = panel->getLayout()->getChildByName(name);
         ASSERT_NE(nullptr, button) << name;
         ASSERT_TRUE(button->isVisible()) << name;
@@ -68,7 +74,6 @@ protected:
         hideToast();
         input->touchBegan(0, at);
         input->touchEnded(0, at);
-        input->frame();
     }
     std::string toast() const {
         cocos2d::Node* box = scene->getChildByName(NSUI::UIControlBase::kMessageBoxName);

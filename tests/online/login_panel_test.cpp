@@ -83,7 +83,7 @@ TEST_F(LoginPanel, AFailedSignInLeavesTheUserSignedOut) {
     // No server: the busy overlay goes with the failure.
     server.stop();
     type("email", "ana");
-    click("login");
+    press("login");
     EXPECT_NE(nullptr, NSUI::NSActivity::current());
     runUntil([&] { return !toast().empty(); });
     EXPECT_EQ(text("net_check_status"), toast());
