@@ -18,8 +18,9 @@ std::mutex g_globalsMutex;
 std::string g_serverURL = "127.0.0.1";
 cocos2d::Size g_winSize;
 
-// Tests and private installations point the services elsewhere with QP_SERVER_URL.
-const char* const kDefaultServerURL = "http://127.0.0.1:8080";
+// Tests and private installations point the services elsewhere with QP_SERVER_URL. Account
+// requests carry passwords, so the default goes over TLS, whose peer the HTTP client verifies.
+const char* const kDefaultServerURL = "https://127.0.0.1:8443";
 
 const char* const kKeyVersion = "app_current_version";
 const char* const kKeyInstallTime = "app_install_time";

@@ -207,3 +207,19 @@ bool isValidAccountName(std::string text)
     static const std::regex rule("[0-9A-Za-z\\-_\\.]+");
     return std::regex_match(text, rule);
 }
+
+bool isWebAddress(const std::string& address)
+{
+    size_t colon = address.find("://");
+    std::string scheme = address.substr(0, colon == std::string::npos ? 0 : colon);
+    for (auto& c : scheme)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (scheme != "http" && scheme != "https")
+        return false;
+    if (address.size() <= scheme.size() + 3)
+        return false;
+    for (unsigned char c : address)
+        if (c <= ' ' || c == 0x7f)
+            return false;
+    return true;
+}

@@ -36,3 +36,6 @@ bool isIPv6Network();
 
 bool isValidEmail(std::string text);
 bool isValidAccountName(std::string text);
+/// An http or https address without spaces or control characters: the only kind the program
+/// fetches or opens in the browser when the address comes from a server or a page.
+bool isWebAddress(const std::string& address);

@@ -5,6 +5,7 @@
 #include "data/NSDataManager.h"
 #include "lang/UILocalConfig.h"
 #include "login/login.h"
+#include "net/NetUtils.h"
 #include "notify/NSNotificationCenter.h"
 #include "notify/NSNotificationData.h"
 #include "overlay/NSActivity.h"
@@ -144,6 +145,12 @@ void httpCenter::onReLoginCheck(NSUI::UIHttpResponse* response) {
 
 void httpCenter::onNotification(Ref*, unsigned int id, NSUI::NSNotificationData* data) {
     std::string text = data ? data->text : std::string();
+    // Addresses come from pages and the server: only web addresses are opened or fetched, never
+    // a local file or another program's scheme.
+    if (!isWebAddress(text)) {
+        log("httpCenter: notification %u names no web address", id);
+        return;
+    }
     switch (id) {
     case kOpenInBrowserId:
         if (Application* application = Application::getInstance())

@@ -3,6 +3,7 @@
 #include "AppConfig.h"
 #include "db/NSDBDataModel.h"
 #include "http/NSHttpClient.h"
+#include "net/NetUtils.h"
 #include "util/StringUtils.h"
 #include "util/TimeUtils.h"
 
@@ -20,21 +21,6 @@ const char* const kCreateStat = "create table stat (ID integer primary key autoi
 // Midnight of the current local day, in the text form of the stored times.
 std::string startOfToday() {
     return getCurrentTimeString().substr(0, 10) + " 00:00:00";
-}
-
-// The server names where uploads go; only a plain web address is taken from it.
-bool isWebAddress(const std::string& address) {
-    std::string scheme = address.substr(0, address.find("://") == std::string::npos ? 0 : address.find("://"));
-    for (auto& c : scheme)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (scheme != "http" && scheme != "https")
-        return false;
-    if (address.size() <= scheme.size() + 3)
-        return false;
-    for (unsigned char c : address)
-        if (c <= ' ' || c == 0x7f)
-            return false;
-    return true;
 }
 
 // `,"key":"value"` with the value escaped as the flat JSON writer does.

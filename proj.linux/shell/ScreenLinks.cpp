@@ -1,5 +1,7 @@
 #include "ScreenLinks.h"
 
+#include "advice/advice.h"
+#include "login/login.h"
 #include "patient/patientListLinks.h"
 #include "send/dcmSend.h"
 #include "share/shareTo.h"
@@ -41,5 +43,10 @@ void installScreenLinks() {
         if (auto* screen = dynamic_cast<studyList*>(scene->getChildByTag(studyList::kScreenTag)))
             screen->setPatientID(patientId);
         cocos2d::Director::getInstance()->pushScene(scene);
+    };
+    patientListLinks::openLogin() = [](Node* screen) { login::show(screen); };
+    patientListLinks::openFeedback() = [] {
+        if (cocos2d::Scene* page = advice::createScene())
+            cocos2d::Director::getInstance()->pushScene(page);
     };
 }

@@ -20,6 +20,14 @@ const char* const kPrivacyPage =
     "<body><h1>Privacy Policy</h1><p>This test service keeps accounts in memory only and forgets "
     "them when it stops.</p></body></html>\n";
 
+// The request as the log shows it: passwords are never written out.
+std::string loggedJson(std::string json) {
+    for (const char* key : {"password", "old", "new"})
+        if (!field(json, key).empty())
+            UIJson::setJsonString(json, key, "***");
+    return json;
+}
+
 } // namespace
 
 TestServer::TestServer() : _http([this](const HttpRequest& request) { return handle(request); }) {}
@@ -140,7 +148,7 @@ HttpReply TestServer::handle(const HttpRequest& request) {
     _requests.push_back(recorded);
     if (_verbose)
         std::fprintf(stderr, "testserver: %s %s %s\n", request.method.c_str(), request.path.c_str(),
-                     recorded.json.c_str());
+                     loggedJson(recorded.json).c_str());
 
     Fault fault = takeFault(request.path);
     HttpReply reply;

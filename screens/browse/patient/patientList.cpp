@@ -198,7 +198,7 @@ void patientList::buildTable(Node* root) {
 }
 
 void patientList::wireButtons(Node* root) {
-    for (const char* name : {"importImage", "logo", "search", "wifi", "btnFavorite"}) {
+    for (const char* name : {"importImage", "logo", "search", "wifi", "btnFavorite", "writeAdvice"}) {
         auto* button = dynamic_cast<ui::Button*>(root->getChildByNameDeep(name));
         if (!button)
             continue;
