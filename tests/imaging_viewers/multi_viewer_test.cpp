@@ -142,9 +142,13 @@ TEST_F(MultiViewer, LayoutManagerBuildsOneOrFourTiles) {
     fresh->getContainer()->clearViews();
     fresh->createViewer(volume, 10, 20, 400, 300, appManager::kLayoutAcquired);
     EXPECT_EQ(fresh->getContainer()->getKeyViewMode(), uint32_t(isViewer::kModeAxial));
+    // A container that never entered the scene stops listening when it goes.
+    Ref* gone = fresh->getContainer();
     fresh->cleanup();
     EXPECT_EQ(fresh->getContainer(), nullptr);
     fresh->release();
+    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 9010, nullptr, gone, true);
+    frames(2);
 }
 
 TEST_F(MultiViewer, TableKeysGatherersAndKeyQueries) {
