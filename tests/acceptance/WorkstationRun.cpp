@@ -28,7 +28,7 @@ bool WorkstationRun::start() {
         "QP_WRITABLE_PATH=" + _writable,
         // One address of a small network on loopback: the send screen offers its typed row
         // and the discovery sweep stays within eight addresses.
-        "QP_LOCAL_NETWORK=127.0.0.1/255.255.255.248",
+        "QP_LOCAL_NETWORK=127.0.0.2/255.255.255.248",
     };
     _exitCode = -1;
     _pid = qptest::startProgram(program, env, _home + "/program.log");

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -24,7 +26,12 @@ constexpr int kScreenHeight = 1000;
 
 // The patient list's "NEW" marks: a column near the right edge, blue on the dark rows.
 constexpr int kNewMarkLeft = 1470, kNewMarkRight = 1540;
-constexpr int kListTop = 180;
+constexpr int kListTop = 95;
+// The first row of the list (below the title bar) and the send panel's parts.
+constexpr int kFirstRowY = 138;
+constexpr int kTypedAddressX = 900, kTypedAddressY = 226;  // right of its text: the caret goes last
+constexpr int kTypedSendX = 1129, kTypedSendY = 207;
+constexpr int kFirstSendStateX0 = 1120, kFirstSendStateX1 = 1190, kFirstSendStateY0 = 430, kFirstSendStateY1 = 462;
 
 bool isMarkBlue(const unsigned char* p) { return p[2] > 180 && p[0] < 110 && p[1] > 100; }
 
@@ -38,6 +45,19 @@ int rowsMarkedNew(const Picture& picture) {
         inMark = marked;
     }
     return rows;
+}
+
+// A DICOM file's data set: what follows its file meta group, which every node writes anew
+// (its own implementation and the sender's title). Empty when the file has no meta group.
+std::string datasetOf(const std::string& file) {
+    const size_t groupStart = 132;  // preamble and "DICM"
+    if (file.size() < groupStart + 12 || file.compare(128, 4, "DICM") != 0)
+        return {};
+    // (0002,0000) UL, its value the length of the rest of the group.
+    const auto* p = reinterpret_cast<const unsigned char*>(file.data()) + groupStart + 8;
+    const size_t groupLength = p[0] | p[1] << 8 | p[2] << 16 | static_cast<size_t>(p[3]) << 24;
+    const size_t start = groupStart + 12 + groupLength;
+    return start < file.size() ? file.substr(start) : std::string();
 }
 
 class WorkstationSession : public ::testing::Test {
@@ -65,6 +85,44 @@ protected:
         return std::system(command.c_str()) == 0;
     }
 
+    // A DICOM node on loopback that writes what it receives to `folder` ("<modality>.<uid>").
+    bool startStorescp(const std::string& folder) {
+        std::filesystem::create_directories(folder);
+        const std::string command = "storescp +B -od '" + folder + "' " + std::to_string(kStorescpPort) + " >'" +
+                                    home.file("storescp.log") + "' 2>&1 & echo $!";
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            if (fscanf(pipe, "%d", &storescpPid) != 1)
+                storescpPid = 0;
+            pclose(pipe);
+        }
+        const std::string echo = "echoscu 127.0.0.1 " + std::to_string(kStorescpPort) + " >/dev/null 2>&1";
+        return storescpPid > 0 && poll([&] { return std::system(echo.c_str()) == 0; });
+    }
+
+    static std::vector<std::string> filesIn(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    // How many images the store holds of the patient whose image this received file is.
+    size_t imagesOfPatientOf(const std::string& receivedFile) const {
+        const std::string uid = receivedFile.substr(receivedFile.find('.') + 1);
+        const std::string patientOf = "select st.patientID from image i join series s on i.seriesID = s.ID "
+                                      "join study st on s.studyID = st.ID where i.imageUID = '" + uid + "'";
+        return std::stoul("0" + run->query("select count(*) from image i join series s on i.seriesID = s.ID "
+                                           "join study st on s.studyID = st.ID where st.patientID = (" +
+                                           patientOf + ")"));
+    }
+
+    void TearDown() override {
+        if (storescpPid > 0)
+            kill(storescpPid, SIGTERM);
+    }
+
+    static constexpr int kStorescpPort = 11112;
+    int storescpPid = 0;
     qptest::TempDir home;
     std::unique_ptr<XSession> screen;
     std::unique_ptr<WorkstationRun> run;
@@ -102,6 +160,40 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
                             "1.2.276.0.7230010.3.1.4.8323329.1099.1521494048.423534"}) {
         const std::string file = run->query(std::string("select file from image where imageUID='") + uid + "'");
         EXPECT_FALSE(file.empty()) << uid;
+    }
+
+    // 6. The first patient goes to a DICOM node on loopback through its row menu and the send
+    // panel's typed address; the node holds every image of that patient, byte for byte.
+    const std::string received = home.file("storescp");
+    ASSERT_TRUE(startStorescp(received));
+    screen->drag(60, kFirstRowY, 700, kFirstRowY);
+    screen->screenshot("06a-row-menu");
+    screen->click(123, kFirstRowY - 2);
+    screen->click(kTypedAddressX, kTypedAddressY);
+    screen->key("BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace");
+    screen->type("127.0.0.1:" + std::to_string(kStorescpPort));
+    screen->key("Return");
+    screen->screenshot("06b-send-panel");
+    screen->click(kTypedSendX, kTypedSendY);
+    std::vector<std::string> arrived;
+    const bool sentAll = poll([&] {
+        arrived = filesIn(received);
+        return !arrived.empty() && arrived.size() == imagesOfPatientOf(arrived.front());
+    });
+    // The send's row ends with its state in blue: "Done".
+    EXPECT_TRUE(poll([&] {
+        return screen->grab().count(kFirstSendStateX0, kFirstSendStateY0, kFirstSendStateX1, kFirstSendStateY1,
+                                    isMarkBlue) > 20;
+    }));
+    screen->screenshot("06c-sent");
+    ASSERT_TRUE(sentAll) << arrived.size() << " files arrived\n" << run->log();
+    for (const std::string& file : arrived) {
+        const std::string uid = file.substr(file.find('.') + 1);
+        const std::string stored = run->query(
+            "select s.path || i.file from image i join series s on i.seriesID = s.ID where i.imageUID = '" + uid + "'");
+        const std::string dataset = datasetOf(qptest::readFile(received + "/" + file));
+        EXPECT_FALSE(dataset.empty()) << file;
+        EXPECT_TRUE(dataset == datasetOf(qptest::readFile(run->storeFolder() + stored))) << uid;
     }
 
     // 3-5. The viewing screen, window/level, slices, MPR, 3D, measurements, captures and
