@@ -8,6 +8,7 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -29,15 +30,16 @@ int Picture::count(int x0, int y0, int x1, int y1, const std::function<bool(cons
     return n;
 }
 
-double Picture::meanBrightness(int x0, int y0, int x1, int y1) const {
-    double sum = 0;
-    long n = 0;
+int Picture::changedFrom(const Picture& other, int x0, int y0, int x1, int y1) const {
+    if (other.width != width || other.height != height)
+        return width * height;
+    int n = 0;
     for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(width, x1); ++x, ++n) {
-            const unsigned char* p = at(x, y);
-            sum += (p[0] + p[1] + p[2]) / 3.0;
+        for (int x = std::max(0, x0); x < std::min(width, x1); ++x) {
+            const unsigned char *a = at(x, y), *b = other.at(x, y);
+            n += std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 60 ? 1 : 0;
         }
-    return n ? sum / n : 0;
+    return n;
 }
 
 XSession::XSession(int width, int height) : _width(width), _height(height) {
@@ -128,6 +130,69 @@ unsigned long XSession::findWindow(const std::string& title) const {
     }
     XCloseDisplay(display);
     return found;
+}
+
+namespace {
+
+void sendClientMessage(Display* display, Window to, Atom type, const long (&values)[5]) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = to;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    for (int i = 0; i < 5; ++i)
+        event.xclient.data.l[i] = values[i];
+    XSendEvent(display, to, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+} // namespace
+
+bool XSession::dropPath(unsigned long window, int x, int y, const std::string& path) const {
+    Display* display = XOpenDisplay(name().c_str());
+    if (!display)
+        return false;
+    auto atom = [display](const char* n) { return XInternAtom(display, n, False); };
+    const Atom enter = atom("XdndEnter"), position = atom("XdndPosition"), status = atom("XdndStatus"),
+               drop = atom("XdndDrop"), finished = atom("XdndFinished"), selection = atom("XdndSelection"),
+               copy = atom("XdndActionCopy"), uriList = atom("text/uri-list");
+    const Window source = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display, selection, source, CurrentTime);
+    const long self = static_cast<long>(source);
+    sendClientMessage(display, window, enter, {self, 5L << 24, static_cast<long>(uriList), 0, 0});
+    sendClientMessage(display, window, position, {self, 0, (x << 16) | y, CurrentTime, static_cast<long>(copy)});
+
+    const std::string uris = "file://" + path + "\r\n";
+    bool dropped = false, done = false;
+    poll([&] {
+        while (!done && XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == ClientMessage && event.xclient.message_type == status && !dropped) {
+                dropped = true;
+                sendClientMessage(display, window, drop, {self, 0, CurrentTime, 0, 0});
+            } else if (event.type == SelectionRequest) {
+                const XSelectionRequestEvent& request = event.xselectionrequest;
+                XChangeProperty(display, request.requestor, request.property, request.target, 8, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(uris.data()), static_cast<int>(uris.size()));
+                XEvent answer{};
+                answer.xselection.type = SelectionNotify;
+                answer.xselection.requestor = request.requestor;
+                answer.xselection.selection = request.selection;
+                answer.xselection.target = request.target;
+                answer.xselection.property = request.property;
+                answer.xselection.time = request.time;
+                XSendEvent(display, request.requestor, False, NoEventMask, &answer);
+                XFlush(display);
+            } else if (event.type == ClientMessage && event.xclient.message_type == finished) {
+                done = true;
+            }
+        }
+        return done;
+    }, 100);
+    XDestroyWindow(display, source);
+    XCloseDisplay(display);
+    return done;
 }
 
 bool XSession::requestClose(unsigned long window) const {

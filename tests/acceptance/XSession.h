@@ -19,8 +19,8 @@ struct Picture {
     const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
     /// Pixels of the rectangle whose colour passes the test.
     int count(int x0, int y0, int x1, int y1, const std::function<bool(const unsigned char*)>& test) const;
-    /// Mean brightness (0-255) of the rectangle.
-    double meanBrightness(int x0, int y0, int x1, int y1) const;
+    /// Pixels of the rectangle that differ clearly from the same pixels of `other`.
+    int changedFrom(const Picture& other, int x0, int y0, int x1, int y1) const;
 };
 
 /// An Xvfb display of its own (so no other test's windows share it) and the input sent to it.
@@ -45,6 +45,9 @@ public:
 
     /// The first top-level window with this exact title, or 0.
     unsigned long findWindow(const std::string& title) const;
+    /// Drops a file or folder on the window at (x, y) as a file manager does (drag and drop
+    /// with a "text/uri-list"); true once the window has taken the drop.
+    bool dropPath(unsigned long window, int x, int y, const std::string& path) const;
     /// What the window manager's close button does: asks the window to close.
     bool requestClose(unsigned long window) const;
 

@@ -31,6 +31,9 @@ constexpr int kListTop = 95;
 constexpr int kFirstRowY = 138;
 constexpr int kTypedAddressX = 900, kTypedAddressY = 226;  // right of its text: the caret goes last
 constexpr int kTypedSendX = 1129, kTypedSendY = 207;
+constexpr int kImportX = 1275, kImportY = 57;
+constexpr int kBrowserFirstEntryX = 286, kBrowserFirstEntryY = 211;
+constexpr int kToastTop = 815, kToastBottom = 885;
 constexpr int kFirstSendStateX0 = 1120, kFirstSendStateX1 = 1190, kFirstSendStateY0 = 430, kFirstSendStateY1 = 462;
 
 bool isMarkBlue(const unsigned char* p) { return p[2] > 180 && p[0] < 110 && p[1] > 100; }
@@ -123,6 +126,20 @@ protected:
 
     static constexpr int kStorescpPort = 11112;
     int storescpPid = 0;
+    // Waits until the store holds the sample and the list shows each of its patients.
+    ::testing::AssertionResult sampleShown(const std::string& screenshot) {
+        Picture shown;
+        const bool ok = poll([&] {
+            const int patients = run->count("patient");
+            return patients > 0 && rowsMarkedNew(shown = screen->grab()) == patients;
+        });
+        screen->screenshot(screenshot);
+        if (ok)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "store patients " << run->count("patient") << ", rows shown "
+                                             << rowsMarkedNew(shown) << "\n" << run->log();
+    }
+
     qptest::TempDir home;
     std::unique_ptr<XSession> screen;
     std::unique_ptr<WorkstationRun> run;
@@ -131,14 +148,8 @@ protected:
 TEST_F(WorkstationSession, FromFirstStartToClose) {
     // 1. First start: the sample archive goes into the store and its patients into the list.
     ASSERT_TRUE(run->start()) << run->log();
+    ASSERT_TRUE(sampleShown("01-first-start"));
     Picture shown;
-    const bool sampleShown = poll([&] {
-        const int patients = run->count("patient");
-        return patients > 0 && rowsMarkedNew(shown = screen->grab()) == patients;
-    });
-    screen->screenshot("01-first-start");
-    ASSERT_TRUE(sampleShown) << "store patients " << run->count("patient") << ", rows shown "
-                             << rowsMarkedNew(shown) << "\n" << run->log();
     const int samplePatients = run->count("patient");
     const int sampleImages = run->count("image");
     EXPECT_GT(sampleImages, samplePatients);
@@ -211,6 +222,65 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     for (const char* noise : {"Ref: leaked object", "objects still alive", "DUL network", "E: ", "runtime error",
                               "Sanitizer"})
         EXPECT_EQ(std::string::npos, log.find(noise)) << noise << " in the log:\n" << log;
+}
+
+// Files that cannot be imported, brought in through the window, give the user a message and
+// leave the store as it was: a damaged DICOM file chosen with the Import button (its folder is
+// imported) and a zip archive whose entry would land outside its folder, dropped on the list.
+TEST_F(WorkstationSession, BadImportsShowAMessageAndChangeNothing) {
+    const std::string damagedFolder = home.file("damaged");
+    std::filesystem::create_directories(damagedFolder);
+    const std::string ct = qptest::readFile(qptest::pydicomDir() + "/CT_small.dcm");
+    ASSERT_TRUE(qptest::writeFile(damagedFolder + "/damaged.dcm", ct.substr(0, 132) + std::string(4000, '\xff')));
+    const std::string archive = home.file("hostile.zip");
+    const std::string makeZip = "/usr/bin/python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1],'w'); "
+                                "z.write(sys.argv[2], '../../escaped.dcm'); z.close()\" '" +
+                                archive + "' '" + qptest::pydicomDir() + "/CT_small.dcm'";
+    ASSERT_EQ(0, std::system(makeZip.c_str()));
+
+    ASSERT_TRUE(run->start()) << run->log();
+    ASSERT_TRUE(sampleShown("bad-01-start"));
+    const int patients = run->count("patient"), images = run->count("image");
+    auto storeFiles = [&] {
+        std::set<std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(run->storeFolder()))
+            if (entry.is_regular_file() && entry.path().filename() != "dicomDB")
+                files.insert(entry.path().string());
+        return files;
+    };
+    const std::set<std::string> before = storeFiles();
+
+    // A message near the bottom of the window, in white (the hints there are grey).
+    auto messagePixels = [&] {
+        return screen->grab().count(170, kToastTop, 1430, kToastBottom,
+                                    [](const unsigned char* p) { return p[0] > 235 && p[1] > 235 && p[2] > 235; });
+    };
+    auto messageShown = [&] { return poll([&] { return messagePixels() > 200; }); };
+
+    const Picture list = screen->grab();
+    screen->click(kImportX, kImportY);
+    ASSERT_TRUE(poll([&] { return screen->grab().changedFrom(list, 300, 150, 1300, 750) > 10000; }));
+    const Picture listing = screen->screenshot("bad-02-folder-browser");
+    screen->click(kBrowserFirstEntryX, kBrowserFirstEntryY);  // "damaged/"
+    ASSERT_TRUE(poll([&] { return screen->grab().changedFrom(listing, 250, 170, 1300, 320) > 300; }));
+    screen->click(kBrowserFirstEntryX + 40, kBrowserFirstEntryY);  // "damaged.dcm"
+    ASSERT_TRUE(poll([&] { return screen->grab().changedFrom(list, 300, 150, 1300, 750) < 2000; }))
+        << "the folder browser did not close";
+    EXPECT_TRUE(messageShown()) << "no message for the damaged file\n" << run->log();
+    screen->screenshot("bad-03-damaged-file");
+    ASSERT_TRUE(poll([&] { return messagePixels() == 0; })) << "the message stays";
+
+    ASSERT_TRUE(screen->dropPath(run->window(), 700, 600, archive)) << "the window did not take the drop";
+    EXPECT_TRUE(messageShown()) << "no message for the hostile archive\n" << run->log();
+    screen->screenshot("bad-04-hostile-archive");
+
+    EXPECT_EQ(patients, run->count("patient"));
+    EXPECT_EQ(images, run->count("image"));
+    EXPECT_EQ(before, storeFiles());
+    for (const char* escaped : {"writable/qp/escaped.dcm", "writable/qp/tmp/escaped.dcm", "writable/escaped.dcm"})
+        EXPECT_FALSE(std::filesystem::exists(home.file(escaped))) << escaped;
+    ASSERT_TRUE(run->close()) << run->log();
+    EXPECT_EQ(0, run->exitCode()) << run->log();
 }
 
 } // namespace
