@@ -29,6 +29,7 @@ constexpr int kNewMarkLeft = 1470, kNewMarkRight = 1540;
 constexpr int kListTop = 95;
 // The first row of the list (below the title bar) and the send panel's parts.
 constexpr int kFirstRowY = 138;
+constexpr int kRowMenuSendX = 123;
 constexpr int kTypedAddressX = 900, kTypedAddressY = 226;  // right of its text: the caret goes last
 constexpr int kTypedSendX = 1129, kTypedSendY = 207;
 constexpr int kImportX = 1275, kImportY = 57;
@@ -109,6 +110,13 @@ protected:
         return names;
     }
 
+    // Where the store keeps the image of this SOP instance UID; "" when it has none.
+    std::string storedPathOf(const std::string& uid) const {
+        const std::string relative = run->query("select s.path || i.file from image i join series s on i.seriesID = "
+                                                "s.ID where i.imageUID = '" + uid + "'");
+        return relative.empty() ? relative : run->storeFolder() + relative;
+    }
+
     // How many images the store holds of the patient whose image this received file is.
     size_t imagesOfPatientOf(const std::string& receivedFile) const {
         const std::string uid = receivedFile.substr(receivedFile.find('.') + 1);
@@ -169,8 +177,8 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     for (const char* uid : {"1.3.6.1.4.1.5962.1.1.1.1.1.20040119072730.12322",
                             "1.3.6.1.4.1.5962.1.1.4.1.1.20040826185059.5457",
                             "1.2.276.0.7230010.3.1.4.8323329.1099.1521494048.423534"}) {
-        const std::string file = run->query(std::string("select file from image where imageUID='") + uid + "'");
-        EXPECT_FALSE(file.empty()) << uid;
+        const std::string stored = storedPathOf(uid);
+        EXPECT_TRUE(!stored.empty() && std::filesystem::is_regular_file(stored)) << uid;
     }
 
     // 6. The first patient goes to a DICOM node on loopback through its row menu and the send
@@ -178,8 +186,11 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     const std::string received = home.file("storescp");
     ASSERT_TRUE(startStorescp(received));
     screen->drag(60, kFirstRowY, 700, kFirstRowY);
+    ASSERT_TRUE(poll([&] { return isMarkBlue(screen->grab().at(kRowMenuSendX, kFirstRowY)); })) << "no row menu";
     screen->screenshot("06a-row-menu");
-    screen->click(123, kFirstRowY - 2);
+    const Picture list = screen->grab();
+    screen->click(kRowMenuSendX, kFirstRowY);
+    ASSERT_TRUE(poll([&] { return screen->grab().changedFrom(list, 400, 100, 1200, 600) > 20000; })) << "no panel";
     screen->click(kTypedAddressX, kTypedAddressY);
     screen->key("BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace");
     screen->type("127.0.0.1:" + std::to_string(kStorescpPort));
@@ -200,11 +211,10 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     ASSERT_TRUE(sentAll) << arrived.size() << " files arrived\n" << run->log();
     for (const std::string& file : arrived) {
         const std::string uid = file.substr(file.find('.') + 1);
-        const std::string stored = run->query(
-            "select s.path || i.file from image i join series s on i.seriesID = s.ID where i.imageUID = '" + uid + "'");
+        const std::string stored = storedPathOf(uid);
         const std::string dataset = datasetOf(qptest::readFile(received + "/" + file));
         EXPECT_FALSE(dataset.empty()) << file;
-        EXPECT_TRUE(dataset == datasetOf(qptest::readFile(run->storeFolder() + stored))) << uid;
+        EXPECT_TRUE(dataset == datasetOf(qptest::readFile(stored))) << uid;
     }
 
     // 3-5. The viewing screen, window/level, slices, MPR, 3D, measurements, captures and
