@@ -112,6 +112,9 @@ TEST_F(VolumeViewer, CineNeedsTwoSlicesClampsItsSpeedAndStepsOncePerFrame) {
     EXPECT_EQ(states, std::vector<int>{0});
 
     viewer->setImageData(volume(8));
+    // New data, new actor: the one the window's manager holds, bound to the new volume.
+    EXPECT_EQ(viewer->getVRActor(), viewer->getActorManager()->peekVRActor());
+    EXPECT_EQ(viewer->getVRActor()->getImageData(), volumes.back());
     // Stopped: 9054 turns back one frame, wrapping, and the camera by +5 degrees.
     const Vec3 before = viewSide();
     send(isViewerVR::kSlowerOrPrevious);
