@@ -7,12 +7,8 @@
 #include "StopAwareTcpLayer.h"
 #include "dcmCallbacks.h"
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <filesystem>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <mutex>
 #include <thread>
 
@@ -21,21 +17,6 @@ namespace dcmSDK {
 namespace {
 const int kDefaultPort = 4587;
 const char* const kDefaultAETitle = "QPSTORE";
-
-// A connection that is closed at once wakes the receiver from its wait for a peer, so a
-// stop does not sit out the rest of that wait. The receiver listens on every interface.
-void wakeListener(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-    ::close(fd);
-}
 } // namespace
 
 struct dcmServer::Net {
@@ -148,8 +129,10 @@ void dcmServer::StopDicomServer()
     std::lock_guard<std::mutex> lock(_net->mutex);
     if (!_net->thread.joinable())
         return;
+    // The receiver sees the flag within its accept poll (a second), or at once inside an
+    // association. Waking it with a connection of our own would make the toolkit log that
+    // connection as a failed association request on every close.
     _net->stop.store(true);
-    wakeListener(_net->port);
     _net->thread.join();
     // Destroying the SCP closes the listening socket, so the port is free again now.
     _net->scp.reset();
