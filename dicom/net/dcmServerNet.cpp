@@ -21,7 +21,7 @@ namespace {
 const int kDefaultPort = 4587;
 const char* const kDefaultAETitle = "QPSTORE";
 // A wake sent just before the receiver starts a wait is lost; it is sent again this often.
-const auto kWakeRepeat = std::chrono::milliseconds(20);
+const auto kWakeRepeat = std::chrono::milliseconds(5);
 } // namespace
 
 struct dcmServer::Net {
