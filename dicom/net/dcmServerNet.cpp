@@ -144,8 +144,9 @@ void dcmServer::StopDicomServer()
     std::lock_guard<std::mutex> lock(_net->mutex);
     if (!_net->thread.joinable())
         return;
-    // Inside an association the receiver sees the flag within a slice of its reads; a
-    // wait for a peer is interrupted (quietly, unlike a connection of our own would).
+    // Inside an association the receiver sees the flag within a slice of its reads. Its
+    // wait for a peer is cut short by a signal, which DCMTK (unlike a connection of our
+    // own) does not log as a failed association request.
     _net->stop.store(true);
     {
         std::unique_lock<std::mutex> finishedLock(_net->finishedMutex);
