@@ -4,10 +4,13 @@
 
 #include "NetworkSetup.h"
 #include "ReceiverScp.h"
+#include "ReceiverWake.h"
 #include "StopAwareTcpLayer.h"
 #include "dcmCallbacks.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -17,6 +20,8 @@ namespace dcmSDK {
 namespace {
 const int kDefaultPort = 4587;
 const char* const kDefaultAETitle = "QPSTORE";
+// A wake sent just before the receiver starts a wait is lost; it is sent again this often.
+const auto kWakeRepeat = std::chrono::milliseconds(5);
 } // namespace
 
 struct dcmServer::Net {
@@ -31,11 +36,16 @@ struct dcmServer::Net {
     std::thread thread;
     std::atomic<bool> stop{false};
     std::atomic<bool> running{false};
+
+    std::mutex finishedMutex;
+    std::condition_variable finishedChanged;
+    bool finished = false;  // the receiver thread has left DCMTK's loop
 };
 
 dcmServer::dcmServer() : _net(new Net)
 {
     NetworkSetup::prepare();
+    ReceiverWake::prepare();
 }
 
 dcmServer::~dcmServer()
@@ -107,9 +117,11 @@ bool dcmServer::BeginDicomServer()
 
     _net->scp = std::move(scp);
     _net->running.store(true);
+    _net->finished = false;
     ReceiverScp* raw = _net->scp.get();
     Net* net = _net.get();
     _net->thread = std::thread([raw, net] {
+        ReceiverWake::allowOnThisThread();
         OFCondition result = raw->acceptAssociations();
         if (result.bad() && !net->stop.load()) {
             std::string why = std::string("receiver stopped: ") + result.text();
@@ -117,6 +129,9 @@ bool dcmServer::BeginDicomServer()
             dcmMessage(DCM_MSG_RECEIVER_ERROR, why.c_str());
         }
         net->running.store(false);
+        std::lock_guard<std::mutex> finishedLock(net->finishedMutex);
+        net->finished = true;
+        net->finishedChanged.notify_all();
     });
     dcmLog("dcmServer: receiving as %s on port %d (reachable at %s), store %s", _net->aeTitle.c_str(),
            _net->port, _net->host.c_str(), _net->root.c_str());
@@ -129,10 +144,17 @@ void dcmServer::StopDicomServer()
     std::lock_guard<std::mutex> lock(_net->mutex);
     if (!_net->thread.joinable())
         return;
-    // The receiver sees the flag within its accept poll (a second), or at once inside an
-    // association. Waking it with a connection of our own would make the toolkit log that
-    // connection as a failed association request on every close.
+    // Inside an association the receiver sees the flag within a slice of its reads. Its
+    // wait for a peer is cut short by a signal, which DCMTK (unlike a connection of our
+    // own) does not log as a failed association request.
     _net->stop.store(true);
+    {
+        std::unique_lock<std::mutex> finishedLock(_net->finishedMutex);
+        while (!_net->finished) {
+            ReceiverWake::wake(_net->thread.native_handle());
+            _net->finishedChanged.wait_for(finishedLock, kWakeRepeat);
+        }
+    }
     _net->thread.join();
     // Destroying the SCP closes the listening socket, so the port is free again now.
     _net->scp.reset();
