@@ -44,7 +44,8 @@ isViewerMulti* isViewerMulti::create() {
 }
 
 isViewerMulti::~isViewerMulti() {
-    releaseTiles();
+    // A container that never entered the node tree still has its observers registered.
+    isViewerMulti::cleanup();
 }
 
 bool isViewerMulti::init() {
