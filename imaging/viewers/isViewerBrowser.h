@@ -32,6 +32,7 @@ public:
     static constexpr int kDefaultTicksPerStep = 60;
     static constexpr int kMinTicksPerStep = 5;
     static constexpr int kMaxTicksPerStep = 120;
+    static constexpr int kTicksStep = 20;
     static constexpr const char* kMaximizedToast = "Go back to the normal size firstly";
 
     static isViewerBrowser* create();
@@ -111,6 +112,8 @@ protected:
     void linked(unsigned int id, NSUI::NSNotificationData* data, cocos2d::Ref* sender);
     void retile(unsigned int id);
     int sliceCount() const;
+    /// Shows the toast and answers true while a viewer is maximised.
+    bool refuseWhileMaximized();
     cocos2d::Node* findControl(const std::string& name) const;
 
     cocos2d::Node* owner = nullptr;
@@ -122,6 +125,7 @@ protected:
     bool playing = false;
     int tickCounter = 0;
     int ticksPerStep = kDefaultTicksPerStep;
+    unsigned int lastStepFrame = 0;
 };
 
 } // namespace isImageSDK

@@ -103,15 +103,29 @@ protected:
     /// The browser / volume viewer showing a tile, null when the tile shows the other kind.
     static isViewerBrowser* browserOf(const KeyViewProperty* tile);
     static isViewerVR* volumeOf(const KeyViewProperty* tile);
+    /// The reference point of the tile's current slice viewer, the origin when it shows nothing.
+    static cocos2d::Vec3 referencePointOf(KeyViewProperty* tile);
+    /// The tile a command is meant for: the sender's tile when the sender is one of the tiles'
+    /// viewers, the key view when the sender is not a viewer, null otherwise.
+    KeyViewProperty* chooseView(cocos2d::Ref* sender) const;
+    /// Withdraws the deliveries a viewer queued for the container before it goes away.
+    void forgetViewer(isViewer* viewer);
+    /// Replaces the key view's browser by a volume viewer in place, or the reverse.
+    isViewerVR* convertToVolume(KeyViewProperty* key, uint32_t mode);
+    isViewerBrowser* convertToBrowser(KeyViewProperty* key);
+    /// Puts `fresh` in the place and size of the tile's viewer node, which leaves the container.
+    void replaceViewerNode(KeyViewProperty* key, cocos2d::Node* fresh);
     /// Hands a command to one tile's viewer through its 2D or volume entry, this as sender.
     void forward(KeyViewProperty* tile, NotificationId id, NSUI::NSNotificationData* data);
-    void forwardAll(const TileList& tiles, NotificationId id, NSUI::NSNotificationData* data,
+    /// Forwards to every tile of the list but `except`; with `only2D` to 2D viewers only.
+    void forwardAll(const TileList& list, NotificationId id, NSUI::NSNotificationData* data,
                     KeyViewProperty* except, bool only2D);
     void repostToScreen(NotificationId id);
     void postKeyViewKind(bool volume);
     void stepSlice(KeyViewProperty* key, NotificationId id);
     void switchOrientation(KeyViewProperty* key, uint32_t mode);
     void switchToVolume(KeyViewProperty* key, NotificationId id);
+    bool route2D(KeyViewProperty* key, NotificationId id, NSUI::NSNotificationData* data);
     void removeMeasurement(KeyViewProperty* key);
     void changeKeyView(KeyViewProperty* key);
     void releaseTiles();

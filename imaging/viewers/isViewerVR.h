@@ -112,6 +112,7 @@ protected:
     bool cineRunning = false;
     int tickCounter = 0;
     int ticksPerFrame = kDefaultTicksPerFrame;
+    unsigned int lastStepFrame = 0;
 };
 
 } // namespace isImageSDK
