@@ -10,7 +10,7 @@
 #include "cocos2d.h"
 #include "layout/NSLayout.h"
 #include "ui/Slider.h"
-#include "viewer/WindowPreset.h"
+#include "presets/WindowPreset.h"
 
 namespace NSUI {
 class NSNotificationData;
