@@ -1,6 +1,7 @@
 #include "ScreenLinks.h"
 
 #include "advice/advice.h"
+#include "favorites/favoriteList.h"
 #include "login/login.h"
 #include "patient/patientListLinks.h"
 #include "send/dcmSend.h"
@@ -61,6 +62,10 @@ void installScreenLinks() {
                 cocos2d::Director::getInstance()->pushScene(scene);
         },
         studyList::kOpenSeriesId);
+    patientListLinks::openFavorites() = [] {
+        if (cocos2d::Scene* scene = favoriteList::createScene())
+            cocos2d::Director::getInstance()->pushScene(scene);
+    };
     patientListLinks::openFeedback() = [] {
         if (cocos2d::Scene* page = advice::createScene())
             cocos2d::Director::getInstance()->pushScene(page);
