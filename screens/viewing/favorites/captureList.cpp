@@ -141,6 +141,7 @@ void captureList::setup()
     if (!table) {
         table = NSUI::NSListView::create();
         addChild(table);
+        // The panel colour of the dark palette: a light column would outshine the images.
         table->enableBKColor(true, Color3B(32, 34, 38), 1.0f);
         table->setContentSize(getContentSize());
         table->setPosition(Vec2::ZERO);
