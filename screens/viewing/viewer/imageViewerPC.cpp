@@ -134,10 +134,6 @@ bool imageViewerPC::init()
     if (layoutManager)
         layoutManager->retain();
 
-    // The window's background, beneath the views (which sit below the layout's own widgets).
-    setBackGroundColorType(ui::Layout::BackGroundColorType::SOLID);
-    setBackGroundColor(Color3B(18, 19, 21));
-
     const Size size = windowSize();
     if (Node* root = CSLoader::createNode(kScreenLayout)) {
         root->setName(kRootName);
@@ -232,6 +228,8 @@ void imageViewerPC::setupToolPanel(int kind)
     panel->setName(kToolPanelName);
     panel->addChild(tools);
     panel->setInnerContainerSize(tools->getContentSize());
+    // A panel taller than its tools shows them from the top.
+    tools->setPositionY(panel->getInnerContainerSize().height - tools->getContentSize().height);
     toolPanel = panel;
 
     for (const char* name : kToolButtons) {

@@ -45,6 +45,7 @@ const char* const kBadgeLabel = "favoriteNodes";
 const char* const kCaptureSound = "res/dingdong.wav";
 const int kStatLeftViewing = 8;
 const float kToastSeconds = 1.5f;
+const float kTopBarHeight = 60.0f;
 
 dicomDB* store()
 {
@@ -218,7 +219,9 @@ void imageViewerPC::onLoadResult(NSNotificationData* data)
     const Size size = getContentSize();
     const bool volume = isLoadedVolume(reader);
     if (layoutManager) {
-        layoutManager->createViewer(output, static_cast<float>(toolWidth), 0.0f, size.width - toolWidth, size.height,
+        // Below the top bar, so that the views' corner texts are never covered.
+        layoutManager->createViewer(output, static_cast<float>(toolWidth), 0.0f, size.width - toolWidth,
+                                    size.height - kTopBarHeight,
                                     volume ? isImageSDK::appManager::kLayoutFourViews
                                            : isImageSDK::appManager::kLayoutAcquired);
         attachMultiView(layoutManager->getContainer());
