@@ -20,4 +20,7 @@ const std::vector<Picture>& pictures();
 /// The send panel's pictures, drawn into the folder "imgs" beside "UIRes".
 const std::vector<Picture>& sendPanelPictures();
 
+/// The viewing tools' pictures, named with their folder ("res/fullscreen", "imgs/noClut").
+const std::vector<Picture>& viewingToolPictures();
+
 } // namespace uires
