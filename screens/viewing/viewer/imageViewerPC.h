@@ -11,6 +11,7 @@
 #include "layout/NSLayout.h"
 #include "ui/Slider.h"
 #include "presets/WindowPreset.h"
+#include "tools/editWWOpener.h"
 
 namespace NSUI {
 class NSNotificationData;
@@ -139,4 +140,6 @@ private:
     isImageSDK::appManager* layoutManager = nullptr;
     /// The running load, shared with its thread, which may outlive the screen.
     std::shared_ptr<seriesLoadJob> loadJob;
+    /// The window editor this screen opened; only its values are applied.
+    editWWOpener windowEditor;
 };
