@@ -12,6 +12,7 @@
 #include "tools/editWW.h"
 #include "tools/editWWOpener.h"
 #include "tools/quickTool.h"
+#include "tools/rightClickOpener.h"
 #include "tools/toolDisk.h"
 #include "ui/CocosGUI.h"
 
@@ -310,4 +311,30 @@ TEST_F(ViewingToolsTest, DiskPostsTheTouchedItemAndReturnsFromItsCentre)
     ASSERT_TRUE(waitForPost(2));
     EXPECT_EQ(posts[1].id, 9023u);
     multiView->release();
+}
+
+TEST_F(ViewingToolsTest, OnlyARightClickInsideTheViewsOpens)
+{
+    int opened = 0;
+    Node* screen = Node::create();
+    scene->addChild(screen);
+    screen->addChild(rightClickOpener::create(Rect(300, 0, 500, 600), [&](const Vec2&) { ++opened; }));
+    auto click = [&](Vec2 down, Vec2 up, int button) {
+        input->mouseDown(down, button);
+        input->mouseMove(up);
+        input->mouseUp(up, button);
+        input->frame(1.0f / 60.0f);
+    };
+    click(Vec2(500, 300), Vec2(501, 301), 1);
+    EXPECT_EQ(opened, 1);
+    click(Vec2(500, 300), Vec2(540, 300), 1); // a right drag zooms the view instead
+    click(Vec2(100, 300), Vec2(100, 300), 1); // over the tool panel
+    click(Vec2(500, 300), Vec2(500, 300), 0);
+    screen->setVisible(false);
+    click(Vec2(500, 300), Vec2(500, 300), 1);
+    EXPECT_EQ(opened, 1);
+    screen->setVisible(true);
+    screen->removeFromParent(); // no longer listening once off the scene
+    click(Vec2(500, 300), Vec2(500, 300), 1);
+    EXPECT_EQ(opened, 1);
 }
