@@ -314,7 +314,7 @@ void toolDisk::onTouchEnded(Touch* touch, Event*)
         showImagePage();
 }
 
-bool toolDisk::perform(const std::string& item)
+bool toolDisk::perform(std::string item)
 {
     NSUI::NSNotificationCenter* centre = NSUI::NSNotificationCenter::getInstance();
     auto post = [&](const Command& c) {

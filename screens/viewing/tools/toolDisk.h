@@ -64,8 +64,9 @@ private:
     void addLabelItems(const std::vector<std::string>& names, bool withPrefix);
     void collectItems(const std::vector<std::string>& names);
     void addReturnSprite();
-    /// Performs the item's action; false when the name is not an item of the page.
-    bool perform(const std::string& item);
+    /// Performs the item's action; false when the name is not an item of the page. The name is a
+    /// copy: a page switch frees the touched item.
+    bool perform(std::string item);
 
     std::vector<WindowPreset> presets;
     uint32_t page = kNoPage;
