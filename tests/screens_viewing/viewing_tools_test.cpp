@@ -15,6 +15,7 @@
 #include "tools/rightClickOpener.h"
 #include "tools/toolDisk.h"
 #include "ui/CocosGUI.h"
+#include "viewer/imageViewerPC.h"
 
 #include <cmath>
 
@@ -337,4 +338,43 @@ TEST_F(ViewingToolsTest, OnlyARightClickInsideTheViewsOpens)
     screen->removeFromParent(); // no longer listening once off the scene
     click(Vec2(500, 300), Vec2(500, 300), 1);
     EXPECT_EQ(opened, 1);
+}
+
+TEST_F(ViewingToolsTest, ScreenAttachesItsQuickBarAndOpensTheDicomMenuBesideIt)
+{
+    imageViewerPC* screen = imageViewerPC::create();
+    ASSERT_NE(screen, nullptr);
+    screen->setContentSize(Size(800, 600));
+    screen->bindControls();
+    scene->addChild(screen);
+    Node* view = Node::create();
+    view->setContentSize(Size(500, 600));
+    view->setPosition(Vec2(300, 0));
+    screen->addChild(view);
+    auto post = [&](unsigned int id, Ref* object, int tag) {
+        auto* data = new NSUI::NSNotificationData();
+        data->setObject(object);
+        data->tag = tag;
+        NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, id, data, nullptr, true);
+        data->release();
+        input->frame(1.0f / 60.0f);
+    };
+    post(9097, view, 0);
+    quickTool* bar = screen->getQuickTool();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->getTargetId(), view->getRefID());
+    EXPECT_EQ(bar->getViewRect(), Rect(screen->getToolWidth(), 0, 800 - screen->getToolWidth(), 600));
+
+    post(9099, nullptr, static_cast<int>(view->getRefID()) + 1); // another view's
+    EXPECT_TRUE(bar->isVisible());
+    post(2026, nullptr, 0);
+    Node* menu = screen->getChildByName("dcmMenu");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->getPosition(), bar->getPosition() + Vec2(500 - 200, 30));
+    post(9099, nullptr, static_cast<int>(view->getRefID()));
+    EXPECT_FALSE(bar->isVisible());
+    post(9098, view, 0);
+    EXPECT_TRUE(bar->isVisible());
 }
