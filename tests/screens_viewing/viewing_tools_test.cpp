@@ -311,6 +311,17 @@ TEST_F(ViewingToolsTest, DiskPostsTheTouchedItemAndReturnsFromItsCentre)
     EXPECT_FALSE(disk->isVisible()); // at once, before the editor opens
     ASSERT_TRUE(waitForPost(2));
     EXPECT_EQ(posts[1].id, 9023u);
+
+    // Opened again while it spins away (a second right click): it comes back and stays.
+    disk->show();
+    input->frame(1.0f);
+    disk->hide();
+    input->frame(0.1f);
+    disk->show();
+    input->frame(1.0f);
+    input->frame(1.0f);
+    EXPECT_TRUE(disk->isVisible());
+    EXPECT_FLOAT_EQ(disk->getScale(), 1.0f);
     multiView->release();
 }
 

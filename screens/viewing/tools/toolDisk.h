@@ -72,5 +72,6 @@ private:
     uint32_t page = kNoPage;
     cocos2d::Ref* target = nullptr; // the multi-view, object of every post (not retained)
     float fontSize = 18.0f;
+    bool leaving = false; // the spin-away animation runs
     std::vector<cocos2d::Node*> items; // children of the page node
 };

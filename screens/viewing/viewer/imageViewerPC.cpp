@@ -8,6 +8,7 @@
 #include "appManager.h"
 #include "isViewerMulti.h"
 #include "loader/CSLoader.h"
+#include "menus/viewingMenus.h"
 #include "notify/NSNotificationCenter.h"
 #include "object/isSharedObjects.h"
 #include "patient/patientListLinks.h"
@@ -227,6 +228,8 @@ void imageViewerPC::setupToolPanel(int kind)
     panel->setName(kToolPanelName);
     panel->addChild(tools);
     panel->setInnerContainerSize(tools->getContentSize());
+    // A panel taller than its tools shows them from the top.
+    tools->setPositionY(panel->getInnerContainerSize().height - tools->getContentSize().height);
     toolPanel = panel;
 
     for (const char* name : kToolButtons) {
@@ -297,19 +300,14 @@ void imageViewerPC::onButtonClicked(Ref* sender)
         return;
     }
     if (name == "btnCmdCapture") {
-        if (!cine) {
-            showCaptureMenu(true);
-            placeMenu(findNode(toolPanel, "captureMenu"), widget);
-        }
+        if (!cine)
+            openMenuAtButton(viewingMenus::kCapture, widget);
     } else if (name == "btnCmdWL") {
-        showWindowMenu(true);
-        placeMenu(findNode(toolPanel, "windowLevelMenu"), widget);
+        openMenuAtButton(viewingMenus::kWindow, widget);
     } else if (name == "btnCmdClut") {
-        showClutMenu(true);
-        placeMenu(findNode(toolPanel, "clutMenu"), widget);
+        openMenuAtButton(viewingMenus::kClut, widget);
     } else if (name == "btnCmdWLOpaticy") {
-        showOpacityMenu(true);
-        placeMenu(findNode(toolPanel, "opacityMenu"), widget);
+        openMenuAtButton(viewingMenus::kOpacity, widget);
     } else {
         onToolDiskButton(name);
     }

@@ -45,6 +45,7 @@ const char* const kBadgeLabel = "favoriteNodes";
 const char* const kCaptureSound = "res/dingdong.wav";
 const int kStatLeftViewing = 8;
 const float kToastSeconds = 1.5f;
+const float kTopBarHeight = 60.0f;
 
 dicomDB* store()
 {
@@ -170,16 +171,8 @@ void imageViewerPC::onNotification(Ref* sender, unsigned int id, NSNotificationD
     case 9112:
         chooseToolKindForKeyView(data ? data->intValue : 0);
         return;
-    case 9024:
-        // Only the editor this screen opened: another screen's editor posts the same id.
-        if (windowEditor.accept(sender) && multiView && data) {
-            float width = static_cast<float>(NSUI::UIJson::getJsonFloat(data->text, "ww", 0.0f));
-            float level = static_cast<float>(NSUI::UIJson::getJsonFloat(data->text, "wl", 0.0f));
-            multiView->setWindowLevel(width, level);
-        }
-        return;
     default:
-        onToolNotification(id, data);
+        onToolNotification(sender, id, data);
         return;
     }
 }
@@ -226,7 +219,9 @@ void imageViewerPC::onLoadResult(NSNotificationData* data)
     const Size size = getContentSize();
     const bool volume = isLoadedVolume(reader);
     if (layoutManager) {
-        layoutManager->createViewer(output, static_cast<float>(toolWidth), 0.0f, size.width - toolWidth, size.height,
+        // Below the top bar, so that the views' corner texts are never covered.
+        layoutManager->createViewer(output, static_cast<float>(toolWidth), 0.0f, size.width - toolWidth,
+                                    size.height - kTopBarHeight,
                                     volume ? isImageSDK::appManager::kLayoutFourViews
                                            : isImageSDK::appManager::kLayoutAcquired);
         attachMultiView(layoutManager->getContainer());

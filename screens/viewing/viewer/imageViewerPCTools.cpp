@@ -1,95 +1,81 @@
 #include "viewer/imageViewerPC.h"
 
+#include "KeyViewProperty.h"
 #include "cache/isBinReader.h"
 #include "data/isImageData.h"
 #include "data/isSliceInfo.h"
 #include "isViewerMulti.h"
 #include "lang/UILocalConfig.h"
-#include "menu/NSMenu.h"
 #include "menus/viewingMenus.h"
-#include "notify/NSNotificationCenter.h"
+#include "notify/NSNotificationData.h"
 #include "object/isSharedObjects.h"
 #include "scroll/UIScrollViewBase.h"
-#include "table/NSListView.h"
 #include "tools/editWW.h"
 #include "tools/quickTool.h"
 #include "tools/rightClickOpener.h"
 #include "tools/toolDisk.h"
 #include "ui/CocosGUI.h"
+#include "menu/NSMenu.h"
 
-// The pop-up menus, the quick tool bar, the window editor and the radial tool menu of the
-// screen.
+// The screen's pop-up menus, its quick tool bar, its window editor and its radial tool menu.
 
 using namespace cocos2d;
-using isImageSDK::isBinReader;
 
 namespace {
-
 const char* const kToolDiskName = "toolDisk";
-const float kToastSeconds = 1.5f;
-
-isBinReader* seriesReader(const std::string& folder)
-{
-    return folder.empty()
-               ? nullptr
-               : dynamic_cast<isBinReader*>(isImageSDK::isSharedObjects::getInstance()->getObjectByName(folder));
 }
-
-} // namespace
 
 // ---- Menus ---------------------------------------------------------------------------------
 
-namespace {
-
-void showViewingMenu(imageViewerPC* screen, Node* parent, viewingMenus::Kind kind, bool show)
+NSUI::NSMenu* imageViewerPC::showMenu(int kind, bool show)
 {
-    viewingMenus::show(parent, kind, show, {screen->getMultiView(), screen}, screen->getWindowPresets(),
-                       viewingMenus::screenRowHeight(kind));
+    auto menuKind = static_cast<viewingMenus::Kind>(kind);
+    Node* parent = menuKind == viewingMenus::kDicom ? static_cast<Node*>(this) : toolPanel;
+    if (!parent)
+        return nullptr;
+    viewingMenus::Targets targets;
+    targets.multiView = multiView;
+    targets.screen = this;
+    return viewingMenus::show(parent, menuKind, show, targets, windowPresets, viewingMenus::screenRowHeight(menuKind));
 }
-
-} // namespace
 
 void imageViewerPC::showWindowMenu(bool show)
 {
-    showViewingMenu(this, toolPanel, viewingMenus::kWindow, show);
+    showMenu(viewingMenus::kWindow, show);
 }
 
 void imageViewerPC::showClutMenu(bool show)
 {
-    showViewingMenu(this, toolPanel, viewingMenus::kClut, show);
+    showMenu(viewingMenus::kClut, show);
 }
 
 void imageViewerPC::showOpacityMenu(bool show)
 {
-    showViewingMenu(this, toolPanel, viewingMenus::kOpacity, show);
+    showMenu(viewingMenus::kOpacity, show);
 }
 
 void imageViewerPC::showCaptureMenu(bool show)
 {
-    showViewingMenu(this, toolPanel, viewingMenus::kCapture, show);
+    showMenu(viewingMenus::kCapture, show);
 }
 
 void imageViewerPC::showDicomMenu(bool show)
 {
-    showViewingMenu(this, this, viewingMenus::kDicom, show);
+    showMenu(viewingMenus::kDicom, show);
 }
 
-void imageViewerPC::placeMenu(Node* node, Node* button)
+void imageViewerPC::openMenuAtButton(int kind, Node* button)
 {
-    auto* menu = dynamic_cast<NSUI::NSMenu*>(node);
+    NSUI::NSMenu* menu = showMenu(kind, true);
     if (!menu || !button)
         return;
-    viewingMenus::Kind kind = viewingMenus::kClut;
-    for (viewingMenus::Kind k : {viewingMenus::kWindow, viewingMenus::kClut, viewingMenus::kOpacity,
-                                 viewingMenus::kCapture, viewingMenus::kDicom})
-        if (menu->getName() == viewingMenus::name(k))
-            kind = k;
-    // The button may sit deeper in the panel than the menu: its place in the menu's parent.
-    Vec2 at = button->getPosition();
-    if (button->getParent() && menu->getParent())
-        at = menu->getParent()->convertToNodeSpace(button->getParent()->convertToWorldSpace(at));
-    const float listHeight = menu->getListView() ? menu->getListView()->getContentSize().height : 0.0f;
-    menu->setPosition(viewingMenus::placeFromButton(kind, at, toolKind, toolPanel, listHeight));
+    auto menuKind = static_cast<viewingMenus::Kind>(kind);
+    // The button's place in the tool panel's coordinates, where the menu lives.
+    Vec2 at = button->getParent() ? button->getParent()->convertToWorldSpace(button->getPosition())
+                                  : button->getPosition();
+    at = toolPanel->convertToNodeSpace(at);
+    menu->setPosition(
+        viewingMenus::placeFromButton(menuKind, at, toolKind, toolPanel, menu->getContentSize().height));
 }
 
 void imageViewerPC::buildWindowPresets()
@@ -97,7 +83,8 @@ void imageViewerPC::buildWindowPresets()
     if (seriesFolder.empty())
         return;
     windowPresets.clear();
-    isBinReader* reader = seriesReader(seriesFolder);
+    auto* reader = dynamic_cast<isImageSDK::isBinReader*>(
+        isImageSDK::isSharedObjects::getInstance()->getObjectByName(seriesFolder));
     if (!reader)
         return;
     reader->Update();
@@ -124,7 +111,7 @@ toolDisk* imageViewerPC::getToolDisk()
             return nullptr;
         addChild(disk);
         disk->setName(kToolDiskName);
-        disk->setVisible(false);
+        disk->hide();
         disk->setPosition(Vec2::ZERO);
     }
     disk->setTarget(multiView);
@@ -143,21 +130,19 @@ void imageViewerPC::onToolDiskButton(const std::string& name)
         }
     } else if (name == "view") {
         toolDisk* disk = getToolDisk();
-        isBinReader* reader = seriesReader(seriesFolder);
-        if (disk && reader && reader->isAllLoaded()) {
+        auto* reader = dynamic_cast<isImageSDK::isBinReader*>(
+            isImageSDK::isSharedObjects::getInstance()->getObjectByName(seriesFolder));
+        if (!disk || !reader)
+            return;
+        if (reader->isAllLoaded()) {
             disk->showViewTypePage();
             disk->show();
-        } else if (reader) {
-            showMessageBox(NSUI::UILocalConfig::getLanguageString("imageDataLoading"), kToastSeconds);
+        } else {
+            showMessageBox(NSUI::UILocalConfig::getLanguageString("imageDataLoading"), 1.5f);
         }
-    } else if (name == "wwwl") {
+    } else if (name == "wwwl" || name == "roi") {
         if (toolDisk* disk = getToolDisk()) {
-            disk->showImagePage();
-            disk->show();
-        }
-    } else if (name == "roi") {
-        if (toolDisk* disk = getToolDisk()) {
-            disk->showRoiPage();
+            name == "wwwl" ? disk->showImagePage() : disk->showRoiPage();
             disk->show();
         }
     }
@@ -170,17 +155,27 @@ void imageViewerPC::hideToolDisk()
         disk->hide();
 }
 
-// ---- Notifications of the tools ------------------------------------------------------------
+// ---- Quick tool bar and window editor ------------------------------------------------------
 
-bool imageViewerPC::onToolNotification(unsigned int id, NSUI::NSNotificationData* data)
+bool imageViewerPC::onToolNotification(Ref* sender, unsigned int id, NSUI::NSNotificationData* data)
 {
     switch (id) {
-    case 9023:
-        if (editWW* editor = windowEditor.open(this)) {
-            float width = 0.0f, level = 0.0f;
-            if (multiView && multiView->getKeyView() && multiView->getWindowLevel(width, level))
-                editor->setWindow(width, level);
+    case quickTool::kInfoId:
+        if (quickToolBar) {
+            showDicomMenu(true);
+            if (Node* menu = getChildByName(viewingMenus::name(viewingMenus::kDicom)))
+                menu->setPosition(quickToolBar->getPosition() +
+                                  Vec2(quickToolBar->getContentSize().width - 200, 30));
         }
+        return true;
+    case 9099:
+        if (quickToolBar && data && quickToolBar->getTargetId() == static_cast<uint32_t>(data->tag))
+            quickToolBar->setVisible(false);
+        return true;
+    case 9098:
+        if (quickToolBar && data && data->object &&
+            data->object->getRefID() == quickToolBar->getTargetId())
+            quickToolBar->attachTo(dynamic_cast<Node*>(data->object));
         return true;
     case 9097:
         if (!quickToolBar) {
@@ -189,26 +184,25 @@ bool imageViewerPC::onToolNotification(unsigned int id, NSUI::NSNotificationData
                 return true;
             quickToolBar->buildButtons();
             const Size size = getContentSize();
-            quickToolBar->setViewRect(Rect(static_cast<float>(toolWidth), 0.0f, size.width - toolWidth, size.height));
+            quickToolBar->setViewRect(Rect(static_cast<float>(toolWidth), 0, size.width - toolWidth, size.height));
             addChild(quickToolBar);
         }
-        if (auto* view = data ? dynamic_cast<Node*>(data->object) : nullptr)
-            quickToolBar->attachTo(view);
+        if (data && data->object)
+            quickToolBar->attachTo(dynamic_cast<Node*>(data->object));
         return true;
-    case 9098:
-        if (auto* view = data ? dynamic_cast<Node*>(data->object) : nullptr)
-            if (quickToolBar && view->getRefID() == quickToolBar->getTargetId())
-                quickToolBar->attachTo(view);
+    case editWW::kWindowSetId:
+        // Only the values of the editor this screen opened.
+        if (multiView && data && editorOpener.accept(sender)) {
+            float width = NSUI::UIJson::getJsonFloat(data->text, "ww", 0.0f);
+            float level = NSUI::UIJson::getJsonFloat(data->text, "wl", 0.0f);
+            multiView->setWindowLevel(width, level);
+        }
         return true;
-    case 9099:
-        if (quickToolBar && data && static_cast<uint32_t>(data->tag) == quickToolBar->getTargetId())
-            quickToolBar->setVisible(false);
-        return true;
-    case 2026:
-        if (quickToolBar) {
-            showDicomMenu(true);
-            if (Node* menu = getChildByName(viewingMenus::name(viewingMenus::kDicom)))
-                menu->setPosition(quickToolBar->getPosition() + Vec2(quickToolBar->getContentSize().width - 200, 30));
+    case 9023:
+        if (editWW* editor = editorOpener.open(this)) {
+            float width = 0.0f, level = 0.0f;
+            if (multiView && multiView->getKeyView() && multiView->getWindowLevel(width, level))
+                editor->setWindow(width, level);
         }
         return true;
     default:
