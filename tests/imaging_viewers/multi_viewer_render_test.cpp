@@ -42,6 +42,16 @@ protected:
         return n;
     }
     static bool grey(const unsigned char* p) { return p[0] > 60 && std::abs(p[0] - p[2]) < 8; }
+    /// Columns from the first to the last grey pixel on one row of a tile; 0 without any.
+    static int bodyWidth(const std::vector<unsigned char>& px, Rect tile, int row) {
+        int first = -1, last = -1;
+        for (int x = int(tile.getMinX()); x < int(tile.getMaxX()); ++x)
+            if (grey(&px[(size_t(row) * kW + size_t(x)) * 4])) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        return first < 0 ? 0 : last - first + 1;
+    }
     static bool coloured(const unsigned char* p) {
         return std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) > 80;
     }
@@ -79,6 +89,14 @@ TEST_F(MultiViewerRender, FourViewsOfThePhantomWithReferenceLines) {
     }
     for (int i : {0, 1, 3})
         EXPECT_GT(count(px, tiles[i], &coloured), 200) << names[i] << ": reference lines";
+    // The coronal, sagittal and volume tiles fit the 127 x 95 mm the phantom spans across and
+    // along its slices into the tile's height; its body is 102 mm wide and 77 mm deep. Rows
+    // away from the middle keep clear of the reference lines and the side letters.
+    const float perMm = 318.0f / 95.0f;
+    const float expected[] = {0.0f, 102.4f * perMm, 102.4f * perMm, 76.8f * perMm};
+    for (int i : {1, 2, 3})
+        for (int row : {int(tiles[i].getMidY()) - 60, int(tiles[i].getMidY()) + 60})
+            EXPECT_NEAR(bodyWidth(px, tiles[i], row), expected[i], 8.0f) << names[i] << ": whole body, fitted";
     manager->cleanup();
     manager->release();
     volume->release();

@@ -28,4 +28,7 @@ const std::vector<Picture>& favoritePictures();
 Canvas cinePlay();
 Canvas cinePause();
 
+/// The viewing tools' pictures, named with their folder ("res/fullscreen", "imgs/noClut").
+const std::vector<Picture>& viewingToolPictures();
+
 } // namespace uires
