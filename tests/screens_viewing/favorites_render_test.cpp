@@ -95,6 +95,7 @@ TEST_F(FavoritesRender, ListWithFavoriteAndCaptures) {
         return picture && picture->getTexture() && picture->getTexture() != placeholder;
     };
     frameUntil(thumbnail);
+    frameUntil([] { return !captureList::isThumbnailJobRunning(); });
     for (int i = 0; i < 10; ++i)
         frame(); // the captures' pictures
 
