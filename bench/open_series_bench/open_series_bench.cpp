@@ -135,9 +135,13 @@ int main(int argc, char** argv)
     director->setOpenGLView(view);
     const Size frameSize = view->getFrameSize();
     view->setDesignResolutionSize(frameSize.width, frameSize.height, ResolutionPolicy::FIXED_HEIGHT);
+    director->setContentScaleFactor(1.0f);
+    // As the program does: the projection follows the design resolution only when set again.
+    director->setProjection(director->getProjection());
     AppConfig::getInstance()->retain();
     AppConfig::getInstance()->loadLanguage();
     AppConfig::getInstance()->getFrameSize() = view->getFrameSize();
+    AppConfig::getInstance()->setWinSize(director->getWinSize());
     director->startAnimation();
     director->runWithScene(Scene::create());
     frame();
