@@ -42,6 +42,7 @@ double msSince(Clock::time_point start)
 
 void frame()
 {
+    Director::getInstance()->getOpenGLView()->pollEvents();
     Director::getInstance()->mainLoop(1.0f / 60.0f);
 }
 
