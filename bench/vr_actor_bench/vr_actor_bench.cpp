@@ -73,12 +73,24 @@ public:
     double frame(bool paced = true)
     {
         const Clock::time_point start = Clock::now();
+        const double spent = draw();
+        if (paced) pace(start);
+        return spent;
+    }
+    /// The frame's work, up to the picture being on screen; answers how long it took.
+    double draw()
+    {
+        const Clock::time_point start = Clock::now();
         director->mainLoop();
         glFinish();
+        return msSince(start);
+    }
+    /// Waits out the rest of the frame that began at `start`.
+    void pace(Clock::time_point start)
+    {
         const double spent = msSince(start);
-        if (paced && spent < kFrameMs)
+        if (spent < kFrameMs)
             std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(kFrameMs - spent));
-        return spent;
     }
     cocos2d::Texture2D* shown() const { return actor->getSprite()->getTexture(); }
     bool resting() const { return actor->getInteractiveThread()->isIdle() && actor->getBestThread()->isIdle(); }
@@ -87,15 +99,27 @@ public:
         while (!done())
             frame();
     }
-    /// Milliseconds from a view change to the end of the frame that shows its picture.
+    /// Both passes done and shown, and the frame after: nothing of the last view is left pending,
+    /// as when the user has let go for a moment.
+    void rest()
+    {
+        frameUntil([&] { return resting(); });
+        frame();
+    }
+    /// Milliseconds from a view change to its picture being on screen (the frame that shows it
+    /// drawn and finished, before the loop waits for the next one).
     double viewChangeLatency(float radians, bool paced)
     {
         cocos2d::Texture2D* before = shown();
         const Clock::time_point start = Clock::now();
         window->orbitBy(radians);
-        while (shown() == before)
-            frame(paced);
-        return msSince(start);
+        for (;;) {
+            const Clock::time_point frameStart = Clock::now();
+            draw();
+            const double latency = msSince(start);
+            if (paced) pace(frameStart);
+            if (shown() != before) return latency;
+        }
     }
     /// Milliseconds from cancelling a running best pass to its thread going idle; -1 when the
     /// pass ended before it could be cancelled.
@@ -195,14 +219,15 @@ int main(int argc, char** argv)
 
     // View changes from rest: the interactive scale settles meanwhile.
     std::vector<double> latency, unpacedLatency;
+    bench.rest();
     for (int i = 0; i < 20; ++i) {
         latency.push_back(bench.viewChangeLatency(0.05f, true));
-        bench.frameUntil([&] { return bench.resting(); });
+        bench.rest();
     }
     // The same with frames drawn back to back: the actor's own share of the latency.
     for (int i = 0; i < 10; ++i) {
         unpacedLatency.push_back(bench.viewChangeLatency(0.05f, false));
-        bench.frameUntil([&] { return bench.resting(); });
+        bench.rest();
     }
     const size_t settledFrom = log.interactiveMs.size() / 2;
     const std::vector<double> settledPasses(log.interactiveMs.begin() + long(settledFrom), log.interactiveMs.end());
