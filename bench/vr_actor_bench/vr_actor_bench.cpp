@@ -30,7 +30,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kViewport = 512;
-constexpr double kFrameMs = 1000.0 / 60.0;
 
 double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
 
@@ -72,7 +71,7 @@ public:
     /// One frame of the program's loop; answers how long the main thread worked on it.
     double frame(bool paced = true)
     {
-        const Clock::time_point start = Clock::now();
+        const double start = director->now();
         const double spent = draw();
         if (paced) pace(start);
         return spent;
@@ -85,12 +84,17 @@ public:
         glFinish();
         return msSince(start);
     }
-    /// Waits out the rest of the frame that began at `start`.
-    void pace(Clock::time_point start)
+    /// Waits, as the program's loop does, for the next frame after the one that began at
+    /// `start` (director clock): the animation interval, or less when a change arrives after
+    /// frames that drew nothing. Every frame here ticks, as the notification centre makes it.
+    void pace(double start)
     {
-        const double spent = msSince(start);
-        if (spent < kFrameMs)
-            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(kFrameMs - spent));
+        const double interval = director->getAnimationInterval();
+        for (;;) {
+            const double left = std::min(start + interval, director->getNextFrameTime(start)) - director->now();
+            if (left <= 0.0) return;
+            director->waitForWork(left);
+        }
     }
     cocos2d::Texture2D* shown() const { return actor->getSprite()->getTexture(); }
     bool resting() const { return actor->getInteractiveThread()->isIdle() && actor->getBestThread()->isIdle(); }
@@ -114,7 +118,7 @@ public:
         const Clock::time_point start = Clock::now();
         window->orbitBy(radians);
         for (;;) {
-            const Clock::time_point frameStart = Clock::now();
+            const double frameStart = director->now();
             draw();
             const double latency = msSince(start);
             if (paced) pace(frameStart);

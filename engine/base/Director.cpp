@@ -81,6 +81,7 @@ void Director::setClock(std::function<double()> clock)
 {
     _clock = clock ? std::move(clock) : std::function<double()>(steadySeconds);
     _lastUpdate = -1.0;
+    _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
 }
 
 double Director::now() const
@@ -168,6 +169,11 @@ void Director::mainLoop()
 
 void Director::mainLoop(float dt)
 {
+    // Taking the early slot here, drawn or not, keeps a change that cannot be drawn (a stopped
+    // director) from making every wait end at once.
+    if (hasArrivedWork()) {
+        _lastWorkFrameStart = _clock();
+    }
     _deltaTime = dt < 0.0f ? 0.0f : dt;
     _frameTime = std::max(0.0f, _deltaTime - static_cast<float>(_waitedSinceFrame));
     _waitedSinceFrame = 0.0;
@@ -211,6 +217,21 @@ double Director::getTimeToNextWork() const
     }
     // The action manager's hook runs every frame but has work only while actions run.
     return _scheduler->getTimeToNextWork(_actionManager);
+}
+
+bool Director::hasArrivedWork() const
+{
+    return isDirty() || (!_paused && _scheduler->getPendingFunctionCount() > 0);
+}
+
+double Director::getNextFrameTime(double frameStart) const
+{
+    const double interval = _animationInterval;
+    double due = frameStart + std::max(interval, getTimeToNextWork());
+    if (hasArrivedWork()) {
+        due = std::min(due, _lastWorkFrameStart + interval);
+    }
+    return due;
 }
 
 void Director::waitForWork(double seconds)
