@@ -169,10 +169,11 @@ void Director::mainLoop()
 
 void Director::mainLoop(float dt)
 {
+    _frameStart = _clock();
     // Taking the early slot here, drawn or not, keeps a change that cannot be drawn (a stopped
     // director) from making every wait end at once.
     if (hasArrivedWork()) {
-        _lastWorkFrameStart = _clock();
+        _lastWorkFrameStart = _frameStart;
     }
     _deltaTime = dt < 0.0f ? 0.0f : dt;
     _frameTime = std::max(0.0f, _deltaTime - static_cast<float>(_waitedSinceFrame));
@@ -271,6 +272,8 @@ void Director::drawScene()
     }
     // Cleared before the visit: a node that asks again while drawing gets the next frame too.
     if (_dirty.exchange(false, std::memory_order_acq_rel)) {
+        // Also when the change came from this frame's own timers: drawn frames stay apart.
+        _lastWorkFrameStart = _frameStart;
         renderScene();
     }
     ++_totalFrames;

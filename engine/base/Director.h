@@ -110,8 +110,8 @@ public:
     /// When the loop should run its next frame, after one that began at `frameStart` (clock
     /// seconds): an animation interval later at the soonest, later still while the scheduler has
     /// nothing to do. Work that arrives between frames (a change to draw, work queued by another
-    /// thread) counts from the last frame that began with such work instead, so it runs at once
-    /// when the frames since only ran timers; frames that draw stay an interval apart.
+    /// thread) counts from the last frame that drew or began with such work instead, so it runs
+    /// at once when the frames since only ran timers; frames that draw stay an interval apart.
     double getNextFrameTime(double frameStart) const;
     /// Waits at most `seconds` for window input or a wake-up from another thread (work queued
     /// for the main thread, a redraw asked for); input received is dispatched.
@@ -182,7 +182,9 @@ protected:
     float _deltaTime = 0.0f;
     float _frameTime = 0.0f;
     double _waitedSinceFrame = 0.0; // main thread only
-    // When the last frame that began with a change to draw or queued work began; main thread.
+    // Main thread: when the running frame began, and when the last frame that drew or began
+    // with arrived work began.
+    double _frameStart = 0.0;
     double _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
     unsigned int _totalFrames = 0;
     float _animationInterval = 1.0f / 60.0f;

@@ -227,6 +227,13 @@ TEST_F(Redraw, WorkArrivingAfterFramesThatDrewNothingIsDueAtOnceButDrawsStayAnIn
     EXPECT_DOUBLE_EQ(early + 2 * interval, director->getNextFrameTime(idle)) << "work queued for the main thread";
     input->frame(0.001f);
 
+    // A frame that draws what its own timer changed counts as drawn.
+    director->getScheduler()->schedule([&](float) { node->setPositionX(5); }, this, 0.0f, 0u, 0.0f, false, "move");
+    input->frame(static_cast<float>(interval));
+    const double timed = director->now();
+    node->setPositionX(6);
+    EXPECT_DOUBLE_EQ(timed + interval, director->getNextFrameTime(timed));
+
     // A change a stopped director cannot draw takes its slot all the same: no busy loop.
     director->stopAnimation();
     node->setPositionX(4);
