@@ -15,8 +15,10 @@ public:
     /// Reads the limits and extensions of the current context (again after a new one).
     void gatherGPUInfo();
 
-    /// Largest texture side; 0 before a context exists.
-    int getMaxTextureSize() const { return _maxTextureSize; }
+    /// Largest texture side; without a context the smallest size every desktop GL offers,
+    /// so that size checks made before (or without) a window still pass ordinary images.
+    int getMaxTextureSize() const { return _maxTextureSize > 0 ? _maxTextureSize : kMaxTextureSizeWithoutContext; }
+    static constexpr int kMaxTextureSizeWithoutContext = 4096;
     int getMaxTextureUnits() const { return _maxTextureUnits; }
     /// Vertex-array objects are available.
     bool supportsShareableVAO() const { return _supportsVAO; }

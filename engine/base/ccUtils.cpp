@@ -97,8 +97,10 @@ void queueCapture(const std::function<void(bool, const std::string&)>& afterCapt
 void captureScreen(const std::function<void(bool, const std::string&)>& afterCaptured, const std::string& filename,
                    int x, int y, int width, int height)
 {
+    // An empty rectangle at the origin asks for the whole window.
+    const bool whole = x == 0 && y == 0 && width == 0 && height == 0;
     queueCapture(afterCaptured, filename, static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
-                 static_cast<float>(height), false);
+                 static_cast<float>(height), whole);
 }
 
 void captureScreen(const std::function<void(bool, const std::string&)>& afterCaptured, const std::string& filename)

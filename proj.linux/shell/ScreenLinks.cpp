@@ -7,6 +7,9 @@
 #include "share/shareTo.h"
 #include "study/studyList.h"
 #include "tags/dcmFinder.h"
+#include "viewer/imageViewerPC.h"
+#include "notify/NSNotificationCenter.h"
+#include "notify/NSNotificationData.h"
 
 using cocos2d::Node;
 
@@ -14,6 +17,9 @@ namespace {
 
 // Panels sit above everything else on the screen that opened them.
 constexpr int kPanelZOrder = 10000;
+
+// The registration owner of the program-wide links made by notifications.
+char g_linkTarget;
 
 void addPanel(Node* screen, Node* window) {
     if (screen && window)
@@ -45,6 +51,16 @@ void installScreenLinks() {
         cocos2d::Director::getInstance()->pushScene(scene);
     };
     patientListLinks::openLogin() = [](Node* screen) { login::show(screen); };
+    // A series opened from the study list shows on the viewing screen.
+    NSUI::NSNotificationCenter::getInstance()->addObserver(
+        &g_linkTarget, nullptr,
+        [](cocos2d::Ref*, unsigned int, NSUI::NSNotificationData* data) {
+            if (!data || data->text.empty())
+                return;
+            if (cocos2d::Scene* scene = imageViewerPC::createScene(data->text))
+                cocos2d::Director::getInstance()->pushScene(scene);
+        },
+        studyList::kOpenSeriesId);
     patientListLinks::openFeedback() = [] {
         if (cocos2d::Scene* page = advice::createScene())
             cocos2d::Director::getInstance()->pushScene(page);

@@ -130,3 +130,9 @@ TEST(DirectorFrames, RestartedAnimationDoesNotCountTheStoppedTime)
     EXPECT_FLOAT_EQ(0.0f, d->getDeltaTime());
     d->setClock(nullptr);
 }
+
+TEST(Configuration, MaxTextureSizeIsUsableWithoutAContext)
+{
+    // Size checks made before any window exists must not refuse every image.
+    EXPECT_EQ(Configuration::kMaxTextureSizeWithoutContext, Configuration::getInstance()->getMaxTextureSize());
+}

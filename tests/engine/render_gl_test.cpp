@@ -355,4 +355,17 @@ TEST_F(GLTest, CaptureWritesTheRegionAskedFor)
     for (int i = 0; i < 50 && calls == 0; ++i) d->mainLoop(1.0f / 60);
     EXPECT_EQ(1, calls.load());
     EXPECT_FALSE(ok);
+
+    // An empty rectangle at the origin is the whole window.
+    calls = 0;
+    utils::captureScreen(done, dir.file("whole.png"), 0, 0, 0, 0);
+    while (calls == 0) {
+        d->mainLoop(1.0f / 60);
+        std::this_thread::yield();
+    }
+    ASSERT_TRUE(ok);
+    Image whole;
+    ASSERT_TRUE(whole.initWithImageFile(written));
+    EXPECT_EQ(kW, whole.getWidth());
+    EXPECT_EQ(kH, whole.getHeight());
 }

@@ -83,15 +83,10 @@ Canvas blueBtn() {
 // The cine button of the image overlays, in the tool-icon box: a play triangle and a pause pair.
 const Rgba kIconGrey = {220, 222, 226, 255};
 Canvas play() {
-    Canvas canvas(24, 24);
-    canvas.paint(Canvas::triangle(7, 4, 7, 20, 20, 12), kIconGrey);
-    return canvas;
+    return cinePlay();
 }
 Canvas pause() {
-    Canvas canvas(24, 24);
-    canvas.paint(Canvas::roundedRect(6, 4, 10, 20, 1.5f), kIconGrey);
-    canvas.paint(Canvas::roundedRect(14, 4, 18, 20, 1.5f), kIconGrey);
-    return canvas;
+    return cinePause();
 }
 // Its frame-step neighbours: a bar and a triangle pointing back, and the same pointing on.
 Canvas leftArrow() {
@@ -148,6 +143,19 @@ const std::vector<Picture>& pictures() {
         {"../imageSDK/leftArrow", leftArrow}, {"../imageSDK/rightArrow", rightArrow},
     };
     return all;
+}
+
+Canvas cinePlay() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::triangle(7, 4, 7, 20, 20, 12), {220, 222, 226, 255});
+    return canvas;
+}
+
+Canvas cinePause() {
+    Canvas canvas(24, 24);
+    canvas.paint(Canvas::roundedRect(6, 4, 10, 20, 1.5f), {220, 222, 226, 255});
+    canvas.paint(Canvas::roundedRect(14, 4, 18, 20, 1.5f), {220, 222, 226, 255});
+    return canvas;
 }
 
 } // namespace uires

@@ -19,5 +19,14 @@ const std::vector<Picture>& pictures();
 
 /// The send panel's pictures, drawn into the folder "imgs" beside "UIRes".
 const std::vector<Picture>& sendPanelPictures();
+/// The image-viewing screen's pictures, drawn into the folder "imgs" too.
+const std::vector<Picture>& viewingPictures();
+
+/// The cine button's play triangle and pause pair, in the tool-icon box.
+Canvas cinePlay();
+Canvas cinePause();
+
+/// The viewing tools' pictures, named with their folder ("res/fullscreen", "imgs/noClut").
+const std::vector<Picture>& viewingToolPictures();
 
 } // namespace uires

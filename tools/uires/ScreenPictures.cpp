@@ -185,6 +185,10 @@ const std::vector<Picture>& screenPictures() {
         // The send panel's pictures live in "imgs" too.
         for (const Picture& picture : sendPanelPictures())
             all.push_back({"imgs/" + picture.name, picture.draw});
+        for (const Picture& picture : viewingPictures())
+            all.push_back({"imgs/" + picture.name, picture.draw});
+        for (const Picture& picture : viewingToolPictures())
+            all.push_back(picture);
         return all;
     }();
     return list;

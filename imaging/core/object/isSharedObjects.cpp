@@ -25,6 +25,7 @@ isSharedObjects::~isSharedObjects()
 void isSharedObjects::addObject(isObject* object)
 {
     if (!object) return;
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
     if (std::find(_objects.begin(), _objects.end(), object) != _objects.end()) return;
     object->retain();
     _objects.push_back(object);
@@ -32,6 +33,7 @@ void isSharedObjects::addObject(isObject* object)
 
 isObject* isSharedObjects::getObjectByName(const std::string& name) const
 {
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
     for (isObject* object : _objects)
         if (object->getName() == name) return object;
     return nullptr;
@@ -39,27 +41,40 @@ isObject* isSharedObjects::getObjectByName(const std::string& name) const
 
 void isSharedObjects::removeObjectByName(const std::string& name)
 {
+    std::unique_lock<std::recursive_mutex> lock(_mutex);
     auto it = std::find_if(_objects.begin(), _objects.end(),
                            [&](isObject* object) { return object->getName() == name; });
     if (it == _objects.end()) return;
     isObject* object = *it;
     _objects.erase(it);
+    lock.unlock();
     object->release();
 }
 
 void isSharedObjects::removeObject(isObject* object)
 {
+    std::unique_lock<std::recursive_mutex> lock(_mutex);
     auto it = std::find(_objects.begin(), _objects.end(), object);
     if (it == _objects.end()) return;
     _objects.erase(it);
+    lock.unlock();
     object->release();
 }
 
 void isSharedObjects::clear()
 {
     std::vector<isObject*> objects;
-    objects.swap(_objects);
+    {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        objects.swap(_objects);
+    }
     for (isObject* object : objects) object->release();
+}
+
+size_t isSharedObjects::count() const
+{
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    return _objects.size();
 }
 
 } // namespace isImageSDK

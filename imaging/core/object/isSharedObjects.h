@@ -1,6 +1,8 @@
 #pragma once
-// The process-wide registry that keeps named imaging objects alive between screens.
+// The process-wide registry that keeps named imaging objects alive between screens. Loading
+// threads register into it while the main thread looks objects up, so every operation locks.
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,10 +25,11 @@ public:
     void removeObject(isObject* object);
     virtual void clear();
 
-    size_t count() const { return _objects.size(); }
+    size_t count() const;
 
 private:
     isSharedObjects() = default;
+    mutable std::recursive_mutex _mutex;
     std::vector<isObject*> _objects;
 };
 
