@@ -84,7 +84,7 @@ TEST_F(WindowEditorScene, Picture)
     director->setOpenGLView(view);
     Scene* own = editWW::createScene();
     editWW::fromWindow(own->getChildByTag(editWWScene::kLayoutTag))->setWindow(400, 40);
-    director->replaceScene(own);
+    director->pushScene(own);
     for (int i = 0; i < 3; ++i)
         director->mainLoop(1.0f / 60);
     std::filesystem::create_directories(qptest::binaryDir() + "/screenshots");
@@ -92,7 +92,7 @@ TEST_F(WindowEditorScene, Picture)
     utils::captureScreen([&](bool ok, const std::string&) { written = ok; },
                          qptest::binaryDir() + "/screenshots/phone_editor_scene.png");
     EXPECT_TRUE(frameUntil([&] { return written; }));
-    director->replaceScene(Scene::create());
+    director->popScene();
     director->mainLoop(1.0f / 60);
     director->setOpenGLView(nullptr);
     view->release();
