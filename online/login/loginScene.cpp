@@ -21,6 +21,9 @@ login* loginScene::show() {
     scene->addContent(panel, panel->getLayout());
     panel->setInScene(true);
     panel->setupButtons();
+    // The scene's bar has the way back; the panel's own back button would only repeat it.
+    if (Node* back = panel->getLayout() ? panel->getLayout()->getChildByName("goBack") : nullptr)
+        back->setVisible(false);
     panel->showStartPage();
     Scene* transition = TransitionMoveInLeftTop::create(kSlideSeconds, scene);
     Director::getInstance()->pushScene(transition ? transition : scene);

@@ -101,7 +101,14 @@ TEST_F(LoginScene, SignedInTheNicknameIsTheTitleAndBackLeaves) {
     open();
     EXPECT_EQ(login::kAccountPage, panel->getPage());
     EXPECT_EQ("ana", title());
-    click("goBack");
+    // The scene's own back button: the panel's gives way to it.
+    EXPECT_FALSE(panel->getLayout()->getChildByName("goBack")->isVisible());
+    Node* back = panel->getScene()->getChildByNameDeep("goBack");
+    ASSERT_TRUE(back->isVisible());
+    const Vec2 at = back->convertToWorldSpace(Vec2(back->getContentSize().width / 2, back->getContentSize().height / 2));
+    input->touchBegan(0, at);
+    input->touchEnded(0, at);
+    input->frame();
     EXPECT_EQ(scene, director->getRunningScene());
 }
 
