@@ -1,9 +1,10 @@
-// The window editor as a scene of its own (phone layout): it builds below the scene's title
-// bar, and its return key leaves only with valid values, which it posts.
+// The window editor as a scene of its own (phone layout): its opener pushes it, it builds below
+// the scene's title bar, and its return key leaves only with valid values, which it posts.
 
 #include "ViewingToolsFixture.h"
 
 #include "tools/editWW.h"
+#include "tools/editWWOpener.h"
 #include "tools/editWWScene.h"
 
 #include <filesystem>
@@ -41,17 +42,18 @@ protected:
 
 TEST_F(WindowEditorScene, LeavesOnlyWithValidValuesAndPostsThem)
 {
-    Scene* own = editWW::createScene();
-    ASSERT_NE(own, nullptr);
-    Node* layout = own->getChildByTag(editWWScene::kLayoutTag);
-    ASSERT_NE(layout, nullptr);
-    auto* editor = dynamic_cast<editWW*>(layout->getChildByName(editWW::kViewName));
+    // The screen's opener pushes the editor's scene.
+    editWWOpener opener;
+    editWW* editor = opener.open(scene);
     ASSERT_NE(editor, nullptr);
     record(editWW::kWindowSetId);
     editor->setWindow(0, 40);
-    director->pushScene(own);
     input->frame();
-    ASSERT_EQ(director->getRunningScene(), own);
+    Scene* own = director->getRunningScene();
+    ASSERT_NE(own, scene);
+    ASSERT_EQ(editor->getScene(), own);
+    Node* layout = own->getChildByTag(editWWScene::kLayoutTag);
+    ASSERT_NE(layout, nullptr);
 
     auto* title = dynamic_cast<ui::Text*>(layout->getChildByNameDeep("title"));
     ASSERT_NE(title, nullptr);
@@ -71,6 +73,7 @@ TEST_F(WindowEditorScene, LeavesOnlyWithValidValuesAndPostsThem)
     ASSERT_TRUE(waitForPost());
     EXPECT_EQ(posts[0].sender, editor);
     EXPECT_EQ(posts[0].text, "{\"ww\":\"400.000000\",\"wl\":\"40.000000\"}");
+    EXPECT_TRUE(opener.accept(posts[0].sender));
     editor->release();
 }
 
