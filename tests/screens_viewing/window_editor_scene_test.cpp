@@ -7,8 +7,6 @@
 #include "tools/editWWOpener.h"
 #include "tools/editWWScene.h"
 
-#include <filesystem>
-
 using namespace cocos2d;
 
 namespace {
@@ -75,30 +73,6 @@ TEST_F(WindowEditorScene, LeavesOnlyWithValidValuesAndPostsThem)
     EXPECT_EQ(posts[0].text, "{\"ww\":\"400.000000\",\"wl\":\"40.000000\"}");
     EXPECT_TRUE(opener.accept(posts[0].sender));
     editor->release();
-}
-
-// Drawn in a real window under the virtual display, for a person to look at.
-TEST_F(WindowEditorScene, Picture)
-{
-    GLViewImpl* view = GLViewImpl::createWithRect("editor", Rect(0, 0, 1280, 800));
-    if (!view)
-        GTEST_SKIP() << "no display for a GL window";
-    view->retain();
-    director->setOpenGLView(view);
-    Scene* own = editWW::createScene();
-    editWW::fromWindow(own->getChildByTag(editWWScene::kLayoutTag))->setWindow(400, 40);
-    director->pushScene(own);
-    for (int i = 0; i < 3; ++i)
-        director->mainLoop(1.0f / 60);
-    std::filesystem::create_directories(qptest::binaryDir() + "/screenshots");
-    bool written = false;
-    utils::captureScreen([&](bool ok, const std::string&) { written = ok; },
-                         qptest::binaryDir() + "/screenshots/phone_editor_scene.png");
-    EXPECT_TRUE(frameUntil([&] { return written; }));
-    director->popScene();
-    director->mainLoop(1.0f / 60);
-    director->setOpenGLView(nullptr);
-    view->release();
 }
 
 } // namespace
