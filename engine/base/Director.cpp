@@ -22,8 +22,8 @@
 namespace cocos2d {
 
 namespace {
-Director* g_director = nullptr;
-std::once_flag g_directorOnce;
+std::atomic<Director*> g_director{nullptr};
+std::mutex g_directorMutex;
 
 double steadySeconds()
 {
@@ -34,8 +34,28 @@ double steadySeconds()
 
 Director* Director::getInstance()
 {
-    std::call_once(g_directorOnce, [] { g_director = new Director(); });
-    return g_director;
+    Director* director = g_director.load(std::memory_order_acquire);
+    if (director)
+        return director;
+    std::lock_guard<std::mutex> lock(g_directorMutex);
+    director = g_director.load(std::memory_order_relaxed);
+    if (!director) {
+        director = new Director();
+        g_director.store(director, std::memory_order_release);
+    }
+    return director;
+}
+
+void Director::destroyInstance()
+{
+    std::lock_guard<std::mutex> lock(g_directorMutex);
+    Director* director = g_director.load(std::memory_order_relaxed);
+    if (!director)
+        return;
+    director->reset();
+    // What the director's parts do as they go may still ask for it.
+    director->release();
+    g_director.store(nullptr, std::memory_order_release);
 }
 
 Director::Director() : _clock(steadySeconds), _mainThread(std::this_thread::get_id())
@@ -57,6 +77,12 @@ Director::~Director()
     delete _renderer;
     if (_openGLView) {
         _openGLView->release();
+    }
+    if (_actionManager) {
+        _actionManager->release();
+    }
+    if (_eventDispatcher) {
+        _eventDispatcher->release();
     }
     if (_scheduler) {
         _scheduler->release();

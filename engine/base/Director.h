@@ -33,6 +33,10 @@ public:
 
     /// The one director; the thread that first asks for it is the main thread.
     static Director* getInstance();
+    /// Ends the director with its scheduler, dispatcher, textures and view (the program's
+    /// last step, while its GL context is still current). No other thread may use it then;
+    /// a later getInstance makes a new one.
+    static void destroyInstance();
 
     Scheduler* getScheduler() const { return _scheduler; }
     void setScheduler(Scheduler* scheduler);

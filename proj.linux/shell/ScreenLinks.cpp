@@ -2,6 +2,7 @@
 
 #include "AppConfig.h"
 #include "advice/advice.h"
+#include "favorites/favoriteList.h"
 #include "login/login.h"
 #include "panel/ModalWindow.h"
 #include "patient/patientListLinks.h"
@@ -69,6 +70,10 @@ void installScreenLinks() {
                 cocos2d::Director::getInstance()->pushScene(scene);
         },
         studyList::kOpenSeriesId);
+    patientListLinks::openFavorites() = [] {
+        if (cocos2d::Scene* scene = favoriteList::createScene())
+            cocos2d::Director::getInstance()->pushScene(scene);
+    };
     patientListLinks::openFeedback() = [] {
         if (cocos2d::Scene* page = advice::createScene())
             cocos2d::Director::getInstance()->pushScene(page);

@@ -189,6 +189,8 @@ const std::vector<Picture>& screenPictures() {
             all.push_back({"imgs/" + picture.name, picture.draw});
         for (const Picture& picture : viewingToolPictures())
             all.push_back(picture);
+        for (const Picture& picture : favoritePictures())
+            all.push_back(picture);
         return all;
     }();
     return list;

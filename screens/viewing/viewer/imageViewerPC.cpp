@@ -8,6 +8,7 @@
 #include "appManager.h"
 #include "isViewerMulti.h"
 #include "loader/CSLoader.h"
+#include "menus/viewingMenus.h"
 #include "notify/NSNotificationCenter.h"
 #include "object/isSharedObjects.h"
 #include "patient/patientListLinks.h"
@@ -132,6 +133,10 @@ bool imageViewerPC::init()
     layoutManager = isImageSDK::appManager::create();
     if (layoutManager)
         layoutManager->retain();
+
+    // The window's background, beneath the views (which sit below the layout's own widgets).
+    setBackGroundColorType(ui::Layout::BackGroundColorType::SOLID);
+    setBackGroundColor(Color3B(18, 19, 21));
 
     const Size size = windowSize();
     if (Node* root = CSLoader::createNode(kScreenLayout)) {
@@ -297,19 +302,14 @@ void imageViewerPC::onButtonClicked(Ref* sender)
         return;
     }
     if (name == "btnCmdCapture") {
-        if (!cine) {
-            showCaptureMenu(true);
-            placeMenu(findNode(toolPanel, "captureMenu"), widget);
-        }
+        if (!cine)
+            openMenuAtButton(viewingMenus::kCapture, widget);
     } else if (name == "btnCmdWL") {
-        showWindowMenu(true);
-        placeMenu(findNode(toolPanel, "windowLevelMenu"), widget);
+        openMenuAtButton(viewingMenus::kWindow, widget);
     } else if (name == "btnCmdClut") {
-        showClutMenu(true);
-        placeMenu(findNode(toolPanel, "clutMenu"), widget);
+        openMenuAtButton(viewingMenus::kClut, widget);
     } else if (name == "btnCmdWLOpaticy") {
-        showOpacityMenu(true);
-        placeMenu(findNode(toolPanel, "opacityMenu"), widget);
+        openMenuAtButton(viewingMenus::kOpacity, widget);
     } else {
         onToolDiskButton(name);
     }

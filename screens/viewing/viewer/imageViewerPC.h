@@ -11,8 +11,10 @@
 #include "layout/NSLayout.h"
 #include "ui/Slider.h"
 #include "presets/WindowPreset.h"
+#include "tools/editWWOpener.h"
 
 namespace NSUI {
+class NSMenu;
 class NSNotificationData;
 class UIScrollViewBase;
 } // namespace NSUI
@@ -77,8 +79,8 @@ public:
     void showOpacityMenu(bool show);
     void showCaptureMenu(bool show);
     void showDicomMenu(bool show);
-    /// Places a menu opened by a tool button next to that button.
-    void placeMenu(cocos2d::Node* menu, cocos2d::Node* button);
+    /// Shows a menu (a viewingMenus kind) next to the tool button that opened it.
+    void openMenuAtButton(int kind, cocos2d::Node* button);
     /// Rebuilds the window presets from the loaded series' modality.
     void buildWindowPresets();
     /// The radial tool menu, created on first use.
@@ -113,7 +115,9 @@ private:
     }
     void onLoadResult(NSUI::NSNotificationData* data);
     /// Handles the notifications of the menus and tool bars; false when the id is not theirs.
-    bool onToolNotification(unsigned int id, NSUI::NSNotificationData* data);
+    bool onToolNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);
+    /// Shows or hides one menu; the menu, or null when it does not exist.
+    NSUI::NSMenu* showMenu(int kind, bool show);
     void capture(unsigned int id);
     void applyCineState(bool playing);
     void openTagList();
@@ -137,6 +141,7 @@ private:
     float sliderLast = 0.0f;
     float pendingRotation = 0.0f;
     isImageSDK::appManager* layoutManager = nullptr;
+    editWWOpener editorOpener;
     /// The running load, shared with its thread, which may outlive the screen.
     std::shared_ptr<seriesLoadJob> loadJob;
 };

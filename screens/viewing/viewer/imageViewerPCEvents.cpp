@@ -132,7 +132,7 @@ void imageViewerPC::releaseSeries()
 
 // ---- Notifications -------------------------------------------------------------------------
 
-void imageViewerPC::onNotification(Ref*, unsigned int id, NSNotificationData* data)
+void imageViewerPC::onNotification(Ref* sender, unsigned int id, NSNotificationData* data)
 {
     switch (id) {
     case kLoadResultId:
@@ -171,15 +171,8 @@ void imageViewerPC::onNotification(Ref*, unsigned int id, NSNotificationData* da
     case 9112:
         chooseToolKindForKeyView(data ? data->intValue : 0);
         return;
-    case 9024:
-        if (multiView && data) {
-            float width = static_cast<float>(NSUI::UIJson::getJsonFloat(data->text, "ww", 0.0f));
-            float level = static_cast<float>(NSUI::UIJson::getJsonFloat(data->text, "wl", 0.0f));
-            multiView->setWindowLevel(width, level);
-        }
-        return;
     default:
-        onToolNotification(id, data);
+        onToolNotification(sender, id, data);
         return;
     }
 }

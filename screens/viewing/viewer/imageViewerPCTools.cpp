@@ -1,65 +1,204 @@
 #include "viewer/imageViewerPC.h"
 
+#include "KeyViewProperty.h"
+#include "cache/isBinReader.h"
+#include "data/isImageData.h"
+#include "data/isSliceInfo.h"
+#include "isViewerMulti.h"
+#include "lang/UILocalConfig.h"
+#include "menus/viewingMenus.h"
+#include "notify/NSNotificationData.h"
+#include "object/isSharedObjects.h"
 #include "scroll/UIScrollViewBase.h"
+#include "tools/editWW.h"
+#include "tools/quickTool.h"
+#include "tools/toolDisk.h"
 #include "ui/CocosGUI.h"
+#include "menu/NSMenu.h"
 
-// The pop-up menus, the quick tool bar, the window editor and the radial tool menu of the
-// screen. Until they are built the screen only hides menus that exist.
+// The screen's pop-up menus, its quick tool bar, its window editor and its radial tool menu.
 
 using namespace cocos2d;
 
 namespace {
-void showMenu(Node* parent, const char* name, bool show)
-{
-    Node* menu = parent ? parent->getChildByNameDeep(name) : nullptr;
-    if (menu && !show)
-        menu->setVisible(false);
+const char* const kToolDiskName = "toolDisk";
 }
-} // namespace
+
+// ---- Menus ---------------------------------------------------------------------------------
+
+NSUI::NSMenu* imageViewerPC::showMenu(int kind, bool show)
+{
+    auto menuKind = static_cast<viewingMenus::Kind>(kind);
+    Node* parent = menuKind == viewingMenus::kDicom ? static_cast<Node*>(this) : toolPanel;
+    if (!parent)
+        return nullptr;
+    viewingMenus::Targets targets;
+    targets.multiView = multiView;
+    targets.screen = this;
+    return viewingMenus::show(parent, menuKind, show, targets, windowPresets, viewingMenus::screenRowHeight(menuKind));
+}
 
 void imageViewerPC::showWindowMenu(bool show)
 {
-    showMenu(toolPanel, "windowLevelMenu", show);
+    showMenu(viewingMenus::kWindow, show);
 }
 
 void imageViewerPC::showClutMenu(bool show)
 {
-    showMenu(toolPanel, "clutMenu", show);
+    showMenu(viewingMenus::kClut, show);
 }
 
 void imageViewerPC::showOpacityMenu(bool show)
 {
-    showMenu(toolPanel, "opacityMenu", show);
+    showMenu(viewingMenus::kOpacity, show);
 }
 
 void imageViewerPC::showCaptureMenu(bool show)
 {
-    showMenu(toolPanel, "captureMenu", show);
+    showMenu(viewingMenus::kCapture, show);
 }
 
 void imageViewerPC::showDicomMenu(bool show)
 {
-    showMenu(this, "dcmMenu", show);
+    showMenu(viewingMenus::kDicom, show);
 }
 
-void imageViewerPC::placeMenu(Node*, Node*) {}
+void imageViewerPC::openMenuAtButton(int kind, Node* button)
+{
+    NSUI::NSMenu* menu = showMenu(kind, true);
+    if (!menu || !button)
+        return;
+    auto menuKind = static_cast<viewingMenus::Kind>(kind);
+    // The button's place in the tool panel's coordinates, where the menu lives.
+    Vec2 at = button->getParent() ? button->getParent()->convertToWorldSpace(button->getPosition())
+                                  : button->getPosition();
+    at = toolPanel->convertToNodeSpace(at);
+    menu->setPosition(
+        viewingMenus::placeFromButton(menuKind, at, toolKind, toolPanel, menu->getContentSize().height));
+}
 
 void imageViewerPC::buildWindowPresets()
 {
-    if (!seriesFolder.empty())
-        windowPresets.clear();
+    if (seriesFolder.empty())
+        return;
+    windowPresets.clear();
+    auto* reader = dynamic_cast<isImageSDK::isBinReader*>(
+        isImageSDK::isSharedObjects::getInstance()->getObjectByName(seriesFolder));
+    if (!reader)
+        return;
+    reader->Update();
+    isImageSDK::isImageData* output = reader->getOutputImage();
+    isImageSDK::isSliceInfo* first = output ? output->getSlice(0) : nullptr;
+    if (first)
+        windowPresets = WindowPreset::forModality(first->modality);
 }
+
+// ---- Radial tool menu ----------------------------------------------------------------------
 
 toolDisk* imageViewerPC::getToolDisk()
 {
-    return nullptr;
+    auto* disk = dynamic_cast<toolDisk*>(getChildByName(kToolDiskName));
+    if (!disk) {
+        disk = toolDisk::create();
+        if (!disk)
+            return nullptr;
+        addChild(disk);
+        disk->setName(kToolDiskName);
+        disk->hide();
+        disk->setPosition(Vec2::ZERO);
+    }
+    disk->setTarget(multiView);
+    if (disk->getPresets().empty())
+        for (const WindowPreset& preset : windowPresets)
+            disk->addPreset(preset.name, preset.level, preset.width);
+    return disk;
 }
 
-void imageViewerPC::onToolDiskButton(const std::string&) {}
-
-void imageViewerPC::hideToolDisk() {}
-
-bool imageViewerPC::onToolNotification(unsigned int, NSUI::NSNotificationData*)
+void imageViewerPC::onToolDiskButton(const std::string& name)
 {
-    return false;
+    if (name == "layout") {
+        if (toolDisk* disk = getToolDisk()) {
+            disk->showLayoutPage();
+            disk->show();
+        }
+    } else if (name == "view") {
+        toolDisk* disk = getToolDisk();
+        auto* reader = dynamic_cast<isImageSDK::isBinReader*>(
+            isImageSDK::isSharedObjects::getInstance()->getObjectByName(seriesFolder));
+        if (!disk || !reader)
+            return;
+        if (reader->isAllLoaded()) {
+            disk->showViewTypePage();
+            disk->show();
+        } else {
+            showMessageBox(NSUI::UILocalConfig::getLanguageString("imageDataLoading"), 1.5f);
+        }
+    } else if (name == "wwwl" || name == "roi") {
+        if (toolDisk* disk = getToolDisk()) {
+            name == "wwwl" ? disk->showImagePage() : disk->showRoiPage();
+            disk->show();
+        }
+    }
+}
+
+void imageViewerPC::hideToolDisk()
+{
+    auto* disk = dynamic_cast<toolDisk*>(getChildByName(kToolDiskName));
+    if (disk && disk->isVisible())
+        disk->hide();
+}
+
+// ---- Quick tool bar and window editor ------------------------------------------------------
+
+bool imageViewerPC::onToolNotification(Ref* sender, unsigned int id, NSUI::NSNotificationData* data)
+{
+    switch (id) {
+    case quickTool::kInfoId:
+        if (quickToolBar) {
+            showDicomMenu(true);
+            if (Node* menu = getChildByName(viewingMenus::name(viewingMenus::kDicom)))
+                menu->setPosition(quickToolBar->getPosition() +
+                                  Vec2(quickToolBar->getContentSize().width - 200, 30));
+        }
+        return true;
+    case 9099:
+        if (quickToolBar && data && quickToolBar->getTargetId() == static_cast<uint32_t>(data->tag))
+            quickToolBar->setVisible(false);
+        return true;
+    case 9098:
+        if (quickToolBar && data && data->object &&
+            data->object->getRefID() == quickToolBar->getTargetId())
+            quickToolBar->attachTo(dynamic_cast<Node*>(data->object));
+        return true;
+    case 9097:
+        if (!quickToolBar) {
+            quickToolBar = quickTool::create();
+            if (!quickToolBar)
+                return true;
+            quickToolBar->buildButtons();
+            const Size size = getContentSize();
+            quickToolBar->setViewRect(Rect(static_cast<float>(toolWidth), 0, size.width - toolWidth, size.height));
+            addChild(quickToolBar);
+        }
+        if (data && data->object)
+            quickToolBar->attachTo(dynamic_cast<Node*>(data->object));
+        return true;
+    case editWW::kWindowSetId:
+        // Only the values of the editor this screen opened.
+        if (multiView && data && editorOpener.accept(sender)) {
+            float width = NSUI::UIJson::getJsonFloat(data->text, "ww", 0.0f);
+            float level = NSUI::UIJson::getJsonFloat(data->text, "wl", 0.0f);
+            multiView->setWindowLevel(width, level);
+        }
+        return true;
+    case 9023:
+        if (editWW* editor = editorOpener.open(this)) {
+            float width = 0.0f, level = 0.0f;
+            if (multiView && multiView->getKeyView() && multiView->getWindowLevel(width, level))
+                editor->setWindow(width, level);
+        }
+        return true;
+    default:
+        return false;
+    }
 }

@@ -93,6 +93,7 @@ void seriesLoadJob::run()
         }
     }
 
+   
     showProgressText("Loading dicoms");
     isBinReader* reader = isBinReader::create();
     if (!reader) {
@@ -106,9 +107,11 @@ void seriesLoadJob::run()
         postResult(false);
         return;
     }
+   
     reader->setName(folder);
     reader->Update();
 
+   
     {
         // Registered and announced together, or neither once the screen has gone.
         std::lock_guard<std::mutex> lock(mutex);

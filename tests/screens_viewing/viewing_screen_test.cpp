@@ -1,0 +1,137 @@
+// The viewing screen over a real store: loading, refusals, the slice slider, the per-frame
+// command flush, the cine guard and a load that outlives its screen.
+
+#include "ViewingFixture.h"
+
+#include "base/Configuration.h"
+#include "base/UIControlBase.h"
+#include "lang/UILocalConfig.h"
+#include "object/isSharedObjects.h"
+#include "ui/CocosGUI.h"
+#include "viewer/seriesLoadJob.h"
+
+using namespace cocos2d;
+using viewingtest::ViewingFixture;
+
+namespace {
+
+class ViewingScreen : public ViewingFixture {};
+
+// Counts the posts of one id whose object is the container.
+struct ContainerPosts {
+    ContainerPosts(unsigned id, Ref* object) {
+        NSUI::NSNotificationCenter::getInstance()->addObserver(
+            this, object, [this](Ref*, unsigned, NSUI::NSNotificationData*) { ++count; }, id);
+    }
+    ~ContainerPosts() { NSUI::NSNotificationCenter::getInstance()->removeObserver(this); }
+    int count = 0;
+};
+
+} // namespace
+
+TEST_F(ViewingScreen, SliderReachesTheLastSliceAndSendsOnceAFrame) {
+    imageViewerPC* screen = open(writeSeries("ct40/", ct(40)));
+    ASSERT_EQ(1, loadResult);
+    ASSERT_NE(nullptr, screen->getMultiView());
+    ASSERT_NE(nullptr, screen->getToolPanel());
+    EXPECT_NE(nullptr, isImageSDK::isSharedObjects::getInstance()->getObjectByName("ct40/"));
+
+    slide(screen, 100);
+    EXPECT_EQ(39, screen->getPendingSlice()) << "100 % is the last slice, not one past it";
+
+    // Three moves before the next frame: only the last reaches the views, once.
+    slide(screen, 10);
+    slide(screen, 30);
+    slide(screen, 50);
+    EXPECT_EQ(20, screen->getPendingSlice());
+    frame();
+    EXPECT_EQ(-1, screen->getPendingSlice());
+    EXPECT_EQ(20, keySlice(screen));
+
+    // Leaving unregisters the series.
+    director->popScene();
+    frame();
+    frame();
+    EXPECT_EQ(nullptr, isImageSDK::isSharedObjects::getInstance()->getObjectByName("ct40/"));
+}
+
+TEST_F(ViewingScreen, OneSliceSeriesStaysAtTheStart) {
+    imageViewerPC* screen = open(writeSeries("ct1/", ct(1)));
+    ASSERT_EQ(1, loadResult);
+    slide(screen, 100);
+    EXPECT_EQ(-1, screen->getPendingSlice());
+    screen->updateSlider();
+    EXPECT_EQ(0, slider(screen)->getPercent());
+}
+
+TEST_F(ViewingScreen, CineGuardsTheLayoutButtonsButNotZoom) {
+    imageViewerPC* screen = open(writeSeries("ct8/", ct(8)));
+    ASSERT_EQ(1, loadResult);
+    Node* panel = screen->getToolPanel();
+    auto* play = dynamic_cast<ui::Widget*>(panel->getChildByNameDeep("btnCmdPlay"));
+    auto* tile = dynamic_cast<ui::Widget*>(panel->getChildByNameDeep("btnTile1x2"));
+    ASSERT_TRUE(play && tile);
+    EXPECT_EQ(imageViewerPC::kCineStopped, play->getTag());
+
+    ContainerPosts tiles(9019, screen->getMultiView());
+    play->setTag(imageViewerPC::kCinePlaying);
+    screen->onButtonClicked(tile);
+    play->setTag(imageViewerPC::kCineStopped);
+    screen->onButtonClicked(tile);
+    // Deliveries keep posting order: once a later marker arrives, every click's post has.
+    ContainerPosts marker(60000, screen->getMultiView());
+    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 60000, nullptr, screen->getMultiView(), false);
+    frameUntil([&] { return marker.count > 0; });
+    EXPECT_EQ(1, tiles.count) << "only the click made while cine was stopped";
+}
+
+TEST_F(ViewingScreen, RefusedSeriesTellTheUserAndKeepNothing) {
+    // An empty folder: the load fails and a toast says so.
+    std::filesystem::create_directories(db->getRoot() + "empty/");
+    imageViewerPC* screen = open("empty/");
+    EXPECT_EQ(-1, loadResult);
+    EXPECT_EQ(nullptr, screen->getMultiView());
+    Node* toast = director->getRunningScene()->getChildByNameDeep(NSUI::UIControlBase::kMessageBoxName);
+    ASSERT_NE(nullptr, toast);
+    director->popScene();
+    frame();
+
+    // An image as wide as the largest texture cannot be shown.
+    const int widest = Configuration::getInstance()->getMaxTextureSize();
+    screen = open(writeSeries("wide/", ct(1, widest, 2)));
+    ASSERT_EQ(1, loadResult);
+    EXPECT_EQ(nullptr, screen->getMultiView());
+    Node* panel = screen->getChildByName("imageViewerMsg");
+    ASSERT_NE(nullptr, panel);
+    EXPECT_TRUE(panel->isVisible());
+    auto* intro = dynamic_cast<ui::Text*>(panel->getChildByNameDeep("intro"));
+    ASSERT_NE(nullptr, intro);
+    EXPECT_EQ(NSUI::UILocalConfig::getLanguageString("noSupportSize"), intro->getString());
+    EXPECT_EQ(nullptr, isImageSDK::isSharedObjects::getInstance()->getObjectByName("wide/"));
+    EXPECT_TRUE(screen->getSeriesFolder().empty());
+}
+
+TEST_F(ViewingScreen, CancelledLoadRegistersAndAnnouncesNothing) {
+    const std::string folder = writeSeries("ct4/", ct(4));
+    int results = 0;
+    Ref* screen = Node::create();
+    NSUI::NSNotificationCenter::getInstance()->addObserver(
+        this, screen, [&](Ref*, unsigned, NSUI::NSNotificationData*) { ++results; }, imageViewerPC::kLoadResultId);
+
+    // The screen went while the job was still running.
+    auto job = std::make_shared<seriesLoadJob>(db->getRoot(), folder, screen);
+    job->cancel();
+    job->run();
+    for (int i = 0; i < 3; ++i)
+        frame();
+    EXPECT_EQ(0, results);
+    EXPECT_EQ(nullptr, isImageSDK::isSharedObjects::getInstance()->getObjectByName(folder));
+
+    // The same job not cancelled registers the reader and announces it.
+    auto again = std::make_shared<seriesLoadJob>(db->getRoot(), folder, screen);
+    again->run();
+    frameUntil([&] { return results == 1; });
+    EXPECT_NE(nullptr, isImageSDK::isSharedObjects::getInstance()->getObjectByName(folder));
+    isImageSDK::isSharedObjects::getInstance()->removeObjectByName(folder);
+    NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+}
