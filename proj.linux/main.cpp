@@ -5,6 +5,7 @@
 #include "CloseOnSignal.h"
 #include "DeclaredNetwork.h"
 #include "discovery/sniffer.h"
+#include "notify/NSNotificationCenter.h"
 #include "SystemServices.h"
 
 #include <GLFW/glfw3.h>
@@ -61,14 +62,15 @@ int main(int argc, char** argv) {
         CloseOnSignal::install();
         result = cocos2d::Application::getInstance()->run();
         // The scenes go now, while the engine is still whole; their observers find the
-        // notification centre already shut down.
+        // notification centre already shut down. Then the director with its textures (the GL
+        // context is still current) and the window; then the window system's connection, and
+        // with it the GL driver's render threads: nothing runs on when the program returns.
         cocos2d::Director::getInstance()->reset();
-        // The window goes, then the window system's connection, and with it the GL driver's
-        // render threads: nothing runs on when the program returns.
-        cocos2d::Director::getInstance()->setOpenGLView(nullptr);
+        cocos2d::Director::destroyInstance();
         pinLoadedLibraries();
         glfwTerminate();
     }
     AppServices::setCurrent(nullptr);
+    NSUI::NSNotificationCenter::releaseAfterShutdown();
     return result;
 }

@@ -4,15 +4,14 @@
 
 #include "NetworkSetup.h"
 #include "ReceiverScp.h"
+#include "ReceiverWake.h"
 #include "StopAwareTcpLayer.h"
 #include "dcmCallbacks.h"
 
-#include <arpa/inet.h>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <mutex>
 #include <thread>
 
@@ -21,21 +20,8 @@ namespace dcmSDK {
 namespace {
 const int kDefaultPort = 4587;
 const char* const kDefaultAETitle = "QPSTORE";
-
-// A connection that is closed at once wakes the receiver from its wait for a peer, so a
-// stop does not sit out the rest of that wait. The receiver listens on every interface.
-void wakeListener(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-    ::close(fd);
-}
+// A wake sent just before the receiver starts a wait is lost; it is sent again this often.
+const auto kWakeRepeat = std::chrono::milliseconds(5);
 } // namespace
 
 struct dcmServer::Net {
@@ -50,11 +36,16 @@ struct dcmServer::Net {
     std::thread thread;
     std::atomic<bool> stop{false};
     std::atomic<bool> running{false};
+
+    std::mutex finishedMutex;
+    std::condition_variable finishedChanged;
+    bool finished = false;  // the receiver thread has left DCMTK's loop
 };
 
 dcmServer::dcmServer() : _net(new Net)
 {
     NetworkSetup::prepare();
+    ReceiverWake::prepare();
 }
 
 dcmServer::~dcmServer()
@@ -126,9 +117,11 @@ bool dcmServer::BeginDicomServer()
 
     _net->scp = std::move(scp);
     _net->running.store(true);
+    _net->finished = false;
     ReceiverScp* raw = _net->scp.get();
     Net* net = _net.get();
     _net->thread = std::thread([raw, net] {
+        ReceiverWake::allowOnThisThread();
         OFCondition result = raw->acceptAssociations();
         if (result.bad() && !net->stop.load()) {
             std::string why = std::string("receiver stopped: ") + result.text();
@@ -136,6 +129,9 @@ bool dcmServer::BeginDicomServer()
             dcmMessage(DCM_MSG_RECEIVER_ERROR, why.c_str());
         }
         net->running.store(false);
+        std::lock_guard<std::mutex> finishedLock(net->finishedMutex);
+        net->finished = true;
+        net->finishedChanged.notify_all();
     });
     dcmLog("dcmServer: receiving as %s on port %d (reachable at %s), store %s", _net->aeTitle.c_str(),
            _net->port, _net->host.c_str(), _net->root.c_str());
@@ -148,8 +144,17 @@ void dcmServer::StopDicomServer()
     std::lock_guard<std::mutex> lock(_net->mutex);
     if (!_net->thread.joinable())
         return;
+    // Inside an association the receiver sees the flag within a slice of its reads. Its
+    // wait for a peer is cut short by a signal, which DCMTK (unlike a connection of our
+    // own) does not log as a failed association request.
     _net->stop.store(true);
-    wakeListener(_net->port);
+    {
+        std::unique_lock<std::mutex> finishedLock(_net->finishedMutex);
+        while (!_net->finished) {
+            ReceiverWake::wake(_net->thread.native_handle());
+            _net->finishedChanged.wait_for(finishedLock, kWakeRepeat);
+        }
+    }
     _net->thread.join();
     // Destroying the SCP closes the listening socket, so the port is free again now.
     _net->scp.reset();

@@ -22,8 +22,8 @@
 namespace cocos2d {
 
 namespace {
-Director* g_director = nullptr;
-std::once_flag g_directorOnce;
+std::atomic<Director*> g_director{nullptr};
+std::mutex g_directorMutex;
 
 double steadySeconds()
 {
@@ -34,8 +34,28 @@ double steadySeconds()
 
 Director* Director::getInstance()
 {
-    std::call_once(g_directorOnce, [] { g_director = new Director(); });
-    return g_director;
+    Director* director = g_director.load(std::memory_order_acquire);
+    if (director)
+        return director;
+    std::lock_guard<std::mutex> lock(g_directorMutex);
+    director = g_director.load(std::memory_order_relaxed);
+    if (!director) {
+        director = new Director();
+        g_director.store(director, std::memory_order_release);
+    }
+    return director;
+}
+
+void Director::destroyInstance()
+{
+    std::lock_guard<std::mutex> lock(g_directorMutex);
+    Director* director = g_director.load(std::memory_order_relaxed);
+    if (!director)
+        return;
+    director->reset();
+    // What the director's parts do as they go may still ask for it.
+    director->release();
+    g_director.store(nullptr, std::memory_order_release);
 }
 
 Director::Director() : _clock(steadySeconds), _mainThread(std::this_thread::get_id())
@@ -57,6 +77,12 @@ Director::~Director()
     delete _renderer;
     if (_openGLView) {
         _openGLView->release();
+    }
+    if (_actionManager) {
+        _actionManager->release();
+    }
+    if (_eventDispatcher) {
+        _eventDispatcher->release();
     }
     if (_scheduler) {
         _scheduler->release();
@@ -81,6 +107,7 @@ void Director::setClock(std::function<double()> clock)
 {
     _clock = clock ? std::move(clock) : std::function<double()>(steadySeconds);
     _lastUpdate = -1.0;
+    _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
 }
 
 double Director::now() const
@@ -168,6 +195,12 @@ void Director::mainLoop()
 
 void Director::mainLoop(float dt)
 {
+    _frameStart = _clock();
+    // Taking the early slot here, drawn or not, keeps a change that cannot be drawn (a stopped
+    // director) from making every wait end at once.
+    if (hasArrivedWork()) {
+        _lastWorkFrameStart = _frameStart;
+    }
     _deltaTime = dt < 0.0f ? 0.0f : dt;
     _frameTime = std::max(0.0f, _deltaTime - static_cast<float>(_waitedSinceFrame));
     _waitedSinceFrame = 0.0;
@@ -213,6 +246,21 @@ double Director::getTimeToNextWork() const
     return _scheduler->getTimeToNextWork(_actionManager);
 }
 
+bool Director::hasArrivedWork() const
+{
+    return isDirty() || (!_paused && _scheduler->getPendingFunctionCount() > 0);
+}
+
+double Director::getNextFrameTime(double frameStart) const
+{
+    const double interval = _animationInterval;
+    double due = frameStart + std::max(interval, getTimeToNextWork());
+    if (hasArrivedWork()) {
+        due = std::min(due, _lastWorkFrameStart + interval);
+    }
+    return due;
+}
+
 void Director::waitForWork(double seconds)
 {
     if (!(seconds > 0.0)) {
@@ -250,6 +298,8 @@ void Director::drawScene()
     }
     // Cleared before the visit: a node that asks again while drawing gets the next frame too.
     if (_dirty.exchange(false, std::memory_order_acq_rel)) {
+        // Also when the change came from this frame's own timers: drawn frames stay apart.
+        _lastWorkFrameStart = _frameStart;
         renderScene();
     }
     ++_totalFrames;

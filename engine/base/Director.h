@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -33,6 +34,10 @@ public:
 
     /// The one director; the thread that first asks for it is the main thread.
     static Director* getInstance();
+    /// Ends the director with its scheduler, dispatcher, textures and view (the program's
+    /// last step, while its GL context is still current). No other thread may use it then;
+    /// a later getInstance makes a new one.
+    static void destroyInstance();
 
     Scheduler* getScheduler() const { return _scheduler; }
     void setScheduler(Scheduler* scheduler);
@@ -106,6 +111,12 @@ public:
     /// every frame (update hooks, running actions, queued main-thread functions) or the
     /// next frame must draw; infinity when only input or another thread can bring work.
     double getTimeToNextWork() const;
+    /// When the loop should run its next frame, after one that began at `frameStart` (clock
+    /// seconds): an animation interval later at the soonest, later still while the scheduler has
+    /// nothing to do. Work that arrives between frames (a change to draw, work queued by another
+    /// thread) counts from the last frame that drew or began with such work instead, so it runs
+    /// at once when the frames since only ran timers; frames that draw stay an interval apart.
+    double getNextFrameTime(double frameStart) const;
     /// Waits at most `seconds` for window input or a wake-up from another thread (work queued
     /// for the main thread, a redraw asked for); input received is dispatched.
     void waitForWork(double seconds);
@@ -166,6 +177,8 @@ protected:
     /// Visits and draws the running scene, and shows the frame.
     void renderScene();
     void calculateDeltaTime();
+    /// A change to draw, or work another thread queued for a running scheduler.
+    bool hasArrivedWork() const;
 
     Scheduler* _scheduler = nullptr;
     std::function<double()> _clock;
@@ -173,6 +186,10 @@ protected:
     float _deltaTime = 0.0f;
     float _frameTime = 0.0f;
     double _waitedSinceFrame = 0.0; // main thread only
+    // Main thread: when the running frame began, and when the last frame that drew or began
+    // with arrived work began.
+    double _frameStart = 0.0;
+    double _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
     unsigned int _totalFrames = 0;
     float _animationInterval = 1.0f / 60.0f;
     bool _invalid = false;

@@ -70,6 +70,18 @@ void NSNotificationCenter::shutdown() {
         centre->release();
 }
 
+void NSNotificationCenter::releaseAfterShutdown() {
+    NSNotificationCenter* centre = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_instanceMutex);
+        if (!g_shutDown)
+            return;
+        centre = g_instance.exchange(nullptr);
+    }
+    if (centre)
+        centre->release();
+}
+
 NSNotificationCenter::NSNotificationCenter(bool inert) : _inert(inert) {
     if (_inert)
         return;

@@ -28,6 +28,9 @@ public:
     /// still call getInstance: they get an inert centre that registers and delivers nothing,
     /// instead of re-creating a scheduled one.
     static void shutdown();
+    /// The program's last step: releases the inert centre shutdown() left. Anything that still
+    /// asks for the centre afterwards gets a new inert one (and shows up as a leak).
+    static void releaseAfterShutdown();
 
     virtual ~NSNotificationCenter();
 

@@ -44,7 +44,8 @@ isViewerMulti* isViewerMulti::create() {
 }
 
 isViewerMulti::~isViewerMulti() {
-    releaseTiles();
+    // A container that never entered the node tree still has its observers registered.
+    isViewerMulti::cleanup();
 }
 
 bool isViewerMulti::init() {
@@ -180,8 +181,13 @@ void isViewerMulti::addView(KeyViewProperty* tile) {
     if (tile->linked && partner) {
         syncViews(tile, partner, true, false, false);
     } else if (tile->getViewerMode() <= isViewer::kModeCoronal) {
-        if (isViewerBrowser* browser = browserOf(tile))
+        if (isViewerBrowser* browser = browserOf(tile)) {
             browser->centerSeries();
+            // The reference point starts in the middle of the shown plane, not at the world
+            // origin: tiles built next to this one cut through it, and its lines show there.
+            if (isMPRMode(tile->getViewerMode()))
+                browser->moveToPoint(browser->getFocalPoint());
+        }
     }
     if (tiles.empty())
         keyView = tile;

@@ -3,6 +3,7 @@
 
 #include "base/messageView.h"
 #include "imaging/core/data/isImageData.h"
+#include "imaging/core/roi/ROIData.h"
 #include "imaging/display/actor/isActorImage.h"
 #include "imaging/display/actor/isActorVR.h"
 #include "imaging/core/clut/isClut.h"
@@ -422,10 +423,12 @@ void isViewerMulti::removeMeasurement(KeyViewProperty* key) {
     isViewerImage* current = browser ? browser->getCurrentViewer() : nullptr;
     auto* tracker = current ? dynamic_cast<isInteractorImage*>(current->getInteractor()) : nullptr;
     isActorROIBase* selected = tracker ? tracker->getCurrentROI() : nullptr;
-    if (!selected)
+    // The viewers find a measurement by its model's id, not by its actor's.
+    ROIData* model = selected ? selected->getData() : nullptr;
+    if (!model)
         return;
     Payload removal;
-    removal.data->tag = static_cast<int32_t>(selected->getRefID());
+    removal.data->tag = static_cast<int32_t>(model->getRefID());
     TileList same;
     collectViewsOfImageData(key, key->getImageData(), same);
     forwardAll(same, 9045, removal.data, nullptr, true);

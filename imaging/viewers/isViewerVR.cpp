@@ -111,7 +111,10 @@ void isViewerVR::setImageData(isImageData* data) {
     if (data == imageData)
         return;
     isRenderWindow::setImageData(data);
-    if (!vrActor && actorManager) {
+    // The window let its actors go with the old data: the one held here must go as well, or
+    // it would keep drawing the old volume next to the manager's new one.
+    if (actorManager && (!vrActor || actorManager->peekVRActor() != vrActor)) {
+        CC_SAFE_RELEASE_NULL(vrActor);
         vrActor = actorManager->getVRActor();
         CC_SAFE_RETAIN(vrActor);
     }

@@ -146,8 +146,7 @@ void SystemServices::stopDiscovery() {
 }
 
 void SystemServices::releaseImagingRegistries() {
-    // The shared-object registry lives for the whole process; emptying it releases what it held.
-    isImageSDK::isSharedObjects::getInstance()->clear();
+    isImageSDK::isSharedObjects::destroyInstance();
     isImageSDK::isROIManager::destroyInstance();
 }
 

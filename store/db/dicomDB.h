@@ -84,6 +84,7 @@ public:
     int addCaptureFavorite(const std::string& path, float scale);
     int addDicomFavorite(const std::string& path, float scale);
     int getFavoriteCount() const { return _favoriteCount; }
+    void setFavoriteCount(int count) { _favoriteCount = count; }
 
     // ---- Known DICOM nodes ----------------------------------------------------------------
 

@@ -61,6 +61,11 @@ void importDcm::setRootPath(std::string root)
         _worker->setRootPath(std::move(root));
 }
 
+unsigned importDcm::placedCount() const
+{
+    return _worker ? _worker->placedCount() : 0;
+}
+
 void importDcm::importFiles(std::string path)
 {
     if (!_worker || path.empty())

@@ -27,6 +27,9 @@ public:
     /// The same, then runs done on the main thread once every file queued so far has been
     /// handled (copied or skipped). done never runs when the importer is stopped first.
     void importFiles(std::string path, std::function<void()> done);
+    /// DICOM files placed in the store by this importer so far (other files are skipped):
+    /// comparing it before and after a job tells whether the job brought anything in.
+    unsigned placedCount() const;
 
 private:
     importThread* _worker = nullptr;

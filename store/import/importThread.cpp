@@ -35,6 +35,7 @@ void importThread::process(NSUI::NSThreadRequest* request)
         delete record;
         return;
     }
+    ++_placed;
     auto* data = new DcmMessageData(record);
     NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 2014, data, nullptr, true);
     data->release();

@@ -3,6 +3,7 @@
 
 #include "thread/NSThread.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -13,6 +14,8 @@ public:
     importThread() = default;
     /// May be called while files are being copied; the next file uses the new root.
     void setRootPath(std::string root);
+    /// Files placed in the store so far.
+    unsigned placedCount() const { return _placed.load(); }
 
 protected:
     virtual ~importThread() = default;
@@ -23,4 +26,5 @@ private:
 
     mutable std::mutex _rootMutex;
     std::string _root;
+    std::atomic<unsigned> _placed{0};
 };

@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -291,5 +293,48 @@ inline std::vector<std::string> filesBelow(const std::string& dir)
             out.push_back(it->path().string());
     return out;
 }
+
+/// Sends everything written to the process's stderr (DCMTK's log included) to a file
+/// while it lives; text() ends the capture and returns what was written.
+class StderrCapture {
+public:
+    StderrCapture() : _file(std::tmpfile())
+    {
+        std::cerr.flush();
+        std::fflush(stderr);
+        _saved = ::dup(2);
+        if (_file && _saved >= 0)
+            ::dup2(::fileno(_file), 2);
+    }
+    ~StderrCapture() { text(); }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+
+    std::string text()
+    {
+        if (_saved >= 0) {
+            std::cerr.flush();
+            std::fflush(stderr);
+            ::dup2(_saved, 2);
+            ::close(_saved);
+            _saved = -1;
+        }
+        if (_file) {
+            std::rewind(_file);
+            char buf[4096];
+            size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, _file)) > 0)
+                _text.append(buf, n);
+            std::fclose(_file);
+            _file = nullptr;
+        }
+        return _text;
+    }
+
+private:
+    std::FILE* _file;
+    int _saved = -1;
+    std::string _text;
+};
 
 } // namespace nettest

@@ -292,21 +292,31 @@ TEST_F(ReceiverTest, AnObjectThatCannotBeFiledIsRefusedAndNotReported)
     EXPECT_EQ(qptest::readFile(patientDir), "in the way");
 }
 
-TEST_F(ReceiverTest, StopsQuicklyAndRestartsOnTheSamePortTenTimes)
+TEST_F(ReceiverTest, StopsQuicklyAndQuietlyAndRestartsOnTheSamePortTenTimes)
 {
+    // The host takes our own log lines; whatever else reaches stderr (DCMTK's log, say
+    // about a failed association request) is noise on every close of the program.
+    dcmSDK::setLogCallback([](const char*) {});
+    nettest::StderrCapture stderrCapture;
+    double stopping = 0;
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE(round);
         auto t0 = std::chrono::steady_clock::now();
         server.StopDicomServer();
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        EXPECT_LT(seconds, 1.6);
+        stopping += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         EXPECT_FALSE(server.isRunning());
         ASSERT_TRUE(server.BeginDicomServer());
         nettest::Process p({"echoscu", "127.0.0.1", std::to_string(port)}, tmp.file("echoscu.log"));
         EXPECT_EQ(p.wait(30), 0);
     }
+    server.StopDicomServer();
+    const std::string written = stderrCapture.text();
+    dcmSDK::setLogCallback(nullptr);
+    EXPECT_EQ(written, "");
+    // Loose: sitting out the receiver's one-second accept poll would take ten seconds.
+    EXPECT_LT(stopping, 5.0);
     EXPECT_EQ(MessageLog::instance().ofType(dcmSDK::DCM_MSG_RECEIVER_STARTED).size(), 11u);
-    EXPECT_EQ(MessageLog::instance().ofType(dcmSDK::DCM_MSG_RECEIVER_STOPPED).size(), 10u);
+    EXPECT_EQ(MessageLog::instance().ofType(dcmSDK::DCM_MSG_RECEIVER_STOPPED).size(), 11u);
 }
 
 TEST_F(ReceiverTest, PartialObjectsOfAnEarlierRunAreClearedAtStart)

@@ -5,6 +5,8 @@
 
 #include "imaging/core/data/isImageData.h"
 #include "imaging/display/actor/isActorImage.h"
+#include "imaging/display/interactor/isInteractorImage.h"
+#include "imaging/display/roi/isActorROI.h"
 #include "imaging/viewers/KeyViewProperty.h"
 #include "imaging/viewers/appManager.h"
 #include "imaging/viewers/isViewerBrowser.h"
@@ -142,9 +144,13 @@ TEST_F(MultiViewer, LayoutManagerBuildsOneOrFourTiles) {
     fresh->getContainer()->clearViews();
     fresh->createViewer(volume, 10, 20, 400, 300, appManager::kLayoutAcquired);
     EXPECT_EQ(fresh->getContainer()->getKeyViewMode(), uint32_t(isViewer::kModeAxial));
+    // A container that never entered the scene stops listening when it goes.
+    Ref* gone = fresh->getContainer();
     fresh->cleanup();
     EXPECT_EQ(fresh->getContainer(), nullptr);
     fresh->release();
+    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 9010, nullptr, gone, true);
+    frames(2);
 }
 
 TEST_F(MultiViewer, TableKeysGatherersAndKeyQueries) {
@@ -311,7 +317,41 @@ TEST_F(MultiViewer, OrientationSwitchTakesZoomFromTheLinkedTile) {
     ASSERT_TRUE(multi->getWindowLevel(width, level));
     EXPECT_FLOAT_EQ(level, 60.0f);
 
-    // Nothing selected: nothing to remove, and nothing breaks.
+}
+
+TEST_F(MultiViewer, RemovesOnlyTheSelectedMeasurement) {
+    isViewerMulti* multi = fourViews();
+    isViewerImage* axial = browser(multi->getKeyView())->getCurrentViewer();
+    // A line drawn across the axial tile stays selected.
+    multi->sendMessageNoData(9040, nullptr);
+    input->touchBegan(0, Vec2(150, 450));
+    frames(1);
+    input->touchMoved(0, Vec2(250, 470));
+    input->touchMoved(0, Vec2(330, 480));
+    input->touchEnded(0, Vec2(330, 480));
+    frames(4);
+    ASSERT_NE(axial->getROIActor(), nullptr);
+    ASSERT_EQ(axial->getROIActor()->getActors().size(), 1u);
+    auto* tracker = dynamic_cast<isInteractorImage*>(axial->getInteractor());
+    ASSERT_NE(tracker, nullptr);
+
+    ASSERT_NE(tracker->getCurrentROI(), nullptr);
     multi->sendMessageNoData(9045, nullptr);
-    EXPECT_EQ(multi->allViews().size(), 4u);
+    EXPECT_TRUE(axial->getROIActor()->getActors().empty());
+    // With nothing selected in the key tile, a selection in another tile is left alone.
+    KeyViewProperty* coronal = tileOfMode(multi, isViewer::kModeCoronal);
+    isViewerImage* other = browser(coronal)->getCurrentViewer();
+    multi->setKeyView(coronal);
+    multi->sendMessageNoData(9040, nullptr);
+    input->touchBegan(0, Vec2(640, 450));
+    frames(1);
+    input->touchMoved(0, Vec2(820, 480));
+    input->touchEnded(0, Vec2(820, 480));
+    frames(4);
+    auto* otherTracker = dynamic_cast<isInteractorImage*>(other->getInteractor());
+    ASSERT_NE(otherTracker->getCurrentROI(), nullptr);
+    multi->setKeyView(multi->allViews()[0]);
+    multi->sendMessageNoData(9045, nullptr);
+    EXPECT_NE(otherTracker->getCurrentROI(), nullptr);
+    EXPECT_EQ(other->getROIActor()->getActors().size(), 1u);
 }

@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "SeriesWriter.h"
+#include "PhantomFixture.h"
 #include "engine/PixelProbe.h"
-#include "imaging/core/cache/isBinReader.h"
-#include "imaging/core/cache/isDcmScan.h"
 #include "imaging/core/data/isImageData.h"
 #include "imaging/core/roi/ROIData.h"
 #include "imaging/core/roi/isROIManager.h"
@@ -15,7 +13,6 @@
 #include "imaging/display/roi/isActorROI.h"
 #include "imaging/display/roi/isActorROIBase.h"
 #include "imaging/viewers/isViewerImage.h"
-#include "imaging_display/GLWindowFixture.h"
 
 using namespace cocos2d;
 using namespace displaytest;
@@ -25,61 +22,7 @@ namespace {
 
 const int kSide = 480;
 
-class SliceViewerPhantom : public GLWindowFixture<500, 500> {
-protected:
-    void SetUp() override {
-        GLWindowFixture::SetUp();
-        if (!view)
-            return;
-        FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/imageSDK");
-        FileUtils::getInstance()->setWritablePath(cache.path() + "/");
-    }
-    void TearDown() override {
-        if (reader)
-            reader->release();
-        isROIManager::destroyInstance();
-        FileUtils::getInstance()->setWritablePath("");
-        GLWindowFixture::TearDown();
-    }
-    /// The phantom series as the viewing screen opens it: written, scanned into the cache,
-    /// read back and loaded.
-    isImageData* loadPhantom() {
-        samplemaker::SeriesPlan plan;
-        plan.kind = samplemaker::SeriesKind::CT;
-        plan.width = plan.height = 128;
-        plan.slices = 40;
-        plan.patientName = "PHANTOM^CT";
-        plan.studyDescription = "Chest phantom";
-        const std::string folder = series.path() + "/ct";
-        std::vector<std::string> files;
-        if (!samplemaker::SeriesWriter::write(plan, folder, files))
-            return nullptr;
-        isDcmScan scanner;
-        if (!scanner.createBuffer(folder))
-            return nullptr;
-        reader = new isBinReader();
-        reader->init();
-        if (!reader->setFile(folder, scanner.getCachePath(folder)))
-            return nullptr;
-        isImageData* image = reader->getOutputImage();
-        image->Update();
-        while (!reader->isAllLoaded())
-            input->frame();
-        return image;
-    }
-    static int countWhere(const std::vector<unsigned char>& px, int x0, int y0, int x1, int y1,
-                          const std::function<bool(const unsigned char*)>& test) {
-        int n = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                n += test(&px[(size_t(y) * kW + size_t(x)) * 4]);
-        return n;
-    }
-
-    qptest::TempDir series;
-    qptest::TempDir cache;
-    isBinReader* reader = nullptr;
-};
+class SliceViewerPhantom : public viewertest::PhantomFixture<500, 500> {};
 
 } // namespace
 

@@ -21,9 +21,14 @@ const std::vector<Picture>& pictures();
 const std::vector<Picture>& sendPanelPictures();
 /// The image-viewing screen's pictures, drawn into the folder "imgs" too.
 const std::vector<Picture>& viewingPictures();
+/// The favourites library's pictures, named with their folder ("imgs/chkNone").
+const std::vector<Picture>& favoritePictures();
 
 /// The cine button's play triangle and pause pair, in the tool-icon box.
 Canvas cinePlay();
 Canvas cinePause();
+
+/// The viewing tools' pictures, named with their folder ("res/fullscreen", "imgs/noClut").
+const std::vector<Picture>& viewingToolPictures();
 
 } // namespace uires

@@ -1,20 +1,34 @@
 #include "imaging/core/object/isSharedObjects.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "imaging/core/object/isObject.h"
 
 namespace isImageSDK {
 
+namespace {
+std::mutex g_instanceMutex;
+isSharedObjects* g_instance = nullptr; // guarded by g_instanceMutex
+} // namespace
+
 isSharedObjects* isSharedObjects::getInstance()
 {
-    static isSharedObjects* instance = [] {
-        auto* registry = new isSharedObjects();
-        registry->autorelease();
-        registry->retain();
-        return registry;
-    }();
-    return instance;
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
+    if (!g_instance)
+        g_instance = new isSharedObjects();
+    return g_instance;
+}
+
+void isSharedObjects::destroyInstance()
+{
+    isSharedObjects* registry = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_instanceMutex);
+        std::swap(registry, g_instance);
+    }
+    if (registry)
+        registry->release();
 }
 
 isSharedObjects::~isSharedObjects()

@@ -15,6 +15,9 @@ class isObject;
 class isSharedObjects : public cocos2d::Ref {
 public:
     static isSharedObjects* getInstance();
+    /// Releases the registry and what it holds (the program's shutdown); a later
+    /// getInstance makes a new, empty one.
+    static void destroyInstance();
     ~isSharedObjects() override;
 
     /// Appends and retains, unless the object is listed already.

@@ -259,14 +259,18 @@ void isVolumeRenderer::castRays(int width, int height, const int rect[4])
     float right[3], up[3], dir[3];
     if (!_view.basis(right, up, dir)) return;
     const float sp[3] = {float(_rayVolume.spacing[0]), float(_rayVolume.spacing[1]), float(_rayVolume.spacing[2])};
-    const float unitsX = _view.width * _view.zoom / float(width - 1);
-    const float unitsY = _view.height * _view.zoom / float(height - 1);
+    // Output pixel (c, r) is shown over viewport units [c, c + 1) x [r, r + 1) times the pixel
+    // pitch, so its ray goes through the middle of that area: pictures of any scale then cover
+    // the viewport exactly and lie on one another.
+    const float pitchX = _view.width / float(width), pitchY = _view.height / float(height);
+    const float unitsX = pitchX * _view.zoom;
+    const float unitsY = pitchY * _view.zoom;
 
     std::vector<isRay> rays;
     rays.reserve(size_t(std::max(0, rect[2] - rect[0] + 1)) * size_t(std::max(0, rect[3] - rect[1] + 1)));
     float origin[3], colStep[3], rowStep[3], step[3];
     if (!_view.perspective) {
-        _view.unproject(0.0f, _view.height, 0.0f, origin);
+        _view.unproject(0.5f * pitchX, _view.height - 0.5f * pitchY, 0.0f, origin);
         for (int a = 0; a < 3; ++a) {
             origin[a] /= sp[a];
             colStep[a] = right[a] * unitsX / sp[a];
@@ -293,8 +297,8 @@ void isVolumeRenderer::castRays(int width, int height, const int rect[4])
                     ray.step[a] = step[a];
                 }
             } else {
-                const float vx = float(c) * _view.width / float(width - 1);
-                const float vy = float(height - 1 - r) * _view.height / float(height - 1);
+                const float vx = (float(c) + 0.5f) * pitchX;
+                const float vy = (float(height - 1 - r) + 0.5f) * pitchY;
                 float n[3], f[3];
                 _view.unproject(vx, vy, 0.0f, n);
                 _view.unproject(vx, vy, 1.0f, f);

@@ -10,6 +10,7 @@
 #include "ui/CocosGUI.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 
 class importDcm;
@@ -125,6 +126,9 @@ private:
     // Import steps (patientListImport.cpp).
     void startNextUnpack();
     void onUnpacked(int ok);
+    /// Imports a folder or one file; tells the user when nothing in it could be imported,
+    /// then runs after (may be empty).
+    void importAndReport(const std::string& path, std::function<void()> after);
     void importSample();
     std::string scratchRoot() const;
 

@@ -8,6 +8,7 @@
 #include "http/ParentPath.h"
 #include "import/importDcm.h"
 #include "notify/NSNotificationCenter.h"
+#include "base/UIControlBase.h"
 #include "overlay/NSActivity.h"
 #include "platform/FileChooser.h"
 #include "thread/NSRunableThread.h"
@@ -28,6 +29,8 @@ std::string languageText(const char* key, const char* english) {
     std::string text = config ? config->getText(key) : std::string();
     return text.empty() ? english : text;
 }
+
+const float kImportMessageSeconds = 4.0f;
 
 bool endsWithZip(const std::string& path) {
     if (path.size() < 4)
@@ -70,19 +73,33 @@ void patientList::importFile(std::string path) {
     if (path.empty() || !importer)
         return;
     if (files->isDirectoryExist(path)) {
-        importer->importFiles(path);
+        importAndReport(path, nullptr);
         return;
     }
     if (!files->isFileExist(path))
         return;
     if (!endsWithZip(path)) {
         // One file: the importer keeps it when it is a DICOM file.
-        importer->importFiles(path);
+        importAndReport(path, nullptr);
         return;
     }
     _waitingArchives.push_back(path);
     if (!_unpacking)
         startNextUnpack();
+}
+
+void patientList::importAndReport(const std::string& path, std::function<void()> after) {
+    // The screen holds the importer, and a stopped importer runs no completion.
+    importDcm* job = importer;
+    const unsigned before = job->placedCount();
+    job->importFiles(path, [job, before, after] {
+        if (job->placedCount() == before)
+            NSUI::UIControlBase().showMessageBox(
+                languageText("importNothing", "No DICOM image could be read there: nothing was imported."),
+                kImportMessageSeconds);
+        if (after)
+            after();
+    });
 }
 
 void patientList::startNextUnpack() {
@@ -130,10 +147,14 @@ void patientList::onUnpacked(int ok) {
             FileUtils::getInstance()->removeDirectory(folder);
     };
     if (ok >= 1 && !_unpackCancelled && importer) {
-        importer->importFiles(folder, removeFolder);
+        importAndReport(folder, removeFolder);
     } else {
-        if (ok < 1)
+        if (ok < 1) {
             log("patientList: %s could not be unpacked", getJsonString(pendingImport, "file", "").c_str());
+            NSUI::UIControlBase().showMessageBox(
+                languageText("unzipFailed", "The archive could not be unpacked: nothing was imported."),
+                kImportMessageSeconds);
+        }
         removeFolder();
     }
     _unpackCancelled = false;

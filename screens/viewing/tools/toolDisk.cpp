@@ -132,8 +132,10 @@ void toolDisk::addPreset(const std::string& name, float level, float width)
 
 void toolDisk::show()
 {
-    if (isVisible())
+    // A disk still spinning away counts as hidden: showing it again brings it back.
+    if (isVisible() && !leaving)
         return;
+    leaving = false;
     stopAllActions();
     setPosition(Vec2::ZERO);
     setRotation(0.0f);
@@ -144,14 +146,16 @@ void toolDisk::show()
 
 void toolDisk::hide()
 {
-    if (!isVisible())
+    if (!isVisible() || leaving)
         return;
     stopAllActions();
+    leaving = true;
     setScale(1.0f);
     const float drop = -Director::getInstance()->getWinSize().height * 0.5f;
     auto* away = Spawn::create(ScaleTo::create(0.5f, 0.01f), RotateBy::create(0.5f, 360.0f),
                                MoveTo::create(0.5f, Vec2(0.0f, drop)), nullptr);
-    runAction(Sequence::create(EaseCubicActionIn::create(away), Hide::create(), nullptr));
+    runAction(Sequence::create(EaseCubicActionIn::create(away), Hide::create(),
+                               CallFunc::create([this] { leaving = false; }), nullptr));
 }
 
 bool toolDisk::switchPage(uint32_t newPage, const std::string& layoutFile, bool emptied)
@@ -314,7 +318,7 @@ void toolDisk::onTouchEnded(Touch* touch, Event*)
         showImagePage();
 }
 
-bool toolDisk::perform(const std::string& item)
+bool toolDisk::perform(std::string item)
 {
     NSUI::NSNotificationCenter* centre = NSUI::NSNotificationCenter::getInstance();
     auto post = [&](const Command& c) {
@@ -336,6 +340,7 @@ bool toolDisk::perform(const std::string& item)
         if (item == "Input") {
             // Gone at once: the editor opens in its place.
             stopAllActions();
+            leaving = false;
             setVisible(false);
             centre->postNotification(this, kOpenWindowEditor, nullptr, target, false);
             return true;

@@ -64,12 +64,14 @@ private:
     void addLabelItems(const std::vector<std::string>& names, bool withPrefix);
     void collectItems(const std::vector<std::string>& names);
     void addReturnSprite();
-    /// Performs the item's action; false when the name is not an item of the page.
-    bool perform(const std::string& item);
+    /// Performs the item's action; false when the name is not an item of the page. The name is a
+    /// copy: a page switch frees the touched item.
+    bool perform(std::string item);
 
     std::vector<WindowPreset> presets;
     uint32_t page = kNoPage;
     cocos2d::Ref* target = nullptr; // the multi-view, object of every post (not retained)
     float fontSize = 18.0f;
+    bool leaving = false; // the spin-away animation runs
     std::vector<cocos2d::Node*> items; // children of the page node
 };

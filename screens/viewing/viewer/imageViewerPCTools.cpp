@@ -12,6 +12,7 @@
 #include "scroll/UIScrollViewBase.h"
 #include "tools/editWW.h"
 #include "tools/quickTool.h"
+#include "tools/rightClickOpener.h"
 #include "tools/toolDisk.h"
 #include "ui/CocosGUI.h"
 #include "menu/NSMenu.h"
@@ -91,6 +92,12 @@ void imageViewerPC::buildWindowPresets()
     isImageSDK::isSliceInfo* first = output ? output->getSlice(0) : nullptr;
     if (first)
         windowPresets = WindowPreset::forModality(first->modality);
+    // A right click on the views opens the radial tool menu, as the tool buttons would.
+    if (!getChildByName(rightClickOpener::kName)) {
+        const Size size = getContentSize();
+        addChild(rightClickOpener::create(Rect(static_cast<float>(toolWidth), 0.0f, size.width - toolWidth, size.height),
+                                          [this](const Vec2&) { onToolDiskButton("wwwl"); }));
+    }
 }
 
 // ---- Radial tool menu ----------------------------------------------------------------------

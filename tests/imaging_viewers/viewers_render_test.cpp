@@ -1,0 +1,134 @@
+// The CT phantom in a 3 x 3 browser and in the volume viewer, drawn under Xvfb and read back.
+// The frames are written to <build>/browser_phantom.png and <build>/volume_phantom.png.
+
+#include <gtest/gtest.h>
+
+#include "PhantomFixture.h"
+#include "imaging/display/actor/isActorImage.h"
+#include "imaging/display/actor/isActorManager.h"
+#include "imaging/display/actor/isActorOverlay.h"
+#include "imaging/display/actor/isActorVR.h"
+#include "imaging/display/overlay/isNodeOverlayText.h"
+#include "imaging/viewers/KeyViewProperty.h"
+#include "imaging/viewers/appManager.h"
+#include "imaging/viewers/isViewerBrowser.h"
+#include "imaging/viewers/isViewerImage.h"
+#include "imaging/viewers/isViewerMulti.h"
+#include "notify/NSNotificationCenter.h"
+#include "imaging/viewers/isViewerVR.h"
+#include "2d/Sprite.h"
+
+using namespace cocos2d;
+using namespace isImageSDK;
+
+namespace {
+
+class ViewersPhantom : public viewertest::PhantomFixture<600, 600> {
+protected:
+    static bool lit(const unsigned char* p) { return p[0] > 60 || p[1] > 60 || p[2] > 60; }
+    /// What the viewer's overlay shows as the patient's name.
+    static std::string patientShown(isViewerImage* viewer) {
+        for (isNodeOverlay* item : viewer->getActorManager()->getOverlay<isActorOverlay>()->getItems())
+            if (item->getBoundId() == 9081)
+                return static_cast<isNodeOverlayText*>(item)->getString();
+        return "(no patient item)";
+    }
+};
+
+} // namespace
+
+TEST_F(ViewersPhantom, BrowserShowsNineConsecutiveSlices) {
+    isImageData* image = loadPhantom();
+    ASSERT_NE(image, nullptr);
+    auto* browser = isViewerBrowser::create();
+    browser->setContentSize(Size(580, 580));
+    browser->setPosition(Vec2(10, 10));
+    scene->addChild(browser);
+    browser->setImageData(image);
+    browser->setTiling(3, 3);
+    browser->centerSeries();
+    // The tiles' corner texts arrive one notification per frame.
+    frames(60);
+    const std::vector<int> expected = {15, 16, 17, 18, 19, 20, 21, 22, 23}; // (40 - 9) / 2
+    std::vector<int> shown;
+    for (isViewerImage* viewer : browser->getViewers())
+        shown.push_back(viewer->getImageActor()->getSliceIndex());
+    EXPECT_EQ(shown, expected);
+
+    const std::vector<unsigned char> px = readAll();
+    EXPECT_TRUE(savePng(px, qptest::binaryDir() + "/browser_phantom.png"));
+    // Every tile shows the body in its middle, and the 2-point gaps between tiles stay dark.
+    const float tile = (580.0f - 4.0f) / 3.0f;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) {
+            const int cx = 10 + int(column * (tile + 2) + tile / 2), cy = 10 + int(row * (tile + 2) + tile / 2);
+            EXPECT_GT(countWhere(px, cx - 30, cy - 30, cx + 30, cy + 30, lit), 1000) << row << "," << column;
+        }
+    browser->removeFromParent();
+}
+
+TEST_F(ViewersPhantom, VolumeViewerRendersTheBodyFromTheFront) {
+    isImageData* image = loadPhantom();
+    ASSERT_NE(image, nullptr);
+    auto* viewer = isViewerVR::create();
+    viewer->setContentSize(Size(580, 580));
+    viewer->setPosition(Vec2(10, 10));
+    scene->addChild(viewer);
+    viewer->setVolumeMode5();
+    viewer->setImageData(image);
+    isActorVR* actor = viewer->getVRActor();
+    ASSERT_NE(actor, nullptr);
+    // Wait for the first picture (rendered on the actor's threads).
+    while (!actor->getSprite()->isVisible())
+        input->frame();
+    frames(4);
+    const std::vector<unsigned char> px = readAll();
+    EXPECT_TRUE(savePng(px, qptest::binaryDir() + "/volume_phantom.png"));
+    EXPECT_GT(countWhere(px, 200, 200, 400, 400, lit), 20000);
+    EXPECT_LT(countWhere(px, 12, 12, 40, 40, lit), 50) << "air around the body stays dark";
+    viewer->removeFromParent();
+}
+
+TEST_F(ViewersPhantom, EveryTileOverTheSeriesGetsThePatientTextsOfItsOneRead) {
+    isImageData* image = loadPhantom(4);
+    ASSERT_NE(image, nullptr);
+    // A 2 x 2 browser and the four-view layout, all set up while the one read of the series runs.
+    auto* browser = isViewerBrowser::create();
+    browser->setContentSize(Size(580, 280));
+    scene->addChild(browser);
+    browser->setImageData(image);
+    browser->setTiling(2, 2);
+    appManager* manager = appManager::create();
+    manager->retain();
+    manager->createViewer(image, 0, 300, 600, 300, appManager::kLayoutFourViews);
+    scene->addChild(manager->getContainer());
+    std::vector<isViewerImage*> tiles = browser->getViewers();
+    for (KeyViewProperty* view : manager->getContainer()->allViews())
+        if (auto* planes = dynamic_cast<isViewerBrowser*>(view->getViewer()))
+            tiles.insert(tiles.end(), planes->getViewers().begin(), planes->getViewers().end());
+    ASSERT_EQ(tiles.size(), 7u);
+    while (image->getInfoText().empty())
+        input->frame();
+    // Deliveries come one a frame in posting order: once a mark posted now arrives, every tile
+    // has been told.
+    const unsigned int kMark = 99999;
+    bool marked = false;
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    centre->addObserver(&marked, nullptr, [&marked](Ref*, unsigned int, NSUI::NSNotificationData*) { marked = true; },
+                        kMark);
+    centre->postNotification(nullptr, kMark, nullptr, nullptr, false);
+    while (!marked)
+        input->frame();
+    centre->removeObserver(&marked);
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        EXPECT_EQ(patientShown(tiles[i]), "PHANTOM^CT ") << "tile " << i;
+        // The texts at the top and at the bottom keep apart even in these small tiles.
+        isActorOverlay* overlay = tiles[i]->getActorManager()->getOverlay<isActorOverlay>();
+        EXPECT_GE(overlay->getCornerLayout(isActorOverlay::kTopLeft)->getBoundingBox().getMinY(),
+                  overlay->getCornerLayout(isActorOverlay::kBottomLeft)->getBoundingBox().getMaxY())
+            << "tile " << i;
+    }
+    manager->cleanup();
+    manager->release();
+    browser->removeFromParent();
+}
