@@ -30,7 +30,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kViewport = 512;
-constexpr double kFrameMs = 1000.0 / 60.0;
 
 double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
 
@@ -64,21 +63,38 @@ void logPasses(NSUI::NSThread* thread, std::vector<double>& ms, std::vector<floa
 
 class Bench {
 public:
-    Bench(cocos2d::Director* director, isRenderWindow* window, isActorVR* actor)
-        : director(director), window(window), actor(actor)
+    Bench(cocos2d::Director* director, isRenderWindow* window, isActorVR* actor, const PassLog& log)
+        : director(director), window(window), actor(actor), log(log)
     {
     }
 
     /// One frame of the program's loop; answers how long the main thread worked on it.
     double frame(bool paced = true)
     {
+        const double start = director->now();
+        const double spent = draw();
+        if (paced) pace(start);
+        return spent;
+    }
+    /// The frame's work, up to the picture being on screen; answers how long it took.
+    double draw()
+    {
         const Clock::time_point start = Clock::now();
         director->mainLoop();
         glFinish();
-        const double spent = msSince(start);
-        if (paced && spent < kFrameMs)
-            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(kFrameMs - spent));
-        return spent;
+        return msSince(start);
+    }
+    /// Waits, as the program's loop does, for the next frame after the one that began at
+    /// `start` (director clock): the animation interval, or less when a change arrives after
+    /// frames that drew nothing. Every frame here ticks, as the notification centre makes it.
+    void pace(double start)
+    {
+        const double interval = director->getAnimationInterval();
+        for (;;) {
+            const double left = std::min(start + interval, director->getNextFrameTime(start)) - director->now();
+            if (left <= 0.0) return;
+            director->waitForWork(left);
+        }
     }
     cocos2d::Texture2D* shown() const { return actor->getSprite()->getTexture(); }
     bool resting() const { return actor->getInteractiveThread()->isIdle() && actor->getBestThread()->isIdle(); }
@@ -87,22 +103,36 @@ public:
         while (!done())
             frame();
     }
-    /// Milliseconds from a view change to the end of the frame that shows its picture.
+    /// Both passes done and shown, and the frame after: nothing of the last view is left pending,
+    /// as when the user has let go for a moment.
+    void rest()
+    {
+        frameUntil([&] { return resting(); });
+        frame();
+    }
+    /// Milliseconds from a view change to its picture being on screen (the frame that shows it
+    /// drawn and finished, before the loop waits for the next one).
     double viewChangeLatency(float radians, bool paced)
     {
         cocos2d::Texture2D* before = shown();
         const Clock::time_point start = Clock::now();
         window->orbitBy(radians);
-        while (shown() == before)
-            frame(paced);
-        return msSince(start);
+        for (;;) {
+            const double frameStart = director->now();
+            draw();
+            const double latency = msSince(start);
+            if (paced) pace(frameStart);
+            if (shown() != before) return latency;
+        }
     }
     /// Milliseconds from cancelling a running best pass to its thread going idle; -1 when the
     /// pass ended before it could be cancelled.
     double cancelLatency()
     {
+        const size_t bestBefore = log.bestMs.size();
         window->orbitBy(0.05f);
-        frameUntil([&] { return actor->getBestThread()->isBusy(); });
+        // A slow frame may miss the whole pass: its picture ends the wait too.
+        frameUntil([&] { return actor->getBestThread()->isBusy() || log.bestMs.size() > bestBefore; });
         // Into the pass, past its table update.
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (!actor->getBestThread()->isBusy()) return -1.0; // it finished first
@@ -116,6 +146,7 @@ public:
     cocos2d::Director* director;
     isRenderWindow* window;
     isActorVR* actor;
+    const PassLog& log;
 };
 
 isImageData* volumeFrom(const BenchVolume& bench)
@@ -184,7 +215,7 @@ int main(int argc, char** argv)
     const std::string target = benchOption(argc, argv, "--target-ms", "");
     if (!target.empty()) actor->getInteractiveRenderer().setTargetTime(float(std::atof(target.c_str())));
     actor->setVisible(true);
-    Bench bench(director, window, actor);
+    Bench bench(director, window, actor, log);
     // The notification centre starts ticking after half a second.
     for (int i = 0; i < 40; ++i)
         bench.frame();
@@ -195,14 +226,15 @@ int main(int argc, char** argv)
 
     // View changes from rest: the interactive scale settles meanwhile.
     std::vector<double> latency, unpacedLatency;
+    bench.rest();
     for (int i = 0; i < 20; ++i) {
         latency.push_back(bench.viewChangeLatency(0.05f, true));
-        bench.frameUntil([&] { return bench.resting(); });
+        bench.rest();
     }
     // The same with frames drawn back to back: the actor's own share of the latency.
     for (int i = 0; i < 10; ++i) {
         unpacedLatency.push_back(bench.viewChangeLatency(0.05f, false));
-        bench.frameUntil([&] { return bench.resting(); });
+        bench.rest();
     }
     const size_t settledFrom = log.interactiveMs.size() / 2;
     const std::vector<double> settledPasses(log.interactiveMs.begin() + long(settledFrom), log.interactiveMs.end());

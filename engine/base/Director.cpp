@@ -107,6 +107,7 @@ void Director::setClock(std::function<double()> clock)
 {
     _clock = clock ? std::move(clock) : std::function<double()>(steadySeconds);
     _lastUpdate = -1.0;
+    _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
 }
 
 double Director::now() const
@@ -194,6 +195,12 @@ void Director::mainLoop()
 
 void Director::mainLoop(float dt)
 {
+    _frameStart = _clock();
+    // Taking the early slot here, drawn or not, keeps a change that cannot be drawn (a stopped
+    // director) from making every wait end at once.
+    if (hasArrivedWork()) {
+        _lastWorkFrameStart = _frameStart;
+    }
     _deltaTime = dt < 0.0f ? 0.0f : dt;
     _frameTime = std::max(0.0f, _deltaTime - static_cast<float>(_waitedSinceFrame));
     _waitedSinceFrame = 0.0;
@@ -239,6 +246,21 @@ double Director::getTimeToNextWork() const
     return _scheduler->getTimeToNextWork(_actionManager);
 }
 
+bool Director::hasArrivedWork() const
+{
+    return isDirty() || (!_paused && _scheduler->getPendingFunctionCount() > 0);
+}
+
+double Director::getNextFrameTime(double frameStart) const
+{
+    const double interval = _animationInterval;
+    double due = frameStart + std::max(interval, getTimeToNextWork());
+    if (hasArrivedWork()) {
+        due = std::min(due, _lastWorkFrameStart + interval);
+    }
+    return due;
+}
+
 void Director::waitForWork(double seconds)
 {
     if (!(seconds > 0.0)) {
@@ -276,6 +298,8 @@ void Director::drawScene()
     }
     // Cleared before the visit: a node that asks again while drawing gets the next frame too.
     if (_dirty.exchange(false, std::memory_order_acq_rel)) {
+        // Also when the change came from this frame's own timers: drawn frames stay apart.
+        _lastWorkFrameStart = _frameStart;
         renderScene();
     }
     ++_totalFrames;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -110,6 +111,12 @@ public:
     /// every frame (update hooks, running actions, queued main-thread functions) or the
     /// next frame must draw; infinity when only input or another thread can bring work.
     double getTimeToNextWork() const;
+    /// When the loop should run its next frame, after one that began at `frameStart` (clock
+    /// seconds): an animation interval later at the soonest, later still while the scheduler has
+    /// nothing to do. Work that arrives between frames (a change to draw, work queued by another
+    /// thread) counts from the last frame that drew or began with such work instead, so it runs
+    /// at once when the frames since only ran timers; frames that draw stay an interval apart.
+    double getNextFrameTime(double frameStart) const;
     /// Waits at most `seconds` for window input or a wake-up from another thread (work queued
     /// for the main thread, a redraw asked for); input received is dispatched.
     void waitForWork(double seconds);
@@ -170,6 +177,8 @@ protected:
     /// Visits and draws the running scene, and shows the frame.
     void renderScene();
     void calculateDeltaTime();
+    /// A change to draw, or work another thread queued for a running scheduler.
+    bool hasArrivedWork() const;
 
     Scheduler* _scheduler = nullptr;
     std::function<double()> _clock;
@@ -177,6 +186,10 @@ protected:
     float _deltaTime = 0.0f;
     float _frameTime = 0.0f;
     double _waitedSinceFrame = 0.0; // main thread only
+    // Main thread: when the running frame began, and when the last frame that drew or began
+    // with arrived work began.
+    double _frameStart = 0.0;
+    double _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
     unsigned int _totalFrames = 0;
     float _animationInterval = 1.0f / 60.0f;
     bool _invalid = false;

@@ -112,15 +112,13 @@ bool Application::loopShouldEnd()
 
 void Application::waitForNextFrame(double frameStart)
 {
-    // Frames are never closer than the animation interval. Beyond that the loop sleeps until
-    // the scheduler's next timer, input or another thread brings work; it looks again now and
-    // then, so that a close asked for by a signal is seen.
+    // Frames that draw are never closer than the animation interval. Beyond that the loop
+    // sleeps until the scheduler's next timer, input or another thread brings work; it looks
+    // again now and then, so that a close asked for by a signal is seen.
     constexpr double kLongestWait = 0.25;
     Director* director = Director::getInstance();
     while (!loopShouldEnd()) {
-        double interval = director->getAnimationInterval();
-        double due = frameStart + std::max(interval, director->getTimeToNextWork());
-        double left = due - director->now();
+        double left = director->getNextFrameTime(frameStart) - director->now();
         if (left <= 0.0) {
             return;
         }

@@ -175,7 +175,7 @@ protected:
     void setPatientInfoShown(bool shown);
     /// Reads the patient and study texts of the first file on a thread of its own, at most one
     /// read per image data at a time; the result becomes the data's info text and is posted
-    /// (9084) on the main thread.
+    /// (9084) on the main thread to every viewer over that data that asked meanwhile.
     void readOverlayInfo();
     void removeMeasurement(NSUI::NSNotificationData* data);
 

@@ -1,8 +1,10 @@
 // The slice viewer's corner texts and buttons, the background read of the patient and study
 // texts, its colour tables and its measurement tools.
 
-#include <set>
+#include <algorithm>
+#include <map>
 #include <thread>
+#include <vector>
 
 #include "imaging/core/data/isImageData.h"
 #include "imaging/core/data/isSliceInfo.h"
@@ -25,9 +27,10 @@ const char* const kOrientationNames[7] = {"Slice", "Axial", "Sagittal", "Coronal
 const cocos2d::Color3B kYellow(255, 255, 0);
 const cocos2d::Color3B kOrange(255, 165, 0);
 
-// The image data whose overlay texts are being read; touched on the main thread only.
-std::set<isImageData*>& readsInFlight() {
-    static std::set<isImageData*> reads;
+// The image data whose overlay texts are being read, each with the viewers (retained) that
+// show it and wait for the texts; touched on the main thread only.
+std::map<isImageData*, std::vector<isViewerImage*>>& readsInFlight() {
+    static std::map<isImageData*, std::vector<isViewerImage*>> reads;
     return reads;
 }
 
@@ -59,16 +62,13 @@ void isViewerImage::refreshOverlay(bool full) {
 
     colour(addBound(overlay->addTopLeftText(""), name, " ", "", kOrientationName), kYellow);
     addBound(overlay->addTopLeftText(""), "", "", "", isActorImage::kProgressId);
+    // The top-left texts share one line, as the bottom ones do: a tile keeps its middle clear.
     if (patientInfoShown) {
-        overlay->addRow(isActorOverlay::kTopLeft);
         addBound(overlay->addTopLeftText(""), "", " Ex:", "", 9075);
-        overlay->addRow(isActorOverlay::kTopLeft);
         addBound(overlay->addTopLeftText(""), "", " Se:", "", 9076);
     }
-    if (modality == kModalityCT || modality == kModalityPT || modality == kModalityMR) {
-        overlay->addRow(isActorOverlay::kTopLeft);
+    if (modality == kModalityCT || modality == kModalityPT || modality == kModalityMR)
         colour(addBound(overlay->addTopLeftText(""), "", " ", "", isActorImage::kPositionId), kOrange);
-    }
     if (imageData->isVolume()) {
         overlay->addTopRightText(" Thk:");
         colour(addBound(overlay->addTopRightText(""), "", "", "", isActorImage::kSlabId), kYellow);
@@ -80,15 +80,9 @@ void isViewerImage::refreshOverlay(bool full) {
         bool patient;
         unsigned int id;
     } bottom[5] = {{true, 9079}, {false, 9080}, {true, 9081}, {false, 9082}, {true, 9083}};
-    bool firstLine = true;
-    for (const auto& line : bottom) {
-        if (line.patient && !patientInfoShown)
-            continue;
-        if (!firstLine)
-            overlay->addBottomLeftRow();
-        firstLine = false;
-        addBound(overlay->addBottomText(""), "", "", " ", line.id);
-    }
+    for (const auto& item : bottom)
+        if (!item.patient || patientInfoShown)
+            addBound(overlay->addBottomText(""), "", "", " ", item.id);
     overlay->addSpacer();
     const struct {
         const char* picture;
@@ -123,25 +117,37 @@ void isViewerImage::readOverlayInfo() {
         return;
     const std::string path = first->filePath;
     // Images made in memory name no file: there is nothing to read.
-    if (!cocos2d::FileUtils::getInstance()->isFileExist(path) || !readsInFlight().insert(data).second)
+    if (!cocos2d::FileUtils::getInstance()->isFileExist(path))
+        return;
+    // Every viewer over the data waits for the one read: the tiles of a browser or a layout
+    // refresh while it runs, and each overlay follows the texts of its own viewer only.
+    auto [read, started] = readsInFlight().try_emplace(data);
+    std::vector<isViewerImage*>& waiting = read->second;
+    if (std::find(waiting.begin(), waiting.end(), this) == waiting.end()) {
+        retain();
+        waiting.push_back(this);
+    }
+    if (!started)
         return;
     const bool withPatient = patientInfoShown;
     data->retain();
-    retain();
-    std::thread([this, data, path, withPatient]() {
+    std::thread([data, path, withPatient]() {
         std::string json;
         if (!OverlayInfoReader::read(path, withPatient, json))
             json.clear();
-        cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread([this, data, json]() {
-            readsInFlight().erase(data);
+        cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread([data, json]() {
+            auto done = readsInFlight().extract(data);
             // An unreadable file leaves the text empty: the next refresh tries again.
-            if (!json.empty()) {
+            if (!json.empty())
                 data->setInfoText(json);
-                NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOverlayInfo,
-                                                                                      json, this, false);
+            for (isViewerImage* viewer : done.mapped()) {
+                // A viewer given other data meanwhile has no use for these texts.
+                if (!json.empty() && viewer->imageData == data)
+                    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kOverlayInfo,
+                                                                                          json, viewer, false);
+                viewer->release();
             }
             data->release();
-            release();
         });
     }).detach();
 }

@@ -2,6 +2,7 @@
 
 #include "AppConfig.h"
 #include "http/NSHttpClient.h"
+#include "login/loginScene.h"
 #include "net/NetUtils.h"
 #include "notify/NSNotificationCenter.h"
 #include "overlay/NSActivity.h"
@@ -64,6 +65,8 @@ bool login::isSignedIn() {
 // ---- The panel --------------------------------------------------------------------------
 
 login* login::show(Node* parent) {
+    if (AppConfig::getInstance()->phoneLayout)
+        return loginScene::show();
     login* panel = create();
     if (!panel || !parent)
         return nullptr;

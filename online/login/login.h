@@ -38,7 +38,8 @@ public:
     static constexpr int kPageNodeTag = 7310;
 
     /// A new panel in a touch-swallowing window added to parent, showing the account page when
-    /// signed in, else the sign-in page. Null when the panel cannot be made.
+    /// signed in, else the sign-in page; in the phone layout the panel's own scene is pushed
+    /// instead. Null when the panel cannot be made.
     static login* show(cocos2d::Node* parent);
     static login* create();
 
@@ -50,6 +51,8 @@ public:
     void setupButtons();
     /// Closes the panel: pops its scene, or removes its window (or itself).
     void close();
+    /// Whether the panel lives in a scene of its own, which closing pops.
+    void setInScene(bool inScene) { _inScene = inScene; }
 
     void showStartPage();
     void showLoginPage();

@@ -188,7 +188,7 @@ ui::Button* login::addPageButton(const char* name, const std::string& title, flo
 void login::addNicknameLabel() {
     std::string nickname = getStringForKey("app_login_nickname", "");
     if (_inScene) {
-        if (auto* title = dynamic_cast<ui::Text*>(getParent() ? getParent()->getChildByName("title") : nullptr))
+        if (auto* title = dynamic_cast<ui::Text*>(getParent() ? getParent()->getChildByNameDeep("title") : nullptr))
             title->setString(nickname);
         return;
     }

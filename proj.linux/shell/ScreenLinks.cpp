@@ -1,8 +1,10 @@
 #include "ScreenLinks.h"
 
+#include "AppConfig.h"
 #include "advice/advice.h"
 #include "favorites/favoriteList.h"
 #include "login/login.h"
+#include "panel/ModalWindow.h"
 #include "patient/patientListLinks.h"
 #include "send/dcmSend.h"
 #include "share/shareTo.h"
@@ -23,20 +25,26 @@ constexpr int kPanelZOrder = 10000;
 char g_linkTarget;
 
 void addPanel(Node* screen, Node* window) {
-    if (screen && window)
-        screen->addChild(window, kPanelZOrder);
+    ModalWindow::show(screen, window, kPanelZOrder);
+}
+
+// The phone layout pushes the panels as scenes of their own.
+bool phoneLayout() {
+    return AppConfig::getInstance()->phoneLayout;
 }
 
 } // namespace
 
 void installScreenLinks() {
     patientListLinks::openSend() = [](Node* screen, const std::string& folder, const std::string& name) {
-        Node* window = dcmSend::create();
+        Node* window = phoneLayout() ? dcmSend::createScene() : dcmSend::create();
         addPanel(screen, window);
         if (dcmSend* panel = dcmSend::fromWindow(window); panel && !folder.empty())
             panel->setSendSource(folder, name);
     };
-    patientListLinks::openFinder() = [](Node* screen) { addPanel(screen, dcmFinder::create()); };
+    patientListLinks::openFinder() = [](Node* screen) {
+        addPanel(screen, phoneLayout() ? dcmFinder::createScene() : dcmFinder::create());
+    };
     patientListLinks::openShare() = [](Node* screen, const std::string& folder, const std::string& name) {
         shareTo* share = shareTo::create();
         addPanel(screen, share);

@@ -204,6 +204,45 @@ TEST_F(Redraw, TheLoopSleepsUntilTheNextTimerOrWorkThatRunsEveryFrame)
     director->getScheduler()->unscheduleAllForTarget(this);
 }
 
+TEST_F(Redraw, WorkArrivingAfterFramesThatDrewNothingIsDueAtOnceButDrawsStayAnIntervalApart)
+{
+    const double interval = director->getAnimationInterval();
+    node->setPositionX(1);
+    input->frame(0.5f);
+    const double drew = director->now();
+    input->frame(static_cast<float>(interval)); // a tick that draws nothing
+    const double tick = director->now();
+
+    node->setPositionX(2);
+    EXPECT_DOUBLE_EQ(drew + interval, director->getNextFrameTime(tick)) << "counted from the frame that drew";
+    input->frame(0.001f);
+    const double early = director->now();
+    node->setPositionX(3);
+    EXPECT_DOUBLE_EQ(early + interval, director->getNextFrameTime(early));
+    input->frame(static_cast<float>(interval));
+    input->frame(static_cast<float>(interval));
+    const double idle = director->now();
+
+    director->getScheduler()->performFunctionInCocosThread([] {});
+    EXPECT_DOUBLE_EQ(early + 2 * interval, director->getNextFrameTime(idle)) << "work queued for the main thread";
+    input->frame(0.001f);
+
+    // A frame that draws what its own timer changed counts as drawn.
+    director->getScheduler()->schedule([&](float) { node->setPositionX(5); }, this, 0.0f, 0u, 0.0f, false, "move");
+    input->frame(static_cast<float>(interval));
+    const double timed = director->now();
+    node->setPositionX(6);
+    EXPECT_DOUBLE_EQ(timed + interval, director->getNextFrameTime(timed));
+
+    // A change a stopped director cannot draw takes its slot all the same: no busy loop.
+    director->stopAnimation();
+    node->setPositionX(4);
+    input->frame(static_cast<float>(interval));
+    const double stopped = director->now();
+    EXPECT_DOUBLE_EQ(stopped + interval, director->getNextFrameTime(stopped));
+    director->startAnimation();
+}
+
 TEST_F(Redraw, AnotherThreadsWorkEndsTheWait)
 {
     // No window: the wait is the director's own, and a queued function ends it.

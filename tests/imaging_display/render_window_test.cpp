@@ -114,12 +114,22 @@ TEST_F(RenderWindow, OneRedrawNoticePerDrawnFrameAndNoneWhileHidden)
     recorder.listen(kRedraw, window);
     frames(1);
     recorder.entries.clear();
+    // Drawn callbacks run in the drawn frame itself; one may drop another.
+    int drawn = 0, dropped = 0;
+    window->setDrawnCallback(&drawn, [&] {
+        ++drawn;
+        window->removeDrawnCallback(&dropped);
+    });
+    window->setDrawnCallback(&dropped, [&] { ++dropped; });
     for (int i = 0; i < 5; ++i) {
         Director::getInstance()->markDirty();
         frames(1);
+        EXPECT_EQ(drawn, i + 1);
     }
     frames(1); // the last drawn frame's notice arrives at the next tick
     EXPECT_EQ(recorder.count(kRedraw), 5) << "three cameras visit the window, one notice a drawn frame";
+    EXPECT_EQ(drawn, 5);
+    EXPECT_EQ(dropped, 0);
     recorder.entries.clear();
     frames(5);
     EXPECT_EQ(recorder.count(kRedraw), 0) << "frames that draw nothing visit nothing";
@@ -132,6 +142,7 @@ TEST_F(RenderWindow, OneRedrawNoticePerDrawnFrameAndNoneWhileHidden)
         frames(1);
     }
     EXPECT_EQ(recorder.count(kRedraw), 0);
+    EXPECT_EQ(drawn, 5);
 }
 
 TEST_F(RenderWindow, GeometryChangesAreAnnouncedAndTinySizesKeepTheProjection)

@@ -102,11 +102,13 @@ TEST_F(ActorVRTest, CameraChangeCancelsTheBestPassAndRemovalDoesNotWaitForIt)
     bestGate.held = true;
     actor->setImageData(ct);
     frameUntil([&] { return bestGate.entries == 1; });
+    input->frame(); // the notice of the frame that showed the interactive picture
     Texture2D* interactive = actor->getSprite()->getTexture();
     window->orbitBy(0.3f);
     input->frame();
-    input->frame();
+    // In the frame that draws the new view, not a tick later.
     EXPECT_TRUE(actor->getBestRenderer().isCancelled());
+    EXPECT_FALSE(actor->getInteractiveThread()->isIdle());
     // The held pass ends only through its cancel; the next one starts after the new interactive
     // picture, which stays on screen.
     frameUntil([&] { return bestGate.entries == 2; });

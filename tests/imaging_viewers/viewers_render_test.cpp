@@ -5,9 +5,16 @@
 
 #include "PhantomFixture.h"
 #include "imaging/display/actor/isActorImage.h"
+#include "imaging/display/actor/isActorManager.h"
+#include "imaging/display/actor/isActorOverlay.h"
 #include "imaging/display/actor/isActorVR.h"
+#include "imaging/display/overlay/isNodeOverlayText.h"
+#include "imaging/viewers/KeyViewProperty.h"
+#include "imaging/viewers/appManager.h"
 #include "imaging/viewers/isViewerBrowser.h"
 #include "imaging/viewers/isViewerImage.h"
+#include "imaging/viewers/isViewerMulti.h"
+#include "notify/NSNotificationCenter.h"
 #include "imaging/viewers/isViewerVR.h"
 #include "2d/Sprite.h"
 
@@ -19,6 +26,13 @@ namespace {
 class ViewersPhantom : public viewertest::PhantomFixture<600, 600> {
 protected:
     static bool lit(const unsigned char* p) { return p[0] > 60 || p[1] > 60 || p[2] > 60; }
+    /// What the viewer's overlay shows as the patient's name.
+    static std::string patientShown(isViewerImage* viewer) {
+        for (isNodeOverlay* item : viewer->getActorManager()->getOverlay<isActorOverlay>()->getItems())
+            if (item->getBoundId() == 9081)
+                return static_cast<isNodeOverlayText*>(item)->getString();
+        return "(no patient item)";
+    }
 };
 
 } // namespace
@@ -73,4 +87,48 @@ TEST_F(ViewersPhantom, VolumeViewerRendersTheBodyFromTheFront) {
     EXPECT_GT(countWhere(px, 200, 200, 400, 400, lit), 20000);
     EXPECT_LT(countWhere(px, 12, 12, 40, 40, lit), 50) << "air around the body stays dark";
     viewer->removeFromParent();
+}
+
+TEST_F(ViewersPhantom, EveryTileOverTheSeriesGetsThePatientTextsOfItsOneRead) {
+    isImageData* image = loadPhantom(4);
+    ASSERT_NE(image, nullptr);
+    // A 2 x 2 browser and the four-view layout, all set up while the one read of the series runs.
+    auto* browser = isViewerBrowser::create();
+    browser->setContentSize(Size(580, 280));
+    scene->addChild(browser);
+    browser->setImageData(image);
+    browser->setTiling(2, 2);
+    appManager* manager = appManager::create();
+    manager->retain();
+    manager->createViewer(image, 0, 300, 600, 300, appManager::kLayoutFourViews);
+    scene->addChild(manager->getContainer());
+    std::vector<isViewerImage*> tiles = browser->getViewers();
+    for (KeyViewProperty* view : manager->getContainer()->allViews())
+        if (auto* planes = dynamic_cast<isViewerBrowser*>(view->getViewer()))
+            tiles.insert(tiles.end(), planes->getViewers().begin(), planes->getViewers().end());
+    ASSERT_EQ(tiles.size(), 7u);
+    while (image->getInfoText().empty())
+        input->frame();
+    // Deliveries come one a frame in posting order: once a mark posted now arrives, every tile
+    // has been told.
+    const unsigned int kMark = 99999;
+    bool marked = false;
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    centre->addObserver(&marked, nullptr, [&marked](Ref*, unsigned int, NSUI::NSNotificationData*) { marked = true; },
+                        kMark);
+    centre->postNotification(nullptr, kMark, nullptr, nullptr, false);
+    while (!marked)
+        input->frame();
+    centre->removeObserver(&marked);
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        EXPECT_EQ(patientShown(tiles[i]), "PHANTOM^CT ") << "tile " << i;
+        // The texts at the top and at the bottom keep apart even in these small tiles.
+        isActorOverlay* overlay = tiles[i]->getActorManager()->getOverlay<isActorOverlay>();
+        EXPECT_GE(overlay->getCornerLayout(isActorOverlay::kTopLeft)->getBoundingBox().getMinY(),
+                  overlay->getCornerLayout(isActorOverlay::kBottomLeft)->getBoundingBox().getMaxY())
+            << "tile " << i;
+    }
+    manager->cleanup();
+    manager->release();
+    browser->removeFromParent();
 }

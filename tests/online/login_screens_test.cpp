@@ -100,4 +100,13 @@ TEST_F(LoginScreens, FeedbackPage) {
     EXPECT_TRUE(qptest::isColour(qptest::readPixel(kW / 2 + 200, kH - 30), 32, 34, 38)) << "the title bar";
 }
 
+TEST_F(LoginScreens, PhoneLayoutScene) {
+    config->phoneLayout = true;
+    open();
+    draw();
+    capture("login_phone_scene");
+    config->phoneLayout = false;
+    EXPECT_TRUE(qptest::isColour(qptest::readPixel(kW / 2 + 200, kH - 30), 32, 34, 38)) << "the title bar";
+}
+
 } // namespace

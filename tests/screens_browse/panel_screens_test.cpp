@@ -11,6 +11,8 @@
 #include "table/NSTableViewCell.h"
 #include "tags/dcmFinder.h"
 #include "tags/dcmInfoList.h"
+#include "picture/NSSpriteView.h"
+#include "picture/spriteViewScene.h"
 #include "text/NSTextField.h"
 
 #include <filesystem>
@@ -151,6 +153,40 @@ TEST_F(PanelScreensTest, TagListOfCtSmallAndTheFinder)
     scene->addChild(dcmFinder::create());
     draw();
     capture("finder");
+}
+
+TEST_F(PanelScreensTest, PhoneLayoutScenes)
+{
+    FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/res/layout/");
+    AppConfig::getInstance()->phoneLayout = true;
+    useNetwork("192.168.1.7");
+    service->getDB()->upsertNeighbor(5, "PACS archive", "192.168.1.20", "11112", "pacs");
+    queued("PACS archive", "192.168.1.20", "DOE^JANE  CT Chest 2026-11-30", dcmSendingObject::kSending, 42.0f);
+    Scene* send = dcmSend::createScene();
+    director->pushScene(send);
+    draw();
+    capture("phone_send_scene");
+    EXPECT_TRUE(qptest::isColour(qptest::readPixel(kW / 2 + 200, kH - 30), 32, 34, 38)) << "the title bar";
+    director->popScene();
+
+    Scene* tags = dcmInfoList::createScene();
+    dcmInfoList* panel = dcmInfoList::fromWindow(tags);
+    panel->setFile(readtest::pydicomFile("CT_small.dcm"));
+    director->pushScene(tags);
+    ASSERT_TRUE(frameUntil([&] { return !panel->isReading(); }));
+    draw();
+    capture("phone_tag_scene");
+    director->popScene();
+
+    spriteViewScene* picture = spriteViewScene::createScene();
+    NSUI::NSSpriteView* view = picture->getSpriteView();
+    qptest::TempDir dir;
+    view->setImage(writePng(dir, "capture.png", 640, 400));
+    director->pushScene(picture);
+    ASSERT_TRUE(frameUntil([&] { return view->getImageView()->getContentSize().width > 0; }));
+    draw();
+    capture("phone_picture_scene");
+    AppConfig::getInstance()->phoneLayout = false;
 }
 
 } // namespace

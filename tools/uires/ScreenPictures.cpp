@@ -109,6 +109,18 @@ Canvas greyButton() {
     return canvas;
 }
 
+// Share: an arrow rising out of an open tray, in the accent colour (40 points).
+Canvas share() {
+    Canvas canvas(40, 40);
+    canvas.paint(Canvas::stroke(20, 6, 20, 24, kLine), kAccent);
+    canvas.paint(Canvas::stroke(13, 13, 20, 6, kLine), kAccent);
+    canvas.paint(Canvas::stroke(27, 13, 20, 6, kLine), kAccent);
+    canvas.paint(Canvas::stroke(8, 20, 8, 33, kLine), kAccent);
+    canvas.paint(Canvas::stroke(8, 33, 32, 33, kLine), kAccent);
+    canvas.paint(Canvas::stroke(32, 33, 32, 20, kLine), kAccent);
+    return canvas;
+}
+
 // A prompt card: a framed dark strip with an icon in its left square; the screen writes the
 // line of text beside the icon.
 Canvas card() {
@@ -165,6 +177,7 @@ const std::vector<Picture>& screenPictures() {
         {"imgs/chevron", chevron},
         {"imgs/btnRed", redButton},
         {"imgs/btnGrey", greyButton},
+        {"imgs/shareBlue", share},
         {"res/redCircle", redCircle},
         {"res/desktopPrompt", desktopPrompt},
         {"res/dicomNodePrompt", dicomNodePrompt},

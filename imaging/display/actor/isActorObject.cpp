@@ -17,6 +17,7 @@ bool isActorObject::init()
 void isActorObject::cleanup()
 {
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+    if (window) window->removeDrawnCallback(this);
     detachNodes();
     CC_SAFE_RELEASE_NULL(window);
     for (auto* list : {&plainNodes, &sceneNodes, &overlayNodes}) {

@@ -86,6 +86,9 @@ void isActorVR::attachTo(isRenderWindow* target)
     centre->addObserver(
         this, window, [this](cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData*) { onNotification(id); },
         isRenderWindowBase::kRedrawId);
+    // The pass starts in the frame that draws the new view; waiting for the redraw notice would
+    // cost a frame. The notice then finds nothing left to do.
+    window->setDrawnCallback(this, [this] { requestRender(); });
 }
 
 void isActorVR::onNotification(unsigned int id)

@@ -36,7 +36,7 @@ public:
     void cleanup() override;
     /// The hidden sprite, both renderers and both threads.
     bool init() override;
-    /// Observes the window's redraw (9091), which starts the passes.
+    /// Starts the passes when the window is drawn, and on its redraw notice (9091).
     void attachTo(isRenderWindow* window) override;
 
     /// Binds a volume (retained); data that is not a renderable volume leaves the actor without

@@ -52,9 +52,9 @@ void isVRThread::process(NSUI::NSThreadRequest* base)
     request->unitsPerPixelX = result.unitsPerPixelX;
     request->unitsPerPixelY = result.unitsPerPixelY;
     request->pixels.assign(result.pixels, result.pixels + size_t(result.width) * size_t(result.height) * 3);
+    // Handing the request back wakes the main loop, which shows the picture in the frame that
+    // takes it in; asking for a frame here, before it is handed back, could only waste one.
     request->hasPicture = true;
-    // The picture reaches the main thread at its next frame; make sure there is one.
-    cocos2d::Director::getInstance()->markDirty();
 }
 
 } // namespace isImageSDK

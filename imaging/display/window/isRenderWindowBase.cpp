@@ -211,7 +211,36 @@ void isRenderWindowBase::visit(cocos2d::Renderer* renderer, const Mat4& parentTr
     if (frame != lastRedrawFrame) {
         lastRedrawFrame = frame;
         NSUI::NSNotificationCenter::getInstance()->postNotification(this, kRedrawId, nullptr, this, true);
+        runDrawnCallbacks();
     }
+}
+
+void isRenderWindowBase::setDrawnCallback(void* target, std::function<void()> callback)
+{
+    removeDrawnCallback(target);
+    if (target && callback) drawnCallbacks.emplace_back(target, std::move(callback));
+}
+
+void isRenderWindowBase::runDrawnCallbacks()
+{
+    // A callback may remove others (even free their owners): each is looked up again before it runs.
+    std::vector<void*> targets;
+    for (const auto& entry : drawnCallbacks)
+        targets.push_back(entry.first);
+    for (void* target : targets) {
+        auto it = std::find_if(drawnCallbacks.begin(), drawnCallbacks.end(),
+                               [target](const auto& entry) { return entry.first == target; });
+        if (it == drawnCallbacks.end()) continue;
+        const std::function<void()> callback = it->second;
+        callback();
+    }
+}
+
+void isRenderWindowBase::removeDrawnCallback(void* target)
+{
+    drawnCallbacks.erase(std::remove_if(drawnCallbacks.begin(), drawnCallbacks.end(),
+                                        [target](const auto& entry) { return entry.first == target; }),
+                         drawnCallbacks.end());
 }
 
 void isRenderWindowBase::applyProjection()

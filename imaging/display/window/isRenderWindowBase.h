@@ -3,6 +3,8 @@
 // overlay camera, the lists of nodes each camera draws, an opaque background behind the scene,
 // and the camera moves (pan, zoom, centring, orbit) with their notifications.
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "imaging/display/isCamera.h"
@@ -70,6 +72,13 @@ public:
 
     /// Places and scales the background to cover the view.
     void updateBackground() { fitBackground(); }
+
+    /// Runs the callback on the main thread in every frame in which the window is drawn, when its
+    /// redraw notice is queued: for work that must start in the frame that shows a change rather
+    /// than a tick later, when the notice arrives. One callback per target; a second replaces it.
+    void setDrawnCallback(void* target, std::function<void()> callback);
+    void removeDrawnCallback(void* target);
+
     /// Switches between a white and a black background.
     void setInverted(bool white);
     bool isInverted() const { return inverted; }
@@ -133,8 +142,10 @@ private:
     cocos2d::Mat4 appliedProjection;
     cocos2d::Camera* screenPassCamera = nullptr;
     cocos2d::Size appliedSize;
+    std::vector<std::pair<void*, std::function<void()>>> drawnCallbacks;
 
     void postGeometryChanged();
+    void runDrawnCallbacks();
     void assignCameraFlag(isCamera* camera, const std::vector<cocos2d::Node*>& nodes);
 };
 

@@ -30,6 +30,14 @@ Node* ModalWindow::wrap(Node* panel, Node* layoutRoot)
     return window;
 }
 
+void ModalWindow::show(Node* opener, Node* made, int zOrder)
+{
+    if (auto* scene = dynamic_cast<Scene*>(made))
+        Director::getInstance()->pushScene(scene);
+    else if (opener && made)
+        opener->addChild(made, zOrder);
+}
+
 void ModalWindow::close(Node* panel)
 {
     Node* parent = panel->getParent();

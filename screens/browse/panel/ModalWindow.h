@@ -12,4 +12,7 @@ public:
     static cocos2d::Node* wrap(cocos2d::Node* panel, cocos2d::Node* layoutRoot);
     /// Removes the panel's window when it sits in one, else the panel itself.
     static void close(cocos2d::Node* panel);
+    /// Shows what a panel's builder made: a window goes on the opener at the z order, a
+    /// scene of its own (the phone layout's form) is pushed. Nothing for null.
+    static void show(cocos2d::Node* opener, cocos2d::Node* made, int zOrder);
 };

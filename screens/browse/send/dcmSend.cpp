@@ -10,6 +10,7 @@
 #include "notify/NSNotificationCenter.h"
 #include "panel/ModalWindow.h"
 #include "send/dcmNodeObject.h"
+#include "send/dcmSendScene.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
 #include "table/NSTableViewMenu.h"
@@ -79,7 +80,7 @@ bool isValidPort(const std::string& port)
 
 // ---- Building ----------------------------------------------------------------------------
 
-Node* dcmSend::create()
+dcmSend* dcmSend::make()
 {
     auto* panel = new dcmSend();
     if (!panel->init()) {
@@ -87,9 +88,28 @@ Node* dcmSend::create()
         return nullptr;
     }
     panel->autorelease();
+    return panel;
+}
+
+Node* dcmSend::create()
+{
+    dcmSend* panel = make();
+    if (!panel)
+        return nullptr;
     panel->enableAndroidReturnKey(true);
     panel->setupLayout();
     return ModalWindow::wrap(panel, panel->_layout);
+}
+
+Scene* dcmSend::createScene()
+{
+    dcmSend* panel = make();
+    dcmSendScene* scene = panel ? dcmSendScene::create() : nullptr;
+    if (!scene)
+        return nullptr;
+    scene->addContent(panel, panel->_layout);
+    panel->setupLayout();
+    return scene;
 }
 
 dcmSend* dcmSend::fromWindow(Node* window)
@@ -163,6 +183,8 @@ void dcmSend::setupLayout()
         }
     }
 
+    if (AppConfig::getInstance()->phoneLayout)
+        moveSendButtonToScene();
     for (const char* name : {kSendButton, kBackButton})
         if (auto* button = dynamic_cast<ui::Widget*>(_layout->getChildByNameDeep(name)))
             button->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
@@ -174,6 +196,28 @@ void dcmSend::setupLayout()
     for (unsigned id : {kSendProgress, kSendDone, kSendFailed, kDiscovered, kEchoAnswer})
         centre->addObserver(this, nullptr, callback, id);
     centre->addObserver(this, this, callback, kSendDelete);
+}
+
+void dcmSend::moveSendButtonToScene()
+{
+    // The panel's own scene, not the one running while it is built: that one stays on the stack
+    // under the pushed scene and would keep a button of a panel long gone.
+    Scene* scene = getScene();
+    Node* placeholder = _layout->getChildByNameDeep(kSendButton);
+    if (!scene || !placeholder)
+        return;
+    const Size& win = Director::getInstance()->getWinSize();
+    ui::Button* button = ui::Button::create();
+    // The size first: a button without a picture takes its size from its title.
+    button->setTitleFontSize(40);
+    button->setTitleText(text(kSendButton));
+    button->setTitleColor(Color3B(21, 170, 254));
+    button->setAnchorPoint(Vec2(1.0f, 0.5f));
+    button->setPosition(Vec2(win.width - 15.0f, win.height - 30.0f));
+    button->setName(kSendButton);
+    button->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
+    scene->addChild(button);
+    placeholder->removeFromParent();
 }
 
 void dcmSend::addLocalAddressRows()

@@ -31,6 +31,9 @@ public:
     static cocos2d::Node* create();
     /// The panel of a window made by create (found by its name "dcmSend").
     static dcmSend* fromWindow(cocos2d::Node* window);
+    /// The panel as a scene of its own (autoreleased) for the caller to push; fromWindow finds
+    /// the panel in it. Its send button sits at the right of the scene's title bar.
+    static cocos2d::Scene* createScene();
 
     bool init() override;
     /// Builds both tables from the layout, the local address, the stored nodes and the
@@ -76,6 +79,10 @@ protected:
     dcmSend() = default;
 
 private:
+    /// A new initialised panel (autoreleased), or null.
+    static dcmSend* make();
+    /// In a scene of its own the send button moves from the panel's bar to the scene's.
+    void moveSendButtonToScene();
     NSUI::NSListView* makeTable(const std::string& placeholderName);
     void addLocalAddressRows();
     void addStoredNodes();

@@ -22,6 +22,8 @@ const char* const kTypedSendButton = "dcmNode_send_input";
 const char* const kRetryButton = "dcmNodeSend_retry";
 const Color3B kAccent(21, 170, 254);
 const float kRowHeight = 70.0f;
+// Rows a finger can hit, in the phone layout.
+const float kPhoneRowHeight = 90.0f;
 // Room the right ends of the rows keep for the state, time and icons.
 const float kTextRight = 160.0f;
 const float kNodeTextRight = 340.0f;
@@ -85,7 +87,7 @@ const char* devicePicture(int device)
 
 Size dcmSend::tableCellSizeForIndex(NSUI::NSTableView* table, int64_t, Ref*)
 {
-    return Size(table->getContentSize().width, kRowHeight);
+    return Size(table->getContentSize().width, AppConfig::getInstance()->phoneLayout ? kPhoneRowHeight : kRowHeight);
 }
 
 NSUI::NSTableViewCell* dcmSend::tableCellAtIndex(NSUI::NSTableView* table, int64_t index, const Size& size)

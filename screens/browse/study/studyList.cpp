@@ -7,6 +7,7 @@
 #include "json/UIJson.h"
 #include "net/dataService.h"
 #include "notify/NSNotificationCenter.h"
+#include "panel/ModalWindow.h"
 #include "send/dcmSend.h"
 #include "share/shareTo.h"
 #include "study/ThumbnailMaker.h"
@@ -420,10 +421,11 @@ void studyList::sendSeries(int index) {
     listObject* row = rowAt(index);
     if (!row || row->kind != 1)
         return;
-    Node* window = dcmSend::create();
+    // The phone layout pushes the panel as a scene of its own.
+    Node* window = AppConfig::getInstance()->phoneLayout ? dcmSend::createScene() : dcmSend::create();
     if (!window)
         return;
-    addChild(window, 100);
+    ModalWindow::show(this, window, 100);
     if (dcmSend* panel = dcmSend::fromWindow(window))
         panel->setSendSource(seriesFolder(row), row->seriesID);
     table->closeSwipeMenus(true);

@@ -2,7 +2,7 @@
 
 using namespace cocos2d;
 
-Node* dcmFinder::create()
+dcmFinder* dcmFinder::make()
 {
     auto* panel = new dcmFinder();
     if (!panel->init()) {
@@ -10,7 +10,19 @@ Node* dcmFinder::create()
         return nullptr;
     }
     panel->autorelease();
-    return present(panel);
+    return panel;
+}
+
+Node* dcmFinder::create()
+{
+    dcmFinder* panel = make();
+    return panel ? present(panel) : nullptr;
+}
+
+Scene* dcmFinder::createScene()
+{
+    dcmFinder* panel = make();
+    return panel ? presentInScene(panel) : nullptr;
 }
 
 dcmFinder* dcmFinder::fromWindow(Node* window)

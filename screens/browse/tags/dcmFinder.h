@@ -8,6 +8,9 @@ public:
     /// The panel inside a new modal window (autoreleased).
     static cocos2d::Node* create();
     static dcmFinder* fromWindow(cocos2d::Node* window);
+    /// The panel as a scene of its own (autoreleased) for the caller to push; fromWindow
+    /// finds the panel in it.
+    static cocos2d::Scene* createScene();
 
     bool init() override;
     void onEnterTransitionDidFinish() override;
@@ -17,4 +20,6 @@ public:
 
 private:
     dcmFinder() = default;
+    /// A new initialised panel (autoreleased), or null.
+    static dcmFinder* make();
 };

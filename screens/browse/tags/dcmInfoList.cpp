@@ -46,7 +46,7 @@ struct dcmInfoList::ReadJob {
     }
 };
 
-Node* dcmInfoList::create()
+dcmInfoList* dcmInfoList::make()
 {
     auto* panel = new dcmInfoList();
     if (!panel->init()) {
@@ -54,7 +54,19 @@ Node* dcmInfoList::create()
         return nullptr;
     }
     panel->autorelease();
-    return present(panel);
+    return panel;
+}
+
+Node* dcmInfoList::create()
+{
+    dcmInfoList* panel = make();
+    return panel ? present(panel) : nullptr;
+}
+
+Scene* dcmInfoList::createScene()
+{
+    dcmInfoList* panel = make();
+    return panel ? presentInScene(panel) : nullptr;
 }
 
 dcmInfoList* dcmInfoList::fromWindow(Node* window)

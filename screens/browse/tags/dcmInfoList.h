@@ -17,6 +17,9 @@ public:
     /// panel (fromWindow) right after.
     static cocos2d::Node* create();
     static dcmInfoList* fromWindow(cocos2d::Node* window);
+    /// The panel as a scene of its own (autoreleased) for the caller to push; fromWindow
+    /// finds the panel in it.
+    static cocos2d::Scene* createScene();
 
     bool init() override;
     void setFile(std::string path);
@@ -36,6 +39,8 @@ private:
     struct ReadJob;
 
     dcmInfoList() = default;
+    /// A new initialised panel (autoreleased), or null.
+    static dcmInfoList* make();
     void startRead();
     void fillRows(const ReadJob& job);
 

@@ -4,6 +4,7 @@
 #include "notify/NSNotificationCenter.h"
 #include "panel/ModalWindow.h"
 #include "panel/TextFit.h"
+#include "panel/TitledScene.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
 #include "tags/dcmTagRow.h"
@@ -51,6 +52,16 @@ Node* dcmTagPanel::present(dcmTagPanel* panel)
     panel->enableAndroidReturnKey(true);
     panel->setupLayout();
     return ModalWindow::wrap(panel, panel->_layout);
+}
+
+Scene* dcmTagPanel::presentInScene(dcmTagPanel* panel)
+{
+    TitledScene* scene = TitledScene::create(AppConfig::getInstance()->getText("dcmInfo_title"));
+    if (!scene)
+        return nullptr;
+    scene->addContent(panel, panel->_layout);
+    panel->setupLayout();
+    return scene;
 }
 
 void dcmTagPanel::setupLayout()

@@ -40,6 +40,9 @@ protected:
     bool initWithLayout(const std::string& layoutFile, const std::string& placeholder);
     /// Wraps an initialised panel into its modal window.
     static cocos2d::Node* present(dcmTagPanel* panel);
+    /// Puts an initialised panel below the title bar of a new scene (autoreleased) for the
+    /// caller to push; the bar's back button and the return key pop it.
+    static cocos2d::Scene* presentInScene(dcmTagPanel* panel);
 
     NSUI::NSListView* _table = nullptr;
     cocos2d::Node* _layout = nullptr;

@@ -5,6 +5,7 @@
 #include "AppConfig.h"
 #include "notify/NSNotificationCenter.h"
 #include "panel/ModalWindow.h"
+#include "tools/editWWScene.h"
 #include "ui/CocosGUI.h"
 #include "util/StringUtils.h"
 
@@ -27,6 +28,9 @@ const FieldSpec kFields[] = {{"editWW", "editWWPrompt", "editWW_window"},
 
 const int kLineHeight = 25;
 const Size kFieldSize(300, 29);
+// Fields a finger can hit, in the phone layout.
+const int kPhoneLineHeight = 30;
+const Size kPhoneFieldSize(300, 34);
 const Rect kTouchRect(0, 0, 500, 60);
 const int kTextSize = 22;
 const Color3B kTextColor(22, 22, 22);
@@ -35,7 +39,7 @@ const float kToastSeconds = 1.5f;
 
 } // namespace
 
-Node* editWW::create()
+editWW* editWW::make()
 {
     auto* panel = new (std::nothrow) editWW();
     if (!panel || !panel->init()) {
@@ -43,6 +47,14 @@ Node* editWW::create()
         return nullptr;
     }
     panel->autorelease();
+    return panel;
+}
+
+Node* editWW::create()
+{
+    editWW* panel = make();
+    if (!panel)
+        return nullptr;
     panel->enableAndroidReturnKey(true);
     panel->setupLayout();
     Node* window = ModalWindow::wrap(panel, panel->_layout);
@@ -50,6 +62,17 @@ Node* editWW::create()
     if (window)
         window->setName(kWindowName);
     return window;
+}
+
+Scene* editWW::createScene()
+{
+    editWW* panel = make();
+    editWWScene* scene = panel ? editWWScene::create() : nullptr;
+    if (!scene)
+        return nullptr;
+    scene->addContent(panel, panel->_layout);
+    panel->setupLayout();
+    return scene;
 }
 
 editWW* editWW::fromWindow(Node* window)
@@ -77,6 +100,7 @@ void editWW::setupLayout()
         return;
     AppConfig* config = AppConfig::getInstance();
     config->applyText(_layout);
+    const int lineHeight = config->phoneLayout ? kPhoneLineHeight : kLineHeight;
     if (auto* back = dynamic_cast<ui::Widget*>(_layout->getChildByNameDeep(kBackButton))) {
         back->setLocalZOrder(1001);
         back->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
@@ -84,13 +108,13 @@ void editWW::setupLayout()
     for (const FieldSpec& spec : kFields) {
         Node* place = _layout->getChildByNameDeep(spec.placeWidget);
         Vec2 at = place ? place->getPosition() + Vec2(22, -3) : Vec2::ZERO;
-        NSUI::NSTextField* field = createTextField(config->getText(spec.placeholderKey), at, kLineHeight,
+        NSUI::NSTextField* field = createTextField(config->getText(spec.placeholderKey), at, lineHeight,
                                                    Vec2(0.0f, 0.5f));
         if (!field)
             continue;
         field->setName(spec.name);
-        field->setLineHeight(kLineHeight);
-        field->setContentSize(kFieldSize);
+        field->setLineHeight(lineHeight);
+        field->setContentSize(config->phoneLayout ? kPhoneFieldSize : kFieldSize);
         field->setTouchRect(kTouchRect);
         field->setFontSize(kTextSize);
         field->setPlaceHolderFontSize(kTextSize);

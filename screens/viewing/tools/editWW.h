@@ -21,6 +21,9 @@ public:
     static cocos2d::Node* create();
     /// The editor inside a window made by create (null for anything else).
     static editWW* fromWindow(cocos2d::Node* window);
+    /// The editor as a scene of its own (autoreleased) for the caller to push (phone layout);
+    /// the scene's return key applies the values and leaves only when they are valid.
+    static cocos2d::Scene* createScene();
 
     bool init() override;
     void cleanup() override;
@@ -46,6 +49,8 @@ public:
 
 private:
     editWW() = default;
+    /// A new initialised editor (autoreleased), or null.
+    static editWW* make();
     void setupLayout();
     float value(const std::string& name) const;
     void setValue(const std::string& name, const std::string& text);

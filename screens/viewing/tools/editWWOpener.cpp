@@ -1,6 +1,9 @@
 #include "tools/editWWOpener.h"
 
+#include "AppConfig.h"
+#include "panel/ModalWindow.h"
 #include "tools/editWW.h"
+#include "tools/editWWScene.h"
 
 using namespace cocos2d;
 
@@ -8,11 +11,14 @@ editWW* editWWOpener::open(Node* parent)
 {
     if (!parent || parent->getChildByName(editWW::kWindowName))
         return nullptr;
-    Node* window = editWW::create();
-    editWW* editor = editWW::fromWindow(window);
+    // The phone layout pushes the editor as a scene of its own.
+    const bool ownScene = AppConfig::getInstance()->phoneLayout;
+    Node* window = ownScene ? editWW::createScene() : editWW::create();
+    editWW* editor =
+        editWW::fromWindow(ownScene && window ? window->getChildByTag(editWWScene::kLayoutTag) : window);
     if (!editor)
         return nullptr;
-    parent->addChild(window);
+    ModalWindow::show(parent, window, 0);
     reset();
     editor->retain();
     _editor = editor;

@@ -20,6 +20,7 @@
 #include "notify/NSNotificationCenter.h"
 #include "notify/NSNotificationData.h"
 #include "object/isSharedObjects.h"
+#include "panel/ModalWindow.h"
 #include "overlay/NSActivity.h"
 #include "scroll/UIScrollViewBase.h"
 #include "tags/dcmInfoList.h"
@@ -306,12 +307,11 @@ void imageViewerPC::openTagList()
     const std::string path = multiView->getImagePath();
     if (path.size() <= 2)
         return;
-    Node* window = dcmInfoList::create();
-    if (!window)
-        return;
+    // The phone layout pushes the list as a scene of its own.
+    Node* window = AppConfig::getInstance()->phoneLayout ? dcmInfoList::createScene() : dcmInfoList::create();
     if (dcmInfoList* list = dcmInfoList::fromWindow(window))
         list->setFile(path);
-    addChild(window, 10000);
+    ModalWindow::show(this, window, 10000);
 }
 
 // ---- Badge and message panel ---------------------------------------------------------------
