@@ -101,9 +101,10 @@ bool favoriteList::init()
 favoriteList::~favoriteList()
 {
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
-    recordStat(kStatLeft);
 }
 
+// Leaving is counted once, when the screen leaves the stage; clean-up and destruction follow
+// the same leave and add no count of their own.
 void favoriteList::onExit()
 {
     NSUI::NSLayout::onExit();
@@ -114,7 +115,6 @@ void favoriteList::cleanup()
 {
     NSUI::NSLayout::cleanup();
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
-    recordStat(kStatLeft);
 }
 
 void favoriteList::onRowSelected(const std::string& path, int type)
