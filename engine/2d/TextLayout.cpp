@@ -72,14 +72,19 @@ TextLayout TextLayout::layout(const std::u32string& text, FontAtlas* atlas, floa
     size_t lastBreak = 0;        // characters before this index can stay when the line wraps
     bool haveBreak = false;
 
-    auto finishLine = [&](std::vector<Placed>& chars) {
-        // Trailing spaces take no width at the end of a line.
-        float width = 0.0f;
+    auto finishLine = [&](std::vector<Placed>& chars, bool wrapped) {
+        // Spaces the text ends a line with take their width (texts set side by side rely on
+        // them); only the spaces where a line wraps take none, and within a wrapping width
+        // trailing spaces never widen a line beyond it.
+        float ink = 0.0f, full = 0.0f;
         for (const auto& p : chars) {
+            float right = p.x + static_cast<float>(atlas->getLetter(p.codepoint).advance);
+            full = std::max(full, right);
             if (!isSpace(p.codepoint)) {
-                width = std::max(width, p.x + static_cast<float>(atlas->getLetter(p.codepoint).advance));
+                ink = std::max(ink, right);
             }
         }
+        float width = wrapped ? ink : maxWidth > 0 ? std::max(ink, std::min(full, maxWidth)) : full;
         for (auto& p : chars) {
             p.line = line;
             result.glyphs.push_back(p);
@@ -92,7 +97,7 @@ TextLayout TextLayout::layout(const std::u32string& text, FontAtlas* atlas, floa
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c == '\n') {
-            finishLine(current);
+            finishLine(current, false);
             current.clear();
             pen = 0.0f;
             haveBreak = false;
@@ -112,7 +117,7 @@ TextLayout TextLayout::layout(const std::u32string& text, FontAtlas* atlas, floa
                 carry.assign(current.begin() + static_cast<std::ptrdiff_t>(lastBreak), current.end());
                 current.resize(lastBreak);
             }
-            finishLine(current);
+            finishLine(current, true);
             current.clear();
             // Spaces that started the carried part are dropped; the rest move to x = 0.
             size_t skip = 0;
@@ -142,7 +147,7 @@ TextLayout TextLayout::layout(const std::u32string& text, FontAtlas* atlas, floa
             haveBreak = true;
         }
     }
-    finishLine(current);
+    finishLine(current, false);
     return result;
 }
 

@@ -102,6 +102,21 @@ TEST(TextLayoutLines, WrapsAtSpacesAndKeepsExplicitBreaks)
     EXPECT_FLOAT_EQ(0.0f, breaks.lineWidths[1]);
 }
 
+TEST(TextLayoutLines, TrailingSpacesTakeTheirWidthUnlessTheLineWraps)
+{
+    // Texts set side by side rely on the spaces they end with.
+    Label* plain = Label::createWithSystemFont("ab", "DejaVu Sans", 20);
+    Label* spaced = Label::createWithSystemFont("ab ", "DejaVu Sans", 20);
+    float space = static_cast<float>(dejaVu()->getLetter(U' ').advance);
+    ASSERT_GT(space, 0.0f);
+    EXPECT_FLOAT_EQ(plain->getContentSize().width + space, spaced->getContentSize().width);
+    EXPECT_FLOAT_EQ(space, TextLayout::layout(U"ab \nc", dejaVu(), 0, false).lineWidths[0] -
+                               TextLayout::layout(U"ab", dejaVu(), 0, false).width);
+    // Within a wrapping width, spaces never widen a line past it.
+    float ab = TextLayout::layout(U"ab", dejaVu(), 0, false).width;
+    EXPECT_FLOAT_EQ(ab + 1, TextLayout::layout(U"ab     ", dejaVu(), ab + 1, false).width);
+}
+
 TEST(TextLayoutLines, LongWordsAndCjkBreakInside)
 {
     FontAtlas* atlas = dejaVu();

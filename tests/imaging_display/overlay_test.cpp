@@ -152,6 +152,21 @@ TEST_F(Overlay, SizesFollowTheDpi) {
     EXPECT_EQ(overlay->getCornerLayout(isActorOverlay::kTopRight)->getContentSize(), Size(300, 34));
 }
 
+TEST_F(Overlay, TextsOfARowAreKeptApartByTheirTrailingSpaces) {
+    isNodeOverlayText* first = overlay->addBottomLeftText("");
+    first->bind("Sample data", "", " ", 9079, false);
+    isNodeOverlayText* second = overlay->addBottomLeftText("");
+    second->bind("PHANTOM", "", " ", 9080, false);
+    frames(2);
+
+    Label* ink = Label::create();
+    ui::Text::applyFont(ink, first->getFontName(), first->getFontSize());
+    ink->setString("Sample data");
+    const float gap = second->getBoundingBox().getMinX() - first->getBoundingBox().getMinX() -
+                      ink->getContentSize().width;
+    EXPECT_GE(gap, first->getFontSize() * 0.2f) << "the two texts run together";
+}
+
 TEST_F(Overlay, PatientTextsLettersVisibilityAndClearing) {
     isNodeOverlayText* hospital = overlay->addTopRightText("old");
     hospital->bind("old", "", "", 9079, false);
