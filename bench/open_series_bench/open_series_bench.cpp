@@ -121,16 +121,21 @@ private:
     std::shared_ptr<State> state;
 };
 
-// Notes the moment the reader holds every slice, also while the loop waits for its next frame.
+// Notes the moment the series' reader holds every slice, from the open request on and also while
+// the loop waits for its next frame. The loading thread registers the reader under its folder.
 class LoadWatch {
 public:
-    LoadWatch(const isImageSDK::isBinReader* reader, int count)
-        : thread([this, reader, count] {
-              while (!stop.load() && reader->getLoadedCount() < count)
+    LoadWatch()
+        : thread([this] {
+              auto* shared = isImageSDK::isSharedObjects::getInstance();
+              while (!stop.load()) {
+                  auto* reader = dynamic_cast<isImageSDK::isBinReader*>(shared->getObjectByName(kFolder));
+                  if (reader && reader->getLoadedCount() >= reader->getOutputImage()->getSliceCount()) {
+                      doneAt = Clock::now();
+                      done.store(true);
+                      return;
+                  }
                   std::this_thread::sleep_for(std::chrono::microseconds(200));
-              if (!stop.load()) {
-                  doneAt = Clock::now();
-                  done.store(true);
               }
           })
     {
@@ -141,6 +146,7 @@ public:
         thread.join();
     }
     bool isDone() const { return done.load(); }
+    /// Valid once isDone().
     Clock::time_point doneAt;
 
 private:
@@ -163,22 +169,21 @@ OpenTimes openOnce()
     for (Node* child : scene->getChildren())
         if (auto* found = dynamic_cast<imageViewerPC*>(child)) screen = found;
     Director::getInstance()->pushScene(scene);
+    auto watch = std::make_unique<LoadWatch>();
     FirstImageProbe probe(screen->getToolWidth());
     if (frameUntil([&] { return screen->getMultiView() && probe.shown(); }))
         times.firstMs = std::chrono::duration<double, std::milli>(probe.shownAt() - start).count();
+    if (frameUntil([&] { return watch->isDone(); }))
+        times.allMs = std::chrono::duration<double, std::milli>(watch->doneAt - start).count();
+    watch.reset();
     auto* reader = dynamic_cast<isImageSDK::isBinReader*>(
         isImageSDK::isSharedObjects::getInstance()->getObjectByName(kFolder));
-    const int count = reader ? reader->getOutputImage()->getSliceCount() : 0;
-    if (reader) {
-        LoadWatch watch(reader, count);
-        if (frameUntil([&] { return watch.isDone(); }))
-            times.allMs = std::chrono::duration<double, std::milli>(watch.doneAt - start).count();
-    }
 
     // The pixel cache is written after the last image; the re-open reads it.
     if (reader) frameUntil([&] { return reader->rawCacheExists(); });
     Director::getInstance()->popScene();
-    for (int i = 0; i < 5; ++i) frame();
+    // Gone with the screen, so that the re-open finds no reader left from this one.
+    frameUntil([] { return !isImageSDK::isSharedObjects::getInstance()->getObjectByName(kFolder); });
     return times;
 }
 
