@@ -43,6 +43,9 @@ constexpr int kBackX = 35, kBackY = 57;
 // The viewing screen's tool panel and the four views of the MPR layout.
 constexpr int kWindowToolX = 71, kWindowToolY = 500, kWindowByMouseX = 115, kWindowByMouseY = 199;
 constexpr int kLineToolX = 71, kLineToolY = 572;
+constexpr int kCaptureX = 71, kCaptureY = 832, kCaptureScreenX = 35, kCaptureScreenY = 731;
+constexpr int kViewFavoriteX = 865, kViewFavoriteY = 520;  // the selected view's star, bottom right
+constexpr int kListFavoritesX = 1430, kListFavoritesY = 57;
 struct Area { int x0, y0, x1, y1; };
 constexpr Area kAxial{245, 90, 915, 530}, kCoronal{925, 90, 1595, 530}, kSagittal{245, 545, 915, 995},
     kVolume{925, 545, 1595, 995};
@@ -56,6 +59,20 @@ bool isLineBlue(const unsigned char* p) { return p[2] > 200 && p[0] < 50 && p[1]
 bool isMagenta(const unsigned char* p) { return p[0] > 200 && p[2] > 200 && p[1] < 70; }
 bool isLineGreen(const unsigned char* p) { return p[1] > 200 && p[0] < 90 && p[2] < 90; }
 bool isWhite(const unsigned char* p) { return p[0] > 230 && p[1] > 230 && p[2] > 230; }
+// Entries of the favourites screen's list: runs of scan lines with a thumbnail across its column.
+int favoritesShown(const Picture& picture) {
+    auto onPicture = [](const unsigned char* p) {
+        return std::abs(p[0] - 32) + std::abs(p[1] - 34) + std::abs(p[2] - 38) > 30;
+    };
+    int entries = 0;
+    bool inEntry = false;
+    for (int y = 125; y < 900; ++y) {
+        const bool shown = picture.count(130, y, 265, y + 1, onPicture) > 40;
+        entries += shown && !inEntry ? 1 : 0;
+        inEntry = shown;
+    }
+    return entries;
+}
 int countIn(const Picture& picture, const Area& a, bool (*test)(const unsigned char*)) {
     return picture.count(a.x0, a.y0, a.x1, a.y1, test);
 }
@@ -238,6 +255,22 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     EXPECT_GT(changedIn(shown, beforeLine, lineArea), 50);
     screen->screenshot("04c-line");
 
+    // 5. The view's image saved as a favourite and the screen captured: both go into the
+    // store's favourites, and from there into the favourites screen.
+    auto favorites = [&](int type) { return std::atoi(run->query("select count(*) from favorite where type = " +
+                                                                 std::to_string(type)).c_str()); };
+    screen->click(kViewFavoriteX, kViewFavoriteY);
+    EXPECT_TRUE(poll([&] { return favorites(2) == 1; })) << "no favourite image\n" << run->log();
+    const Picture beforeCapture = screen->grab();
+    screen->click(kCaptureX, kCaptureY);
+    ASSERT_TRUE(poll([&] { return screen->grab().changedFrom(beforeCapture, 0, 700, 70, 830) > 200; }))
+        << "no capture menu";
+    screen->click(kCaptureScreenX, kCaptureScreenY);
+    EXPECT_TRUE(poll([&] { return favorites(1) == 1; })) << "no capture\n" << run->log();
+    for (const std::string& image : {run->query("select image from favorite where type = 1"),
+                                     run->query("select image from favorite where type = 2")})
+        EXPECT_TRUE(std::filesystem::is_regular_file(home.file("writable/" + image))) << image;
+
     // Back to the patient list; the opened patient is no longer new.
     screen->click(kBackX, kBackY);
     const bool left = poll([&] { return screen->grab().changedFrom(beforeLine, 0, 100, 240, 900) > 5000; });
@@ -245,6 +278,19 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     ASSERT_TRUE(left) << "the viewing screen stays";
     screen->click(kBackX, kBackY);
     ASSERT_TRUE(poll([&] { return rowsMarkedNew(screen->grab()) == samplePatients - 1; })) << "no patient list";
+    const Picture patientList = screen->grab();
+    screen->click(kListFavoritesX, kListFavoritesY);
+    // Two entries, their thumbnails loaded (the pictures are mostly black; the placeholders grey).
+    EXPECT_TRUE(poll([&] {
+        shown = screen->grab();
+        return favoritesShown(shown) == 2 && shown.count(130, 125, 265, 500, [](const unsigned char* p) {
+                   return p[0] + p[1] + p[2] < 15;
+               }) > 6000;
+    })) << "the favourites screen lists " << favoritesShown(shown);
+    screen->screenshot("05-favorites");
+    screen->click(kBackX, kBackY);
+    ASSERT_TRUE(poll([&] { return screen->grab().changedFrom(patientList, 0, 80, 1600, 700) < 2000; }))
+        << "no way back to the patient list";
 
     // 2. A DICOM peer sends three patients' images while the list is shown: they appear in
     // it, marked as new, and the store holds every image.
