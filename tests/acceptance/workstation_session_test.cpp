@@ -49,7 +49,7 @@ constexpr int kListFavoritesX = 1430, kListFavoritesY = 57;
 struct Area { int x0, y0, x1, y1; };
 constexpr Area kAxial{245, 90, 915, 530}, kCoronal{925, 90, 1595, 530}, kSagittal{245, 545, 915, 995},
     kVolume{925, 545, 1595, 995};
-constexpr Area kSliceText{420, 88, 525, 110};
+constexpr Area kSliceText{420, 88, 525, 110}, kWindowText{780, 112, 918, 134};
 
 bool isGrey(const unsigned char* p) {
     return p[0] > 50 && p[0] < 235 && std::abs(p[0] - p[1]) < 12 && std::abs(p[1] - p[2]) < 12;
@@ -222,7 +222,8 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
                countIn(shown, kSagittal, isLineBlue) > 200 && countIn(shown, kSagittal, isMagenta) > 200 &&
                countIn(shown, kCoronal, isGrey) > 20000 && countIn(shown, kSagittal, isGrey) > 20000;
     })) << "no three planes with their cross-lines";
-    EXPECT_GT(countIn(shown, kVolume, isGrey), 20000) << "no rendered volume";
+    EXPECT_TRUE(poll([&] { return countIn(shown = screen->grab(), kVolume, isGrey) > 20000; }))
+        << "no rendered volume";
     screen->screenshot("03b-viewing");
 
     // The wheel over the axial view moves to another slice: its position text changes.
@@ -240,7 +241,10 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     ASSERT_TRUE(poll([&] { return changedIn(screen->grab(), panel, menu) < 100; })) << "the menu stays";
     const Picture beforeWindow = screen->grab();
     screen->drag(450, 350, 600, 450);
-    EXPECT_TRUE(poll([&] { return changedIn(screen->grab(), beforeWindow, kAxial) > 20000; })) << "no contrast change";
+    EXPECT_TRUE(poll([&] {
+        const Picture now = screen->grab();
+        return changedIn(now, beforeWindow, kAxial) > 20000 && changedIn(now, beforeWindow, kWindowText) > 20;
+    })) << "no contrast change";
     screen->screenshot("04b-window-level");
 
     // A line measurement over the black left of the axial view: the line and its mm label.
