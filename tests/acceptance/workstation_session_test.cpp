@@ -361,7 +361,7 @@ TEST_F(WorkstationSession, FromFirstStartToClose) {
     EXPECT_EQ(samplePatients + 3, run->count("patient"));
     const std::string log = run->log();
     for (const char* noise : {"Ref: leaked object", "objects still alive", "DUL network", "E: ", "runtime error",
-                              "Sanitizer"})
+                              "Sanitizer", "thrumb"})
         EXPECT_EQ(std::string::npos, log.find(noise)) << noise << " in the log:\n" << log;
 }
 

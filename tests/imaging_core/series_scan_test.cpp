@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "fixtures/DicomFixture.h"
+#include "dicom/dcmCallbacks.h"
 #include "fixtures/ImagingTestEnv.h"
 #include "imaging/core/cache/KeyHash.h"
 #include "imaging/core/cache/isDcmScan.h"
@@ -276,6 +277,49 @@ TEST_F(SeriesScanTest, FileNamesWithCommasAreSkippedAndEmptyFoldersWriteNothing)
         ++files;
     }
     EXPECT_EQ(files, 1);
+}
+
+namespace {
+std::vector<std::string> g_dicomLog;
+void keepDicomLog(const char* text) { g_dicomLog.emplace_back(text); }
+} // namespace
+
+TEST_F(SeriesScanTest, PreviewPicturesAndOwnCacheFilesAreNotReadButDamagedFilesAreReported)
+{
+    const std::string folder = writable.makeFolder("study/pictures");
+    imgtest::writeCtSeries(folder, 3, 1.0, [](int, FixtureImage&) {});
+    const std::string plain = scan(folder);
+    ASSERT_GT(plain.size(), kHeader);
+
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    for (int i = 0; i < 3; ++i) qptest::writeFile(folder + "/thrumb" + std::to_string(i), png);
+    dcmSDK::setLogCallback(keepDicomLog);
+    g_dicomLog.clear();
+    isDcmScan::removeCacheForStudy(folder);
+    const std::string withPictures = scan(folder);
+    // The same series; only the creation time may differ.
+    ASSERT_EQ(withPictures.size(), plain.size());
+    EXPECT_EQ(withPictures.substr(0, 20), plain.substr(0, 20));
+    EXPECT_EQ(withPictures.substr(44), plain.substr(44));
+    EXPECT_EQ(g_dicomLog, std::vector<std::string>());
+
+    // Scanning a folder that holds the cache folder leaves the cache files alone too.
+    EXPECT_TRUE(isDcmScan().createBuffer(writable.path()));
+    EXPECT_EQ(g_dicomLog, std::vector<std::string>());
+
+    // A damaged DICOM file among the images is still reported.
+    qptest::writeFile(folder + "/broken.dcm", std::string(128, '\0') + "DICM" + std::string(40, '\xff'));
+    qptest::writeFile(folder + "/thrumb6", png);
+    isDcmScan::removeCacheForStudy(folder);
+    EXPECT_EQ(scan(folder).substr(44), plain.substr(44));
+    dcmSDK::setLogCallback(nullptr);
+    const auto mentions = [](const std::string& name) {
+        return std::count_if(g_dicomLog.begin(), g_dicomLog.end(),
+                             [&](const std::string& line) { return line.find(name) != std::string::npos; });
+    };
+    EXPECT_EQ(mentions("broken.dcm"), 1);
+    EXPECT_EQ(mentions("thrumb6"), 1); // not one of the study list's names
+    EXPECT_EQ(mentions("thrumb0"), 0);
 }
 
 TEST_F(SeriesScanTest, HeaderCheckAndCacheRemoval)

@@ -67,6 +67,33 @@ void listFilesRecursive(const std::string& dir, const std::string& prefix, std::
     }
 }
 
+/// The study list's preview pictures, "thrumb0" ... "thrumb5", sit beside the images of a
+/// series; they are PNG files and never part of the series.
+bool isPreviewPicture(const std::string& name)
+{
+    const size_t slash = name.rfind('/');
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return name.size() - start == 7 && name.compare(start, 6, "thrumb") == 0 && name[start + 6] >= '0' &&
+           name[start + 6] <= '5';
+}
+
+/// Files of the folder the scan reads: the preview pictures and this program's own cache files
+/// (when the cache folder lies inside the scanned one) are left out without being opened.
+std::vector<std::string> imageCandidates(const std::string& dir, const std::string& cacheDir)
+{
+    std::vector<std::string> names;
+    listFilesRecursive(dir, "", names);
+    const bool cacheInside = cacheDir.size() > dir.size() && cacheDir.compare(0, dir.size(), dir) == 0;
+    const std::string cachePrefix = cacheInside ? cacheDir.substr(dir.size()) : std::string();
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&](const std::string& name) {
+                                   return isPreviewPicture(name) ||
+                                          (cacheInside && name.compare(0, cachePrefix.size(), cachePrefix) == 0);
+                               }),
+                names.end());
+    return names;
+}
+
 void fillRecord(const isSliceInfo& slice, const DicomImageTags& tags, isPrebinImageRecord& r)
 {
     r.columns = slice.columns;
@@ -193,8 +220,7 @@ bool isDcmScan::createBuffer(const std::string& folder)
     // a new scan must never be paired with them.
     fs::remove(cacheFileFor(dir, ".raw"), ec);
 
-    std::vector<std::string> names;
-    listFilesRecursive(dir, "", names);
+    const std::vector<std::string> names = imageCandidates(dir, cacheFolder());
     if (names.empty()) return false;
     postProgress(2);
     const size_t n = names.size();

@@ -25,7 +25,8 @@ public:
     /// True when 68 header bytes were read with the magic and version texts.
     static bool checkPrebinHeader(const std::string& path);
     /// Scans the folder and writes its ".prebin"; false when nothing usable was found or the
-    /// file could not be written (no ".prebin" is left behind then).
+    /// file could not be written (no ".prebin" is left behind then). The study list's preview
+    /// pictures ("thrumb0".."thrumb5") and the cache files themselves are never opened.
     bool createBuffer(const std::string& folder);
     /// Deletes the folder's ".prebin" when there is one, and then its ".raw".
     void removeCache(const std::string& folder);
