@@ -6,6 +6,8 @@
 #include "base/Configuration.h"
 #include "base/UIControlBase.h"
 #include "lang/UILocalConfig.h"
+#include "menu/NSMenu.h"
+#include "table/NSListView.h"
 #include "object/isSharedObjects.h"
 #include "ui/CocosGUI.h"
 #include "viewer/seriesLoadJob.h"
@@ -83,6 +85,31 @@ TEST_F(ViewingScreen, CineGuardsTheLayoutButtonsButNotZoom) {
     NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 60000, nullptr, screen->getMultiView(), false);
     frameUntil([&] { return marker.count > 0; });
     EXPECT_EQ(1, tiles.count) << "only the click made while cine was stopped";
+}
+
+TEST_F(ViewingScreen, ToolMenusShowWholeInsideTheWindow) {
+    imageViewerPC* screen = open(writeSeries("ct4/", ct(4)));
+    ASSERT_EQ(1, loadResult);
+    const Rect window(Vec2::ZERO, Director::getInstance()->getWinSize());
+    const std::pair<const char*, const char*> menus[] = {
+        {"btnCmdCapture", "captureMenu"}, {"btnCmdWL", "windowLevelMenu"}, {"btnCmdClut", "clutMenu"}};
+    for (const auto& [button, name] : menus) {
+        auto* widget = dynamic_cast<ui::Widget*>(screen->getToolPanel()->getChildByNameDeep(button));
+        ASSERT_NE(nullptr, widget) << button;
+        screen->onButtonClicked(widget);
+        auto* menu = dynamic_cast<NSUI::NSMenu*>(screen->getChildByNameDeep(name));
+        ASSERT_TRUE(menu && menu->isVisible()) << button;
+        // Nothing between the menu and the screen cuts it off.
+        for (Node* up = menu->getParent(); up && up != screen; up = up->getParent()) {
+            auto* layout = dynamic_cast<ui::Layout*>(up);
+            EXPECT_FALSE(layout && layout->isClippingEnabled()) << button << " under " << up->getName();
+        }
+        const Size list = menu->getListView()->getContentSize();
+        const Vec2 corner = menu->convertToWorldSpace(Vec2::ZERO);
+        EXPECT_TRUE(window.containsPoint(corner) && window.containsPoint(corner + Vec2(list.width, list.height)))
+            << button << " at " << corner.x << "," << corner.y;
+        screen->onButtonClicked(widget); // closes it again
+    }
 }
 
 TEST_F(ViewingScreen, RefusedSeriesTellTheUserAndKeepNothing) {

@@ -104,6 +104,13 @@ TEST_F(ViewingToolsTest, MenusAreMadeOnceAndOpenAboveTheirButton)
     panel->getInnerContainer()->setPositionY(0);
     EXPECT_EQ(viewingMenus::placeFromButton(viewingMenus::kClut, Vec2(40, 400), 0, panel, 300), Vec2(40, 320));
     EXPECT_EQ(viewingMenus::placeFromButton(viewingMenus::kClut, Vec2(40, 400), 0, panel, 60), Vec2(40, 360));
+
+    // A place that leaves the window is pulled back in; a menu taller than it shows its top.
+    const Size window(1600, 1000);
+    EXPECT_EQ(viewingMenus::keepInside(Vec2(-60, 900), Size(200, 150), window), Vec2(0, 850));
+    EXPECT_EQ(viewingMenus::keepInside(Vec2(1500, -10), Size(200, 150), window), Vec2(1400, 0));
+    EXPECT_EQ(viewingMenus::keepInside(Vec2(40, 220), Size(200, 150), window), Vec2(40, 220));
+    EXPECT_EQ(viewingMenus::keepInside(Vec2(10, 10), Size(300, 1200), window), Vec2(10, -200));
 }
 
 TEST_F(ViewingToolsTest, EditorKeepsWidthLevelAndRangeInStep)

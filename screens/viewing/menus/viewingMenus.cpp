@@ -141,3 +141,11 @@ Vec2 viewingMenus::placeFromButton(Kind kind, const Vec2& button, int toolKind, 
     }
     return p;
 }
+
+Vec2 viewingMenus::keepInside(const Vec2& at, const Size& size, const Size& area)
+{
+    Vec2 p = at;
+    p.x = std::max(0.0f, std::min(p.x, area.width - size.width));
+    p.y = std::min(area.height - size.height, std::max(p.y, 0.0f));
+    return p;
+}

@@ -40,4 +40,7 @@ public:
     /// toolKind: 0 2D, 1 MPR, 2 volume; listHeight: the height of the menu's list.
     static cocos2d::Vec2 placeFromButton(Kind kind, const cocos2d::Vec2& button, int toolKind,
                                          NSUI::UIScrollViewBase* panel, float listHeight);
+    /// The bottom-left corner nearest to at that keeps a menu of the given size inside area
+    /// (a rectangle from the origin); a menu larger than area keeps its top-left corner inside.
+    static cocos2d::Vec2 keepInside(const cocos2d::Vec2& at, const cocos2d::Size& size, const cocos2d::Size& area);
 };

@@ -203,7 +203,8 @@ void imageViewerPC::setupToolPanel(int kind)
         return;
     const Size size = getContentSize();
 
-    // The panel of the previous kind goes with its menus, so that names stay unique.
+    // The panel of the previous kind goes; its menus, which live on the screen, close.
+    closeMenus();
     if (toolPanel) {
         if (Node* holder = toolPanel->getParent())
             holder->removeFromParent();

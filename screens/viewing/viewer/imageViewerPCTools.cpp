@@ -16,6 +16,7 @@
 #include "tools/toolDisk.h"
 #include "ui/CocosGUI.h"
 #include "menu/NSMenu.h"
+#include "table/NSListView.h"
 
 // The screen's pop-up menus, its quick tool bar, its window editor and its radial tool menu.
 
@@ -30,9 +31,11 @@ const char* const kToolDiskName = "toolDisk";
 NSUI::NSMenu* imageViewerPC::showMenu(int kind, bool show)
 {
     auto menuKind = static_cast<viewingMenus::Kind>(kind);
-    Node* parent = menuKind == viewingMenus::kDicom ? static_cast<Node*>(this) : toolPanel;
-    if (!parent)
+    // The tool panel's menus need a tool panel, but they live on the screen itself, above the
+    // views: inside the panel its clipping would cut off whatever reaches past the panel.
+    if (show && menuKind != viewingMenus::kDicom && !toolPanel)
         return nullptr;
+    Node* parent = this;
     viewingMenus::Targets targets;
     targets.multiView = multiView;
     targets.screen = this;
@@ -74,8 +77,11 @@ void imageViewerPC::openMenuAtButton(int kind, Node* button)
     Vec2 at = button->getParent() ? button->getParent()->convertToWorldSpace(button->getPosition())
                                   : button->getPosition();
     at = toolPanel->convertToNodeSpace(at);
-    menu->setPosition(
-        viewingMenus::placeFromButton(menuKind, at, toolKind, toolPanel, menu->getContentSize().height));
+    const Size list = menu->getListView() ? menu->getListView()->getContentSize() : Size::ZERO;
+    Vec2 place = viewingMenus::placeFromButton(menuKind, at, toolKind, toolPanel, list.height);
+    place = viewingMenus::keepInside(toolPanel->convertToWorldSpace(place), list,
+                                     Director::getInstance()->getWinSize());
+    menu->setPosition(convertToNodeSpace(place));
 }
 
 void imageViewerPC::buildWindowPresets()
