@@ -5,6 +5,7 @@
 #include "widgets/WidgetsFixture.h"
 
 #include "AppConfig.h"
+#include "net/dataService.h"
 #include "notify/NSNotificationCenter.h"
 
 #include <string>
@@ -36,6 +37,9 @@ protected:
     {
         NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
         scene->removeAllChildren();
+        // A viewing screen opens the store (and its receiver) on first use; its threads must
+        // end before the process does.
+        dataService::destroyInstance();
         WidgetsFixture::TearDown();
         _config->release();
     }
