@@ -57,6 +57,11 @@ protected:
         frameUntil([&] { return list->isLoaded(); });
         return list;
     }
+    /// The viewers' queued notifications hold them until delivered, one delivery a frame.
+    void settle() {
+        for (int i = 0; i < 120; ++i)
+            frame();
+    }
     static captureList::listObject* row(captureList* list, int index) {
         return static_cast<captureList::listObject*>(list->getTable()->rows.at(index));
     }
@@ -163,7 +168,7 @@ TEST_F(Favorites, ThumbnailWrittenOnceUnderItsName) {
     addRow(1, 2, "qp/favorite/500.dcm", 1.0f);
     captureList* list = openList();
     // Building the row starts the job; its picture appears only under its final name.
-    frameUntil([&] { return fs::exists(writable() + "qp/favorite/500.png"); });
+    frameUntil([&] { return fs::exists(writable() + "qp/favorite/500.png") && !captureList::isThumbnailJobRunning(); });
     EXPECT_FALSE(fs::exists(writable() + "qp/favorite/500.part.png"));
     // A damaged favourite gets no picture and leaves nothing behind.
     touch("qp/favorite/600.dcm");
@@ -228,6 +233,7 @@ TEST_F(Favorites, ViewerPresetsAndEditorValues) {
     data->release();
     window->removeFromParent();
     view->removeFromParent();
+    settle();
 }
 
 TEST_F(Favorites, ScreenSwitchesBetweenPictureAndViewer) {
@@ -247,8 +253,8 @@ TEST_F(Favorites, ScreenSwitchesBetweenPictureAndViewer) {
     EXPECT_FALSE(viewer->isVisible());
     EXPECT_TRUE(screen->getPictureView()->isVisible());
     EXPECT_EQ(viewer, screen->getViewer()) << "nothing rebuilt";
-    frameUntil([&] { return !db->isWorkerBusy(); });
     screen->removeFromParent();
+    settle();
 }
 
 } // namespace

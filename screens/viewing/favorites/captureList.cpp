@@ -131,6 +131,9 @@ captureList::~captureList()
 {
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
     rowSelected = nullptr;
+    // The table outlives this destructor as a child and recycles its cells on the way out.
+    if (table)
+        table->delegate = nullptr;
     if (thumbnailOwner)
         thumbnailOwner->release();
 }
@@ -141,6 +144,7 @@ void captureList::setup()
     if (!table) {
         table = NSUI::NSListView::create();
         addChild(table);
+        // The panel colour of the dark palette: a light column would outshine the images.
         table->enableBKColor(true, Color3B(32, 34, 38), 1.0f);
         table->setContentSize(getContentSize());
         table->setPosition(Vec2::ZERO);
@@ -477,14 +481,19 @@ bool captureList::makeThumbnail(const std::string& file, int id, Ref* owner)
     }
     if (!written)
         std::remove(part.c_str());
-    {
-        std::lock_guard<std::mutex> lock(jobsMutex());
-        runningJobs().erase(png);
-    }
-    if (written)
+    else
         NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kThumbnailDoneId,
                                                                              std::to_string(id), owner, false);
+    // Counted as running until its notification is posted, so a shutdown can wait for it.
+    std::lock_guard<std::mutex> lock(jobsMutex());
+    runningJobs().erase(png);
     return written;
+}
+
+bool captureList::isThumbnailJobRunning()
+{
+    std::lock_guard<std::mutex> lock(jobsMutex());
+    return !runningJobs().empty();
 }
 
 void captureList::onNotification(Ref*, unsigned int id, NSUI::NSNotificationData* data)

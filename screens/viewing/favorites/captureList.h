@@ -75,6 +75,8 @@ public:
     /// the picture appears under its final name only when complete. Posts kThumbnailDoneId with
     /// the id text and `owner` as object on success. Runs on the calling thread.
     static bool makeThumbnail(const std::string& file, int id, cocos2d::Ref* owner);
+    /// True while any thumbnail job has not yet posted its result.
+    static bool isThumbnailJobRunning();
 
 protected:
     ~captureList() override;

@@ -151,7 +151,8 @@ void favoriteView::loadFile(const std::string& path)
             showMessage("");
             const Size size = getContentSize();
             if (!multiView) {
-                manager->createViewer(output, 0, 0, size.width - kToolWidth, size.height, 2);
+                manager->createViewer(output, 0, 0, size.width - kToolWidth, size.height,
+                                      isImageSDK::appManager::kLayoutSingle);
                 multiView = manager->getContainer();
                 if (multiView) {
                     addChild(multiView);
