@@ -10,6 +10,7 @@
 #include "notify/NSNotificationCenter.h"
 #include "picture/NSSpriteView.h"
 #include "picture/spriteViewScene.h"
+#include "send/dcmSend.h"
 #include "table/NSListView.h"
 
 #include <filesystem>
@@ -36,6 +37,11 @@ protected:
         const Vec2 at = widget->convertToWorldSpace(Vec2(widget->getContentSize().width / 2, widget->getContentSize().height / 2));
         input->touchBegan(0, at);
         input->touchEnded(0, at);
+        frame();
+    }
+    void pressReturn() {
+        input->keyPressed(EventKeyboard::KeyCode::KEY_ESCAPE);
+        input->keyReleased(EventKeyboard::KeyCode::KEY_ESCAPE);
         frame();
     }
     std::string writableFile(const std::string& relative) {
@@ -83,6 +89,12 @@ TEST_F(FavoritesPhone, LibraryOpensRowsAsScenesThatGoBack) {
     EXPECT_EQ(dicom, view->getFilePath());
     ASSERT_NE(view->getMultiView(), nullptr);
     EXPECT_TRUE(view->getMultiView()->isVisible());
+    // Sending from the viewer pushes the send screen as a scene of its own.
+    view->onButtonClicked(view->getToolBar()->getChildByNameDeep("btnCmdSend"));
+    frame();
+    ASSERT_NE(dcmSend::fromWindow(director->getRunningScene()), nullptr);
+    pressReturn();
+    EXPECT_EQ(viewing, director->getRunningScene());
     click(viewing->getChildByNameDeep("goBack"));
     EXPECT_EQ(scene, director->getRunningScene());
 
@@ -94,9 +106,7 @@ TEST_F(FavoritesPhone, LibraryOpensRowsAsScenesThatGoBack) {
     auto* pictures = dynamic_cast<spriteViewScene*>(director->getRunningScene());
     ASSERT_NE(pictures, nullptr);
     ASSERT_NE(pictures->getSpriteView(), nullptr);
-    input->keyPressed(EventKeyboard::KeyCode::KEY_ESCAPE);
-    input->keyReleased(EventKeyboard::KeyCode::KEY_ESCAPE);
-    frame();
+    pressReturn();
     EXPECT_EQ(scene, director->getRunningScene());
 
     click(scene->getChildByNameDeep("goBack"));
