@@ -16,10 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include <dcmtk/config/osconfig.h>
-#include <dcmtk/dcmdata/dctk.h>
-
 #include "cocos2d.h"
+#include "bench/common/DcmtkReadLoop.h"
 #include "imaging/core/cache/isBinReader.h"
 #include "imaging/core/cache/isDcmScan.h"
 #include "imaging/core/data/isImageData.h"
@@ -32,29 +30,6 @@ namespace {
 double msSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-/// Plain DCMTK: load each file and touch its uncompressed pixel array.
-double plainDcmtkLoop(const std::vector<std::string>& files, size_t& bytes)
-{
-    const auto start = Clock::now();
-    bytes = 0;
-    for (const std::string& f : files) {
-        DcmFileFormat ff;
-        if (ff.loadFile(f.c_str()).bad()) continue;
-        DcmDataset* ds = ff.getDataset();
-        Uint16 bits = 0;
-        ds->findAndGetUint16(DCM_BitsAllocated, bits);
-        unsigned long n = 0;
-        if (bits == 16) {
-            const Uint16* w = nullptr;
-            if (ds->findAndGetUint16Array(DCM_PixelData, w, &n).good()) bytes += n * 2;
-        } else {
-            const Uint8* b = nullptr;
-            if (ds->findAndGetUint8Array(DCM_PixelData, b, &n).good()) bytes += n;
-        }
-    }
-    return msSince(start);
 }
 
 void pump()
@@ -100,8 +75,8 @@ int main(int argc, char** argv)
     cocos2d::FileUtils::getInstance()->setWritablePath(writable);
 
     size_t plainBytes = 0;
-    plainDcmtkLoop(files, plainBytes); // warm the page cache for both contenders
-    const double plainMs = plainDcmtkLoop(files, plainBytes);
+    benchcommon::plainDcmtkLoop(files, plainBytes); // warm the page cache for both contenders
+    const double plainMs = benchcommon::plainDcmtkLoop(files, plainBytes);
 
     isImageSDK::isDcmScan scanner;
     auto start = Clock::now();

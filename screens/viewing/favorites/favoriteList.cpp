@@ -79,9 +79,10 @@ bool favoriteList::init()
 favoriteList::~favoriteList()
 {
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
-    recordStat(kStatLeft);
 }
 
+// Leaving is counted once, when the screen leaves the stage; clean-up and destruction follow
+// the same leave and add no count of their own.
 void favoriteList::onExit()
 {
     NSUI::NSLayout::onExit();
@@ -92,7 +93,6 @@ void favoriteList::cleanup()
 {
     NSUI::NSLayout::cleanup();
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
-    recordStat(kStatLeft);
 }
 
 void favoriteList::onRowSelected(const std::string& path, int type)
