@@ -3,6 +3,7 @@
 #include "AppConfig.h"
 #include "advice/advice.h"
 #include "favorites/favoriteList.h"
+#include "favorites/favoriteListPhone.h"
 #include "login/login.h"
 #include "panel/ModalWindow.h"
 #include "patient/patientListLinks.h"
@@ -71,7 +72,8 @@ void installScreenLinks() {
         },
         studyList::kOpenSeriesId);
     patientListLinks::openFavorites() = [] {
-        if (cocos2d::Scene* scene = favoriteList::createScene())
+        cocos2d::Scene* scene = phoneLayout() ? favoriteListPhone::createScene() : favoriteList::createScene();
+        if (scene)
             cocos2d::Director::getInstance()->pushScene(scene);
     };
     patientListLinks::openFeedback() = [] {

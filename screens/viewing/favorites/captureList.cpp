@@ -1,5 +1,6 @@
 #include "favorites/captureList.h"
 
+#include "AppConfig.h"
 #include "AppServices.h"
 #include "base/base64.h"
 #include "db/NSDBDataModel.h"
@@ -124,6 +125,12 @@ bool captureList::init()
     highlightEnabled = false;
     highlightColor = Color4B(255, 255, 0, 55);
     thumbnailOwner = new ThumbnailOwner();
+    // The phone layout doubles the text rows, the check column and the hint bubble for fingers.
+    if (AppConfig::getInstance()->phoneLayout) {
+        textRowHeight = 80.0f;
+        checkColumn = 60;
+        hintBubbleHeight = 240.0f;
+    }
     return true;
 }
 
@@ -150,7 +157,6 @@ void captureList::setup()
         table->setPosition(Vec2::ZERO);
         table->delegate = this;
         table->reloadData();
-        checkColumn = 30;
         // An empty library shows its hint at once; the rows replace it when they arrive.
         ensureHintRow();
         if (dicomDB* db = store()) {
@@ -396,7 +402,7 @@ NSTableViewCell* captureList::tableCellAtIndex(NSUI::NSTableView* view, int64_t 
         label->setPosition(Vec2(w / 2, h / 2));
         bubble->setPosition(label->getPosition());
         bubble->setCapInsets(Rect(6, 6, 38, 12));
-        bubble->setContentSize(Size(0.85f * w, 120));
+        bubble->setContentSize(Size(0.85f * w, hintBubbleHeight));
     }
     return cell;
 }

@@ -57,6 +57,7 @@ public:
     NSUI::NSListView* getTable() const { return table; }
     /// True once the store's rows have arrived.
     bool isLoaded() const { return loaded; }
+    float getTextRowHeight() const { return textRowHeight; }
 
     cocos2d::Size tableCellSizeForIndex(NSUI::NSTableView* table, int64_t index, cocos2d::Ref* rowItem) override;
     NSUI::NSTableViewCell* tableCellAtIndex(NSUI::NSTableView* table, int64_t index,
@@ -94,6 +95,7 @@ private:
     int rowMargin = 10;
     int rightMargin = 10;
     int checkColumn = 30;
+    float hintBubbleHeight = 120.0f;
     bool loaded = false;
     // Alive as long as this list: the store's completion holds it weakly.
     std::shared_ptr<char> lifeToken = std::make_shared<char>();

@@ -52,34 +52,12 @@ bool favoriteList::init()
     recordStat(kStatOpened);
     const Size win = Director::getInstance()->getWinSize();
     setContentSize(win);
-    Node* root = CSLoader::createNode(kLayoutFile);
+    Node* root = addLayout(this, kLayoutFile);
     if (!root)
         return true;
-    root->setContentSize(win);
-    if (AppConfig* config = AppConfig::getInstance())
-        config->applyText(root, "");
-    ui::Helper::doLayout(root);
-    addChild(root);
-
-    captures = captureList::create();
-    if (captures) {
-        captures->setPosition(Vec2::ZERO);
-        captures->setContentSize(Size(kCaptureWidth, win.height - 60));
-        captures->setup();
-        captures->rowSelected = [this](const std::string& path, int type) { onRowSelected(path, type); };
-        root->addChild(captures);
-    }
-    for (const char* name : {"btnShare", "btnRemove", "goBack"}) {
-        if (auto* button = dynamic_cast<ui::Widget*>(root->getChildByNameDeep(name))) {
-            if (auto* pressable = dynamic_cast<ui::Button*>(button))
-                pressable->setPressedActionEnabled(true);
-            button->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
-        }
-    }
-    if (auto* all = dynamic_cast<ui::CheckBox*>(root->getChildByNameDeep("chkAll"))) {
-        all->addEventListener([this](Ref* sender, ui::CheckBox::EventType type) { onCheckAll(sender, type); });
-        all->setSelected(false);
-    }
+    captures = addCaptureList(root, Size(kCaptureWidth, win.height - 60),
+                              [this](const std::string& path, int type) { onRowSelected(path, type); });
+    bindControls(root, captures);
 
     viewer = favoriteView::create();
     if (viewer) {
@@ -136,23 +114,57 @@ void favoriteList::onRowSelected(const std::string& path, int type)
     }
 }
 
-void favoriteList::onButtonClicked(Ref* sender)
+Node* favoriteList::addLayout(Node* owner, const char* file)
 {
-    auto* widget = dynamic_cast<ui::Widget*>(sender);
-    if (!widget)
-        return;
-    const std::string& name = widget->getName();
-    if (name == "goBack")
-        Director::getInstance()->popScene();
-    else if (name == "btnShare" && captures)
-        captures->shareByMail();
-    else if (name == "btnRemove" && captures)
-        captures->removeChecked();
+    Node* root = CSLoader::createNode(file);
+    if (!root)
+        return nullptr;
+    root->setContentSize(Director::getInstance()->getWinSize());
+    if (AppConfig* config = AppConfig::getInstance())
+        config->applyText(root, "");
+    ui::Helper::doLayout(root);
+    owner->addChild(root);
+    return root;
 }
 
-void favoriteList::onCheckAll(Ref* sender, ui::CheckBox::EventType)
+captureList* favoriteList::addCaptureList(Node* root, const Size& size,
+                                          std::function<void(const std::string&, int)> onRow)
 {
-    auto* box = dynamic_cast<ui::CheckBox*>(sender);
-    if (box && captures)
-        captures->setAllChecked(box->isSelected());
+    captureList* list = captureList::create();
+    if (!list)
+        return nullptr;
+    list->setPosition(Vec2::ZERO);
+    list->setContentSize(size);
+    list->setup();
+    list->rowSelected = std::move(onRow);
+    root->addChild(list);
+    return list;
+}
+
+void favoriteList::bindControls(Node* root, captureList* captures)
+{
+    // The library is a child of root, so it outlives every button bound here.
+    for (const char* name : {"btnShare", "btnRemove", "goBack"}) {
+        auto* button = dynamic_cast<ui::Widget*>(root->getChildByNameDeep(name));
+        if (!button)
+            continue;
+        if (auto* pressable = dynamic_cast<ui::Button*>(button))
+            pressable->setPressedActionEnabled(true);
+        button->addClickEventListener([captures](Ref* sender) {
+            const std::string& pressed = static_cast<ui::Widget*>(sender)->getName();
+            if (pressed == "goBack")
+                Director::getInstance()->popScene();
+            else if (pressed == "btnShare" && captures)
+                captures->shareByMail();
+            else if (pressed == "btnRemove" && captures)
+                captures->removeChecked();
+        });
+    }
+    if (auto* all = dynamic_cast<ui::CheckBox*>(root->getChildByNameDeep("chkAll"))) {
+        all->addEventListener([captures](Ref* sender, ui::CheckBox::EventType) {
+            if (captures)
+                captures->setAllChecked(static_cast<ui::CheckBox*>(sender)->isSelected());
+        });
+        all->setSelected(false);
+    }
 }

@@ -5,6 +5,7 @@
 #include "layout/NSLayout.h"
 #include "ui/CocosGUI.h"
 
+#include <functional>
 #include <string>
 
 namespace NSUI {
@@ -26,8 +27,15 @@ public:
     void cleanup() override;
 
     void onRowSelected(const std::string& path, int type);
-    void onButtonClicked(cocos2d::Ref* sender);
-    void onCheckAll(cocos2d::Ref* sender, cocos2d::ui::CheckBox::EventType type);
+
+    // Shared with the phone layout's screen.
+    /// The layout file sized to the window, localised, laid out and added to owner; or null.
+    static cocos2d::Node* addLayout(cocos2d::Node* owner, const char* file);
+    /// A set-up library of the given size at root's origin; its opened rows go to onRow.
+    static captureList* addCaptureList(cocos2d::Node* root, const cocos2d::Size& size,
+                                       std::function<void(const std::string&, int)> onRow);
+    /// "goBack" pops the scene; "btnShare", "btnRemove" and "chkAll" act on the library.
+    static void bindControls(cocos2d::Node* root, captureList* captures);
 
     captureList* getCaptureList() const { return captures; }
     favoriteView* getViewer() const { return viewer; }

@@ -1,5 +1,6 @@
 #include "favorites/favoriteView.h"
 
+#include "AppConfig.h"
 #include "KeyViewProperty.h"
 #include "data/isImageData.h"
 #include "data/isSliceInfo.h"
@@ -13,6 +14,7 @@
 #include "menus/viewingMenus.h"
 #include "notify/NSNotificationCenter.h"
 #include "notify/NSNotificationData.h"
+#include "panel/ModalWindow.h"
 #include "send/dcmSend.h"
 #include "tags/dcmInfoList.h"
 #include "tools/editWW.h"
@@ -281,11 +283,14 @@ void favoriteView::capture()
 
 void favoriteView::openSend()
 {
-    Node* window = dcmSend::create();
+    // The phone layout pushes the panels as scenes of their own.
+    const bool phone = AppConfig::getInstance()->phoneLayout;
+    Node* window = phone ? dcmSend::createScene() : dcmSend::create();
     if (!window)
         return;
-    addChild(window, 10000);
-    window->setPositionX(window->getPositionX() - kCaptureColumn);
+    ModalWindow::show(this, window, 10000);
+    if (!phone)
+        window->setPositionX(window->getPositionX() - kCaptureColumn);
     if (dcmSend* panel = dcmSend::fromWindow(window))
         panel->setSendSource(filePath, "favoriteDicom");
 }
@@ -295,12 +300,10 @@ void favoriteView::openTagList()
     const std::string path = multiView ? multiView->getImagePath() : std::string();
     if (path.size() <= 2)
         return;
-    Node* window = dcmInfoList::create();
-    if (!window)
-        return;
+    Node* window = AppConfig::getInstance()->phoneLayout ? dcmInfoList::createScene() : dcmInfoList::create();
     if (dcmInfoList* list = dcmInfoList::fromWindow(window))
         list->setFile(path);
-    addChild(window, 10000);
+    ModalWindow::show(this, window, 10000);
 }
 
 // ---- Notifications ------------------------------------------------------------------------

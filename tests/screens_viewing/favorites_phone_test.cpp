@@ -1,0 +1,131 @@
+// The favourites screens of the phone layout: the library across the window with its larger
+// rows, new captures appearing while it is open, and opened rows on scenes of their own that
+// go back to the library.
+
+#include "ViewingFixture.h"
+
+#include "favorites/captureList.h"
+#include "favorites/favoriteListPhone.h"
+#include "favorites/favoriteViewPhone.h"
+#include "notify/NSNotificationCenter.h"
+#include "picture/NSSpriteView.h"
+#include "picture/spriteViewScene.h"
+#include "send/dcmSend.h"
+#include "table/NSListView.h"
+
+#include <filesystem>
+#include <fstream>
+
+using namespace cocos2d;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FavoritesPhone : public viewingtest::ViewingFixture {
+protected:
+    void SetUp() override {
+        viewingtest::ViewingFixture::SetUp();
+        FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/res/layout/", true);
+        AppConfig::getInstance()->phoneLayout = true;
+    }
+    void TearDown() override {
+        AppConfig::getInstance()->phoneLayout = false;
+        viewingtest::ViewingFixture::TearDown();
+    }
+    void click(Node* widget) {
+        ASSERT_NE(widget, nullptr);
+        const Vec2 at = widget->convertToWorldSpace(Vec2(widget->getContentSize().width / 2, widget->getContentSize().height / 2));
+        input->touchBegan(0, at);
+        input->touchEnded(0, at);
+        frame();
+    }
+    void pressReturn() {
+        input->keyPressed(EventKeyboard::KeyCode::KEY_ESCAPE);
+        input->keyReleased(EventKeyboard::KeyCode::KEY_ESCAPE);
+        frame();
+    }
+    std::string writableFile(const std::string& relative) {
+        const std::string path = FileUtils::getInstance()->getWritablePath() + relative;
+        fs::create_directories(fs::path(path).parent_path());
+        return path;
+    }
+};
+
+TEST_F(FavoritesPhone, LibraryOpensRowsAsScenesThatGoBack) {
+    Scene* under = director->getRunningScene();
+    Scene* scene = favoriteListPhone::createScene();
+    ASSERT_NE(scene, nullptr);
+    director->pushScene(scene);
+    frame();
+    favoriteListPhone* screen = nullptr;
+    for (Node* child : scene->getChildren())
+        if (!screen)
+            screen = dynamic_cast<favoriteListPhone*>(child);
+    ASSERT_NE(screen, nullptr);
+    captureList* list = screen->getCaptureList();
+    ASSERT_NE(list, nullptr);
+    const Size win = director->getWinSize();
+    EXPECT_EQ(Size(win.width, win.height - 60), list->getContentSize());
+    EXPECT_EQ(80.0f, list->getTextRowHeight());
+    ASSERT_NE(scene->getChildByNameDeep("btnShare"), nullptr) << "the phone layout file";
+
+    // A capture stored while the screen is open appears as a row.
+    const int before = list->getTable()->getRowCount();
+    auto* data = new NSUI::NSNotificationData();
+    data->text = writableFile("qp/tmp/capture/7.jpg");
+    data->intValue = 7;
+    data->floatValue = 1.5f;
+    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, favoriteListPhone::kCaptureAddedId, data, nullptr, false);
+    data->release();
+    frameUntil([&] { return list->getTable()->getRowCount() > before; });
+
+    // A DICOM favourite flips to the viewer; its back button returns to the library.
+    const std::string dicom = qptest::pydicomDir() + "/CT_small.dcm";
+    screen->onRowSelected(dicom, captureList::kDicom);
+    frame();
+    Scene* viewing = director->getRunningScene();
+    favoriteViewPhone* view = favoriteViewPhone::of(viewing);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(dicom, view->getFilePath());
+    ASSERT_NE(view->getMultiView(), nullptr);
+    EXPECT_TRUE(view->getMultiView()->isVisible());
+    // Sending from the viewer pushes the send screen as a scene of its own.
+    view->onButtonClicked(view->getToolBar()->getChildByNameDeep("btnCmdSend"));
+    frame();
+    ASSERT_NE(dcmSend::fromWindow(director->getRunningScene()), nullptr);
+    pressReturn();
+    EXPECT_EQ(viewing, director->getRunningScene());
+    click(viewing->getChildByNameDeep("goBack"));
+    EXPECT_EQ(scene, director->getRunningScene());
+
+    // A capture flips to the picture scene; the return key goes back.
+    const std::string picture = writableFile("qp/tmp/capture/8.jpg");
+    std::ofstream(picture) << "x";
+    screen->onRowSelected(picture, captureList::kCapture);
+    frame();
+    auto* pictures = dynamic_cast<spriteViewScene*>(director->getRunningScene());
+    ASSERT_NE(pictures, nullptr);
+    ASSERT_NE(pictures->getSpriteView(), nullptr);
+    pressReturn();
+    EXPECT_EQ(scene, director->getRunningScene());
+
+    click(scene->getChildByNameDeep("goBack"));
+    EXPECT_EQ(under, director->getRunningScene());
+}
+
+TEST_F(FavoritesPhone, ViewerIgnoresWhatItCannotShow) {
+    Scene* scene = favoriteViewPhone::create();
+    ASSERT_NE(scene, nullptr);
+    director->pushScene(scene);
+    frame();
+    favoriteViewPhone* view = favoriteViewPhone::of(scene);
+    ASSERT_NE(view, nullptr);
+    for (const std::string& path : {std::string(), writableFile("qp/favorite/none.dcm"), qptest::sourceDir() + "/README.md"}) {
+        view->loadFile(path);
+        EXPECT_TRUE(view->getFilePath().empty()) << path;
+        Node* pane = view->getChildByName(favoriteView::kMessageName);
+        EXPECT_TRUE(!pane || !pane->isVisible()) << path << ": no message on the phone";
+    }
+}
+
+} // namespace
