@@ -449,8 +449,9 @@ void patientList::updateEmptyPrompt() {
         return;
     Node* prompt = getChildByTag(kPromptTag);
     if (_table->getRowCount() >= 4) {
+        // Gone rather than hidden: its endless animation would keep redrawing the screen.
         if (prompt)
-            prompt->setVisible(false);
+            prompt->removeFromParent();
         return;
     }
     if (!prompt) {
