@@ -51,8 +51,10 @@ std::string first16(const std::string& text) {
     return text.substr(0, 16);
 }
 
+// Unchanged pictures are left alone: reloading one rebuilds the button and redraws the screen.
 void setButtonPicture(ui::Button* button, const std::string& picture) {
-    button->loadTextures(picture, picture, picture);
+    if (button->getNormalFile() != picture)
+        button->loadTextures(picture, picture, picture);
 }
 
 // A badge (a picture with a number over it) beside a button, in the button's parent.
