@@ -1,5 +1,8 @@
 // What drawing only on change costs and keeps: the CPU the real program uses over 10 s idle
-// on its first screen (fresh writable folder, the sample handed to it to import), then, in this
+// on its first screen (fresh writable folder, the sample plus a few more patients handed to it
+// to import, so that the patient list shows rows rather than its animated empty-list prompt);
+// the prompt's own cost, with the sample only (CPU over one full animation cycle and the frames
+// per second the screen changes while the prompt's pictures move); then, in this
 // process, the frame rate and the worst gap between frames of a 512 x 512 image node in the
 // application loop while a cine plays and while window/level is dragged, the same scene
 // forced to draw every frame (what the machine can do) and the same scene left alone.
@@ -16,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -31,6 +35,10 @@
 #include "imaging/core/data/isSliceInfo.h"
 #include "imaging/display/isNodeImageByShader.h"
 
+// Last: its macros clash with names in the engine's headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 extern char** environ;
 
 using namespace isImageSDK;
@@ -40,6 +48,11 @@ namespace {
 constexpr int kSize = 512;
 constexpr int kCineFrames = 8;
 constexpr double kIdleSeconds = 10.0;
+constexpr const char* kTestFiles = QP_TEST_FILES;
+// Fade 1 s, turn 1 s and a 9-10 s pause for each of the prompt's two pictures.
+constexpr double kPromptCycleSeconds = 22.0;
+// Patients no one here wrote, added to the sample's three so that the list has rows to show.
+const char* const kExtraPatients[] = {"CT_small.dcm", "MR_small.dcm", "SC_rgb_small_odd.dcm"};
 
 // --- the program, idle ------------------------------------------------------------------
 
@@ -76,9 +89,70 @@ struct ProgramIdle {
     double cpuSeconds = -1.0;
     size_t filesStored = 0;
     bool alive = false;
+    double changesPerSecond = 0; // screen changes per second while it changes
+    double changingSeconds = 0;  // how long it changed within the measure
 };
 
-ProgramIdle measureProgramIdle(double warmUpSeconds) {
+/// Screen changes seen by polling the whole X screen: a changed picture is a drawn frame.
+class ScreenWatch {
+public:
+    ScreenWatch() : display(XOpenDisplay(nullptr)) {}
+    ~ScreenWatch() {
+        if (display)
+            XCloseDisplay(display);
+    }
+    /// Watches for `seconds`; the changes per second within the 100 ms slices that changed.
+    void watch(double seconds, ProgramIdle& result) {
+        if (!display)
+            return;
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        std::vector<bool> slices(size_t(seconds * 10) + 1, false);
+        unsigned long long last = 0;
+        int changes = 0;
+        bool first = true;
+        while (Clock::now() - start < std::chrono::duration<double>(seconds)) {
+            const unsigned long long hash = screenHash();
+            if (!first && hash != last) {
+                ++changes;
+                const double at = std::chrono::duration<double>(Clock::now() - start).count();
+                slices[std::min(slices.size() - 1, size_t(at * 10))] = true;
+            }
+            first = false;
+            last = hash;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        result.changingSeconds = double(std::count(slices.begin(), slices.end(), true)) / 10.0;
+        result.changesPerSecond = result.changingSeconds > 0 ? changes / result.changingSeconds : 0;
+    }
+
+private:
+    unsigned long long screenHash() {
+        const Window root = DefaultRootWindow(display);
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display, root, &attributes);
+        XImage* image = XGetImage(display, root, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
+                                  AllPlanes, ZPixmap);
+        if (!image)
+            return 0;
+        unsigned long long hash = 1469598103934665603ull;
+        const size_t bytes = size_t(image->bytes_per_line) * size_t(image->height);
+        const auto* data = reinterpret_cast<const unsigned char*>(image->data);
+        for (size_t i = 0; i + 8 <= bytes; i += 8) {
+            unsigned long long word;
+            std::memcpy(&word, data + i, 8);
+            hash = (hash ^ word) * 1099511628211ull;
+        }
+        XDestroyImage(image);
+        return hash;
+    }
+    Display* display;
+};
+
+/// Starts the program on a fresh writable folder, hands it the sample (and, when asked, more
+/// patients) to import, and after the warm-up measures its CPU over `seconds`; with `watch`
+/// it also counts how often the screen changes meanwhile.
+ProgramIdle measureProgram(double warmUpSeconds, double seconds, bool morePatients, bool watch) {
     ProgramIdle result;
     char pattern[] = "/tmp/idle_bench.XXXXXX";
     char samplePattern[] = "/tmp/idle_bench_sample.XXXXXX";
@@ -89,6 +163,14 @@ ProgramIdle measureProgramIdle(double warmUpSeconds) {
     std::string sample = samplePattern;
     if (!unzipFile(QP_SAMPLE_ZIP, sample, ""))
         std::fprintf(stderr, "idle_bench: cannot unpack %s\n", QP_SAMPLE_ZIP);
+    if (morePatients) {
+        for (const char* name : kExtraPatients) {
+            std::error_code ec;
+            std::filesystem::copy_file(std::string(kTestFiles) + "/" + name, sample + "/" + name, ec);
+            if (ec)
+                std::fprintf(stderr, "idle_bench: cannot copy %s: %s\n", name, ec.message().c_str());
+        }
+    }
     std::vector<std::string> env = {"QP_WRITABLE_PATH=" + dir};
     for (char** e = environ; *e; ++e) {
         if (std::string(*e).rfind("QP_WRITABLE_PATH=", 0) != 0)
@@ -107,7 +189,10 @@ ProgramIdle measureProgramIdle(double warmUpSeconds) {
     }
     std::this_thread::sleep_for(std::chrono::duration<double>(warmUpSeconds));
     const double before = cpuSecondsOf(pid);
-    std::this_thread::sleep_for(std::chrono::duration<double>(kIdleSeconds));
+    if (watch)
+        ScreenWatch().watch(seconds, result);
+    else
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const double after = cpuSecondsOf(pid);
     int status = 0;
     result.alive = before >= 0 && after >= 0 && waitpid(pid, &status, WNOHANG) == 0;
@@ -259,7 +344,15 @@ PhaseResult runPhase(const std::function<void(PhaseApp&)>& configure) {
 
 int main(int argc, char** argv) {
     const double warmUp = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 10.0;
-    const ProgramIdle idle = measureProgramIdle(warmUp);
+    const char* isolated = std::getenv("QP_ISOLATED");
+    if (!isolated || std::string(isolated) != "1") {
+        std::fprintf(stderr, "idle_bench starts the program: run it as scripts/run-isolated %s\n", argv[0]);
+        return 2;
+    }
+    const ProgramIdle idle = measureProgram(warmUp, kIdleSeconds, true, false);
+    // The first screen with the sample's three patients only shows the animated prompt.
+    const ProgramIdle prompt = measureProgram(warmUp, kPromptCycleSeconds, false, false);
+    const ProgramIdle promptFrames = measureProgram(warmUp, kPromptCycleSeconds, false, true);
 
     cocos2d::FileUtils::getInstance()->addSearchPath(std::string(QP_SOURCE_DIR) + "/imageSDK");
     auto* view = cocos2d::GLViewImpl::createWithRect("idle bench", cocos2d::Rect(0, 0, kSize, kSize));
@@ -309,15 +402,19 @@ int main(int argc, char** argv) {
 
     std::printf("{\"program_idle_seconds\":%.0f,\"program_idle_cpu_seconds\":%.3f,\"program_idle_cpu_percent\":%.2f,"
                 "\"program_alive\":%s,\"program_files_stored\":%zu,"
+                "\"prompt_cycle_seconds\":%.0f,\"prompt_cycle_cpu_percent\":%.2f,\"prompt_animating_seconds\":%.1f,"
+                "\"prompt_animating_fps\":%.1f,\"prompt_alive\":%s,"
                 "\"view\":\"%dx%d s16 %s\",\"forced_fps\":%.1f,\"forced_worst_ms\":%.1f,\"forced_cpu_percent\":%.1f,"
                 "\"cine_fps\":%.1f,\"cine_frames_shown_per_s\":%.1f,\"cine_worst_ms\":%.1f,"
                 "\"drag_fps\":%.1f,\"drag_worst_ms\":%.1f,"
                 "\"still_fps\":%.1f,\"still_cpu_percent\":%.2f}\n",
                 kIdleSeconds, idle.cpuSeconds, 100.0 * idle.cpuSeconds / kIdleSeconds, idle.alive ? "true" : "false",
-                idle.filesStored, kSize, kSize, viewer.shader ? "shader" : "cpu", forced.fps, forced.worstMs, forced.cpuPercent,
+                idle.filesStored, kPromptCycleSeconds, 100.0 * prompt.cpuSeconds / kPromptCycleSeconds,
+                promptFrames.changingSeconds, promptFrames.changesPerSecond,
+                prompt.alive && promptFrames.alive ? "true" : "false", kSize, kSize, viewer.shader ? "shader" : "cpu", forced.fps, forced.worstMs, forced.cpuPercent,
                 cine.fps, cine.turnsPerSecond, cine.worstMs, drag.fps, drag.worstMs, still.fps, still.cpuPercent);
     if (viewer.clut)
         viewer.clut->release();
     viewer.slice.pixels = nullptr;
-    return idle.alive ? 0 : 1;
+    return idle.alive && prompt.alive && promptFrames.alive ? 0 : 1;
 }

@@ -191,6 +191,7 @@ TEST_F(PatientListTest, RowsFollowTheStoreAndItsNotifications)
     EXPECT_EQ(_list->rowAt(0)->name, "NEW^10");
     EXPECT_EQ(_list->rowAt(3)->patientID, "7");
     EXPECT_FALSE(promptShown()) << "four rows hide the prompt";
+    EXPECT_EQ(_list->getChildByTag(patientList::kPromptTag), nullptr) << "nor does its animation go on";
 
     // Only the right-most 64 points of a row open the studies, and opening clears the marker.
     const float right = _list->getTable()->getContentSize().width;

@@ -51,8 +51,10 @@ std::string first16(const std::string& text) {
     return text.substr(0, 16);
 }
 
+// Unchanged pictures are left alone: reloading one rebuilds the button and redraws the screen.
 void setButtonPicture(ui::Button* button, const std::string& picture) {
-    button->loadTextures(picture, picture, picture);
+    if (button->getNormalFile() != picture)
+        button->loadTextures(picture, picture, picture);
 }
 
 // A badge (a picture with a number over it) beside a button, in the button's parent.
@@ -449,8 +451,9 @@ void patientList::updateEmptyPrompt() {
         return;
     Node* prompt = getChildByTag(kPromptTag);
     if (_table->getRowCount() >= 4) {
+        // Gone rather than hidden: its endless animation would keep redrawing the screen.
         if (prompt)
-            prompt->setVisible(false);
+            prompt->removeFromParent();
         return;
     }
     if (!prompt) {
