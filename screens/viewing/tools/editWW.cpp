@@ -105,14 +105,14 @@ void editWW::setupLayout()
         back->setLocalZOrder(1001);
         back->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
     }
-    for (const FieldSpec& spec : kFields) {
-        Node* place = _layout->getChildByNameDeep(spec.placeWidget);
+    for (const FieldSpec& entry : kFields) {
+        Node* place = _layout->getChildByNameDeep(entry.placeWidget);
         Vec2 at = place ? place->getPosition() + Vec2(22, -3) : Vec2::ZERO;
-        NSUI::NSTextField* field = createTextField(config->getText(spec.placeholderKey), at, lineHeight,
+        NSUI::NSTextField* field = createTextField(config->getText(entry.placeholderKey), at, lineHeight,
                                                    Vec2(0.0f, 0.5f));
         if (!field)
             continue;
-        field->setName(spec.name);
+        field->setName(entry.name);
         field->setLineHeight(lineHeight);
         field->setContentSize(config->phoneLayout ? kPhoneFieldSize : kFieldSize);
         field->setTouchRect(kTouchRect);

@@ -66,14 +66,14 @@ void quickTool::cleanup()
 
 void quickTool::buildButtons()
 {
-    for (const ButtonSpec& spec : kButtons) {
-        ui::Button* button = ui::Button::create(spec.image, "", "", ui::Widget::TextureResType::LOCAL);
+    for (const ButtonSpec& entry : kButtons) {
+        ui::Button* button = ui::Button::create(entry.image, "", "", ui::Widget::TextureResType::LOCAL);
         if (!button)
             continue;
         addChild(button, 500);
         button->setAnchorPoint(Vec2::ZERO);
         button->setScale(0.5f);
-        button->setName(spec.name);
+        button->setName(entry.name);
         button->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
         buttonList.push_back(button);
     }
@@ -89,9 +89,9 @@ void quickTool::attachTo(Node* view)
     setPosition(Vec2(world.m[12], world.m[13] + kMargin));
     const float firstSlot = static_cast<float>(static_cast<int>(getContentSize().width - kSlotsWidth - kMargin));
     for (ui::Button* button : buttonList)
-        for (const ButtonSpec& spec : kButtons)
-            if (button->getName() == spec.name)
-                button->setPosition(Vec2(firstSlot + spec.offset, 0.0f));
+        for (const ButtonSpec& entry : kButtons)
+            if (button->getName() == entry.name)
+                button->setPosition(Vec2(firstSlot + entry.offset, 0.0f));
     targetId = view->getRefID();
     setVisible(true);
 }
