@@ -73,8 +73,11 @@ bool isPreviewPicture(const std::string& name)
 {
     const size_t slash = name.rfind('/');
     const size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return name.size() - start == 7 && name.compare(start, 6, "thrumb") == 0 && name[start + 6] >= '0' &&
-           name[start + 6] <= '5';
+    const std::string prefix = isDcmScan::kPreviewPicturePrefix;
+    if (name.size() - start != prefix.size() + 1 || name.compare(start, prefix.size(), prefix) != 0)
+        return false;
+    const char digit = name[start + prefix.size()];
+    return digit >= '0' && digit < '0' + isDcmScan::kPreviewPictureCount;
 }
 
 /// Files of the folder the scan reads: the preview pictures and this program's own cache files

@@ -19,6 +19,11 @@ public:
     /// or not it exists. Folders with and without a trailing "/" share one name.
     static std::string cacheFileFor(const std::string& folder, const char* extension);
 
+    /// The study list writes up to this many preview pictures into a series folder, named
+    /// this prefix and their number ("thrumb0".."thrumb5"); the scan leaves them unread.
+    static constexpr const char* kPreviewPicturePrefix = "thrumb";
+    static constexpr int kPreviewPictureCount = 6;
+
     /// Creates the cache folder when missing; the ".prebin" path of the folder when it exists,
     /// else "".
     std::string getCachePath(const std::string& folder);

@@ -47,7 +47,8 @@ int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::
         if (stat(file.c_str(), &info) != 0 || isTooLarge(static_cast<uint64_t>(info.st_size)))
             continue;
         // Numbered by pictures written, so the names run without gaps from "thrumb0".
-        if (reader.setFile(file) && reader.convertToPngFile(base + "thrumb" + std::to_string(written), true))
+        const std::string picture = base + isImageSDK::isDcmScan::kPreviewPicturePrefix + std::to_string(written);
+        if (reader.setFile(file) && reader.convertToPngFile(picture, true))
             ++written;
     }
     // Cleared first, so that the screen the notification reaches can start the next job.

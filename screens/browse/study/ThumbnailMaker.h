@@ -2,6 +2,8 @@
 // Makes the preview pictures of one series on a detached worker: up to six of its images,
 // spread evenly over the series, written as PNG files "thrumb0".."thrumb5" into its folder.
 
+#include "cache/isDcmScan.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -12,7 +14,7 @@ class dicomDB;
 
 class ThumbnailMaker {
 public:
-    static constexpr int kMaxPictures = 6;
+    static constexpr int kMaxPictures = isImageSDK::isDcmScan::kPreviewPictureCount;
     /// Posted when a job has written its pictures; text = the series folder ending in "/".
     static constexpr unsigned kDoneId = 2018;
     /// Larger files are never converted: decoding them would take too much memory.
