@@ -94,6 +94,32 @@ toolDisk* toolDisk::create()
     return nullptr;
 }
 
+toolDisk* toolDisk::under(Node* parent, Ref* target, const std::vector<WindowPreset>& presets)
+{
+    auto* disk = dynamic_cast<toolDisk*>(parent->getChildByName(kName));
+    if (!disk) {
+        disk = create();
+        if (!disk)
+            return nullptr;
+        parent->addChild(disk);
+        disk->setName(kName);
+        disk->hide();
+        disk->setPosition(Vec2::ZERO);
+    }
+    disk->setTarget(target);
+    if (disk->getPresets().empty())
+        for (const WindowPreset& preset : presets)
+            disk->addPreset(preset.name, preset.level, preset.width);
+    return disk;
+}
+
+void toolDisk::hideUnder(Node* parent)
+{
+    auto* disk = dynamic_cast<toolDisk*>(parent->getChildByName(kName));
+    if (disk && disk->isVisible())
+        disk->hide();
+}
+
 toolDisk::~toolDisk()
 {
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
