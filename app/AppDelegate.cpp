@@ -80,8 +80,6 @@ bool AppDelegate::applicationDidFinishLaunching() {
                                int height) { utils::captureScreen(done, path, x, y, width, height); });
 
     std::vector<std::string> paths;
-    if (config->phoneLayout)
-        paths.push_back(kPhoneLayouts);
     paths.push_back(kSearchPaths[0]);
     config->getFrameSize() = view->getFrameSize();
     for (size_t i = 1; i < 5; ++i)

@@ -34,9 +34,6 @@ public:
     static constexpr float kCaptionSize = 24.0f;
     /// The fixed resource folders, in search order.
     static const char* const kSearchPaths[5];
-    /// The phone layout's own layouts, searched before all others when its flag is set, so
-    /// that they stand in for the desktop ones of the same name.
-    static constexpr const char* kPhoneLayouts = "res/phone";
 
     /// The window rectangle for a desktop work area (top-left origin).
     static cocos2d::Rect windowRectForWorkArea(const cocos2d::Rect& workArea);

@@ -162,18 +162,6 @@ TEST_F(AppShellLifecycle, LaunchStartsEveryServiceInOrderOverTheWorkArea) {
     app.applicationWillTerminate();
 }
 
-TEST_F(AppShellLifecycle, PhoneLayoutsComeBeforeTheDesktopOnes) {
-    AppDelegate app;
-    AppConfig::getInstance()->phoneLayout = true;
-    ASSERT_TRUE(app.applicationDidFinishLaunching());
-    AppConfig::getInstance()->phoneLayout = false;
-    std::vector<std::string> paths = FileUtils::getInstance()->getSearchPaths();
-    ASSERT_GE(paths.size(), 2u);
-    EXPECT_TRUE(endsWith(paths[0], "res/phone/")) << paths[0];
-    EXPECT_TRUE(endsWith(paths[1], "res/pad/")) << paths[1];
-    app.applicationWillTerminate();
-}
-
 TEST_F(AppShellLifecycle, SecondLaunchWithAViewMakesNoWindow) {
     AppDelegate app;
     auto* existing = NullGLView::createWithFrameSize("existing", Size(800, 600));

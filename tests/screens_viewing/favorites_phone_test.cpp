@@ -29,7 +29,6 @@ protected:
     void SetUp() override {
         viewingtest::ViewingFixture::SetUp();
         FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/res/layout/", true);
-        FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/res/phone/", true);
         AppConfig::getInstance()->phoneLayout = true;
     }
     void TearDown() override {
@@ -132,8 +131,8 @@ TEST_F(FavoritesPhone, ViewerShowsFavoriteWithItsTools) {
     const Size win = director->getWinSize();
     EXPECT_EQ(win, view->getContentSize());
     ASSERT_NE(view->getChildByName("root"), nullptr) << "the phone layout file";
-    for (const char* name : {"dcmInfo", "arrow", "view", "wwwl", "favoriteDicom", "captureScreen", "remove", "favorite",
-                             "removeImage", "nextImage", "priorImage", "btnCmdSend", "goBack"})
+    for (const char* name : {"dcmInfo", "arrow", "view", "wwwl", "favoriteDicom", "captureScreen", "remove",
+                             "favorite", "removeImage", "nextImage", "priorImage", "btnCmdSend", "goBack"})
         EXPECT_NE(scene->getChildByNameDeep(name), nullptr) << name;
 
     const std::string ct = qptest::pydicomDir() + "/CT_small.dcm";
@@ -152,16 +151,25 @@ TEST_F(FavoritesPhone, ViewerShowsFavoriteWithItsTools) {
     ASSERT_NE(touched, nullptr);
     auto* data = new NSUI::NSNotificationData();
     data->setObject(touched);
-    NSUI::NSNotificationCenter::getInstance()->postNotification(touched, favoriteViewPhone::kViewTouchedId, data, nullptr, false);
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    centre->postNotification(touched, favoriteViewPhone::kViewTouchedId, data, nullptr, false);
     data->release();
     frameUntil([&] { return view->getReferenceId() == touched->getRefID(); });
     int asked = -1;
-    NSUI::NSNotificationCenter::getInstance()->addObserver(
-        this, nullptr, [&](Ref*, unsigned, NSUI::NSNotificationData* d) { asked = d ? d->tag : 0; }, favoriteViewPhone::kFavoriteId);
+    centre->addObserver(
+        this, nullptr, [&](Ref*, unsigned, NSUI::NSNotificationData* d) { asked = d ? d->tag : 0; },
+        favoriteViewPhone::kFavoriteId);
     click(scene->getChildByNameDeep("favoriteDicom"));
     frameUntil([&] { return asked != -1; });
     EXPECT_EQ(static_cast<int>(touched->getRefID()), asked);
-    NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+    centre->removeObserver(this);
+    // "favorite" opens the whole favourites screen over the viewer.
+    click(scene->getChildByNameDeep("favorite"));
+    Scene* library = director->getRunningScene();
+    ASSERT_NE(library, scene);
+    EXPECT_NE(library->getChildByNameDeep("favoriteView"), nullptr) << "the desktop favourites layout";
+    director->popScene();
+    frame();
 
     // "wwwl" opens the radial menu with the favourite's presets; a touch on the image closes it.
     click(scene->getChildByNameDeep("wwwl"));
@@ -186,7 +194,9 @@ TEST_F(FavoritesPhone, ViewerShowsFavoriteWithItsTools) {
     Node* pane = view->getChildByName(favoriteViewPhone::kMessageName);
     ASSERT_NE(pane, nullptr);
     EXPECT_TRUE(pane->isVisible());
-    EXPECT_EQ("The size of image is tool large", dynamic_cast<ui::Text*>(pane->getChildByNameDeep("intro"))->getString());
+    auto* intro = dynamic_cast<ui::Text*>(pane->getChildByNameDeep("intro"));
+    ASSERT_NE(intro, nullptr);
+    EXPECT_EQ("The size of image is tool large", intro->getString());
     EXPECT_FALSE(multiView->isVisible());
 
     pressReturn();

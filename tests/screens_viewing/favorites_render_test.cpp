@@ -159,7 +159,6 @@ TEST_F(FavoritesRender, PhoneLibraryAndViewer) {
         GTEST_SKIP() << "no display for a GL window";
     AppConfig::getInstance()->phoneLayout = true;
     FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/res/layout/", true);
-    FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/res/phone/", true);
     addLibrary();
 
     Scene* scene = favoriteListPhone::createScene();

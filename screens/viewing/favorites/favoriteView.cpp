@@ -28,10 +28,11 @@ const char* const kPlayButton = "btnCmdPlay";
 const int kCinePlaying = 2001;
 const float kCaptureColumn = 300.0f;
 
-const std::vector<const char*> kButtons = {"btnCmdSelection", "btnCmdMove",      "btnCmdZoom",      "btnCmdSend",
-                                          "btnCmdRemoveDicom", "btnCmdWL",      "btnCmdClut",      "btnCmdWLOpaticy",
-                                          "btnCmdPoint",     "btnCmdLine",      "btnCmdAngle",     "btnCmdPolygon",
-                                          "btnCmdCircle",    "btnCmdRemoveROI", "btnCmdCapture"};
+const std::vector<const char*> kButtons = {
+    "btnCmdSelection", "btnCmdMove", "btnCmdZoom", "btnCmdSend", "btnCmdRemoveDicom",
+    "btnCmdWL", "btnCmdClut", "btnCmdWLOpaticy",
+    "btnCmdPoint", "btnCmdLine", "btnCmdAngle", "btnCmdPolygon", "btnCmdCircle", "btnCmdRemoveROI",
+    "btnCmdCapture"};
 
 // Tool buttons that send one command: name, the container's id, whether it is posted at the
 // next tick instead of sent at once, and whether it waits for the cine to stop.
@@ -117,9 +118,10 @@ void favoriteView::setupToolBar()
 
 void favoriteView::observe(unsigned int id, Ref* object)
 {
-    NSUI::NSNotificationCenter::getInstance()->addObserver(
-        this, object, [this](Ref* sender, unsigned int which, NSUI::NSNotificationData* data) { onMenuItem(sender, which, data); },
-        id);
+    auto callback = [this](Ref* sender, unsigned int which, NSUI::NSNotificationData* data) {
+        onMenuItem(sender, which, data);
+    };
+    NSUI::NSNotificationCenter::getInstance()->addObserver(this, object, callback, id);
 }
 
 void favoriteView::bindButtons(Node* root, const std::vector<const char*>& names)

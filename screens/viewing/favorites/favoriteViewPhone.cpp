@@ -1,5 +1,6 @@
 #include "favorites/favoriteViewPhone.h"
 
+#include "AppConfig.h"
 #include "audio/SimpleAudioEngine.h"
 #include "favorites/favoriteList.h"
 #include "isViewerMulti.h"
@@ -22,9 +23,9 @@ const char* const kCaptureSound = "res/dingdong.wav";
 
 // "view", "removeImage", "nextImage" and "priorImage" are bound but do nothing: one favourite
 // has no other images or views.
-const std::vector<const char*> kButtons = {"dcmInfo",       "arrow",  "view",        "wwwl",      "favoriteDicom",
-                                          "captureScreen", "remove", "favorite",    "removeImage", "nextImage",
-                                          "priorImage",    "btnCmdSend", "goBack"};
+const std::vector<const char*> kButtons = {
+    "dcmInfo",  "arrow",       "view",      "wwwl",       "favoriteDicom", "captureScreen", "remove",
+    "favorite", "removeImage", "nextImage", "priorImage", "btnCmdSend",    "goBack"};
 
 // The viewer's scene: the return key goes back, as the back button does.
 class ViewerScene : public Scene {
@@ -77,11 +78,17 @@ bool favoriteViewPhone::initView()
                 referenceId = data->object->getRefID();
         },
         kViewTouchedId);
-    if (Node* root = favoriteList::addLayout(this, kLayoutFile)) {
+    if (Node* root = favoriteList::addLayout(this, layoutFile().c_str())) {
         root->setName("root");
         bindButtons(root, kButtons);
     }
     return true;
+}
+
+const std::string& favoriteViewPhone::layoutFile()
+{
+    static const std::string file = std::string(AppConfig::kPhoneLayouts) + "favoriteView.csb";
+    return file;
 }
 
 favoriteViewPhone* favoriteViewPhone::of(Scene* scene)
@@ -132,8 +139,8 @@ void favoriteViewPhone::onButtonClicked(Ref* sender)
     } else if (name == "dcmInfo") {
         openTagList();
     } else if (name == "favoriteDicom") {
-        NSUI::NSNotificationCenter::getInstance()->postNotificationWithTag(kFavoriteId, static_cast<int>(referenceId),
-                                                                           false);
+        auto* centre = NSUI::NSNotificationCenter::getInstance();
+        centre->postNotificationWithTag(kFavoriteId, static_cast<int>(referenceId), false);
     } else if (!multiView) {
         return;
     } else if (name == "arrow") {

@@ -10,7 +10,8 @@ class favoriteViewPhone : public favoriteView {
 public:
     /// The tag of the view in its scene, which the caller gives the file.
     static constexpr int kViewTag = 10000;
-    static constexpr const char* kLayoutFile = "favoriteView.csb";
+    /// "favoriteView.csb" of the phone layouts; the desktop favourites screen has its own.
+    static const std::string& layoutFile();
     static constexpr const char* kMessageName = "favoriteViewPhoneMsg";
     /// Tells the container to hide its browsing controls.
     static constexpr unsigned kHideBrowserId = 9105;

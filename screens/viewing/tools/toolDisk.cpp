@@ -135,7 +135,10 @@ bool toolDisk::init()
         files->addSearchPath(path);
     page = kNoPage;
     target = nullptr;
-    if (Node* disk = loadCentred(kDiskFile))
+    // The phone layout's disk is larger, to hold its larger labels.
+    const std::string diskFile =
+        AppConfig::getInstance()->phoneLayout ? std::string(AppConfig::kPhoneLayouts) + kDiskFile : kDiskFile;
+    if (Node* disk = loadCentred(diskFile))
         addChild(disk, -100);
     showImagePage();
     setTouchMode(Touch::DispatchMode::ONE_BY_ONE);
