@@ -11,6 +11,7 @@
 #include "picture/NSSpriteView.h"
 #include "picture/spriteViewScene.h"
 #include "send/dcmSend.h"
+#include "tags/dcmInfoList.h"
 #include "table/NSListView.h"
 #include "tools/toolDisk.h"
 #include "KeyViewProperty.h"
@@ -170,6 +171,11 @@ TEST_F(FavoritesPhone, ViewerShowsFavoriteWithItsTools) {
     EXPECT_NE(library->getChildByNameDeep("favoriteView"), nullptr) << "the desktop favourites layout";
     director->popScene();
     frame();
+    // "dcmInfo" lists the shown image's tags on a scene of its own.
+    click(scene->getChildByNameDeep("dcmInfo"));
+    EXPECT_NE(dcmInfoList::fromWindow(director->getRunningScene()), nullptr);
+    pressReturn();
+    EXPECT_EQ(scene, director->getRunningScene());
 
     // "wwwl" opens the radial menu with the favourite's presets; a touch on the image closes it.
     click(scene->getChildByNameDeep("wwwl"));
