@@ -45,6 +45,9 @@ public:
     int languageType = 0;
 
     static constexpr const char* kVersion = "1.4";
+    /// The phone layout's own layouts, named by this folder. Where a phone screen and a desktop
+    /// screen use one layout name, the phone's file here keeps both reachable under the flag.
+    static constexpr const char* kPhoneLayouts = "res/phone/";
 
 private:
     AppConfig();

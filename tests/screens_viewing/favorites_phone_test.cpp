@@ -11,7 +11,11 @@
 #include "picture/NSSpriteView.h"
 #include "picture/spriteViewScene.h"
 #include "send/dcmSend.h"
+#include "tags/dcmInfoList.h"
 #include "table/NSListView.h"
+#include "tools/toolDisk.h"
+#include "KeyViewProperty.h"
+#include "isViewer.h"
 
 #include <filesystem>
 #include <fstream>
@@ -44,6 +48,14 @@ protected:
         input->keyReleased(EventKeyboard::KeyCode::KEY_ESCAPE);
         frame();
     }
+    /// Pushes the scene, when there is one, and runs a frame.
+    Scene* enter(Scene* scene) {
+        if (scene) {
+            director->pushScene(scene);
+            frame();
+        }
+        return scene;
+    }
     std::string writableFile(const std::string& relative) {
         const std::string path = FileUtils::getInstance()->getWritablePath() + relative;
         fs::create_directories(fs::path(path).parent_path());
@@ -53,10 +65,8 @@ protected:
 
 TEST_F(FavoritesPhone, LibraryOpensRowsAsScenesThatGoBack) {
     Scene* under = director->getRunningScene();
-    Scene* scene = favoriteListPhone::createScene();
+    Scene* scene = enter(favoriteListPhone::createScene());
     ASSERT_NE(scene, nullptr);
-    director->pushScene(scene);
-    frame();
     favoriteListPhone* screen = nullptr;
     for (Node* child : scene->getChildren())
         if (!screen)
@@ -90,8 +100,7 @@ TEST_F(FavoritesPhone, LibraryOpensRowsAsScenesThatGoBack) {
     ASSERT_NE(view->getMultiView(), nullptr);
     EXPECT_TRUE(view->getMultiView()->isVisible());
     // Sending from the viewer pushes the send screen as a scene of its own.
-    view->onButtonClicked(view->getToolBar()->getChildByNameDeep("btnCmdSend"));
-    frame();
+    click(viewing->getChildByNameDeep("btnCmdSend"));
     ASSERT_NE(dcmSend::fromWindow(director->getRunningScene()), nullptr);
     pressReturn();
     EXPECT_EQ(viewing, director->getRunningScene());
@@ -113,11 +122,96 @@ TEST_F(FavoritesPhone, LibraryOpensRowsAsScenesThatGoBack) {
     EXPECT_EQ(under, director->getRunningScene());
 }
 
-TEST_F(FavoritesPhone, ViewerIgnoresWhatItCannotShow) {
-    Scene* scene = favoriteViewPhone::create();
+TEST_F(FavoritesPhone, ViewerShowsFavoriteWithItsTools) {
+    Scene* under = director->getRunningScene();
+    Scene* scene = enter(favoriteViewPhone::create());
     ASSERT_NE(scene, nullptr);
-    director->pushScene(scene);
+    favoriteViewPhone* view = favoriteViewPhone::of(scene);
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(view->isFirstEntry());
+    const Size win = director->getWinSize();
+    EXPECT_EQ(win, view->getContentSize());
+    ASSERT_NE(view->getChildByName("root"), nullptr) << "the phone layout file";
+    for (const char* name : {"dcmInfo", "arrow", "view", "wwwl", "favoriteDicom", "captureScreen", "remove",
+                             "favorite", "removeImage", "nextImage", "priorImage", "btnCmdSend", "goBack"})
+        EXPECT_NE(scene->getChildByNameDeep(name), nullptr) << name;
+
+    const std::string ct = qptest::pydicomDir() + "/CT_small.dcm";
+    view->loadFile(ct);
+    isImageSDK::isViewerMulti* multiView = view->getMultiView();
+    ASSERT_NE(multiView, nullptr);
+    EXPECT_EQ(Vec2(0, 99), multiView->getPosition());
+    EXPECT_EQ(Size(win.width, win.height - 158), multiView->getContentSize());
+    // A file without an image leaves the favourite on screen.
+    view->loadFile(qptest::sourceDir() + "/README.md");
+    EXPECT_EQ(ct, view->getFilePath());
+    EXPECT_TRUE(multiView->isVisible());
+
+    // The view last touched is the one "favoriteDicom" asks to keep.
+    auto* touched = dynamic_cast<Ref*>(multiView->getKeyView()->getViewer());
+    ASSERT_NE(touched, nullptr);
+    auto* data = new NSUI::NSNotificationData();
+    data->setObject(touched);
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    centre->postNotification(touched, favoriteViewPhone::kViewTouchedId, data, nullptr, false);
+    data->release();
+    frameUntil([&] { return view->getReferenceId() == touched->getRefID(); });
+    int asked = -1;
+    centre->addObserver(
+        this, nullptr, [&](Ref*, unsigned, NSUI::NSNotificationData* d) { asked = d ? d->tag : 0; },
+        favoriteViewPhone::kFavoriteId);
+    click(scene->getChildByNameDeep("favoriteDicom"));
+    frameUntil([&] { return asked != -1; });
+    EXPECT_EQ(static_cast<int>(touched->getRefID()), asked);
+    centre->removeObserver(this);
+    // "favorite" opens the whole favourites screen over the viewer.
+    click(scene->getChildByNameDeep("favorite"));
+    Scene* library = director->getRunningScene();
+    ASSERT_NE(library, scene);
+    EXPECT_NE(library->getChildByNameDeep("favoriteView"), nullptr) << "the desktop favourites layout";
+    director->popScene();
     frame();
+    // "dcmInfo" lists the shown image's tags on a scene of its own.
+    click(scene->getChildByNameDeep("dcmInfo"));
+    EXPECT_NE(dcmInfoList::fromWindow(director->getRunningScene()), nullptr);
+    pressReturn();
+    EXPECT_EQ(scene, director->getRunningScene());
+
+    // "wwwl" opens the radial menu with the favourite's presets; a touch on the image closes it.
+    click(scene->getChildByNameDeep("wwwl"));
+    toolDisk* disk = view->getToolDisk();
+    ASSERT_NE(disk, nullptr);
+    EXPECT_TRUE(disk->isVisible());
+    EXPECT_EQ(view->getPresets().size(), disk->getPresets().size());
+    const Vec2 image(16, 99 + 16);
+    input->touchBegan(0, image);
+    input->touchEnded(0, image);
+    frameUntil([&] { return !disk->isVisible(); });
+
+    // Only an image too large for a texture says why; the previous image is hidden.
+    std::vector<std::string> files;
+    samplemaker::SeriesPlan wide;
+    wide.width = Configuration::getInstance()->getMaxTextureSize();
+    wide.height = 2;
+    wide.slices = 1;
+    ASSERT_TRUE(samplemaker::SeriesWriter::write(wide, writableFile("wide/"), files));
+    ASSERT_FALSE(files.empty());
+    view->loadFile(files.front());
+    Node* pane = view->getChildByName(favoriteViewPhone::kMessageName);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(pane->isVisible());
+    auto* intro = dynamic_cast<ui::Text*>(pane->getChildByNameDeep("intro"));
+    ASSERT_NE(intro, nullptr);
+    EXPECT_EQ("The size of image is tool large", intro->getString());
+    EXPECT_FALSE(multiView->isVisible());
+
+    pressReturn();
+    EXPECT_EQ(under, director->getRunningScene());
+}
+
+TEST_F(FavoritesPhone, ViewerIgnoresWhatItCannotShow) {
+    Scene* scene = enter(favoriteViewPhone::create());
+    ASSERT_NE(scene, nullptr);
     favoriteViewPhone* view = favoriteViewPhone::of(scene);
     ASSERT_NE(view, nullptr);
     for (const std::string& path : {std::string(), writableFile("qp/favorite/none.dcm"), qptest::sourceDir() + "/README.md"}) {

@@ -28,10 +28,11 @@ const char* const kPlayButton = "btnCmdPlay";
 const int kCinePlaying = 2001;
 const float kCaptureColumn = 300.0f;
 
-const char* const kButtons[] = {"btnCmdSelection", "btnCmdMove",    "btnCmdZoom",      "btnCmdSend",
-                                "btnCmdRemoveDicom", "btnCmdWL",    "btnCmdClut",      "btnCmdWLOpaticy",
-                                "btnCmdPoint",     "btnCmdLine",    "btnCmdAngle",     "btnCmdPolygon",
-                                "btnCmdCircle",    "btnCmdRemoveROI", "btnCmdCapture"};
+const std::vector<const char*> kButtons = {
+    "btnCmdSelection", "btnCmdMove", "btnCmdZoom", "btnCmdSend", "btnCmdRemoveDicom",
+    "btnCmdWL", "btnCmdClut", "btnCmdWLOpaticy",
+    "btnCmdPoint", "btnCmdLine", "btnCmdAngle", "btnCmdPolygon", "btnCmdCircle", "btnCmdRemoveROI",
+    "btnCmdCapture"};
 
 // Tool buttons that send one command: name, the container's id, whether it is posted at the
 // next tick instead of sent at once, and whether it waits for the cine to stop.
@@ -100,10 +101,8 @@ void favoriteView::cleanup()
 
 void favoriteView::setupToolBar()
 {
-    auto* centre = NSUI::NSNotificationCenter::getInstance();
-    auto callback = [this](Ref* sender, unsigned int id, NSUI::NSNotificationData* data) { onMenuItem(sender, id, data); };
-    centre->addObserver(this, nullptr, callback, editWW::kWindowSetId);
-    centre->addObserver(this, this, callback, 9060);
+    observe(editWW::kWindowSetId, nullptr);
+    observe(9060, this);
 
     toolBar = CSLoader::createNode(kToolLayout);
     if (!toolBar)
@@ -114,8 +113,21 @@ void favoriteView::setupToolBar()
     toolBar->setContentSize(Size(kToolWidth, size.height));
     addChild(toolBar);
     ui::Helper::doLayout(toolBar);
-    for (const char* name : kButtons) {
-        auto* button = dynamic_cast<ui::Widget*>(toolBar->getChildByNameDeep(name));
+    bindButtons(toolBar, kButtons);
+}
+
+void favoriteView::observe(unsigned int id, Ref* object)
+{
+    auto callback = [this](Ref* sender, unsigned int which, NSUI::NSNotificationData* data) {
+        onMenuItem(sender, which, data);
+    };
+    NSUI::NSNotificationCenter::getInstance()->addObserver(this, object, callback, id);
+}
+
+void favoriteView::bindButtons(Node* root, const std::vector<const char*>& names)
+{
+    for (const char* name : names) {
+        auto* button = dynamic_cast<ui::Widget*>(root->getChildByNameDeep(name));
         if (!button)
             continue;
         if (auto* pressable = dynamic_cast<ui::Button*>(button))
@@ -130,13 +142,23 @@ void favoriteView::setupToolBar()
 void favoriteView::loadFile(const std::string& path)
 {
     filePath.clear();
-    if (path.empty()) {
+    if (path.empty())
         showMessage(" Select a file from the list.");
-        return;
-    }
+    else if (!showImageOf(path))
+        showMessage("Not Valid File");
+}
+
+Rect favoriteView::viewerRect() const
+{
+    const Size size = getContentSize();
+    return Rect(0, 0, size.width - kToolWidth, size.height);
+}
+
+bool favoriteView::showImageOf(const std::string& path)
+{
     auto* reader = isImageSDK::isDcmReader::create();
     if (!reader)
-        return;
+        return false;
     reader->retain();
     reader->setFileName(path);
     reader->Update();
@@ -144,43 +166,39 @@ void favoriteView::loadFile(const std::string& path)
     isImageSDK::isSliceInfo* first = output && output->getSliceCount() >= 1 ? output->getSlice(0) : nullptr;
     const int maxTexture = Configuration::getInstance()->getMaxTextureSize();
     if (!first) {
-        showMessage("Not Valid File");
+        reader->release();
+        return false;
+    }
+    filePath = path;
+    if (first->columns >= maxTexture || first->rows >= maxTexture) {
+        showMessage("The size of image is tool large");
     } else {
-        filePath = path;
-        if (first->columns >= maxTexture || first->rows >= maxTexture) {
-            showMessage("The size of image is tool large");
-        } else {
-            showMessage("");
-            const Size size = getContentSize();
-            if (!multiView) {
-                manager->createViewer(output, 0, 0, size.width - kToolWidth, size.height,
-                                      isImageSDK::appManager::kLayoutSingle);
-                multiView = manager->getContainer();
-                if (multiView) {
-                    addChild(multiView);
-                    NSUI::NSNotificationCenter::getInstance()->addObserver(
-                        this, multiView,
-                        [this](Ref* sender, unsigned int id, NSUI::NSNotificationData* data) {
-                            onMenuItem(sender, id, data);
-                        },
-                        9023);
-                }
-            } else {
-                multiView->setVisible(true);
-                manager->setImageData(output);
+        showMessage("");
+        if (!multiView) {
+            const Rect rect = viewerRect();
+            manager->createViewer(output, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height,
+                                  isImageSDK::appManager::kLayoutSingle);
+            multiView = manager->getContainer();
+            if (multiView) {
+                addChild(multiView);
+                observe(9023, multiView);
             }
-            presets = WindowPreset::forModality(first->modality);
-            if (toolBar)
-                if (Node* menu = toolBar->getChildByName(viewingMenus::name(viewingMenus::kWindow)))
-                    menu->removeFromParent();
+        } else {
+            multiView->setVisible(true);
+            manager->setImageData(output);
         }
+        presets = WindowPreset::forModality(first->modality);
+        if (toolBar)
+            if (Node* menu = toolBar->getChildByName(viewingMenus::name(viewingMenus::kWindow)))
+                menu->removeFromParent();
     }
     reader->release();
+    return true;
 }
 
 void favoriteView::showMessage(const std::string& text)
 {
-    Node* pane = getChildByName(kMessageName);
+    Node* pane = getChildByName(messageName);
     if (!pane && text.empty())
         return;
     if (!pane) {
@@ -189,8 +207,8 @@ void favoriteView::showMessage(const std::string& text)
             return;
         const Size size = getContentSize();
         const Size own = pane->getContentSize();
-        addChild(pane, 1000);
-        pane->setName(kMessageName);
+        addChild(pane, messageZOrder);
+        pane->setName(messageName);
         pane->setPosition(Vec2((size.width - own.width) / 2, (size.height - 100 - own.height) / 2 + 100));
     }
     if (auto* intro = dynamic_cast<ui::Text*>(pane->getChildByNameDeep("intro")))
@@ -204,12 +222,17 @@ void favoriteView::showMessage(const std::string& text)
 
 bool favoriteView::onTouchBegan(Touch* touch, Event* event)
 {
-    const bool hit = NSUI::NSLayout::onTouchBegan(touch, event);
-    if (hit && toolBar)
+    if (NSUI::NSLayout::onTouchBegan(touch, event))
+        closeMenus();
+    return false;
+}
+
+void favoriteView::closeMenus()
+{
+    if (toolBar)
         for (int kind : {viewingMenus::kWindow, viewingMenus::kClut, viewingMenus::kOpacity, viewingMenus::kDicom})
             if (Node* menu = toolBar->getChildByName(viewingMenus::name(static_cast<viewingMenus::Kind>(kind))))
                 menu->setVisible(false);
-    return false;
 }
 
 void favoriteView::onButtonClicked(Ref* sender)

@@ -33,7 +33,7 @@ public:
     void showMessage(const std::string& text);
     bool onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event) override;
 
-    void onButtonClicked(cocos2d::Ref* sender);
+    virtual void onButtonClicked(cocos2d::Ref* sender);
     void onMenuItem(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);
 
     const std::string& getFilePath() const { return filePath; }
@@ -42,14 +42,30 @@ public:
     cocos2d::Node* getToolBar() const { return toolBar; }
 
 protected:
+    favoriteView() = default;
     ~favoriteView() override;
 
-private:
-    void showMenu(int kind, cocos2d::ui::Widget* button, const cocos2d::Vec2& offset);
+    /// Closes the pop-up menus; a touch on the view does.
+    virtual void closeMenus();
+    /// Where the viewer lies in this view.
+    virtual cocos2d::Rect viewerRect() const;
+    /// Reads the file and shows its image, or says it is too large; false when the file gives
+    /// no image, which changes nothing.
+    bool showImageOf(const std::string& path);
+    /// Sends the notification to onMenuItem while this view lives.
+    void observe(unsigned int id, cocos2d::Ref* object);
+    /// Binds the named buttons under root to onButtonClicked; missing ones are skipped.
+    void bindButtons(cocos2d::Node* root, const std::vector<const char*>& names);
     bool isPlaying() const;
     void capture();
     void openSend();
     void openTagList();
+
+    const char* messageName = kMessageName;
+    int messageZOrder = 1000;
+
+private:
+    void showMenu(int kind, cocos2d::ui::Widget* button, const cocos2d::Vec2& offset);
 
     std::vector<WindowPreset> presets;
     isImageSDK::isViewerMulti* multiView = nullptr;

@@ -94,6 +94,32 @@ toolDisk* toolDisk::create()
     return nullptr;
 }
 
+toolDisk* toolDisk::under(Node* parent, Ref* target, const std::vector<WindowPreset>& presets)
+{
+    auto* disk = dynamic_cast<toolDisk*>(parent->getChildByName(kName));
+    if (!disk) {
+        disk = create();
+        if (!disk)
+            return nullptr;
+        parent->addChild(disk);
+        disk->setName(kName);
+        disk->hide();
+        disk->setPosition(Vec2::ZERO);
+    }
+    disk->setTarget(target);
+    if (disk->getPresets().empty())
+        for (const WindowPreset& preset : presets)
+            disk->addPreset(preset.name, preset.level, preset.width);
+    return disk;
+}
+
+void toolDisk::hideUnder(Node* parent)
+{
+    auto* disk = dynamic_cast<toolDisk*>(parent->getChildByName(kName));
+    if (disk && disk->isVisible())
+        disk->hide();
+}
+
 toolDisk::~toolDisk()
 {
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
@@ -109,7 +135,10 @@ bool toolDisk::init()
         files->addSearchPath(path);
     page = kNoPage;
     target = nullptr;
-    if (Node* disk = loadCentred(kDiskFile))
+    // The phone layout's disk is larger, to hold its larger labels.
+    const std::string diskFile =
+        AppConfig::getInstance()->phoneLayout ? std::string(AppConfig::kPhoneLayouts) + kDiskFile : kDiskFile;
+    if (Node* disk = loadCentred(diskFile))
         addChild(disk, -100);
     showImagePage();
     setTouchMode(Touch::DispatchMode::ONE_BY_ONE);

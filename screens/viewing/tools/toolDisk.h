@@ -24,7 +24,14 @@ public:
         kOpacityPage = 10,
     };
 
+    static constexpr const char* kName = "toolDisk";
+
     static toolDisk* create();
+    /// The disk named kName under parent, created hidden on first use; aimed at target and
+    /// given the presets when it has none yet. Null when it cannot be made.
+    static toolDisk* under(cocos2d::Node* parent, cocos2d::Ref* target, const std::vector<WindowPreset>& presets);
+    /// Spins the disk under parent away when it shows.
+    static void hideUnder(cocos2d::Node* parent);
     bool init() override;
     void cleanup() override;
     bool onTouchBegan(cocos2d::Touch* touch, cocos2d::Event* event) override;

@@ -23,7 +23,6 @@
 using namespace cocos2d;
 
 namespace {
-const char* const kToolDiskName = "toolDisk";
 }
 
 // ---- Menus ---------------------------------------------------------------------------------
@@ -110,21 +109,7 @@ void imageViewerPC::buildWindowPresets()
 
 toolDisk* imageViewerPC::getToolDisk()
 {
-    auto* disk = dynamic_cast<toolDisk*>(getChildByName(kToolDiskName));
-    if (!disk) {
-        disk = toolDisk::create();
-        if (!disk)
-            return nullptr;
-        addChild(disk);
-        disk->setName(kToolDiskName);
-        disk->hide();
-        disk->setPosition(Vec2::ZERO);
-    }
-    disk->setTarget(multiView);
-    if (disk->getPresets().empty())
-        for (const WindowPreset& preset : windowPresets)
-            disk->addPreset(preset.name, preset.level, preset.width);
-    return disk;
+    return toolDisk::under(this, multiView, windowPresets);
 }
 
 void imageViewerPC::onToolDiskButton(const std::string& name)
@@ -156,9 +141,7 @@ void imageViewerPC::onToolDiskButton(const std::string& name)
 
 void imageViewerPC::hideToolDisk()
 {
-    auto* disk = dynamic_cast<toolDisk*>(getChildByName(kToolDiskName));
-    if (disk && disk->isVisible())
-        disk->hide();
+    toolDisk::hideUnder(this);
 }
 
 // ---- Quick tool bar and window editor ------------------------------------------------------
