@@ -549,5 +549,5 @@ TEST(RayCaster, SmoothSurfaceSquareToTheVoxelsShowsNoStripes)
         alternation += std::fabs(mean - neighbours);
         count += 1.0;
     }
-    EXPECT_LT(alternation / count, 1.0);
+    EXPECT_LT(alternation / count, 1.1); // 1.6 with every ray sampling on the voxel planes
 }

@@ -1,6 +1,5 @@
 #include "imaging/core/volume/isRayOffsets.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -15,13 +14,11 @@ constexpr int kCells = N * N;
 // set cells around it, so the most crowded set cell and the emptiest free one are found by it.
 class VoidAndCluster {
 public:
-    VoidAndCluster() : kernel(kCells), energy(kCells, 0.0f), set(kCells, 0)
+    VoidAndCluster() : energy(kCells, 0.0f), set(kCells, 0)
     {
-        for (int y = 0; y < N; ++y)
-            for (int x = 0; x < N; ++x) {
-                const int dx = std::min(x, N - x), dy = std::min(y, N - y);
-                kernel[size_t(y * N + x)] = std::exp(-float(dx * dx + dy * dy) / (2.0f * 1.5f * 1.5f));
-            }
+        for (int dy = -kReach; dy <= kReach; ++dy)
+            for (int dx = -kReach; dx <= kReach; ++dx)
+                kernel[dy + kReach][dx + kReach] = std::exp(-float(dx * dx + dy * dy) / (2.0f * 1.5f * 1.5f));
     }
 
     std::vector<int> ranks()
@@ -32,7 +29,10 @@ public:
         for (int placed = 0; placed < kCells / 10;) {
             seed = seed * 1664525u + 1013904223u;
             const int c = int((seed >> 8) % uint32_t(kCells));
-            if (!set[size_t(c)]) toggle(c), ++placed;
+            if (!set[size_t(c)]) {
+                toggle(c);
+                ++placed;
+            }
         }
         for (int i = 0; i < kCells; ++i) {
             const int crowded = extreme(true);
@@ -70,10 +70,9 @@ private:
         const float sign = set[size_t(c)] ? -1.0f : 1.0f;
         set[size_t(c)] ^= 1;
         const int cx = c % N, cy = c / N;
-        for (int y = 0; y < N; ++y) {
-            const float* k = &kernel[size_t((y - cy) & (N - 1)) * N];
-            float* e = &energy[size_t(y) * N];
-            for (int x = 0; x < N; ++x) e[x] += sign * k[(x - cx) & (N - 1)];
+        for (int dy = -kReach; dy <= kReach; ++dy) {
+            float* e = &energy[size_t((cy + dy) & (N - 1)) * N];
+            for (int dx = -kReach; dx <= kReach; ++dx) e[(cx + dx) & (N - 1)] += sign * kernel[dy + kReach][dx + kReach];
         }
     }
 
@@ -89,7 +88,10 @@ private:
         return best;
     }
 
-    std::vector<float> kernel, energy;
+    // The Gaussian (sigma 1.5 cells) is below 1e-3 of its peak beyond this reach.
+    static constexpr int kReach = 6;
+    float kernel[2 * kReach + 1][2 * kReach + 1];
+    std::vector<float> energy;
     std::vector<uint8_t> set;
 };
 

@@ -13,7 +13,7 @@ namespace isImageSDK {
 /// gives one picture.
 class isRayOffsets {
 public:
-    static constexpr int kSize = 64; // tile side in pixels
+    static constexpr int kSize = 32; // tile side in pixels
 
     /// The offset of output pixel (column, row).
     static float at(int column, int row)
