@@ -46,10 +46,13 @@ struct Nearest {
     }
     static float unrounded(const isRayVolume& v, const float p[3]) { return at(v, p); }
     static float rounded(float value) { return value; }
+    static constexpr bool interpolates = false;
 };
 
 template <typename T>
 struct Trilinear {
+    static constexpr bool interpolates = true;
+
     static float at(const isRayVolume& v, const float p[3]) { return rounded(unrounded(v, p)); }
 
     // Integer volumes give whole values, as their voxels do; rounding (not truncation) keeps a
@@ -93,8 +96,9 @@ void writeBackground(const isRayContext& ctx, uint8_t* out)
     for (int k = 0; k < 3; ++k) out[k] = ctx.shading->background[k];
 }
 
-// Clips the ray to the grid's box; gives the first lattice position and the number of samples.
-bool setupSegment(const isRayContext& ctx, const isRay& ray, float p[3], int& steps)
+// Clips the ray to the grid's box; gives the first sample position, `offset` steps past the
+// entry, and the number of samples, which all lie inside the clipped segment.
+bool setupSegment(const isRayContext& ctx, const isRay& ray, float offset, float p[3], int& steps)
 {
     const float len = std::sqrt(ray.step[0] * ray.step[0] + ray.step[1] * ray.step[1] + ray.step[2] * ray.step[2]);
     if (!(len > 0.0f)) return false;
@@ -105,7 +109,7 @@ bool setupSegment(const isRayContext& ctx, const isRay& ray, float p[3], int& st
     const float segment = std::sqrt(dx * dx + dy * dy + dz * dz);
     steps = int((segment - 0.01f) / len);
     if (steps < 0) steps = 0;
-    for (int a = 0; a < 3; ++a) p[a] = entry[a] + ray.step[a] / len * 0.005f;
+    for (int a = 0; a < 3; ++a) p[a] = entry[a] + ray.step[a] / len * 0.005f + ray.step[a] * offset;
     return true;
 }
 
@@ -129,9 +133,15 @@ const float* classify(const isRayShading& s, float v)
 template <typename T, typename Sampler>
 void castComposite(const isRayContext& ctx, const isRay& ray, cuLight&)
 {
+    // Interpolated samples start at the ray's own offset past the entry. With one common start,
+    // every ray of a view square to the volume would sample on the voxel planes, at one phase
+    // against any surface, and the rows of samples would show as stripes along the surface.
+    // Nearest samples (the small interactive picture) keep the common start: they snap to whole
+    // voxels, and an offset would only turn the voxels' steps into noise there.
     float p[3];
     int n = 0;
-    if (!setupSegment(ctx, ray, p, n)) return writeBackground(ctx, ray.out);
+    if (!setupSegment(ctx, ray, Sampler::interpolates ? ray.offset : 0.0f, p, n))
+        return writeBackground(ctx, ray.out);
     const isRayVolume& vol = *ctx.volume;
     const vrSpaceLeapingBase& grid = *ctx.grid;
     float A = 0.0f, C[3] = {0.0f, 0.0f, 0.0f};
@@ -182,7 +192,9 @@ void castMip(const isRayContext& ctx, const isRay& ray, cuLight&)
 {
     float p[3];
     int n = 0;
-    if (!setupSegment(ctx, ray, p, n) || n < 1) return writeBackground(ctx, ray.out);
+    // Maximum projection keeps the common start: an interpolated maximum lies on a voxel plane,
+    // where a view square to the volume samples.
+    if (!setupSegment(ctx, ray, 0.0f, p, n) || n < 1) return writeBackground(ctx, ray.out);
     const isRayVolume& vol = *ctx.volume;
     const vrSpaceLeapingBase& grid = *ctx.grid;
     const isRayShading& s = *ctx.shading;

@@ -32,11 +32,13 @@ struct isRayShading {
     int lookupBias = 0;
 };
 
-/// One ray: start and step in voxel coordinates and the pixel it writes.
+/// One ray: start and step in voxel coordinates and the pixel it writes. The interpolating
+/// compositing walk places its first sample `offset` steps (0 to 1) past the entry point.
 struct isRay {
     float start[3];
     float step[3];
     uint8_t* out;
+    float offset = 0.0f;
 };
 
 struct isRayContext {

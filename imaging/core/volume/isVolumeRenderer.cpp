@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "imaging/core/volume/CRayCastingThread.h"
+#include "imaging/core/volume/isRayOffsets.h"
 #include "imaging/core/reslice/isMatrixMath.h"
 #include "imaging/core/volume/vrSpaceLeaping.h"
 #include "imaging/core/volume/vrSpaceLeapingFloat.h"
@@ -291,6 +292,7 @@ void isVolumeRenderer::castRays(int width, int height, const int rect[4])
             }
             isRay ray;
             ray.out = px;
+            ray.offset = isRayOffsets::at(c, r);
             if (!_view.perspective) {
                 for (int a = 0; a < 3; ++a) {
                     ray.start[a] = origin[a] + float(c) * colStep[a] + float(r) * rowStep[a];
