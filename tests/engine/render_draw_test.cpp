@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "GLWindowFixture.h"
+#include "support/GLWindowFixture.h"
 #include "2d/DrawNode.h"
 #include "2d/Sprite.h"
 #include "cocos2d.h"

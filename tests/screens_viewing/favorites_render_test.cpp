@@ -3,7 +3,8 @@
 // frames are written to <build>/favorites_viewer.png and <build>/favorites_capture.png.
 
 #include "ViewingFixture.h"
-#include "engine/PixelProbe.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 
 #include "favorites/captureList.h"
 #include "favorites/favoriteList.h"
@@ -59,12 +60,9 @@ protected:
 };
 
 TEST_F(FavoritesRender, ListWithFavoriteAndCaptures) {
-    GLViewImpl* view = GLViewImpl::createWithRect("favourites", Rect(0, 0, kW, kH));
-    if (!view)
+    qptest::ScreenWindow window("favourites", kW, kH);
+    if (!window)
         GTEST_SKIP() << "no display for a GL window";
-    view->retain();
-    director->setOpenGLView(view);
-    director->setWinSize(Size(kW, kH));
 
     const std::string writable = FileUtils::getInstance()->getWritablePath();
     std::filesystem::create_directories(writable + "qp/favorite");
@@ -117,9 +115,6 @@ TEST_F(FavoritesRender, ListWithFavoriteAndCaptures) {
 
     director->popScene();
     frame();
-    director->reset();
-    director->setOpenGLView(nullptr);
-    view->release();
 }
 
 } // namespace
