@@ -1,5 +1,7 @@
 #include "imaging/viewers/OverlayInfoReader.h"
 
+#include <charconv>
+
 #include "dicom/dcmReader.h"
 #include "json/UIJson.h"
 
@@ -13,6 +15,20 @@ bool firstOf(const OverlayInfoReader::TagSource& tag, const uint16_t tags[][2], 
         if (tag(tags[i][0], tags[i][1], out))
             return true;
     return false;
+}
+
+// A tag that is present but holds no text tells nothing either.
+bool readText(const OverlayInfoReader::TagSource& tag, uint16_t group, uint16_t element, std::string& out) {
+    return tag(group, element, out) && !out.empty();
+}
+
+// A weight of zero, written in any way ("0", "0.000000", "0e0"), means the weight is unknown.
+bool isZeroNumber(const std::string& text) {
+    double value = 1.0;
+    const char* end = text.data() + text.size();
+    const char* start = text.data() + (!text.empty() && text[0] == '+');
+    const auto parsed = std::from_chars(start, end, value);
+    return parsed.ec == std::errc() && parsed.ptr == end && value == 0.0;
 }
 
 } // namespace
@@ -64,9 +80,10 @@ std::string OverlayInfoReader::compose(const TagSource& tag, bool withPatient) {
     std::string info;
     if (tag(0x0010, 0x0040, value) && value != "0000")
         info = value;
-    if (tag(0x0010, 0x1010, value) || tag(0x0010, 0x0030, value))
+    if (readText(tag, 0x0010, 0x1010, value) || readText(tag, 0x0010, 0x0030, value))
         info += " " + value;
-    if (tag(0x0010, 0x1030, value) && value != "0")
+    // The weight as the file writes it (70, 72.5); an unknown weight shows nothing.
+    if (readText(tag, 0x0010, 0x1030, value) && !isZeroNumber(value))
         info += " W=" + value;
     NSUI::UIJson::setJsonString(json, "patientInfo", info);
     static const uint16_t kDescriptions[3][2] = {{0x0018, 0x1030}, {0x0008, 0x103E}, {0x0008, 0x1030}};

@@ -343,11 +343,13 @@ void dicomDB::requestStudies(const dicomDBRequest::Callback& callback, const std
     queueRequest(request, true);
 }
 
-void dicomDB::requestFavorites(const dicomDBRequest::Callback& callback)
+void dicomDB::requestFavorites(const dicomDBRequest::Callback& callback, bool evenWhenEmpty)
 {
     if (!_open)
         return;
-    queueRequest(new dicomDBRequest(dicomDBRequest::kFavorites, callback), false);
+    auto* request = new dicomDBRequest(dicomDBRequest::kFavorites, callback);
+    request->answerEmpty = evenWhenEmpty;
+    queueRequest(request, false);
 }
 
 void dicomDB::onNotification(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData* data)
@@ -394,6 +396,6 @@ void dicomDB::onRequestDone(NSUI::NSThreadRequest* threadRequest)
         return;
     }
     NSDBDataModel* model = request->getResult();
-    if (model && request->callback && model->getRowCount() > 0)
+    if (model && request->callback && (model->getRowCount() > 0 || request->answerEmpty))
         request->callback(model);
 }

@@ -98,7 +98,8 @@ public:
 
     void requestPatients(const dicomDBRequest::Callback& callback);
     void requestStudies(const dicomDBRequest::Callback& callback, const std::string& patientId);
-    void requestFavorites(const dicomDBRequest::Callback& callback);
+    /// A list answers only when it has rows; with `evenWhenEmpty` an empty list is answered too.
+    void requestFavorites(const dicomDBRequest::Callback& callback, bool evenWhenEmpty = false);
 
     void onNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);
     void onRequestDone(NSUI::NSThreadRequest* request);

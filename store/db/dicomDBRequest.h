@@ -34,6 +34,8 @@ public:
 
     const int type;
     const Callback callback;
+    /// A list request whose caller is told of an empty result as well.
+    bool answerEmpty = false;
 
 private:
     const dcmSDK::DCM_MESSAGE* _record = nullptr;

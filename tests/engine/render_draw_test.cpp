@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "GLWindowFixture.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 #include "2d/DrawNode.h"
 #include "2d/Sprite.h"
 #include "cocos2d.h"
@@ -18,10 +19,7 @@ const int kH = 96;
 
 std::vector<unsigned char> readAll()
 {
-    std::vector<unsigned char> px(kW * kH * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    return px;
+    return qptest::readRegion(0, 0, kW, kH);
 }
 
 const unsigned char* at(const std::vector<unsigned char>& px, int x, int y)

@@ -5,8 +5,8 @@
 
 #include <thread>
 
-#include "GLWindowFixture.h"
-#include "PixelProbe.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 #include "cocos2d.h"
 
 using namespace cocos2d;

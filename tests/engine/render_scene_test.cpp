@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "GLWindowFixture.h"
-#include "PixelProbe.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 #include "2d/ClippingRectangleNode.h"
 #include "2d/DrawNode.h"
 #include "2d/Label.h"

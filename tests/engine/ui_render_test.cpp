@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "GLWindowFixture.h"
-#include "PixelProbe.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 #include "cocos2d.h"
 #include "support/TestSupport.h"
 

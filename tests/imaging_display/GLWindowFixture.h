@@ -2,13 +2,12 @@
 // Render windows drawn for real: a GL window of W x H points under Xvfb with a scene of its size,
 // the notification centre ticking on the test clock, and the frame read back or saved as a PNG.
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "WindowFixture.h"
-#include "platform/GLViewImpl.h"
-#include "platform/Image.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 
 namespace displaytest {
 
@@ -17,13 +16,7 @@ protected:
     static constexpr int kW = W;
     static constexpr int kH = H;
 
-    static void SetUpTestSuite() {
-        view = cocos2d::GLViewImpl::createWithRect("render windows", cocos2d::Rect(0, 0, W, H));
-        if (view) {
-            view->retain();
-            cocos2d::Director::getInstance()->setOpenGLView(view);
-        }
-    }
+    static void SetUpTestSuite() { view = qptest::openGLWindow("render windows", W, H); }
     void SetUp() override {
         if (!view)
             GTEST_SKIP() << "no display for a GL window";
@@ -41,22 +34,10 @@ protected:
             WindowFixture::TearDown();
     }
     /// The whole frame as RGBA rows from the bottom.
-    static std::vector<unsigned char> readAll() {
-        std::vector<unsigned char> px(static_cast<size_t>(W) * H * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        return px;
-    }
+    static std::vector<unsigned char> readAll() { return qptest::readRegion(0, 0, W, H); }
     /// Writes the frame as a PNG, top row first.
     static bool savePng(const std::vector<unsigned char>& px, const std::string& path) {
-        std::vector<unsigned char> flipped(px.size());
-        const size_t row = static_cast<size_t>(W) * 4;
-        for (int y = 0; y < H; ++y)
-            std::copy(px.begin() + long(y * row), px.begin() + long((y + 1) * row),
-                      flipped.begin() + long((H - 1 - y) * row));
-        cocos2d::Image image;
-        return image.initWithRawData(flipped.data(), ssize_t(flipped.size()), W, H, 8) &&
-               image.saveToFile(path, true);
+        return qptest::saveRegionPng(px, W, H, path);
     }
 
     static inline cocos2d::GLViewImpl* view = nullptr;

@@ -9,7 +9,7 @@
 
 #include "GLWindowFixture.h"
 #include "display_volumes.h"
-#include "engine/PixelProbe.h"
+#include "support/PixelProbe.h"
 #include "imaging/display/actor/isActorImage.h"
 #include "imaging/display/actor/isActorOverlay.h"
 #include "imaging/display/overlay/isNodeOverlayText.h"

@@ -7,7 +7,7 @@
 
 #include "GLWindowFixture.h"
 #include "MeasureFixture.h"
-#include "engine/PixelProbe.h"
+#include "support/PixelProbe.h"
 #include "imaging/core/data/isImageData.h"
 #include "imaging/core/io/isDcmReader.h"
 #include "imaging/core/roi/ROIData.h"

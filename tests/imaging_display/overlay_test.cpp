@@ -157,6 +157,7 @@ TEST_F(Overlay, TextsOfARowAreKeptApartByTheirTrailingSpaces) {
     first->bind("Sample data", "", " ", 9079, false);
     isNodeOverlayText* second = overlay->addBottomLeftText("");
     second->bind("PHANTOM", "", " ", 9080, false);
+    overlay->relayoutForDpi(96); // both on one line of the corner
     frames(2);
 
     Label* ink = Label::create();

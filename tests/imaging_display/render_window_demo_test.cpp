@@ -9,7 +9,7 @@
 
 #include "2d/DrawNode.h"
 #include "GLWindowFixture.h"
-#include "engine/PixelProbe.h"
+#include "support/PixelProbe.h"
 #include "display_slices.h"
 #include "imaging/display/actor/isActorCrossLine.h"
 #include "imaging/display/isNodeImage.h"

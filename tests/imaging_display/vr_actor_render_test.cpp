@@ -8,7 +8,7 @@
 
 #include "Phantom.h"
 #include "WindowFixture.h"
-#include "engine/PixelProbe.h"
+#include "support/PixelProbe.h"
 #include "imaging/display/actor/isActorVR.h"
 #include "imaging/display/volume/isVRThreadBest.h"
 #include "imaging/display/volume/isVRThreadRT.h"

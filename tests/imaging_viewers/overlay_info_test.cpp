@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 #include "imaging/viewers/OverlayInfoReader.h"
 #include "json/UIJson.h"
@@ -54,6 +55,12 @@ TEST(OverlayInfo, TextsOfTheFirstFile) {
         {{0x00100040, "0000"}, {0x00100030, "19700101"}, {0x00101030, "0"}, {0x00080020, "20240305"}}, true);
     EXPECT_EQ(field(other, "patientInfo"), " 19700101");
     EXPECT_EQ(other.find("seriesTime"), std::string::npos) << "a date without any time";
+    // The weight as written; zero in any spelling and an empty value mean unknown.
+    for (const auto& [weight, text] : std::vector<std::pair<std::string, std::string>>{
+             {"72.5", "M W=72.5"}, {"80.0000", "M W=80.0000"}, {"0.000000", "M"}, {"+0.0", "M"}, {"", "M"}})
+        EXPECT_EQ(field(compose({{0x00100040, "M"}, {0x00101030, weight}, {0x00100030, ""}}, true), "patientInfo"),
+                  text)
+            << weight;
     // Short values are not read past their end.
     EXPECT_EQ(compose({{0x00080020, "2024"}, {0x00080030, "1415"}}, true).find("seriesTime"),
               std::string::npos);
@@ -75,5 +82,8 @@ TEST(OverlayInfo, ReadsARealFile) {
     EXPECT_EQ(field(json, "hospital"), "JFK IMAGING CENTER");
     EXPECT_EQ(field(json, "seriesTime"), "1997.04.30 11:27:49");
     EXPECT_EQ(field(json, "studyID"), "1CT1");
+    EXPECT_EQ(field(json, "patientInfo"), "O 000Y") << "a weight of 0.000000 is unknown";
+    ASSERT_TRUE(OverlayInfoReader::read(std::string(QP_PYDICOM_DIR) + "/MR_small.dcm", true, json));
+    EXPECT_EQ(field(json, "patientInfo"), "F W=80.0000") << "an empty birth date adds nothing";
     EXPECT_FALSE(OverlayInfoReader::read(std::string(QP_PYDICOM_DIR) + "/README.txt", true, json));
 }

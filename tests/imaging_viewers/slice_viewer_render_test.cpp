@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "PhantomFixture.h"
-#include "engine/PixelProbe.h"
+#include "support/PixelProbe.h"
 #include "imaging/core/data/isImageData.h"
 #include "imaging/core/roi/ROIData.h"
 #include "imaging/core/roi/isROIManager.h"

@@ -4,7 +4,7 @@
 #include "LoginFixture.h"
 
 #include "advice/advice.h"
-#include "engine/PixelProbe.h"
+#include "support/PixelProbe.h"
 #include "platform/GLViewImpl.h"
 
 #include <filesystem>

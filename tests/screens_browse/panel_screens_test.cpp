@@ -4,7 +4,7 @@
 #include "PanelFixture.h"
 
 #include "dicom/read_helpers.h"
-#include "engine/PixelProbe.h"
+#include "support/PixelProbe.h"
 #include "net/dcmSendingObject.h"
 #include "send/dcmSend.h"
 #include "table/NSListView.h"

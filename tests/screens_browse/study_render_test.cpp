@@ -3,7 +3,8 @@
 // <build>/study_list.png for a look, and the series' share overlay to <build>/share.png.
 
 #include "BrowseFixture.h"
-#include "engine/PixelProbe.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 
 #include "study/studyList.h"
 #include "table/NSListView.h"
@@ -24,12 +25,9 @@ const int kH = 968;
 class StudyRender : public browsetest::BrowseFixture {};
 
 TEST_F(StudyRender, SamplePatientWithPreviewPictures) {
-    GLViewImpl* view = GLViewImpl::createWithRect("study list", Rect(0, 0, kW, kH));
-    if (!view)
+    qptest::ScreenWindow window("study list", kW, kH);
+    if (!window)
         GTEST_SKIP() << "no display for a GL window";
-    view->retain();
-    director->setOpenGLView(view);
-    director->setWinSize(Size(kW, kH));
 
     const std::string sample = scratch("sample");
     ASSERT_TRUE(unzipFile(qptest::binaryDir() + "/samples/example.zip", sample, ""));
@@ -81,9 +79,6 @@ TEST_F(StudyRender, SamplePatientWithPreviewPictures) {
     EXPECT_TRUE(std::filesystem::exists(shareTo::shareFolder()));
     director->popScene();
     frame();
-    director->reset();
-    director->setOpenGLView(nullptr);
-    view->release();
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 // <build>/favorites_phone_viewer.png and <build>/favorites_phone_disk.png.
 
 #include "ViewingFixture.h"
-#include "engine/PixelProbe.h"
+#include "support/GLWindowFixture.h"
+#include "support/PixelProbe.h"
 
 #include "favorites/captureList.h"
 #include "favorites/favoriteList.h"
@@ -62,21 +63,6 @@ protected:
                 return found;
         return nullptr;
     }
-    /// A GL window of that size as the director's view, or null without a display.
-    GLViewImpl* openWindow(int w, int h) {
-        GLViewImpl* view = GLViewImpl::createWithRect("favourites", Rect(0, 0, w, h));
-        if (!view)
-            return nullptr;
-        view->retain();
-        director->setOpenGLView(view);
-        director->setWinSize(Size(w, h));
-        return view;
-    }
-    void closeWindow(GLViewImpl* view) {
-        director->reset();
-        director->setOpenGLView(nullptr);
-        view->release();
-    }
     /// A CT favourite, a group row and two captures in the store.
     void addLibrary() {
         const std::string writable = FileUtils::getInstance()->getWritablePath();
@@ -121,8 +107,8 @@ protected:
 };
 
 TEST_F(FavoritesRender, ListWithFavoriteAndCaptures) {
-    GLViewImpl* view = openWindow(kW, kH);
-    if (!view)
+    qptest::ScreenWindow window("favourites", kW, kH);
+    if (!window)
         GTEST_SKIP() << "no display for a GL window";
     addLibrary();
 
@@ -149,12 +135,11 @@ TEST_F(FavoritesRender, ListWithFavoriteAndCaptures) {
 
     director->popScene();
     frame();
-    closeWindow(view);
 }
 
 TEST_F(FavoritesRender, PhoneLibraryAndViewer) {
     const int w = 640, h = 960;
-    GLViewImpl* window = openWindow(w, h);
+    qptest::ScreenWindow window("favourites", w, h);
     if (!window)
         GTEST_SKIP() << "no display for a GL window";
     AppConfig::getInstance()->phoneLayout = true;
@@ -188,7 +173,6 @@ TEST_F(FavoritesRender, PhoneLibraryAndViewer) {
     shoot("favorites_phone_disk.png");
 
     AppConfig::getInstance()->phoneLayout = false;
-    closeWindow(window);
 }
 
 } // namespace

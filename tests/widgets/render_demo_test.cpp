@@ -13,6 +13,7 @@
 #include "cocos2d.h"
 #include "menu/NSMenu.h"
 #include "notify/NSNotificationCenter.h"
+#include "support/GLWindowFixture.h"
 #include "support/TestSupport.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
@@ -71,12 +72,10 @@ public:
 };
 
 TEST(WidgetsDemo, ListMenuTextFieldAndToastAreDrawn) {
-    GLViewImpl* view = GLViewImpl::createWithRect("widgets demo", Rect(0, 0, kW, kH));
+    GLViewImpl* view = qptest::openGLWindow("widgets demo", kW, kH);
     if (!view)
         GTEST_SKIP() << "no display for a GL window";
-    view->retain();
     Director* director = Director::getInstance();
-    director->setOpenGLView(view);
     // The toolkit's pictures are generated into the build tree.
     FileUtils::getInstance()->addSearchPath(QP_BINARY_DIR, true);
     director->setClearColor(Color4F(0.1f, 0.1f, 0.15f, 1));

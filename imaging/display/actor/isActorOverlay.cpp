@@ -4,6 +4,8 @@
 
 #include "imaging/display/overlay/isNodeOverlaySprite.h"
 #include "imaging/display/overlay/isNodeOverlayText.h"
+#include "imaging/display/overlay/isOverlayCorner.h"
+#include "imaging/display/overlay/isOverlayRow.h"
 #include "imaging/display/window/isRenderWindow.h"
 #include "layout/NSLayout.h"
 #include "notify/NSNotificationCenter.h"
@@ -113,7 +115,7 @@ int isActorOverlay::getRowCount(int corner) const {
 }
 
 NSUI::NSLayout* isActorOverlay::newRow(int corner) {
-    NSUI::NSLayout* row = NSUI::NSLayout::create();
+    NSUI::NSLayout* row = isOverlayRow::create();
     row->setLayoutType(rowLayoutType(corner));
     row->setContentSize(cocos2d::Size(float(itemWidth), float(lineHeight)));
     return row;
@@ -129,8 +131,10 @@ isActorOverlay::CornerRecord* isActorOverlay::cornerRecord(int corner) {
         return nullptr;
     const bool created = !record->layout;
     if (created) {
-        record->layout = NSUI::NSLayout::create();
-        record->layout->setRelativeLayoutParameter(corner, "", cocos2d::ui::Margin());
+        isOverlayCorner* layout = isOverlayCorner::create(corner);
+        layout->setRelativeLayoutParameter(corner, "", cocos2d::ui::Margin());
+        record->layout = layout;
+        fitCorner(layout);
     }
     if (!record->currentRow) {
         NSUI::NSLayout* row = newRow(corner);
@@ -248,6 +252,30 @@ void isActorOverlay::relayoutForDpi(int dpi) {
     for (isNodeOverlayText* label : edgeLabels)
         if (label)
             label->setFontSize(float(fontSize));
+    fitCorners();
+}
+
+void isActorOverlay::fitCorner(NSUI::NSLayout* layout) const {
+    // The letters' room: half the wider top or bottom letter, half the taller side letter.
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    for (int edge = 0; edge < 4; ++edge) {
+        const isNodeOverlayText* label = edgeLabels[edge];
+        if (!label || !label->isVisible() || label->getString().empty())
+            continue;
+        const cocos2d::Size size = label->getContentSize();
+        if (edge == kTop || edge == kBottom)
+            halfWidth = std::max(halfWidth, size.width * 0.5f);
+        else
+            halfHeight = std::max(halfHeight, size.height * 0.5f);
+    }
+    if (auto* corner = dynamic_cast<isOverlayCorner*>(layout))
+        corner->setMetrics(lineHeight, halfWidth, halfHeight);
+}
+
+void isActorOverlay::fitCorners() const {
+    for (const CornerRecord& record : corners)
+        if (record.layout)
+            fitCorner(record.layout);
 }
 
 // --- letters and patient texts ------------------------------------------------------------------
@@ -269,6 +297,7 @@ void isActorOverlay::setOrientationLabels(const std::string& top, const std::str
         }
         label->bind(*letters[edge], "", "", isNodeOverlay::kUnbound, false);
     }
+    fitCorners();
 }
 
 void isActorOverlay::setPatientInfo(const std::string& json) {

@@ -94,6 +94,9 @@ protected:
     CornerRecord* findRecord(int corner);
     NSUI::NSLayout* newRow(int corner);
     void sizeCorner(CornerRecord& record, int rows);
+    /// Tells a corner (every corner) the line height and the room the edge letters take.
+    void fitCorner(NSUI::NSLayout* layout) const;
+    void fitCorners() const;
     void addItem(CornerRecord& record, cocos2d::Node* node, isNodeOverlay* item);
     void onNotification(unsigned int id, NSUI::NSNotificationData* data);
 

@@ -28,7 +28,7 @@ public:
 
 protected:
     explicit isNodeOverlay(int type) : overlayType(type) {}
-    /// Asks the layout holding the item to arrange its row again.
+    /// Asks the layout holding the item to arrange its row again (with the row's corner).
     static void relayoutParent(cocos2d::Node* item);
     /// Draws the item just above its viewer.
     static void raiseAboveOwner(cocos2d::Node* item, cocos2d::Ref* owner);

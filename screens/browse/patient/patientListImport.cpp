@@ -175,8 +175,13 @@ void patientList::importSample() {
         log("Copy Example:%s", source.c_str());
         if (!source.empty() && copyFile(source, target)) {
             std::string folder = NSUI::getParentPath(target) + "/";
-            if (unzipFile(target, folder, "") && importer)
-                importer->importFiles(folder);
+            // The copied archive has served once unpacked: it goes before the folder is
+            // listed, so that the importer is offered the sample's images only.
+            if (unzipFile(target, folder, "")) {
+                files->removeFile(target);
+                if (importer)
+                    importer->importFiles(folder);
+            }
         }
     }
     isImageSDK::isDcmScan().clearBuffer();

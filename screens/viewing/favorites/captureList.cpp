@@ -161,10 +161,13 @@ void captureList::setup()
         ensureHintRow();
         if (dicomDB* db = store()) {
             std::weak_ptr<char> alive = lifeToken;
-            db->requestFavorites([this, alive](NSUI::NSDBDataModel* model) {
-                if (!alive.expired())
-                    onFavoritesLoaded(model);
-            });
+            // An empty library is answered too, so that it counts as loaded.
+            db->requestFavorites(
+                [this, alive](NSUI::NSDBDataModel* model) {
+                    if (!alive.expired())
+                        onFavoritesLoaded(model);
+                },
+                true);
         }
     }
     NSUI::NSNotificationCenter::getInstance()->addObserver(
@@ -291,8 +294,12 @@ void captureList::onFavoritesLoaded(NSUI::NSDBDataModel* model)
 {
     if (!table)
         return;
+    loaded = true;
+    // An empty library keeps the table as it is: the hint row, or captures added meanwhile.
+    if (!model || model->getRowCount() < 1)
+        return;
     table->rows.clear();
-    for (int r = 0; model && r < model->getRowCount(); ++r) {
+    for (int r = 0; r < model->getRowCount(); ++r) {
         listObject* row = listObject::create(std::atoi(model->getValue(r, 1).c_str()),
                                              std::atoi(model->getValue(r, 0).c_str()), model->getValue(r, 4),
                                              static_cast<float>(std::atof(model->getValue(r, 6).c_str())));
@@ -307,7 +314,6 @@ void captureList::onFavoritesLoaded(NSUI::NSDBDataModel* model)
     }
     table->reloadData();
     ensureHintRow();
-    loaded = true;
     table->setContentOffset(Vec2(table->getInnerContainer()->getPosition().x, 0));
 }
 

@@ -55,7 +55,7 @@ public:
     /// Drops trailing group rows; an empty table gets the hint row.
     void ensureHintRow();
     NSUI::NSListView* getTable() const { return table; }
-    /// True once the store's rows have arrived.
+    /// True once the store has answered, also when the library is empty.
     bool isLoaded() const { return loaded; }
     float getTextRowHeight() const { return textRowHeight; }
 
