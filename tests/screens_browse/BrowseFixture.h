@@ -8,6 +8,7 @@
 
 #include "AppConfig.h"
 #include "db/dicomDB.h"
+#include "discovery/sniffer.h"
 #include "import/importDcm.h"
 #include "net/dataService.h"
 #include "overlay/NSActivity.h"
@@ -45,6 +46,8 @@ protected:
         }
         qptest::SceneFixture::TearDown();
         dataService::destroyInstance();
+        // A send screen starts discovery; its threads end with the test.
+        NSUI::sniffer::shutdownInstance();
         NSUI::NSNotificationCenter::destroyInstance();
         NSUI::NetworkInfoProvider::setCurrent(nullptr);
         _config->release();
