@@ -1,5 +1,8 @@
 #include "imaging/core/cache/dcmLoadingThread.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "cocos2d.h"
@@ -13,6 +16,17 @@ namespace {
 // Beyond this many decoders a series loads no faster: the files come from one disk and the
 // slices go into one memory bus.
 constexpr int kMaxWorkers = 4;
+constexpr int kDecoderNice = 10;
+
+// Decoders yield to the screen: while a series loads, the screen builds its views and draws
+// the first image, and it must not wait for processor time behind the decoders.
+void yieldToScreen()
+{
+    thread_local bool lowered = false;
+    if (lowered) return;
+    lowered = true;
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kDecoderNice);
+}
 } // namespace
 
 int dcmLoadingThread::defaultWorkerCount()
@@ -137,16 +151,19 @@ loadingRequest* dcmLoadingThread::takeNextLocked()
 
 void dcmLoadingThread::decode(dcmSDK::dcmReader& reader, loadingRequest* request)
 {
+    // Samples whose place in the file is known are read from there, without parsing the file.
+    const bool filled = !request->cancelled && request->location.valid() && request->owner->fillFromFile(request);
     dcmSDK::PixelType type = dcmSDK::PIXEL_GRAY8;
     int count = 0;
-    const void* samples =
-        request->cancelled ? nullptr : (reader.setFile(request->text) ? reader.readDicomPixelPointer(type, count) : nullptr);
+    const void* samples = request->cancelled || filled
+                              ? nullptr
+                              : (reader.setFile(request->text) ? reader.readDicomPixelPointer(type, count) : nullptr);
     if (samples && count > 0 && count == request->expectedSamples) {
         request->pixels = samples;
         request->libraryType = type;
         request->sampleCount = count;
         request->owner->onSliceLoaded(request);
-    } else if (!request->cancelled) {
+    } else if (!request->cancelled && !filled) {
         cocos2d::log("dcmLoadingThread: %s gave no image of %lld pixels", request->text.c_str(),
                      static_cast<long long>(request->expectedSamples));
     }
@@ -163,6 +180,7 @@ void dcmLoadingThread::process(NSUI::NSThreadRequest*)
 {
     // The base queue holds one entry per request; whichever worker is free takes the next one
     // from the ordered list, so an entry may find the list already empty.
+    yieldToScreen();
     loadingRequest* request = nullptr;
     {
         std::lock_guard<std::mutex> lock(_pendingMutex);
@@ -174,6 +192,7 @@ void dcmLoadingThread::process(NSUI::NSThreadRequest*)
 void dcmLoadingThread::helperLoop()
 {
     cocos2d::PoolManager::getInstance()->addThread();
+    yieldToScreen();
     dcmSDK::dcmReader reader;
     for (;;) {
         loadingRequest* request = nullptr;

@@ -108,6 +108,8 @@ void seriesLoadJob::run()
         return;
     }
    
+    // Just scanned: the loader reads the pixels from where the scan found them.
+    reader->setPixelLocations(scan.getPixelLocations(reader->getFolder()));
     reader->setName(folder);
     reader->Update();
 
@@ -121,6 +123,8 @@ void seriesLoadJob::run()
                 shared->addObject(reader);
             NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, kLoadResultId, nullptr,
                                                                         screen, false);
+            // The main loop may be asleep until its next timer: the result is work for it now.
+            cocos2d::Director::getInstance()->markDirty();
         }
     }
     reader->release();
