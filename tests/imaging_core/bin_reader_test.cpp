@@ -98,6 +98,7 @@ TEST_F(BinReaderTest, BackgroundLoadReportsProgressAndWritesTheRawFile)
     ASSERT_TRUE(open(again, prebin));
     EXPECT_TRUE(again->isAllLoaded());
     EXPECT_EQ(again->getLoader(), nullptr);
+    again->prefetchPixels();
     EXPECT_EQ(pixel(again.image()->getSlice(11), 0), 12000);
     imgtest::pumpFrames(40);
     EXPECT_EQ(recorder.count(9109), 0);

@@ -198,6 +198,27 @@ void isBinReader::setPixelLocations(std::unordered_map<std::string, dcmSDK::Pixe
     _locations = std::move(locations);
 }
 
+void isBinReader::prefetchPixels()
+{
+    void* begin = nullptr;
+    size_t length = 0;
+    {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        const isImageData* output = _outputImage;
+        if (!output || !output->voxels || output->getMappedLength() == 0) return;
+        begin = output->voxels;
+        length = output->getMappedLength();
+        // Counted as a writer, so that the mapping stays until this is done.
+        std::lock_guard<std::mutex> writers(_writersMutex);
+        ++_writers;
+    }
+#ifdef MADV_POPULATE_READ
+    // Only a hint: where it is refused (older kernels) pages are mapped as they are touched.
+    madvise(begin, length, MADV_POPULATE_READ);
+#endif
+    releaseWriter();
+}
+
 std::string isBinReader::rawPath() const
 {
     if (_prebinPath.size() < 7) return std::string();

@@ -48,6 +48,10 @@ public:
     /// setFile and before the pixels are requested; a new setFile forgets them.
     void setPixelLocations(std::unordered_map<std::string, dcmSDK::PixelLocation> locations);
 
+    /// Maps every page of pixels opened from the ".raw" file now, on the calling thread, so that
+    /// the first views drawn do not stop for them one by one; nothing for pixels loaded otherwise.
+    void prefetchPixels();
+
     /// Reads the ".prebin" and rebuilds the output's slice records, without pixels.
     void updateInformation() override;
     /// Obtains the pixels: from a complete ".raw", else by queueing every image on the loader.

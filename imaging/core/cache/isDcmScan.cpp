@@ -333,8 +333,9 @@ bool isDcmScan::scanSeries(const std::string& folder, const std::vector<std::str
         }
         if (notVolume) anyNotVolume = true;
     };
-    const size_t threads = std::min<size_t>(static_cast<size_t>(dcmLoadingThread::defaultWorkerCount()),
-                                            std::max<size_t>(1, total / 8));
+    // Header parsing shares the DICOM library's global locks: more than four readers gain nothing.
+    const size_t threads = std::min<size_t>({static_cast<size_t>(dcmLoadingThread::defaultWorkerCount()), 4,
+                                             std::max<size_t>(1, total / 8)});
     std::vector<std::thread> helpers;
     for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
     work();

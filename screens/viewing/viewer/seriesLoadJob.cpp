@@ -114,10 +114,12 @@ void seriesLoadJob::run()
     reader->Update();
 
    
+    bool announced = false;
     {
         // Registered and announced together, or neither once the screen has gone.
         std::lock_guard<std::mutex> lock(mutex);
         if (!cancelled) {
+            announced = true;
             auto* shared = isImageSDK::isSharedObjects::getInstance();
             if (!shared->getObjectByName(folder))
                 shared->addObject(reader);
@@ -127,5 +129,9 @@ void seriesLoadJob::run()
             cocos2d::Director::getInstance()->markDirty();
         }
     }
+    // While the screen builds its views, the pixels of a stored series are mapped in here
+    // rather than one page at a time as the first views draw.
+    if (announced)
+        reader->prefetchPixels();
     reader->release();
 }
