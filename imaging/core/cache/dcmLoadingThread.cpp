@@ -1,12 +1,10 @@
 #include "imaging/core/cache/dcmLoadingThread.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "cocos2d.h"
 #include "dicom/dcmReader.h"
+#include "imaging/core/cache/LoadPriority.h"
 #include "imaging/core/cache/isBinReader.h"
 #include "imaging/core/cache/loadingRequest.h"
 
@@ -17,16 +15,14 @@ namespace {
 // slices go into one memory bus. Most of a load is the kernel's work of handing out and
 // clearing the slices' fresh pages, which spreads well over cores.
 constexpr int kMaxWorkers = 6;
-constexpr int kDecoderNice = 10;
 
-// Decoders yield to the screen: while a series loads, the screen builds its views and draws
-// the first image, and it must not wait for processor time behind the decoders.
+// Once per decoder thread, whoever started it.
 void yieldToScreen()
 {
     thread_local bool lowered = false;
     if (lowered) return;
     lowered = true;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kDecoderNice);
+    LoadPriority::lowerCurrentThread(LoadPriority::kDecode);
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "cache/isBinReader.h"
+#include "cache/LoadPriority.h"
 #include "cache/isDcmScan.h"
 #include "notify/NSNotificationCenter.h"
 #include "object/isSharedObjects.h"
@@ -26,6 +27,8 @@ void seriesLoadJob::start()
     // The thread holds the job, never the screen.
     std::thread([job = shared_from_this()] {
         cocos2d::PoolManager::getInstance()->addThread();
+        // The scan helpers this thread starts inherit its priority.
+        isImageSDK::LoadPriority::lowerCurrentThread(isImageSDK::LoadPriority::kScan);
         job->run();
         // Drops the reader's autoreleased reference here, on the thread that made it.
         cocos2d::PoolManager::getInstance()->removeThread();
