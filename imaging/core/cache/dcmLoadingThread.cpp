@@ -1,6 +1,7 @@
 #include "imaging/core/cache/dcmLoadingThread.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "cocos2d.h"
 #include "dicom/dcmReader.h"
@@ -85,7 +86,11 @@ void dcmLoadingThread::startHelpersLocked()
 {
     // Started with the first request: a loader that never gets work costs no threads.
     if (_stopping || !_helpers.empty()) return;
-    for (int i = 1; i < _workers; ++i) _helpers.emplace_back([this] { helperLoop(); });
+    try {
+        for (int i = 1; i < _workers; ++i) _helpers.emplace_back([this] { helperLoop(); });
+    } catch (const std::system_error&) {
+        // No more threads to be had: the request thread and the helpers started do the work.
+    }
 }
 
 void dcmLoadingThread::clearQueue()

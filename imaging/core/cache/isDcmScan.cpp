@@ -9,6 +9,7 @@
 #include <ctime>
 #include <atomic>
 #include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "dicom/dcmReader.h"
@@ -337,7 +338,11 @@ bool isDcmScan::scanSeries(const std::string& folder, const std::vector<std::str
     const size_t threads = std::min<size_t>({static_cast<size_t>(dcmLoadingThread::defaultWorkerCount()), 4,
                                              std::max<size_t>(1, total / 8)});
     std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+    try {
+        for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones started and this one share the files.
+    }
     work();
     for (std::thread& helper : helpers) helper.join();
 
