@@ -422,6 +422,8 @@ void isBinReader::execute(isImageData*, isImageData* output)
         _loadedCount = 0;
         locations = _locations;
     }
+    std::vector<loadingRequest*> requests;
+    requests.reserve(output->slices.size());
     for (size_t i = 0; i < output->slices.size(); ++i) {
         const isSliceInfo* slice = output->slices[i];
         auto* request = new loadingRequest();
@@ -433,6 +435,12 @@ void isBinReader::execute(isImageData*, isImageData* output)
         request->generation = generation;
         const auto located = locations.find(slice->filePath);
         if (located != locations.end()) request->location = located->second;
+        requests.push_back(request);
+    }
+    // The viewers open a series on its middle image: it comes first, then its neighbours, so
+    // that it is there by the time they ask for it.
+    dcmLoadingThread::orderAround(requests, requests[requests.size() / 2]->requestId);
+    for (loadingRequest* request : requests) {
         _loader->addRequest(request);
         request->release();
     }
