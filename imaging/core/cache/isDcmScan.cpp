@@ -3,11 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <atomic>
 #include <filesystem>
 #include <system_error>
 #include <thread>
