@@ -6,6 +6,12 @@
 #include "detail/PixelDecoder.h"
 #include "detail/PngRender.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace dcmSDK {
 
 struct dcmReader::Impl {
@@ -97,6 +103,42 @@ const void* dcmReader::readDicomPixelPointer(PixelType& type, int& count)
     type = _impl->type;
     count = _impl->count;
     return _impl->data;
+}
+
+bool dcmReader::readDicomPixelLocation(PixelLocation& location)
+{
+    return _impl->file.isLoaded() && PixelDecoder::locate(_impl->file, location);
+}
+
+bool dcmReader::readPixelsAt(const std::string& path, const PixelLocation& location, void* into)
+{
+    if (!location.valid() || !into)
+        return false;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_ino) == location.fileId &&
+              static_cast<int64_t>(st.st_size) == location.fileSize && changeTimeNs(st) == location.changedNs;
+    auto* at = static_cast<char*>(into);
+    size_t left = static_cast<size_t>(location.byteCount());
+    off_t offset = static_cast<off_t>(location.offset);
+    while (ok && left > 0) {
+        const ssize_t n = pread(fd, at, left, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        at += n;
+        offset += n;
+        left -= static_cast<size_t>(n);
+    }
+    close(fd);
+    if (ok)
+        PixelDecoder::applyBitsInPlace(into, location);
+    return ok;
 }
 
 bool dcmReader::convertToPngFile(const std::string& path, bool useStoredWindow)

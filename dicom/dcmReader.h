@@ -41,6 +41,14 @@ public:
     /// count = frames x rows x columns pixels; null and count 0 on failure.
     const void* readDicomPixelPointer(PixelType& type, int& count);
 
+    /// Where the samples that readDicomPixelPointer would give lie in the file, when they can be
+    /// read straight from it (see PixelLocation); false for any other pixel data.
+    bool readDicomPixelLocation(PixelLocation& location);
+    /// Reads the samples at a location found earlier into `into` (location.byteCount() bytes),
+    /// masked and sign-extended as readDicomPixelPointer gives them; false, with `into` in an
+    /// unknown state, when the file changed since or cannot be read.
+    static bool readPixelsAt(const std::string& path, const PixelLocation& location, void* into);
+
     /// Writes the first frame as an 8-bit RGB PNG picture (grey windowed by the file's first
     /// window, or by the sample range when useStoredWindow is false or there is none).
     bool convertToPngFile(const std::string& path, bool useStoredWindow = true);

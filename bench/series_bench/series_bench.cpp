@@ -94,6 +94,7 @@ int main(int argc, char** argv)
         isImageSDK::isBinReader* reader = isImageSDK::isBinReader::create();
         reader->retain();
         reader->setFile(folder, prebin);
+        reader->setPixelLocations(scanner.getPixelLocations(reader->getFolder()));
         isImageSDK::isImageData* image = reader->getOutputImage();
         image->Update();
         const int middle = image->getSliceCount() / 2;

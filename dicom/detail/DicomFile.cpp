@@ -75,6 +75,11 @@ size_t readUpTo(int fd, unsigned char* into, size_t want)
 }
 } // namespace
 
+int64_t changeTimeNs(const struct stat& st)
+{
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
 bool isCharsetVR(DcmEVR vr)
 {
     switch (vr) {
@@ -95,6 +100,9 @@ void DicomFile::clear()
     _charset = Charset::Undeclared;
     _declaredCharset.clear();
     _converter.reset();
+    _fileId = 0;
+    _fileSize = -1;
+    _changedNs = 0;
 }
 
 bool DicomFile::load(const std::string& path)
@@ -109,7 +117,13 @@ bool DicomFile::load(const std::string& path)
     int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         struct stat st;
-        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kWholeFileLimit) {
+        const bool statted = fstat(fd, &st) == 0;
+        if (statted) {
+            _fileId = static_cast<uint64_t>(st.st_ino);
+            _fileSize = static_cast<int64_t>(st.st_size);
+            _changedNs = changeTimeNs(st);
+        }
+        if (statted && S_ISREG(st.st_mode) && st.st_size <= kWholeFileLimit) {
             _buffer.resize(static_cast<size_t>(st.st_size));
             _buffer.resize(readUpTo(fd, _buffer.data(), _buffer.size()));
             whole = true;

@@ -5,6 +5,8 @@
 #include <dcmtk/dcmdata/dcspchrs.h>
 #include <dcmtk/dcmdata/dctk.h>
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,6 +26,10 @@ public:
     void clear();
     bool isLoaded() const { return _format != nullptr; }
     const std::string& path() const { return _path; }
+    /// Inode, size and modification time (ns) of the file as it was opened; size -1 when unknown.
+    uint64_t fileId() const { return _fileId; }
+    int64_t fileSize() const { return _fileSize; }
+    int64_t changedNs() const { return _changedNs; }
 
     DcmFileFormat* format() const { return _format.get(); }
     DcmDataset* dataset() const { return _format ? _format->getDataset() : nullptr; }
@@ -61,7 +67,13 @@ private:
     mutable std::unique_ptr<DcmSpecificCharacterSet> _converter;
     // A small file's bytes while it is parsed; kept for its capacity between files.
     std::vector<unsigned char> _buffer;
+    uint64_t _fileId = 0;
+    int64_t _fileSize = -1;
+    int64_t _changedNs = 0;
 };
+
+/// A file's modification time in nanoseconds.
+int64_t changeTimeNs(const struct stat& st);
 
 /// True for the value representations whose bytes depend on the character set.
 bool isCharsetVR(DcmEVR vr);

@@ -5,6 +5,7 @@
 #include "dcmCallbacks.h"
 #include "detail/DicomFile.h"
 
+#include <dcmtk/dcmdata/dcistrmf.h>
 #include <dcmtk/dcmdata/dcpxitem.h>
 
 #include <algorithm>
@@ -244,6 +245,66 @@ bool PixelDecoder::classify(const ImageGeometry& g, PixelType& type)
         return false;
     type = g.bitsAllocated == 8 ? PIXEL_GRAY8 : PIXEL_GRAY16;
     return true;
+}
+
+bool PixelDecoder::locate(const DicomFile& f, PixelLocation& loc)
+{
+    loc = PixelLocation();
+    DcmDataset* ds = f.dataset();
+    ImageGeometry g;
+    PixelType type;
+    if (!ds || f.fileSize() < 0 || !readGeometry(f, g) || !classify(g, type) || type == PIXEL_RGB)
+        return false;
+    // Byte order as the host's: the samples are used as they lie in the file.
+    const E_TransferSyntax xfer = ds->getOriginalXfer();
+    if ((xfer != EXS_LittleEndianExplicit && xfer != EXS_LittleEndianImplicit) ||
+        gLocalByteOrder != EBO_LittleEndian)
+        return false;
+    DcmElement* pe = nullptr;
+    if (ds->findAndGetElement(DCM_PixelData, pe, OFFalse).bad() || !pe || pe->valueLoaded())
+        return false;
+    const auto* source = dynamic_cast<const DcmInputFileStreamFactory*>(pe->getInputStream());
+    if (!source)
+        return false;
+    const uint64_t length = pe->getLengthField();
+    const uint64_t frameBytes = static_cast<uint64_t>(g.rows) * g.columns * (g.bitsAllocated / 8);
+    const uint64_t frames = std::min<uint64_t>(g.frames, length / frameBytes);
+    const uint64_t total = frames * g.rows * g.columns;
+    if (length == 0xFFFFFFFFu || frames == 0 || total > static_cast<uint64_t>(INT_MAX) ||
+        total * (g.bitsAllocated / 8) > kMaxDecodedBytes ||
+        static_cast<int64_t>(source->getOffset()) + static_cast<int64_t>(length) > f.fileSize())
+        return false;
+    const BitLayout bits = bitLayout(g);
+    loc.offset = static_cast<int64_t>(source->getOffset());
+    loc.fileId = f.fileId();
+    loc.fileSize = f.fileSize();
+    loc.changedNs = f.changedNs();
+    loc.count = static_cast<int>(total);
+    loc.type = type;
+    loc.shift = bits.shift;
+    loc.mask = bits.mask;
+    loc.signBit = bits.signBit;
+    loc.plain = bits.plain;
+    return true;
+}
+
+void PixelDecoder::applyBitsInPlace(void* samples, const PixelLocation& loc)
+{
+    if (loc.plain)
+        return;
+    BitLayout bits;
+    bits.shift = loc.shift;
+    bits.mask = loc.mask;
+    bits.signBit = loc.signBit;
+    if (loc.type == PIXEL_GRAY8) {
+        auto* p = static_cast<uint8_t*>(samples);
+        for (int i = 0; i < loc.count; ++i)
+            p[i] = static_cast<uint8_t>(applyBits(p[i], bits));
+    } else {
+        auto* p = static_cast<uint16_t*>(samples);
+        for (int i = 0; i < loc.count; ++i)
+            p[i] = static_cast<uint16_t>(applyBits(p[i], bits));
+    }
 }
 
 bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, const uint8_t*& data, PixelType& type,

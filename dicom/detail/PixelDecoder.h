@@ -33,6 +33,11 @@ public:
     static bool readGeometry(const DicomFile& file, ImageGeometry& geometry);
     /// The decoded format for these attributes; false when the library cannot decode them.
     static bool classify(const ImageGeometry& geometry, PixelType& type);
+    /// Where the samples of a grey image in native little-endian pixel data lie in the file,
+    /// when its value was left on disk by the lazy parse; false otherwise.
+    static bool locate(const DicomFile& file, PixelLocation& location);
+    /// Applies a location's bit layout to samples read from the file, in place.
+    static void applyBitsInPlace(void* samples, const PixelLocation& location);
     /// Decodes all frames present (never more than the data holds); count is the number of
     /// pixels. data points at the samples: into out, or, when the file's own samples need no
     /// change, into the file's pixel data (valid while the file stays loaded). False, with

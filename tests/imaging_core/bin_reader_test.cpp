@@ -7,6 +7,7 @@
 
 #include "fixtures/DicomFixture.h"
 #include "fixtures/ImagingTestEnv.h"
+#include "fixtures/TestReader.h"
 #include "imaging/core/cache/KeyHash.h"
 #include "imaging/core/cache/PrebinFormat.h"
 #include "imaging/core/cache/dcmLoadingThread.h"
@@ -23,16 +24,7 @@ namespace {
 
 constexpr int kRows = 16, kColumns = 20;
 
-/// A reader owned by the test, released (and its loader joined) at the end of scope.
-struct Reader {
-    // Not autoreleased: the reader and its loader thread go when the test lets go of it, even
-    // in a test that never drains the autorelease pool.
-    Reader() : reader(new isBinReader()) { reader->init(); }
-    ~Reader() { reader->release(); }
-    isBinReader* operator->() { return reader; }
-    isImageData* image() { return reader->getOutputImage(); }
-    isBinReader* reader;
-};
+using Reader = imgtest::TestReader;
 
 /// A bare reference-counted object to stand for a viewer that waits for an image.
 struct Owner : public cocos2d::Ref {};
@@ -106,6 +98,7 @@ TEST_F(BinReaderTest, BackgroundLoadReportsProgressAndWritesTheRawFile)
     ASSERT_TRUE(open(again, prebin));
     EXPECT_TRUE(again->isAllLoaded());
     EXPECT_EQ(again->getLoader(), nullptr);
+    again->prefetchPixels();
     EXPECT_EQ(pixel(again.image()->getSlice(11), 0), 12000);
     imgtest::pumpFrames(40);
     EXPECT_EQ(recorder.count(9109), 0);

@@ -10,6 +10,7 @@
 
 #include "fixtures/DicomFixture.h"
 #include "fixtures/ImagingTestEnv.h"
+#include "fixtures/TestReader.h"
 #include "dicom/dcmTypes.h"
 #include "imaging/core/cache/dcmLoadingThread.h"
 #include "imaging/core/cache/isBinReader.h"
@@ -24,16 +25,7 @@ namespace {
 
 constexpr int kSide = 32;
 
-struct Reader {
-    Reader() : reader(new isBinReader()) { reader->init(); }
-    ~Reader()
-    {
-        if (reader) reader->release();
-    }
-    isBinReader* operator->() { return reader; }
-    isImageData* image() { return reader->getOutputImage(); }
-    isBinReader* reader;
-};
+using Reader = imgtest::TestReader;
 
 /// Stands for a viewer waiting for an image.
 struct Owner : public cocos2d::Ref {};

@@ -1,9 +1,11 @@
 #include "imaging/core/cache/dcmLoadingThread.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "cocos2d.h"
 #include "dicom/dcmReader.h"
+#include "imaging/core/cache/LoadPriority.h"
 #include "imaging/core/cache/isBinReader.h"
 #include "imaging/core/cache/loadingRequest.h"
 
@@ -11,15 +13,25 @@ namespace isImageSDK {
 
 namespace {
 // Beyond this many decoders a series loads no faster: the files come from one disk and the
-// slices go into one memory bus.
-constexpr int kMaxWorkers = 4;
+// slices go into one memory bus. Most of a load is the kernel's work of handing out and
+// clearing the slices' fresh pages, which spreads well over cores.
+constexpr int kMaxWorkers = 6;
+
+// Once per decoder thread, whoever started it.
+void yieldToScreen()
+{
+    thread_local bool lowered = false;
+    if (lowered) return;
+    lowered = true;
+    LoadPriority::lowerCurrentThread(LoadPriority::kDecode);
+}
 } // namespace
 
 int dcmLoadingThread::defaultWorkerCount()
 {
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    // Half the processors, so that the screen and the viewers keep theirs while a series loads.
-    return std::max(1, std::min(kMaxWorkers, cores / 2));
+    // Two processors stay for the screen and its drawing; the decoders also yield to them.
+    return std::max(1, std::min(kMaxWorkers, cores - 2));
 }
 
 dcmLoadingThread::dcmLoadingThread(int workers)
@@ -74,7 +86,11 @@ void dcmLoadingThread::startHelpersLocked()
 {
     // Started with the first request: a loader that never gets work costs no threads.
     if (_stopping || !_helpers.empty()) return;
-    for (int i = 1; i < _workers; ++i) _helpers.emplace_back([this] { helperLoop(); });
+    try {
+        for (int i = 1; i < _workers; ++i) _helpers.emplace_back([this] { helperLoop(); });
+    } catch (const std::system_error&) {
+        // No more threads to be had: the request thread and the helpers started do the work.
+    }
 }
 
 void dcmLoadingThread::clearQueue()
@@ -137,16 +153,19 @@ loadingRequest* dcmLoadingThread::takeNextLocked()
 
 void dcmLoadingThread::decode(dcmSDK::dcmReader& reader, loadingRequest* request)
 {
+    // Samples whose place in the file is known are read from there, without parsing the file.
+    const bool filled = !request->cancelled && request->location.valid() && request->owner->fillFromFile(request);
     dcmSDK::PixelType type = dcmSDK::PIXEL_GRAY8;
     int count = 0;
-    const void* samples =
-        request->cancelled ? nullptr : (reader.setFile(request->text) ? reader.readDicomPixelPointer(type, count) : nullptr);
+    const void* samples = request->cancelled || filled
+                              ? nullptr
+                              : (reader.setFile(request->text) ? reader.readDicomPixelPointer(type, count) : nullptr);
     if (samples && count > 0 && count == request->expectedSamples) {
         request->pixels = samples;
         request->libraryType = type;
         request->sampleCount = count;
         request->owner->onSliceLoaded(request);
-    } else if (!request->cancelled) {
+    } else if (!request->cancelled && !filled) {
         cocos2d::log("dcmLoadingThread: %s gave no image of %lld pixels", request->text.c_str(),
                      static_cast<long long>(request->expectedSamples));
     }
@@ -163,6 +182,7 @@ void dcmLoadingThread::process(NSUI::NSThreadRequest*)
 {
     // The base queue holds one entry per request; whichever worker is free takes the next one
     // from the ordered list, so an entry may find the list already empty.
+    yieldToScreen();
     loadingRequest* request = nullptr;
     {
         std::lock_guard<std::mutex> lock(_pendingMutex);
@@ -174,6 +194,7 @@ void dcmLoadingThread::process(NSUI::NSThreadRequest*)
 void dcmLoadingThread::helperLoop()
 {
     cocos2d::PoolManager::getInstance()->addThread();
+    yieldToScreen();
     dcmSDK::dcmReader reader;
     for (;;) {
         loadingRequest* request = nullptr;

@@ -16,6 +16,7 @@
 #include "imaging/core/cache/loadingRequest.h"
 #include "imaging/core/data/isImageData.h"
 #include "imaging/core/io/SampleConverter.h"
+#include "dicom/dcmReader.h"
 
 namespace isImageSDK {
 
@@ -184,10 +185,38 @@ bool isBinReader::setFile(const std::string& folder, const std::string& prebinPa
         if (_folder.empty() || _folder.back() != '/') _folder += '/';
         _prebinPath = prebinPath;
         _fileNames.clear();
+        _locations.clear();
         _headerValid = valid;
     }
     setModified();
     return true;
+}
+
+void isBinReader::setPixelLocations(std::unordered_map<std::string, dcmSDK::PixelLocation> locations)
+{
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    _locations = std::move(locations);
+}
+
+void isBinReader::prefetchPixels()
+{
+    void* begin = nullptr;
+    size_t length = 0;
+    {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        const isImageData* output = _outputImage;
+        if (!output || !output->voxels || output->getMappedLength() == 0) return;
+        begin = output->voxels;
+        length = output->getMappedLength();
+        // Counted as a writer, so that the mapping stays until this is done.
+        std::lock_guard<std::mutex> writers(_writersMutex);
+        ++_writers;
+    }
+#ifdef MADV_POPULATE_READ
+    // Only a hint: where it is refused (older kernels) pages are mapped as they are touched.
+    madvise(begin, length, MADV_POPULATE_READ);
+#endif
+    releaseWriter();
 }
 
 std::string isBinReader::rawPath() const
@@ -385,12 +414,16 @@ void isBinReader::execute(isImageData*, isImageData* output)
         _loader->clearQueue();
     }
     uint32_t generation;
+    std::unordered_map<std::string, dcmSDK::PixelLocation> locations;
     {
         std::lock_guard<std::recursive_mutex> lock(_mutex);
         retireLoadsLocked();
         generation = _generation;
         _loadedCount = 0;
+        locations = _locations;
     }
+    std::vector<loadingRequest*> requests;
+    requests.reserve(output->slices.size());
     for (size_t i = 0; i < output->slices.size(); ++i) {
         const isSliceInfo* slice = output->slices[i];
         auto* request = new loadingRequest();
@@ -400,46 +433,91 @@ void isBinReader::execute(isImageData*, isImageData* output)
         request->expectedSamples = slice->sampleCount();
         request->owner = this;
         request->generation = generation;
+        const auto located = locations.find(slice->filePath);
+        if (located != locations.end()) request->location = located->second;
+        requests.push_back(request);
+    }
+    // The viewers open a series on its middle image: it comes first, then its neighbours, so
+    // that it is there by the time they ask for it.
+    dcmLoadingThread::orderAround(requests, requests[requests.size() / 2]->requestId);
+    for (loadingRequest* request : requests) {
         _loader->addRequest(request);
         request->release();
     }
 }
 
-void isBinReader::onSliceLoaded(loadingRequest* request)
+isSliceInfo* isBinReader::claimSlice(loadingRequest* request, int64_t samples, uint32_t& generation)
 {
-    isSliceInfo* slice = nullptr;
-    uint32_t generation = 0;
-    {
-        std::lock_guard<std::recursive_mutex> lock(_mutex);
-        isImageData* output = _outputImage;
-        if (!output || _prebinPath.empty() || !_headerValid || !request->pixels || request->cancelled ||
-            request->generation != _generation)
-            return;
-        const int count = output->getSliceCount();
-        if (request->ordinal < 0 || request->ordinal >= count) return;
-        slice = output->slices[static_cast<size_t>(request->ordinal)];
-        // Key hashes can collide: the slice must be the very file, with the size the request decoded.
-        if (slice->filePath != request->text || slice->sampleCount() != request->sampleCount) return;
-        if (slice->loaded) return;
-        generation = _generation;
-        std::lock_guard<std::mutex> writers(_writersMutex);
-        ++_writers;
-    }
+    std::lock_guard<std::recursive_mutex> lock(_mutex);
+    isImageData* output = _outputImage;
+    if (!output || _prebinPath.empty() || !_headerValid || request->cancelled || request->generation != _generation)
+        return nullptr;
+    const int count = output->getSliceCount();
+    if (request->ordinal < 0 || request->ordinal >= count) return nullptr;
+    isSliceInfo* slice = output->slices[static_cast<size_t>(request->ordinal)];
+    // Key hashes can collide: the slice must be the very file, with the size the request decoded.
+    if (slice->filePath != request->text || slice->sampleCount() != samples || slice->loaded) return nullptr;
+    generation = _generation;
+    std::lock_guard<std::mutex> writers(_writersMutex);
+    ++_writers;
+    return slice;
+}
 
-    // The conversion runs without the lock so that the loader threads fill their slices side by
-    // side; the slice's memory stays while this thread is counted as a writer.
-    populateSlice(*slice);
-    const bool converted = convertSamples(request->pixels, request->libraryType, request->sampleCount, *slice);
+void isBinReader::releaseWriter()
+{
     {
         std::lock_guard<std::mutex> writers(_writersMutex);
         --_writers;
     }
     _writersDone.notify_all();
+}
+
+void isBinReader::onSliceLoaded(loadingRequest* request)
+{
+    if (!request->pixels) return;
+    uint32_t generation = 0;
+    isSliceInfo* slice = claimSlice(request, request->sampleCount, generation);
+    if (!slice) return;
+    // The conversion runs without the lock so that the loader threads fill their slices side by
+    // side; the slice's memory stays while this thread is counted as a writer.
+    populateSlice(*slice);
+    const bool converted = convertSamples(request->pixels, request->libraryType, request->sampleCount, *slice);
+    releaseWriter();
     if (!converted) {
         cocos2d::log("isBinReader: %s does not decode to the recorded pixel type", request->text.c_str());
         return;
     }
+    finishSlice(request, slice, generation);
+}
 
+bool isBinReader::fillFromFile(loadingRequest* request)
+{
+    const dcmSDK::PixelLocation& location = request->location;
+    if (!location.valid() || location.count != request->expectedSamples) return false;
+    uint32_t generation = 0;
+    isSliceInfo* slice = claimSlice(request, location.count, generation);
+    if (!slice) return true;
+    populateSlice(*slice);
+    bool filled;
+    if (slice->byteSize() == location.byteCount()) {
+        // Samples of the slice's size are read into the slice itself and converted there.
+        filled = dcmSDK::dcmReader::readPixelsAt(request->text, location, slice->pixels) &&
+                 convertSamplesInPlace(location.type, location.count, *slice);
+    } else {
+        thread_local std::vector<uint8_t> samples;
+        samples.resize(static_cast<size_t>(location.byteCount()));
+        filled = dcmSDK::dcmReader::readPixelsAt(request->text, location, samples.data()) &&
+                 convertSamples(samples.data(), location.type, location.count, *slice);
+    }
+    releaseWriter();
+    // Not marked loaded: the decoder fills the slice again from the file as it is now.
+    if (!filled) return false;
+    finishSlice(request, slice, generation);
+    return true;
+}
+
+void isBinReader::finishSlice(loadingRequest* request, isSliceInfo* slice, uint32_t generation)
+{
     std::unique_lock<std::recursive_mutex> lock(_mutex);
     // A new series, a new load or a cleared queue since the claim: the slice may be gone.
     isImageData* output = _outputImage;

@@ -6,9 +6,11 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "dicom/dcmTypes.h"
 #include "framework/thread/NSThreadSafeDestroy.h"
 #include "imaging/core/object/isImageFilter.h"
 
@@ -41,6 +43,15 @@ public:
     /// when it is there already.
     void addObserver(cocos2d::Ref* owner, const std::string& path) override;
 
+    /// Where the samples of the series' files lie, by full path, as the scan that wrote the
+    /// ".prebin" found them: those files are read in place instead of parsed again. Given after
+    /// setFile and before the pixels are requested; a new setFile forgets them.
+    void setPixelLocations(std::unordered_map<std::string, dcmSDK::PixelLocation> locations);
+
+    /// Maps every page of pixels opened from the ".raw" file now, on the calling thread, so that
+    /// the first views drawn do not stop for them one by one; nothing for pixels loaded otherwise.
+    void prefetchPixels();
+
     /// Reads the ".prebin" and rebuilds the output's slice records, without pixels.
     void updateInformation() override;
     /// Obtains the pixels: from a complete ".raw", else by queueing every image on the loader.
@@ -50,6 +61,10 @@ public:
     /// threads may call it at once: the samples are converted outside the lock, straight into
     /// the slice, and the slice counts as loaded only if the series did not change meanwhile.
     void onSliceLoaded(loadingRequest* request);
+    /// On a loader thread: reads the request's samples straight into its slice from the place
+    /// the scan found. False when the file must be decoded instead (it changed, or cannot be
+    /// read so); true when the slice was filled or is no longer wanted.
+    bool fillFromFile(loadingRequest* request);
 
     /// The relative file names of the series, in record order.
     const std::vector<std::string>& getFileNames() const { return _fileNames; }
@@ -80,11 +95,19 @@ private:
     /// Called without _mutex, counted as a writer.
     void writeRaw(const RawJob& job);
     void deletePrebin(const char* why);
+    /// Takes the request's slice for writing (counted as a writer) when the request is still
+    /// current and its slice awaits these samples; null otherwise.
+    isSliceInfo* claimSlice(loadingRequest* request, int64_t samples, uint32_t& generation);
+    void releaseWriter();
+    /// Marks a claimed and filled slice loaded, tells progress and observers, and writes the
+    /// ".raw" after the last one.
+    void finishSlice(loadingRequest* request, isSliceInfo* slice, uint32_t generation);
 
     bool _headerValid = false;
     std::string _prebinPath;
     std::string _folder;
     std::vector<std::string> _fileNames;
+    std::unordered_map<std::string, dcmSDK::PixelLocation> _locations;
     dcmLoadingThread* _loader = nullptr;
     std::vector<std::pair<cocos2d::Ref*, uint32_t>> _observers;
     // Owners already told of their image in this load, so that a repeated request is told once.

@@ -3,16 +3,20 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <system_error>
+#include <thread>
 
 #include "dicom/dcmReader.h"
 #include "framework/notify/NSNotificationCenter.h"
 #include "imaging/core/cache/KeyHash.h"
 #include "imaging/core/cache/PrebinFile.h"
+#include "imaging/core/cache/dcmLoadingThread.h"
 #include "imaging/core/geometry/Geometry.h"
 #include "imaging/core/io/DicomImageTags.h"
 
@@ -227,7 +231,10 @@ bool isDcmScan::createBuffer(const std::string& folder)
     if (names.empty()) return false;
     postProgress(2);
     const size_t n = names.size();
-    for (size_t i = 0; i < n; ++i) postProgress(static_cast<int>(i * 10 / n + 2));
+    for (size_t i = 0, last = 2; i < n; ++i) {
+        const size_t value = i * 10 / n + 2;
+        if (value != last) postProgress(static_cast<int>(last = value));
+    }
 
     if (!scanSeries(dir, names, prebin)) {
         fs::remove(prebin, ec);
@@ -236,85 +243,121 @@ bool isDcmScan::createBuffer(const std::string& folder)
     return true;
 }
 
+bool isDcmScan::scanOne(dcmSDK::dcmReader& reader, const std::string& folder, const std::string& name,
+                        ScannedImage& image, bool& notVolume)
+{
+    if (name.find(',') != std::string::npos) {
+        // The path block separates names with ","; such a name could not be read back.
+        cocos2d::log("isDcmScan: skipped %s (a file name with ',')", name.c_str());
+        return false;
+    }
+    if (!reader.setFile(folder + name)) return false;
+    dcmSDK::PixelType libraryType;
+    if (!reader.readDicomPixelType(libraryType)) return false;
+
+    isSliceInfo slice;
+    DicomImageTags tags;
+    readImageTags(reader, TagRules::SeriesScan, slice, tags);
+    if (!tags.columnsPresent || !tags.rowsPresent || slice.columns <= 0 || slice.rows <= 0) return false;
+    const int code = choosePixelType(tags.bitsAllocated, libraryType, slice.modality, slice.slope,
+                                     slice.intercept, slice.displayCode);
+    if (code < 0) return false;
+
+    image.record = isPrebinImageRecord{};
+    isPrebinImageRecord& r = image.record;
+    slice.pixelType = code;
+    fillRecord(slice, tags, r);
+    r.pixelType = code;
+
+    std::string text;
+    readText(reader, 0x0008, 0x0080, text);
+    putText(r.institution, text);
+    readText(reader, 0x0008, 0x103E, text);
+    putText(r.seriesDescription, text);
+    r.seriesTime = isDateTime();
+    std::string date, time;
+    if (readTagText(reader, 0x0008, 0x0021, date) && date.size() == 8) {
+        r.seriesTime.year = std::atoi(date.substr(0, 4).c_str());
+        r.seriesTime.month = std::atoi(date.substr(4, 2).c_str());
+        r.seriesTime.day = std::atoi(date.substr(6, 2).c_str());
+    }
+    if (readTagText(reader, 0x0008, 0x0031, time) && time.size() >= 6) {
+        r.seriesTime.hour = std::atoi(time.substr(0, 2).c_str());
+        r.seriesTime.minute = std::atoi(time.substr(2, 2).c_str());
+        r.seriesTime.second = std::atoi(time.substr(4, 2).c_str());
+    }
+    readText(reader, 0x0010, 0x0010, text);
+    putText(r.patientName, text);
+    readText(reader, 0x0010, 0x0020, text);
+    putText(r.patientId, text);
+    if (readTagText(reader, 0x0010, 0x0040, text)) r.sex = text == "M" ? 'M' : (text == "F" ? 'F' : 'U');
+    readText(reader, 0x0010, 0x1010, text);
+    putText(r.age, text);
+    readText(reader, 0x0020, 0x0010, text);
+    putText(r.studyId, text);
+    readText(reader, 0x0020, 0x0011, text);
+    putText(r.seriesNumber, text);
+    unsigned short instance = 0;
+    if (reader.readDicomTagUint16(0x0020, 0x0013, instance)) r.instanceNumber = instance;
+
+    if (slice.frames > 1 || !tags.positionValid || !tags.orientationValid) notVolume = true;
+    image.name = name;
+    // The loader may read these pixels straight from the file instead of parsing it again.
+    if (!reader.readDicomPixelLocation(image.location)) image.location = dcmSDK::PixelLocation();
+    return true;
+}
+
 bool isDcmScan::scanSeries(const std::string& folder, const std::vector<std::string>& names,
                            const std::string& prebinPath)
 {
-    dcmSDK::dcmReader reader;
-    std::vector<ScannedImage> images;
-    images.reserve(names.size());
-    bool notVolume = false;
-    const float total = static_cast<float>(names.size());
-    float done = 0.0f;
-    std::string text;
-
-    for (const std::string& name : names) {
-        postProgress(static_cast<int>(done * 80.0f / total + 12.0f));
-        done += 1.0f;
-        if (name.find(',') != std::string::npos) {
-            // The path block separates names with ","; such a name could not be read back.
-            cocos2d::log("isDcmScan: skipped %s (a file name with ',')", name.c_str());
-            continue;
+    _images.clear();
+    // The headers are read on several threads, each with its own reader, into slots kept in
+    // the names' order, so that the result is the same as one thread's.
+    const size_t total = names.size();
+    std::vector<ScannedImage> slots(total);
+    std::vector<char> found(total, 0);
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> done{0};
+    std::atomic<bool> anyNotVolume{false};
+    std::atomic<int> lastProgress{-1};
+    auto work = [&] {
+        dcmSDK::dcmReader reader;
+        bool notVolume = false;
+        for (size_t i; (i = next.fetch_add(1)) < total;) {
+            found[i] = scanOne(reader, folder, names[i], slots[i], notVolume) ? 1 : 0;
+            // Progress runs from 12 to 92 over the files; each step is posted once.
+            const int value = static_cast<int>(static_cast<float>(done.fetch_add(1)) * 80.0f / total + 12.0f);
+            int seen = lastProgress.load();
+            while (value > seen && !lastProgress.compare_exchange_weak(seen, value)) {
+            }
+            if (value > seen) postProgress(value);
         }
-        if (!reader.setFile(folder + name)) continue;
-        dcmSDK::PixelType libraryType;
-        if (!reader.readDicomPixelType(libraryType)) continue;
-
-        isSliceInfo slice;
-        DicomImageTags tags;
-        readImageTags(reader, TagRules::SeriesScan, slice, tags);
-        if (!tags.columnsPresent || !tags.rowsPresent || slice.columns <= 0 || slice.rows <= 0) continue;
-        const int code = choosePixelType(tags.bitsAllocated, libraryType, slice.modality, slice.slope,
-                                         slice.intercept, slice.displayCode);
-        if (code < 0) continue;
-
-        ScannedImage image;
-        image.record = isPrebinImageRecord{};
-        isPrebinImageRecord& r = image.record;
-        slice.pixelType = code;
-        fillRecord(slice, tags, r);
-        r.pixelType = code;
-
-        readText(reader, 0x0008, 0x0080, text);
-        putText(r.institution, text);
-        readText(reader, 0x0008, 0x103E, text);
-        putText(r.seriesDescription, text);
-        r.seriesTime = isDateTime();
-        std::string date, time;
-        if (readTagText(reader, 0x0008, 0x0021, date) && date.size() == 8) {
-            r.seriesTime.year = std::atoi(date.substr(0, 4).c_str());
-            r.seriesTime.month = std::atoi(date.substr(4, 2).c_str());
-            r.seriesTime.day = std::atoi(date.substr(6, 2).c_str());
-        }
-        if (readTagText(reader, 0x0008, 0x0031, time) && time.size() >= 6) {
-            r.seriesTime.hour = std::atoi(time.substr(0, 2).c_str());
-            r.seriesTime.minute = std::atoi(time.substr(2, 2).c_str());
-            r.seriesTime.second = std::atoi(time.substr(4, 2).c_str());
-        }
-        readText(reader, 0x0010, 0x0010, text);
-        putText(r.patientName, text);
-        readText(reader, 0x0010, 0x0020, text);
-        putText(r.patientId, text);
-        if (readTagText(reader, 0x0010, 0x0040, text)) r.sex = text == "M" ? 'M' : (text == "F" ? 'F' : 'U');
-        readText(reader, 0x0010, 0x1010, text);
-        putText(r.age, text);
-        readText(reader, 0x0020, 0x0010, text);
-        putText(r.studyId, text);
-        readText(reader, 0x0020, 0x0011, text);
-        putText(r.seriesNumber, text);
-        unsigned short instance = 0;
-        if (reader.readDicomTagUint16(0x0020, 0x0013, instance)) r.instanceNumber = instance;
-
-        if (slice.frames > 1 || !tags.positionValid || !tags.orientationValid) notVolume = true;
-        image.name = name;
-        images.push_back(std::move(image));
+        if (notVolume) anyNotVolume = true;
+    };
+    // Header parsing shares the DICOM library's global locks: more than four readers gain nothing.
+    const size_t threads = std::min<size_t>({static_cast<size_t>(dcmLoadingThread::defaultWorkerCount()), 4,
+                                             std::max<size_t>(1, total / 8)});
+    std::vector<std::thread> helpers;
+    try {
+        for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones started and this one share the files.
     }
+    work();
+    for (std::thread& helper : helpers) helper.join();
+
+    std::vector<ScannedImage> images;
+    images.reserve(total);
+    for (size_t i = 0; i < total; ++i)
+        if (found[i]) images.push_back(std::move(slots[i]));
+    bool notVolume = anyNotVolume.load();
 
     if (images.empty()) return false;
     if (images.size() > kPrebinMaxImages) {
         cocos2d::log("isDcmScan: %zu images are more than a cache can list", images.size());
         return false;
     }
-    if (notVolume || images.size() == 1) return writeSeries(prebinPath, images);
+    if (notVolume || images.size() == 1) return keep(writeSeries(prebinPath, images), images);
 
     postProgress(94);
     const isPrebinImageRecord& first = images.front().record;
@@ -349,7 +392,7 @@ bool isDcmScan::scanSeries(const std::string& folder, const std::vector<std::str
     // Images stacked at one position have no slice spacing to build a volume with.
     if (firstGap <= 0.01f) notVolume = true;
     postProgress(99);
-    if (notVolume) return writeSeries(prebinPath, images);
+    if (notVolume) return keep(writeSeries(prebinPath, images), images);
 
     float a[3], b[3], lastNormal[3];
     position(images.front().record, a);
@@ -361,7 +404,21 @@ bool isDcmScan::scanSeries(const std::string& folder, const std::vector<std::str
                                 double(lastNormal[2]) * lastNormal[2]);
     const double cosAngle = (d[0] * lastNormal[0] + d[1] * lastNormal[1] + d[2] * lastNormal[2]) / (dl * nl);
     if (std::acos(std::max(-1.0, std::min(1.0, cosAngle))) > 1.0) std::reverse(images.begin(), images.end());
-    return writeVolume(prebinPath, images, gapSum / static_cast<float>(images.size() - 1));
+    return keep(writeVolume(prebinPath, images, gapSum / static_cast<float>(images.size() - 1)), images);
+}
+
+std::unordered_map<std::string, dcmSDK::PixelLocation> isDcmScan::getPixelLocations(const std::string& folder) const
+{
+    std::unordered_map<std::string, dcmSDK::PixelLocation> locations;
+    for (const ScannedImage& image : _images)
+        if (image.location.valid()) locations.emplace(folder + image.name, image.location);
+    return locations;
+}
+
+bool isDcmScan::keep(bool written, std::vector<ScannedImage>& images)
+{
+    if (written) _images.swap(images);
+    return written;
 }
 
 bool isDcmScan::writeSeries(const std::string& path, const std::vector<ScannedImage>& images)

@@ -3,9 +3,15 @@
 // series, and keeps the result as a ".prebin" cache file named by the folder's key hash.
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "dicom/dcmTypes.h"
 #include "imaging/core/cache/PrebinFormat.h"
+
+namespace dcmSDK {
+class dcmReader;
+}
 
 namespace isImageSDK {
 
@@ -40,18 +46,31 @@ public:
     /// Deletes ".raw" files that are seven days old or older; ".prebin" files stay.
     void clearBuffer();
 
-    /// A scanned image: its 712-byte record and its file name relative to the folder.
+    /// A scanned image: its 712-byte record, its file name relative to the folder and where
+    /// its samples lie in the file (invalid when they cannot be read straight from it).
     struct ScannedImage {
         isPrebinImageRecord record;
         std::string name;
+        dcmSDK::PixelLocation location;
     };
+    /// The images of the last successful scan, in the cache's record order.
+    const std::vector<ScannedImage>& getScannedImages() const { return _images; }
+    /// Where the last scan found each image's samples, by the folder ("/"-terminated) + name.
+    std::unordered_map<std::string, dcmSDK::PixelLocation> getPixelLocations(const std::string& folder) const;
     /// Reads the headers of the named files; false when no file gave a record.
     bool scanSeries(const std::string& folder, const std::vector<std::string>& names,
                     const std::string& prebinPath);
 
 private:
+    /// Reads one file's header into image; false when it is no usable image.
+    static bool scanOne(dcmSDK::dcmReader& reader, const std::string& folder, const std::string& name,
+                        ScannedImage& image, bool& notVolume);
+    /// Keeps the images of a written cache; returns written.
+    bool keep(bool written, std::vector<ScannedImage>& images);
     bool writeSeries(const std::string& path, const std::vector<ScannedImage>& images);
     bool writeVolume(const std::string& path, const std::vector<ScannedImage>& images, float sliceSpacing);
+
+    std::vector<ScannedImage> _images;
 };
 
 } // namespace isImageSDK

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "dicom/dcmTypes.h"
 #include "framework/thread/NSThreadRequest.h"
 
 namespace isImageSDK {
@@ -23,6 +24,8 @@ public:
     int64_t sampleCount = 0;
     isBinReader* owner = nullptr;
     uint32_t generation = 0;      // the reader's image generation the request was made for
+    /// Where the samples lie in the file, when the series scan found them readable in place.
+    dcmSDK::PixelLocation location;
 };
 
 } // namespace isImageSDK

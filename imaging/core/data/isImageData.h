@@ -45,6 +45,8 @@ public:
     /// buffer (a reopened series cache is mapped, not copied); unmapped on release. False, and
     /// nothing changed, when the container has no contiguous buffer of that length.
     bool adoptMappedVoxels(void* mapping, size_t length);
+    /// Bytes of the file mapping that holds the voxels; 0 when they are in memory of their own.
+    size_t getMappedLength() const { return _mappedLength; }
 
     void getSpacing(float out[3]);
     void getDimensions(int out[3]);

@@ -89,42 +89,64 @@ VECTORIZED void toFloat(const Src* __restrict src, float* __restrict dst, int64_
 
 } // namespace
 
-bool convertSamples(const void* source, int libraryType, int64_t count, isSliceInfo& slice)
+namespace {
+
+// Samples of the library's format that are the slice's pixels as they are.
+bool copiesAsIs(int libraryType, const isSliceInfo& slice)
 {
-    if (!source || !slice.pixels || count < 1) return false;
-    const int64_t n = std::min<int64_t>(count, slice.sampleCount());
-    if (n < 1) return false;
+    const bool signedSource = !(slice.displayCode == 0 || slice.displayCode == 2);
+    switch (slice.pixelType) {
+    case kPixelU8:
+        return libraryType == dcmSDK::PIXEL_GRAY8;
+    case kPixelRGB8:
+        return libraryType == dcmSDK::PIXEL_RGB;
+    case kPixelS16:
+    case kPixelU16:
+        // Only under the identity rescale and when the source's sign is the slice's: a
+        // fractional slope of a volume's later slice (e.g. 1.5) or unsigned samples above
+        // 32767 in a signed slice still go through the saturating rescale.
+        return libraryType == dcmSDK::PIXEL_GRAY16 && slice.slope == 1.0f && slice.intercept == 0.0f &&
+               signedSource == (slice.pixelType == kPixelS16);
+    default:
+        return false;
+    }
+}
+
+int librarySampleBytes(int libraryType)
+{
+    return libraryType == dcmSDK::PIXEL_GRAY16 ? 2 : (libraryType == dcmSDK::PIXEL_RGB ? 3 : 1);
+}
+
+// n pixels from source into out, a part of the slice's buffer (source and out never overlap).
+bool convertInto(const void* source, int libraryType, int64_t n, const isSliceInfo& slice, void* out)
+{
     const bool signedSource = !(slice.displayCode == 0 || slice.displayCode == 2);
     switch (slice.pixelType) {
     case kPixelU8:
         if (libraryType != dcmSDK::PIXEL_GRAY8) return false;
-        std::memcpy(slice.pixels, source, static_cast<size_t>(n));
+        std::memcpy(out, source, static_cast<size_t>(n));
         return true;
     case kPixelRGB8:
         if (libraryType != dcmSDK::PIXEL_RGB) return false;
-        std::memcpy(slice.pixels, source, static_cast<size_t>(n * 3));
+        std::memcpy(out, source, static_cast<size_t>(n * 3));
         return true;
     case kPixelS16:
     case kPixelU16: {
         if (libraryType != dcmSDK::PIXEL_GRAY16) return false;
-        // Copied as they are only under the identity rescale and when the source's sign is
-        // the slice's: a fractional slope of a volume's later slice (e.g. 1.5) or unsigned
-        // samples above 32767 in a signed slice still go through the saturating rescale.
-        const bool signedSlice = slice.pixelType == kPixelS16;
-        if (slice.slope == 1.0f && slice.intercept == 0.0f && signedSource == signedSlice) {
-            std::memcpy(slice.pixels, source, static_cast<size_t>(n * 2));
+        if (copiesAsIs(libraryType, slice)) {
+            std::memcpy(out, source, static_cast<size_t>(n * 2));
             return true;
         }
         const float lo = slice.pixelType == kPixelS16 ? -32768.0f : 0.0f;
         const float hi = slice.pixelType == kPixelS16 ? 32767.0f : 65535.0f;
         if (slice.pixelType == kPixelS16) {
-            auto* dst = reinterpret_cast<int16_t*>(slice.pixels);
+            auto* dst = static_cast<int16_t*>(out);
             if (signedSource)
                 rescale(static_cast<const int16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
             else
                 rescale(static_cast<const uint16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
         } else {
-            auto* dst = reinterpret_cast<uint16_t*>(slice.pixels);
+            auto* dst = static_cast<uint16_t*>(out);
             if (signedSource)
                 rescale(static_cast<const int16_t*>(source), dst, n, slice.slope, slice.intercept, lo, hi);
             else
@@ -134,7 +156,7 @@ bool convertSamples(const void* source, int libraryType, int64_t count, isSliceI
     }
     case kPixelF32: {
         if (libraryType != dcmSDK::PIXEL_GRAY16) return false;
-        auto* dst = reinterpret_cast<float*>(slice.pixels);
+        auto* dst = static_cast<float*>(out);
         if (signedSource)
             toFloat(static_cast<const int16_t*>(source), dst, n, slice.slope, slice.intercept);
         else
@@ -144,6 +166,34 @@ bool convertSamples(const void* source, int libraryType, int64_t count, isSliceI
     default:
         return false;
     }
+}
+
+} // namespace
+
+bool convertSamples(const void* source, int libraryType, int64_t count, isSliceInfo& slice)
+{
+    if (!source || !slice.pixels || count < 1) return false;
+    const int64_t n = std::min<int64_t>(count, slice.sampleCount());
+    if (n < 1) return false;
+    return convertInto(source, libraryType, n, slice, slice.pixels);
+}
+
+bool convertSamplesInPlace(int libraryType, int64_t count, isSliceInfo& slice)
+{
+    const int sampleBytes = librarySampleBytes(libraryType);
+    if (!slice.pixels || count < 1 || slice.byteSize() != slice.sampleCount() * sampleBytes) return false;
+    const int64_t n = std::min<int64_t>(count, slice.sampleCount());
+    if (copiesAsIs(libraryType, slice)) return true;
+    // A small copy of each part at a time, so that the conversion never reads what it wrote.
+    alignas(16) uint8_t part[16 * 1024];
+    const int64_t perPart = static_cast<int64_t>(sizeof part) / sampleBytes;
+    for (int64_t at = 0; at < n; at += perPart) {
+        const int64_t m = std::min(perPart, n - at);
+        uint8_t* where = slice.pixels + at * sampleBytes;
+        std::memcpy(part, where, static_cast<size_t>(m * sampleBytes));
+        if (!convertInto(part, libraryType, m, slice, where)) return false;
+    }
+    return true;
 }
 
 } // namespace isImageSDK

@@ -12,5 +12,9 @@ namespace isImageSDK {
 /// when the library format cannot feed the slice's pixel type or the slice has no buffer.
 /// Rescaled 16-bit results saturate at the type's limits instead of wrapping.
 bool convertSamples(const void* source, int libraryType, int64_t count, isSliceInfo& slice);
+/// The same conversion of `count` library samples already lying in `slice.pixels`; false when
+/// the slice's samples are not of the library samples' size (e.g. float from 16-bit) or the
+/// library format cannot feed the slice's pixel type.
+bool convertSamplesInPlace(int libraryType, int64_t count, isSliceInfo& slice);
 
 } // namespace isImageSDK

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "cache/isBinReader.h"
+#include "cache/LoadPriority.h"
 #include "cache/isDcmScan.h"
 #include "notify/NSNotificationCenter.h"
 #include "object/isSharedObjects.h"
@@ -26,6 +27,8 @@ void seriesLoadJob::start()
     // The thread holds the job, never the screen.
     std::thread([job = shared_from_this()] {
         cocos2d::PoolManager::getInstance()->addThread();
+        // The scan helpers this thread starts inherit its priority.
+        isImageSDK::LoadPriority::lowerCurrentThread(isImageSDK::LoadPriority::kScan);
         job->run();
         // Drops the reader's autoreleased reference here, on the thread that made it.
         cocos2d::PoolManager::getInstance()->removeThread();
@@ -108,20 +111,30 @@ void seriesLoadJob::run()
         return;
     }
    
+    // Just scanned: the loader reads the pixels from where the scan found them.
+    reader->setPixelLocations(scan.getPixelLocations(reader->getFolder()));
     reader->setName(folder);
     reader->Update();
 
    
+    bool announced = false;
     {
         // Registered and announced together, or neither once the screen has gone.
         std::lock_guard<std::mutex> lock(mutex);
         if (!cancelled) {
+            announced = true;
             auto* shared = isImageSDK::isSharedObjects::getInstance();
             if (!shared->getObjectByName(folder))
                 shared->addObject(reader);
             NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, kLoadResultId, nullptr,
                                                                         screen, false);
+            // The main loop may be asleep until its next timer: the result is work for it now.
+            cocos2d::Director::getInstance()->markDirty();
         }
     }
+    // While the screen builds its views, the pixels of a stored series are mapped in here
+    // rather than one page at a time as the first views draw.
+    if (announced)
+        reader->prefetchPixels();
     reader->release();
 }
