@@ -111,7 +111,8 @@ TEST_F(BinReaderTest, ARawFileOfTheWrongSizeIsReplaced)
     qptest::writeFile(raw, std::string(kRows * kColumns * 2 * 6 - 1, '\x7f'));
     Reader reader;
     ASSERT_TRUE(open(reader, prebin));
-    EXPECT_FALSE(reader->isAllLoaded());
+    // Refused: the images are loaded from their files (the loaders may already be done).
+    EXPECT_NE(reader->getLoader(), nullptr);
     ASSERT_TRUE(imgtest::pumpUntil([&] { return reader->isAllLoaded() && reader->rawCacheExists(); }));
     EXPECT_EQ(std::filesystem::file_size(raw), static_cast<uintmax_t>(kRows * kColumns * 2 * 6));
     EXPECT_EQ(pixel(reader.image()->getSlice(0), 1), 1001);
