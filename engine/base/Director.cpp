@@ -196,9 +196,12 @@ void Director::mainLoop()
 void Director::mainLoop(float dt)
 {
     _frameStart = _clock();
+    // A frame run at once for posted work keeps the slot of the frame due next, which draws.
+    const bool posted = _postedWork.exchange(false, std::memory_order_acq_rel);
+    _earlyFrame = posted && _frameStart < _lastWorkFrameStart + _animationInterval;
     // Taking the early slot here, drawn or not, keeps a change that cannot be drawn (a stopped
     // director) from making every wait end at once.
-    if (hasArrivedWork()) {
+    if (!_earlyFrame && hasArrivedWork()) {
         _lastWorkFrameStart = _frameStart;
     }
     _deltaTime = dt < 0.0f ? 0.0f : dt;
@@ -215,6 +218,14 @@ void Director::markDirty()
 {
     // Only the first request wakes the loop, and the main thread never sleeps while it asks.
     if (!_dirty.exchange(true, std::memory_order_acq_rel) && !isMainThread()) {
+        wakeUp();
+    }
+}
+
+void Director::markWorkPosted()
+{
+    // Only the first post since the last frame wakes the loop.
+    if (!isMainThread() && !_postedWork.exchange(true, std::memory_order_acq_rel)) {
         wakeUp();
     }
 }
@@ -258,6 +269,9 @@ double Director::getNextFrameTime(double frameStart) const
     if (hasArrivedWork()) {
         due = std::min(due, _lastWorkFrameStart + interval);
     }
+    if (_postedWork.load(std::memory_order_acquire)) {
+        due = std::min(due, frameStart);
+    }
     return due;
 }
 
@@ -297,7 +311,7 @@ void Director::drawScene()
         setNextScene();
     }
     // Cleared before the visit: a node that asks again while drawing gets the next frame too.
-    if (_dirty.exchange(false, std::memory_order_acq_rel)) {
+    if (!_earlyFrame && _dirty.exchange(false, std::memory_order_acq_rel)) {
         // Also when the change came from this frame's own timers: drawn frames stay apart.
         _lastWorkFrameStart = _frameStart;
         renderScene();
