@@ -10,6 +10,7 @@
 #include "imaging/display/image/TexelConversion.h"
 #include "platform/FileUtils.h"
 #include "renderer/GLProgram.h"
+#include "renderer/GLProgramCache.h"
 #include "renderer/GLProgramState.h"
 #include "renderer/Renderer.h"
 #include "renderer/Texture2D.h"
@@ -42,6 +43,18 @@ cocos2d::GLProgram* buildProgram() {
     return cocos2d::GLProgram::createWithByteArrays(vertex.c_str(), fragment.c_str());
 }
 
+// The program every node shares, built on first use; null with a log line when it cannot be.
+cocos2d::GLProgram* sharedProgram() {
+    static const char* const kKey = "isNodeImageByShader";
+    auto* cache = cocos2d::GLProgramCache::getInstance();
+    if (cocos2d::GLProgram* program = cache->getGLProgram(kKey))
+        return program;
+    cocos2d::GLProgram* program = buildProgram();
+    if (program)
+        cache->addGLProgram(program, kKey);
+    return program;
+}
+
 float lastFrameTime() {
     return frameTimeSource ? frameTimeSource() : cocos2d::Director::getInstance()->getFrameTime();
 }
@@ -52,6 +65,10 @@ const std::string kFrameTimeKey = "isNodeImageByShader_frameTime";
 
 bool isNodeImageByShader::testProgram() {
     return buildProgram() != nullptr;
+}
+
+cocos2d::GLProgram* isNodeImageByShader::getSharedProgram() {
+    return isShaderAllowed() ? sharedProgram() : nullptr;
 }
 
 bool isNodeImageByShader::isShaderAllowed() {
@@ -85,7 +102,7 @@ bool isNodeImageByShader::init() {
         lutDirty = false;
         return true;
     }
-    cocos2d::GLProgram* program = buildProgram();
+    cocos2d::GLProgram* program = sharedProgram();
     if (!program)
         return false;
     glGenTextures(1, &lutTexture);

@@ -10,6 +10,10 @@
 #include "imaging/display/isNodeImage.h"
 #include "renderer/CustomCommand.h"
 
+namespace cocos2d {
+class GLProgram;
+}
+
 namespace isImageSDK {
 
 class isNodeImageByShader : public isNodeImage, public cocos2d::ClippingProtocol {
@@ -18,6 +22,9 @@ public:
     static isNodeImageByShader* create();
     /// Whether the program builds here; the program is not kept.
     static bool testProgram();
+    /// The program the nodes share, built on first use; null while the shader is not allowed
+    /// or when it does not build.
+    static cocos2d::GLProgram* getSharedProgram();
 
     /// False once any shader node found rendering too slow; later nodes start on the CPU path.
     static bool isShaderAllowed();

@@ -1,6 +1,7 @@
 #include "imaging/viewers/appManager.h"
 
 #include "imaging/core/data/isImageData.h"
+#include "imaging/display/window/isViewWarmUp.h"
 #include "imaging/display/window/OrientationLabels.h"
 #include "imaging/viewers/KeyViewProperty.h"
 #include "imaging/viewers/isViewerBrowser.h"
@@ -23,6 +24,10 @@ appManager* appManager::create() {
     }
     delete manager;
     return nullptr;
+}
+
+void appManager::prepareDrawing() {
+    isViewWarmUp::run();
 }
 
 appManager::~appManager() {

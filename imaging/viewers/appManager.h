@@ -18,6 +18,9 @@ public:
     static constexpr int kLayoutSingle = 2;
 
     static appManager* create();
+    /// Readies what the views' first drawing needs, so that a screen can do it while its series
+    /// loads. Main thread, outside drawing.
+    static void prepareDrawing();
     ~appManager() override;
 
     virtual void reserved() {}

@@ -92,6 +92,8 @@ void imageViewerPC::onEnterTransitionDidFinish()
         dicomDB* db = store();
         loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
         loadJob->start();
+        // Done while the series loads, so that the first picture does not wait for it.
+        isImageSDK::appManager::prepareDrawing();
     }
     dicomDB* db = store();
     updateFavoriteBadge(db ? db->getFavoriteCount() : 0);
