@@ -94,6 +94,7 @@ void imageViewerPC::onEnterTransitionDidFinish()
         loadJob->start();
         // Done while the series loads, so that the first picture does not wait for it.
         isImageSDK::appManager::prepareDrawing();
+        prepareToolPanels();
     }
     dicomDB* db = store();
     updateFavoriteBadge(db ? db->getFavoriteCount() : 0);
