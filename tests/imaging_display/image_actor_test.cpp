@@ -259,6 +259,31 @@ TEST_F(ImageActor, PixelsArrivingWhileLoadingReachTheNode) {
     EXPECT_EQ(reinterpret_cast<const int16_t*>(drawn->pixels)[27], 42);
 }
 
+TEST_F(ImageActor, PixelsThatArriveBeforeAFrameAreDrawnInItWithoutTheirNotice) {
+    isImageData* volume = keep(constantVolume(8, 8, 4, kPixelS16, 0));
+    WaitingSource* source = WaitingSource::create();
+    volume->setInput(source);
+    for (isSliceInfo* slice : volume->slices)
+        slice->loaded = 0;
+    actor->setInputData(volume);
+    frames(2);
+    volume->slices[1]->loaded = 1;
+    actor->takeArrivedPixels();
+    frames(1);
+    EXPECT_FALSE(actor->getImageNode()->getSlice() && actor->getImageNode()->getSlice()->loaded) << "not its image";
+
+    isSliceInfo* arrived = volume->slices[2];
+    for (int i = 0; i < 64; ++i)
+        reinterpret_cast<int16_t*>(arrived->pixels)[i] = 42;
+    arrived->loaded = 1;
+    actor->takeArrivedPixels();
+    frames(1);
+    const isSliceInfo* drawn = actor->getImageNode()->getSlice();
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_TRUE(drawn->loaded);
+    EXPECT_EQ(reinterpret_cast<const int16_t*>(drawn->pixels)[27], 42);
+}
+
 TEST_F(ImageActor, ColourTableAndWindowDrag) {
     isImageData* volume = keep(constantVolume(4, 4, 2, kPixelF32, 1));
     actor->setInputData(volume);

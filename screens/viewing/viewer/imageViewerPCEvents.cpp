@@ -220,6 +220,9 @@ void imageViewerPC::onLoadResult(NSNotificationData* data)
         return;
     }
 
+    // The views open on the middle image: its pixels are asked for before the views are built.
+    if (isImageSDK::isSliceInfo* middle = output->getSlice(output->getSliceCount() / 2))
+        reader->addObserver(this, middle->filePath);
     const Size size = getContentSize();
     const bool volume = isLoadedVolume(reader);
     if (layoutManager) {
