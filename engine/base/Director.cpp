@@ -108,6 +108,7 @@ void Director::setClock(std::function<double()> clock)
     _clock = clock ? std::move(clock) : std::function<double()>(steadySeconds);
     _lastUpdate = -1.0;
     _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
+    _lastEarlyFrameStart = -std::numeric_limits<double>::infinity();
 }
 
 double Director::now() const
@@ -199,6 +200,9 @@ void Director::mainLoop(float dt)
     // A frame run at once for posted work keeps the slot of the frame due next, which draws.
     const bool posted = _postedWork.exchange(false, std::memory_order_acq_rel);
     _earlyFrame = posted && _frameStart < _lastWorkFrameStart + _animationInterval;
+    if (_earlyFrame) {
+        _lastEarlyFrameStart = _frameStart;
+    }
     // Taking the early slot here, drawn or not, keeps a change that cannot be drawn (a stopped
     // director) from making every wait end at once.
     if (!_earlyFrame && hasArrivedWork()) {
@@ -269,7 +273,8 @@ double Director::getNextFrameTime(double frameStart) const
     if (hasArrivedWork()) {
         due = std::min(due, _lastWorkFrameStart + interval);
     }
-    if (_postedWork.load(std::memory_order_acquire)) {
+    // One early frame between due ones: posts that keep coming (a loader's progress) wait.
+    if (_postedWork.load(std::memory_order_acquire) && _lastEarlyFrameStart < _lastWorkFrameStart) {
         due = std::min(due, frameStart);
     }
     return due;

@@ -120,7 +120,8 @@ public:
     /// Work another thread handed to the main thread outside the scheduler's queue (a posted
     /// notification): the loop runs a frame for it at once, which draws only when drawn frames
     /// stay an interval apart; otherwise the change it makes is drawn in the frame then due.
-    /// Safe from any thread; from the main thread it does nothing (its posts run next frame).
+    /// Once such an early frame ran, later posts wait for the due frame. Safe from any thread;
+    /// from the main thread it does nothing (its posts run next frame).
     void markWorkPosted();
     /// Waits at most `seconds` for window input or a wake-up from another thread (work queued
     /// for the main thread, a redraw asked for); input received is dispatched.
@@ -195,8 +196,10 @@ protected:
     // with arrived work began.
     double _frameStart = 0.0;
     double _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
-    // Main thread: the running frame was begun for posted work before its drawing slot.
+    // Main thread: the running frame was begun for posted work before its drawing slot, and
+    // when the last such frame began.
     bool _earlyFrame = false;
+    double _lastEarlyFrameStart = -std::numeric_limits<double>::infinity();
     unsigned int _totalFrames = 0;
     float _animationInterval = 1.0f / 60.0f;
     bool _invalid = false;

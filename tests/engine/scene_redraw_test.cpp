@@ -274,6 +274,8 @@ TEST_F(Redraw, PostedWorkRunsAtOnceAndIsDrawnWhenTheFrameIsDue)
     input->frame(0.001f);
     EXPECT_EQ(before, drawn()) << "too soon after the last drawn frame";
     EXPECT_DOUBLE_EQ(drew + interval, director->getNextFrameTime(director->now()));
+    std::thread([&] { director->markWorkPosted(); }).join();
+    EXPECT_DOUBLE_EQ(drew + interval, director->getNextFrameTime(director->now())) << "one early frame a slot";
     input->frame(static_cast<float>(interval));
     EXPECT_EQ(before + 1, drawn());
 }
