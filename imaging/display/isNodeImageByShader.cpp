@@ -10,7 +10,6 @@
 #include "imaging/display/image/TexelConversion.h"
 #include "platform/FileUtils.h"
 #include "renderer/GLProgram.h"
-#include "renderer/GLProgramCache.h"
 #include "renderer/GLProgramState.h"
 #include "renderer/Renderer.h"
 #include "renderer/Texture2D.h"
@@ -43,17 +42,9 @@ cocos2d::GLProgram* buildProgram() {
     return cocos2d::GLProgram::createWithByteArrays(vertex.c_str(), fragment.c_str());
 }
 
-// The program every node shares, built on first use; null with a log line when it cannot be.
-cocos2d::GLProgram* sharedProgram() {
-    static const char* const kKey = "isNodeImageByShader";
-    auto* cache = cocos2d::GLProgramCache::getInstance();
-    if (cocos2d::GLProgram* program = cache->getGLProgram(kKey))
-        return program;
-    cocos2d::GLProgram* program = buildProgram();
-    if (program)
-        cache->addGLProgram(program, kKey);
-    return program;
-}
+// The program the nodes share while someone holds it (a viewing screen); main thread only.
+cocos2d::GLProgram* sharedProgram = nullptr;
+int sharedHolds = 0;
 
 float lastFrameTime() {
     return frameTimeSource ? frameTimeSource() : cocos2d::Director::getInstance()->getFrameTime();
@@ -67,8 +58,22 @@ bool isNodeImageByShader::testProgram() {
     return buildProgram() != nullptr;
 }
 
+void isNodeImageByShader::holdSharedProgram() {
+    if (sharedHolds++ > 0 || !isShaderAllowed())
+        return;
+    sharedProgram = buildProgram();
+    if (sharedProgram)
+        sharedProgram->retain();
+}
+
+void isNodeImageByShader::dropSharedProgram() {
+    if (sharedHolds < 1 || --sharedHolds > 0)
+        return;
+    CC_SAFE_RELEASE_NULL(sharedProgram);
+}
+
 cocos2d::GLProgram* isNodeImageByShader::getSharedProgram() {
-    return isShaderAllowed() ? sharedProgram() : nullptr;
+    return isShaderAllowed() ? sharedProgram : nullptr;
 }
 
 bool isNodeImageByShader::isShaderAllowed() {
@@ -102,7 +107,7 @@ bool isNodeImageByShader::init() {
         lutDirty = false;
         return true;
     }
-    cocos2d::GLProgram* program = sharedProgram();
+    cocos2d::GLProgram* program = sharedProgram ? sharedProgram : buildProgram();
     if (!program)
         return false;
     glGenTextures(1, &lutTexture);

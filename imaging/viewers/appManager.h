@@ -19,8 +19,8 @@ public:
 
     static appManager* create();
     /// Readies what the views' first drawing needs, so that a screen can do it while its series
-    /// loads. Main thread, outside drawing.
-    static void prepareDrawing();
+    /// loads; what it readies is kept until cleanup. Main thread, outside drawing.
+    void prepareDrawing();
     ~appManager() override;
 
     virtual void reserved() {}
@@ -47,6 +47,7 @@ protected:
     cocos2d::Rect rect;
     isImageData* imageData = nullptr;
     isViewerMulti* container = nullptr;
+    bool drawingPrepared = false;
 };
 
 } // namespace isImageSDK

@@ -170,6 +170,7 @@ TEST_F(ShaderTest, WindowChangesCostUniformsOnly) {
 }
 
 TEST_F(ShaderTest, WarmUpChangesNeitherThePictureNorTheState) {
+    isNodeImageByShader::holdSharedProgram();
     isClut* clut = makeClut(kPixelS16, 800, 40);
     TestSlice slice = sliceOf(kPixelS16);
     ASSERT_NE(nullptr, show<isNodeImageByShader>(slice, 4, 30, clut));
@@ -189,6 +190,7 @@ TEST_F(ShaderTest, WarmUpChangesNeitherThePictureNorTheState) {
     frames();
     EXPECT_EQ(before, readAll()) << "the next frame draws as before";
     clut->release();
+    isNodeImageByShader::dropSharedProgram();
 }
 
 TEST_F(ShaderTest, CtSliceThroughBothPathsSideBySide) {

@@ -93,7 +93,8 @@ void imageViewerPC::onEnterTransitionDidFinish()
         loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
         loadJob->start();
         // Done while the series loads, so that the first picture does not wait for it.
-        isImageSDK::appManager::prepareDrawing();
+        if (layoutManager)
+            layoutManager->prepareDrawing();
         prepareToolPanels();
     }
     dicomDB* db = store();
