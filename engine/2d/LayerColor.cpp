@@ -62,6 +62,11 @@ void LayerColor::draw(Renderer* renderer, const Mat4& transform, uint32_t flags)
     if (!renderer || _contentSize.width <= 0 || _contentSize.height <= 0) {
         return;
     }
+    // Blended by its own alpha, a layer of no opacity leaves every pixel as it was.
+    const BlendFunc& byAlpha = BlendFunc::ALPHA_NON_PREMULTIPLIED;
+    if (_displayedOpacity == 0 && _blendFunc.src == byAlpha.src && _blendFunc.dst == byAlpha.dst) {
+        return;
+    }
     _customCommand.init(_globalZOrder, transform, flags);
     _customCommand.func = [this, transform] { onDraw(transform); };
     renderer->addCommand(&_customCommand);

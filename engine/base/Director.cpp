@@ -108,6 +108,7 @@ void Director::setClock(std::function<double()> clock)
     _clock = clock ? std::move(clock) : std::function<double()>(steadySeconds);
     _lastUpdate = -1.0;
     _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
+    _lastEarlyFrameStart = -std::numeric_limits<double>::infinity();
 }
 
 double Director::now() const
@@ -196,9 +197,15 @@ void Director::mainLoop()
 void Director::mainLoop(float dt)
 {
     _frameStart = _clock();
+    // A frame run at once for posted work keeps the slot of the frame due next, which draws.
+    const bool posted = _postedWork.exchange(false, std::memory_order_acq_rel);
+    _earlyFrame = posted && _frameStart < _lastWorkFrameStart + _animationInterval;
+    if (_earlyFrame) {
+        _lastEarlyFrameStart = _frameStart;
+    }
     // Taking the early slot here, drawn or not, keeps a change that cannot be drawn (a stopped
     // director) from making every wait end at once.
-    if (hasArrivedWork()) {
+    if (!_earlyFrame && hasArrivedWork()) {
         _lastWorkFrameStart = _frameStart;
     }
     _deltaTime = dt < 0.0f ? 0.0f : dt;
@@ -215,6 +222,14 @@ void Director::markDirty()
 {
     // Only the first request wakes the loop, and the main thread never sleeps while it asks.
     if (!_dirty.exchange(true, std::memory_order_acq_rel) && !isMainThread()) {
+        wakeUp();
+    }
+}
+
+void Director::markWorkPosted()
+{
+    // Only the first post since the last frame wakes the loop.
+    if (!isMainThread() && !_postedWork.exchange(true, std::memory_order_acq_rel)) {
         wakeUp();
     }
 }
@@ -258,6 +273,10 @@ double Director::getNextFrameTime(double frameStart) const
     if (hasArrivedWork()) {
         due = std::min(due, _lastWorkFrameStart + interval);
     }
+    // One early frame between due ones: posts that keep coming (a loader's progress) wait.
+    if (_postedWork.load(std::memory_order_acquire) && _lastEarlyFrameStart < _lastWorkFrameStart) {
+        due = std::min(due, frameStart);
+    }
     return due;
 }
 
@@ -297,7 +316,7 @@ void Director::drawScene()
         setNextScene();
     }
     // Cleared before the visit: a node that asks again while drawing gets the next frame too.
-    if (_dirty.exchange(false, std::memory_order_acq_rel)) {
+    if (!_earlyFrame && _dirty.exchange(false, std::memory_order_acq_rel)) {
         // Also when the change came from this frame's own timers: drawn frames stay apart.
         _lastWorkFrameStart = _frameStart;
         renderScene();

@@ -117,6 +117,12 @@ public:
     /// thread) counts from the last frame that drew or began with such work instead, so it runs
     /// at once when the frames since only ran timers; frames that draw stay an interval apart.
     double getNextFrameTime(double frameStart) const;
+    /// Work another thread handed to the main thread outside the scheduler's queue (a posted
+    /// notification): the loop runs a frame for it at once, which draws only when drawn frames
+    /// stay an interval apart; otherwise the change it makes is drawn in the frame then due.
+    /// Once such an early frame ran, later posts wait for the due frame. Safe from any thread;
+    /// from the main thread it does nothing (its posts run next frame).
+    void markWorkPosted();
     /// Waits at most `seconds` for window input or a wake-up from another thread (work queued
     /// for the main thread, a redraw asked for); input received is dispatched.
     void waitForWork(double seconds);
@@ -190,6 +196,10 @@ protected:
     // with arrived work began.
     double _frameStart = 0.0;
     double _lastWorkFrameStart = -std::numeric_limits<double>::infinity();
+    // Main thread: the running frame was begun for posted work before its drawing slot, and
+    // when the last such frame began.
+    bool _earlyFrame = false;
+    double _lastEarlyFrameStart = -std::numeric_limits<double>::infinity();
     unsigned int _totalFrames = 0;
     float _animationInterval = 1.0f / 60.0f;
     bool _invalid = false;
@@ -199,6 +209,7 @@ protected:
     bool _displayStats = false;
     std::atomic<bool> _dirty{true};
     std::atomic<bool> _drawing{false};
+    std::atomic<bool> _postedWork{false};
     // The window system's own wake-up (posts an empty event); null without a window.
     std::atomic<void (*)()> _wakeWindow{nullptr};
     std::mutex _wakeMutex;

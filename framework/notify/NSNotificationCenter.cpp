@@ -183,6 +183,7 @@ void NSNotificationCenter::postNotification(cocos2d::Ref* sender, unsigned int i
                                             cocos2d::Ref* object, bool allNextFrame) {
     if (data)
         data->retain();
+    bool queued = false;
     {
         std::lock_guard<std::recursive_mutex> lock(_mutex);
         unsigned int frame = currentFrame();
@@ -203,10 +204,15 @@ void NSNotificationCenter::postNotification(cocos2d::Ref* sender, unsigned int i
             r->frame = frame;
             r->sequence = _sequence++;
             (allNextFrame ? _nextFrameQueue : _perFrameQueue).push_back(r);
+            queued = true;
         }
     }
     if (data)
         data->release();
+    // A post from another thread (a load finished, an image arrived) is delivered at once
+    // rather than at the next frame's turn.
+    if (queued)
+        cocos2d::Director::getInstance()->markWorkPosted();
 }
 
 namespace {

@@ -42,6 +42,10 @@ cocos2d::GLProgram* buildProgram() {
     return cocos2d::GLProgram::createWithByteArrays(vertex.c_str(), fragment.c_str());
 }
 
+// The program the nodes share while someone holds it (a viewing screen); main thread only.
+cocos2d::GLProgram* sharedProgram = nullptr;
+int sharedHolds = 0;
+
 float lastFrameTime() {
     return frameTimeSource ? frameTimeSource() : cocos2d::Director::getInstance()->getFrameTime();
 }
@@ -52,6 +56,24 @@ const std::string kFrameTimeKey = "isNodeImageByShader_frameTime";
 
 bool isNodeImageByShader::testProgram() {
     return buildProgram() != nullptr;
+}
+
+void isNodeImageByShader::holdSharedProgram() {
+    if (sharedHolds++ > 0 || !isShaderAllowed())
+        return;
+    sharedProgram = buildProgram();
+    if (sharedProgram)
+        sharedProgram->retain();
+}
+
+void isNodeImageByShader::dropSharedProgram() {
+    if (sharedHolds < 1 || --sharedHolds > 0)
+        return;
+    CC_SAFE_RELEASE_NULL(sharedProgram);
+}
+
+cocos2d::GLProgram* isNodeImageByShader::getSharedProgram() {
+    return isShaderAllowed() ? sharedProgram : nullptr;
 }
 
 bool isNodeImageByShader::isShaderAllowed() {
@@ -85,7 +107,7 @@ bool isNodeImageByShader::init() {
         lutDirty = false;
         return true;
     }
-    cocos2d::GLProgram* program = buildProgram();
+    cocos2d::GLProgram* program = sharedProgram ? sharedProgram : buildProgram();
     if (!program)
         return false;
     glGenTextures(1, &lutTexture);

@@ -10,6 +10,10 @@
 #include "imaging/display/isNodeImage.h"
 #include "renderer/CustomCommand.h"
 
+namespace cocos2d {
+class GLProgram;
+}
+
 namespace isImageSDK {
 
 class isNodeImageByShader : public isNodeImage, public cocos2d::ClippingProtocol {
@@ -18,6 +22,14 @@ public:
     static isNodeImageByShader* create();
     /// Whether the program builds here; the program is not kept.
     static bool testProgram();
+    /// While held, nodes made share one program, so that the renderer prepares its drawing
+    /// once for all of them (and before they draw, see isViewWarmUp); otherwise each node
+    /// builds its own. Holds are counted; main thread only.
+    static void holdSharedProgram();
+    static void dropSharedProgram();
+    /// The shared program while held; null otherwise, while the shader is not allowed or when
+    /// it does not build.
+    static cocos2d::GLProgram* getSharedProgram();
 
     /// False once any shader node found rendering too slow; later nodes start on the CPU path.
     static bool isShaderAllowed();

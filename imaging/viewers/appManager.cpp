@@ -1,6 +1,8 @@
 #include "imaging/viewers/appManager.h"
 
 #include "imaging/core/data/isImageData.h"
+#include "imaging/display/isNodeImageByShader.h"
+#include "imaging/display/window/isViewWarmUp.h"
 #include "imaging/display/window/OrientationLabels.h"
 #include "imaging/viewers/KeyViewProperty.h"
 #include "imaging/viewers/isViewerBrowser.h"
@@ -25,8 +27,16 @@ appManager* appManager::create() {
     return nullptr;
 }
 
+void appManager::prepareDrawing() {
+    if (!drawingPrepared) {
+        drawingPrepared = true;
+        isNodeImageByShader::holdSharedProgram();
+    }
+    isViewWarmUp::run();
+}
+
 appManager::~appManager() {
-    CC_SAFE_RELEASE_NULL(container);
+    appManager::cleanup();
 }
 
 bool appManager::init() {
@@ -38,6 +48,10 @@ bool appManager::init() {
 
 void appManager::cleanup() {
     CC_SAFE_RELEASE_NULL(container);
+    if (drawingPrepared) {
+        drawingPrepared = false;
+        isNodeImageByShader::dropSharedProgram();
+    }
 }
 
 void appManager::createViewer(isImageData* data, float x, float y, float width, float height, int layout) {

@@ -18,6 +18,9 @@ public:
     static constexpr int kLayoutSingle = 2;
 
     static appManager* create();
+    /// Readies what the views' first drawing needs, so that a screen can do it while its series
+    /// loads; what it readies is kept until cleanup. Main thread, outside drawing.
+    void prepareDrawing();
     ~appManager() override;
 
     virtual void reserved() {}
@@ -44,6 +47,7 @@ protected:
     cocos2d::Rect rect;
     isImageData* imageData = nullptr;
     isViewerMulti* container = nullptr;
+    bool drawingPrepared = false;
 };
 
 } // namespace isImageSDK

@@ -105,6 +105,8 @@ void isViewerImage::setVisible(bool visible) {
 }
 
 void isViewerImage::visit(cocos2d::Renderer* renderer, const Mat4& parentTransform, uint32_t parentFlags) {
+    if (imageActor)
+        imageActor->takeArrivedPixels();
     if (isVisible())
         isRenderWindow::visit(renderer, parentTransform, parentFlags);
     if (!overlayRefreshPending)

@@ -144,6 +144,20 @@ TEST_F(DrawTest, ProgramStateUniformsReachTheProgram)
     EXPECT_NEAR(51, at(shot, 60, 60)[2], 2);
 }
 
+TEST_F(DrawTest, AClearLayerDrawsNothingUnlessItsBlendAddsColour)
+{
+    auto* layer = LayerColor::create(Color4B(255, 0, 0, 0));
+    scene->addChild(layer);
+    Renderer* r = Director::getInstance()->getRenderer();
+    frames(1);
+    EXPECT_EQ(0, r->getDrawnBatches());
+    EXPECT_LT(at(readAll(), 10, 10)[0], 30);
+    layer->setBlendFunc({GL_ONE, GL_ONE});
+    frames(1);
+    EXPECT_EQ(1, r->getDrawnBatches());
+    EXPECT_GT(at(readAll(), 10, 10)[0], 200);
+}
+
 TEST_F(DrawTest, JpegCaptureOfTheWholeWindow)
 {
     qptest::TempDir dir;

@@ -257,6 +257,29 @@ TEST_F(Redraw, AnotherThreadsWorkEndsTheWait)
     EXPECT_TRUE(ran);
 }
 
+TEST_F(Redraw, PostedWorkRunsAtOnceAndIsDrawnWhenTheFrameIsDue)
+{
+    const double interval = director->getAnimationInterval();
+    node->setPositionX(1);
+    input->frame(0.5f);
+    const double drew = director->now();
+    director->markWorkPosted();
+    EXPECT_GT(director->getNextFrameTime(drew), drew) << "the main thread's own posts wait";
+
+    std::thread([&] { director->markWorkPosted(); }).join();
+    director->waitForWork(3600.0); // ended by the post
+    EXPECT_DOUBLE_EQ(drew, director->getNextFrameTime(drew));
+    const auto before = drawn();
+    director->getScheduler()->schedule([&](float) { node->setPositionX(2); }, this, 0.0f, 0u, 0.0f, false, "post");
+    input->frame(0.001f);
+    EXPECT_EQ(before, drawn()) << "too soon after the last drawn frame";
+    EXPECT_DOUBLE_EQ(drew + interval, director->getNextFrameTime(director->now()));
+    std::thread([&] { director->markWorkPosted(); }).join();
+    EXPECT_DOUBLE_EQ(drew + interval, director->getNextFrameTime(director->now())) << "one early frame a slot";
+    input->frame(static_cast<float>(interval));
+    EXPECT_EQ(before + 1, drawn());
+}
+
 TEST_F(Redraw, TheFrameTimeLeavesOutTheTimeSpentWaitingForWork)
 {
     // A clock that moves half a second each time it is read while the loop waits.

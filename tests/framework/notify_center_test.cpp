@@ -261,6 +261,17 @@ TEST_F(NotificationCenterTest, RemoveAllDuringDeliverySkipsTheRest) {
     EXPECT_EQ(log, std::vector<std::string>({"a"}));
 }
 
+TEST_F(NotificationCenterTest, PostFromAnotherThreadEndsTheLoopsWait) {
+    auto* director = cocos2d::Director::getInstance();
+    observe(&targetA, x, 2016, "a");
+    std::thread([&] { centre->postNotification(nullptr, 2016, nullptr, x, false); }).join();
+    director->waitForWork(3600.0);
+    const double now = director->now();
+    EXPECT_EQ(now, director->getNextFrameTime(now)) << "due at once";
+    frame();
+    EXPECT_EQ(std::vector<std::string>{"a"}, log);
+}
+
 TEST_F(NotificationCenterTest, FourThreadsPostWhileMainThreadTicks) {
     const int kThreads = 4, kPosts = 500;
     std::vector<std::vector<int>> received(kThreads);

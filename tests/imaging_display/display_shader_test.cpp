@@ -13,6 +13,7 @@
 #include "imaging/core/io/isDcmReader.h"
 #include "imaging/display/image/TexelConversion.h"
 #include "imaging/display/isNodeImageByShader.h"
+#include "imaging/display/window/isViewWarmUp.h"
 
 using namespace isImageSDK;
 using displaytest::makeClut;
@@ -166,6 +167,30 @@ TEST_F(ShaderTest, WindowChangesCostUniformsOnly) {
     EXPECT_LE(truth, 1);
     EXPECT_EQ(uploaded, gpu->getTexture());
     clut->release();
+}
+
+TEST_F(ShaderTest, WarmUpChangesNeitherThePictureNorTheState) {
+    isNodeImageByShader::holdSharedProgram();
+    isClut* clut = makeClut(kPixelS16, 800, 40);
+    TestSlice slice = sliceOf(kPixelS16);
+    ASSERT_NE(nullptr, show<isNodeImageByShader>(slice, 4, 30, clut));
+    frames();
+    const std::vector<unsigned char> before = readAll();
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(1, 2, 3, 4);
+    isViewWarmUp::run();
+    GLint box[4] = {};
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    EXPECT_EQ((std::vector<GLint>{1, 2, 3, 4}), std::vector<GLint>(box, box + 4));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    glDisable(GL_SCISSOR_TEST);
+    EXPECT_EQ(before, readAll()) << "no pixel drawn";
+    cocos2d::Director::getInstance()->markDirty();
+    frames();
+    EXPECT_EQ(before, readAll()) << "the next frame draws as before";
+    clut->release();
+    isNodeImageByShader::dropSharedProgram();
 }
 
 TEST_F(ShaderTest, CtSliceThroughBothPathsSideBySide) {

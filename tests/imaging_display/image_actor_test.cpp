@@ -83,6 +83,26 @@ protected:
         volumes.push_back(data);
         return data;
     }
+    /// An 8 x 8 x 4 volume whose images are still loading, shown by the actor (slice 2).
+    isImageData* showLoading(WaitingSource*& source) {
+        isImageData* volume = keep(constantVolume(8, 8, 4, kPixelS16, 0));
+        source = WaitingSource::create();
+        volume->setInput(source);
+        for (isSliceInfo* slice : volume->slices)
+            slice->loaded = 0;
+        actor->setInputData(volume);
+        frames(2);
+        return volume;
+    }
+    /// The slice's pixels arrive, all 42.
+    static void arrive(isSliceInfo* slice) {
+        for (int i = 0; i < 64; ++i)
+            reinterpret_cast<int16_t*>(slice->pixels)[i] = 42;
+        slice->loaded = 1;
+    }
+    bool drawsLoaded() const {
+        return actor->getImageNode()->getSlice() && actor->getImageNode()->getSlice()->loaded;
+    }
     float shownValue() {
         const isSliceInfo* slice = actor->getImageInfoUpdated();
         float v = NAN;
@@ -233,30 +253,34 @@ TEST_F(ImageActor, PlaneModeAfterObliqueDrawsTheNewDataPlane) {
 }
 
 TEST_F(ImageActor, PixelsArrivingWhileLoadingReachTheNode) {
-    isImageData* volume = keep(constantVolume(8, 8, 4, kPixelS16, 0));
-    WaitingSource* source = WaitingSource::create();
-    volume->setInput(source);
-    for (isSliceInfo* slice : volume->slices)
-        slice->loaded = 0;
-    actor->setInputData(volume);
-    frames(2);
+    WaitingSource* source = nullptr;
+    isImageData* volume = showLoading(source);
     ASSERT_EQ(source->owner, actor);
     ASSERT_EQ(source->waitedPath, "slice2");
 
-    isSliceInfo* arrived = volume->slices[2];
-    for (int i = 0; i < 64; ++i)
-        reinterpret_cast<int16_t*>(arrived->pixels)[i] = 42;
-    arrived->loaded = 1;
+    arrive(volume->slices[2]);
     // Another image's arrival changes nothing; this one's reaches the screen.
     NSUI::NSNotificationCenter::getInstance()->postFixedIdNotification(source, int(keyHash("slice1")), actor);
     frames(3);
-    EXPECT_FALSE(actor->getImageNode()->getSlice() && actor->getImageNode()->getSlice()->loaded);
+    EXPECT_FALSE(drawsLoaded());
     NSUI::NSNotificationCenter::getInstance()->postFixedIdNotification(source, int(keyHash("slice2")), actor);
     frames(3);
-    const isSliceInfo* drawn = actor->getImageNode()->getSlice();
-    ASSERT_NE(drawn, nullptr);
-    EXPECT_TRUE(drawn->loaded);
-    EXPECT_EQ(reinterpret_cast<const int16_t*>(drawn->pixels)[27], 42);
+    ASSERT_TRUE(drawsLoaded());
+    EXPECT_EQ(reinterpret_cast<const int16_t*>(actor->getImageNode()->getSlice()->pixels)[27], 42);
+}
+
+TEST_F(ImageActor, PixelsThatArriveBeforeAFrameAreDrawnInItWithoutTheirNotice) {
+    WaitingSource* source = nullptr;
+    isImageData* volume = showLoading(source);
+    volume->slices[1]->loaded = 1;
+    actor->takeArrivedPixels();
+    frames(1);
+    EXPECT_FALSE(drawsLoaded()) << "not its image";
+    arrive(volume->slices[2]);
+    actor->takeArrivedPixels();
+    frames(1);
+    ASSERT_TRUE(drawsLoaded());
+    EXPECT_EQ(reinterpret_cast<const int16_t*>(actor->getImageNode()->getSlice()->pixels)[27], 42);
 }
 
 TEST_F(ImageActor, ColourTableAndWindowDrag) {

@@ -97,6 +97,16 @@ TEST_F(ActorVRTest, RedrawsDuringAPassKeepOnlyTheNewestViewAndTheBestPassFollows
     EXPECT_EQ(shownWidth(), 200) << "the best picture is full size";
 }
 
+TEST_F(ActorVRTest, TheFirstPassOfAVolumeStartsOnceTheFrameThatAskedForItIsShown)
+{
+    interactiveGate.held = true;
+    actor->setImageData(ct);
+    input->frame();
+    EXPECT_TRUE(actor->getInteractiveThread()->isIdle()) << "nothing runs beside the frame's drawing";
+    input->frame();
+    EXPECT_FALSE(actor->getInteractiveThread()->isIdle());
+}
+
 TEST_F(ActorVRTest, CameraChangeCancelsTheBestPassAndRemovalDoesNotWaitForIt)
 {
     bestGate.held = true;

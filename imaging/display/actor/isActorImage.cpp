@@ -290,6 +290,7 @@ void isActorImage::waitForPixels(const isSliceInfo& slice) {
         first = first->getInput();
     if (!first->isSource())
         return;
+    awaitingPixels = true;
     if (auto* source = dynamic_cast<isImageFilter*>(first))
         source->addObserver(this, slice.filePath);
 }
@@ -503,6 +504,28 @@ void isActorImage::onImageLoaded(NSUI::NSNotificationData* data) {
         return;
     if (keyHash(slice->filePath) != static_cast<uint32_t>(data->intValue2))
         return;
+    refreshArrivedPixels();
+}
+
+void isActorImage::takeArrivedPixels() {
+    if (!awaitingPixels)
+        return;
+    if (!input || !planeMode || orientation != 0) {
+        awaitingPixels = false;
+        return;
+    }
+    // Looked at as it stands: bringing the source up to date is the pipeline's business.
+    const bool inside = sliceIndex >= 0 && size_t(sliceIndex) < input->slices.size();
+    const isSliceInfo* source = inside ? input->slices[size_t(sliceIndex)] : nullptr;
+    const isSliceInfo* shown = getImageInfo();
+    if (shown && shown->loaded.load())
+        awaitingPixels = false;
+    else if (source && source->loaded.load())
+        refreshArrivedPixels();
+}
+
+void isActorImage::refreshArrivedPixels() {
+    awaitingPixels = false;
     // The plane stage holds its own copy of the slice: it must copy the arrived pixels again,
     // not only the stage after it.
     planeFilter->setModified();

@@ -50,6 +50,9 @@ public:
     /// Nothing in oblique mode.
     void setSliceIndex(int index);
     int getSliceIndex() const { return sliceIndex; }
+    /// Called before the actor is drawn: when the image it waits for has arrived, it is shown
+    /// in this frame rather than once the arrival notice is delivered.
+    void takeArrivedPixels();
     void setWindow(float width, float level);
     /// A drag of (dx, dy) points: dx widens the window, dy raises the level.
     void adjustWindowByDrag(float dx, float dy);
@@ -126,6 +129,8 @@ protected:
     void publishSlicePosition(const isSliceInfo& slice);
     void answerStatistics(NSUI::NSNotificationData* data);
     void onImageLoaded(NSUI::NSNotificationData* data);
+    /// Has the pipeline copy the pixels of the image that arrived.
+    void refreshArrivedPixels();
     void onSeriesProgress(NSUI::NSNotificationData* data);
     void postOrientation();
 
@@ -139,6 +144,8 @@ protected:
     /// The slab mode both the plane and the reslice stage use.
     int filterParameter = 1;
     int orientation = 0;
+    // The image of the acquisition plane shown is being loaded.
+    bool awaitingPixels = false;
     bool planeMode = true;
     int sliceIndex = 0;
     bool postingEnabled = true;

@@ -6,6 +6,8 @@
 #include <new>
 
 #include "2d/Sprite.h"
+#include "base/Director.h"
+#include "base/Scheduler.h"
 #include "imaging/core/data/isImageData.h"
 #include "imaging/display/volume/isVRThreadBest.h"
 #include "imaging/display/volume/isVRThreadRT.h"
@@ -61,6 +63,8 @@ bool isActorVR::init()
 
 void isActorVR::cleanup()
 {
+    if (firstPassQueued) cocos2d::Director::getInstance()->getScheduler()->removeFunctionInCocosThread(this);
+    firstPassQueued = false;
     // Both passes are told to stop first, so neither wait sits behind a long best pass.
     if (interactiveThread) interactiveThread->cancelAll();
     if (bestThread) bestThread->cancelAll();
@@ -116,6 +120,7 @@ void isActorVR::setImageData(isImageData* data)
     }
     data->retain();
     imageData = data;
+    firstPassWaits = true;
     const isSliceInfo* first = data->getSlice(0);
     if (first && std::isfinite(first->windowWidth) && std::isfinite(first->windowCenter)) {
         settings.windowWidth = std::max(kMinWindowWidth, first->windowWidth);
@@ -155,6 +160,17 @@ void isActorVR::requestRender()
     if (!window || !visible_ || !interactiveThread || !bestThread || !volume) return;
     isCamera* camera = window->getSceneCamera();
     if (!camera || !(camera->isProjectionSet() || stale)) return;
+    if (firstPassWaits) {
+        // The first pass of a volume also builds its tables, the longest one: it starts in the
+        // next frame, once this one is on screen, so the views drawn beside it do not wait.
+        firstPassWaits = false;
+        firstPassQueued = true;
+        cocos2d::Director::getInstance()->getScheduler()->performFunctionInCocosThread(this, [this] {
+            firstPassQueued = false;
+            requestRender();
+        });
+        return;
+    }
     camera->clearProjectionSet();
     stale = false;
     bestThread->cancelAll();

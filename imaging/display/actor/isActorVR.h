@@ -86,6 +86,10 @@ private:
     // Something drawn changed since the last pass, so the next redraw renders even if the view
     // stayed.
     bool stale = false;
+    // The first pass of the volume waits for the frame that asked for it to be shown; queued
+    // for the next frame meanwhile.
+    bool firstPassWaits = false;
+    bool firstPassQueued = false;
     std::unique_ptr<isVolumeRenderer> interactiveRenderer;
     std::unique_ptr<isVolumeRenderer> bestRenderer;
     isVRThreadRT* interactiveThread = nullptr;

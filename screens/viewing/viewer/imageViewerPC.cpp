@@ -83,6 +83,18 @@ const ButtonCommand kCommands[] = {
     {"btnCmdNext", false, Send::Direct, 9055, 0},
 };
 
+// Texts lay out their glyphs when first measured.
+void measureTexts(Node* node)
+{
+    if (auto* label = dynamic_cast<Label*>(node))
+        label->getContentSize();
+    for (Node* child : node->getChildren())
+        measureTexts(child);
+    if (auto* owner = dynamic_cast<ProtectedNode*>(node))
+        for (Node* child : owner->getProtectedChildren())
+            measureTexts(child);
+}
+
 Size windowSize()
 {
     return AppConfig::getGlobalWinSize();
@@ -190,6 +202,18 @@ void imageViewerPC::bindControls()
         observe(id, nullptr);
     for (unsigned id : {9060u, 9033u, 9032u, 9031u})
         observe(id, this);
+}
+
+void imageViewerPC::prepareToolPanels()
+{
+    static bool prepared = false;
+    if (prepared)
+        return;
+    prepared = true;
+    for (const char* layout : kToolLayouts) {
+        if (Node* tools = CSLoader::createNode(layout))
+            measureTexts(tools);
+    }
 }
 
 void imageViewerPC::setupToolPanel(int kind)

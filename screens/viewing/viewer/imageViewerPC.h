@@ -61,6 +61,9 @@ public:
     void bindControls();
     /// Builds the tool panel of a kind (kTool2D, kToolMPR, kToolVolume) unless it is current.
     void setupToolPanel(int kind);
+    /// Builds every kind of tool panel once in the program's life and lets it go, so that their
+    /// pictures and glyphs are cached before a panel is needed; meant for the wait for a series.
+    static void prepareToolPanels();
     void onButtonClicked(cocos2d::Ref* sender);
     void onSliderEvent(cocos2d::Ref* sender, cocos2d::ui::Slider::EventType type);
     /// Moves the slider to the key view's slice.

@@ -92,6 +92,10 @@ void imageViewerPC::onEnterTransitionDidFinish()
         dicomDB* db = store();
         loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
         loadJob->start();
+        // Done while the series loads, so that the first picture does not wait for it.
+        if (layoutManager)
+            layoutManager->prepareDrawing();
+        prepareToolPanels();
     }
     dicomDB* db = store();
     updateFavoriteBadge(db ? db->getFavoriteCount() : 0);
@@ -217,6 +221,9 @@ void imageViewerPC::onLoadResult(NSNotificationData* data)
         return;
     }
 
+    // The views open on the middle image: its pixels are asked for before the views are built.
+    if (isImageSDK::isSliceInfo* middle = output->getSlice(output->getSliceCount() / 2))
+        reader->addObserver(this, middle->filePath);
     const Size size = getContentSize();
     const bool volume = isLoadedVolume(reader);
     if (layoutManager) {
