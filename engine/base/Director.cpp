@@ -13,6 +13,7 @@
 #include "base/EventDispatcher.h"
 #include "base/InputInjector.h"
 #include "base/ccLog.h"
+#include "base/ccUtils.h"
 #include "platform/GLView.h"
 #include "platform/GLViewImpl.h"
 #include "renderer/Renderer.h"
@@ -48,6 +49,9 @@ Director* Director::getInstance()
 
 void Director::destroyInstance()
 {
+    // A capture still being written asks for the director when it is done: it finishes first,
+    // and its file is kept. Waited for outside the lock, which that thread takes.
+    utils::waitForCaptures();
     std::lock_guard<std::mutex> lock(g_directorMutex);
     Director* director = g_director.load(std::memory_order_relaxed);
     if (!director)

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -20,6 +22,11 @@ namespace cocos2d {
 namespace utils {
 
 namespace {
+
+// Captures being written on their own threads.
+std::mutex g_writingMutex;
+std::condition_variable g_writingDone;
+int g_writing = 0;
 
 void finishOnMainThread(const std::function<void(bool, const std::string&)>& callback, bool ok, const std::string& path)
 {
@@ -57,6 +64,10 @@ void readAndSave(const std::function<void(bool, const std::string&)>& callback, 
     auto pixels = std::make_shared<std::vector<unsigned char>>(static_cast<size_t>(w) * h * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(px0, py0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels->data());
+    {
+        std::lock_guard<std::mutex> lock(g_writingMutex);
+        ++g_writing;
+    }
     std::thread([callback, path, pixels, w, h] {
         // GL rows run bottom to top; pictures top to bottom.
         std::vector<unsigned char> flipped(pixels->size());
@@ -69,6 +80,9 @@ void readAndSave(const std::function<void(bool, const std::string&)>& callback, 
                   image->saveToFile(path, true);
         image->release();
         finishOnMainThread(callback, ok, path);
+        std::lock_guard<std::mutex> lock(g_writingMutex);
+        --g_writing;
+        g_writingDone.notify_all();
     }).detach();
 }
 
@@ -93,6 +107,12 @@ void queueCapture(const std::function<void(bool, const std::string&)>& afterCapt
 }
 
 } // namespace
+
+void waitForCaptures()
+{
+    std::unique_lock<std::mutex> lock(g_writingMutex);
+    g_writingDone.wait(lock, [] { return g_writing == 0; });
+}
 
 void captureScreen(const std::function<void(bool, const std::string&)>& afterCaptured, const std::string& filename,
                    int x, int y, int width, int height)

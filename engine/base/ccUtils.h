@@ -16,6 +16,9 @@ void captureScreen(const std::function<void(bool, const std::string&)>& afterCap
                    int x, int y, int width, int height);
 /// The whole window.
 void captureScreen(const std::function<void(bool, const std::string&)>& afterCaptured, const std::string& filename);
+/// Waits until every capture whose pixels were read has its file written and its callback
+/// queued. The director calls it as it goes, so a capture taken just before closing is kept.
+void waitForCaptures();
 
 } // namespace utils
 } // namespace cocos2d
