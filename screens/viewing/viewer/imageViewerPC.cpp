@@ -118,6 +118,7 @@ Scene* imageViewerPC::createScene(const std::string& folder)
     screen->setContentSize(windowSize());
     screen->bindControls();
     screen->setSeriesFolder(folder);
+    screen->startLoading();
     return scene;
 }
 

@@ -54,6 +54,9 @@ public:
 
     /// Unregisters the reader of the folder stored before, when the folder changes.
     void setSeriesFolder(const std::string& folder);
+    /// Starts loading the series folder unless a load has started or the screen has been shown;
+    /// createScene calls it so that the series loads while the screen's first frame is made.
+    void startLoading();
     const std::string& getSeriesFolder() const { return seriesFolder; }
 
     void setTopBarVisible(bool visible);
@@ -134,6 +137,8 @@ private:
     std::vector<WindowPreset> windowPresets;
     std::string seriesFolder;
     bool firstEntry = true;
+    /// A load result that came before the screen was shown: 1 loaded, -1 failed, 0 none.
+    int earlyLoadResult = 0;
     isImageSDK::isViewerMulti* multiView = nullptr;
     int pendingSlice = -1;
     unsigned int lastFrame = 0;

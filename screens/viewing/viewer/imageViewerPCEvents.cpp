@@ -84,21 +84,36 @@ void imageViewerPC::onEnterTransitionDidFinish()
 {
     NSUI::NSLayout::onEnterTransitionDidFinish();
     if (firstEntry) {
-        firstEntry = false;
         if (NSUI::NSActivity* overlay = NSUI::NSActivity::show(this)) {
             overlay->enableBKColor(true, Color3B::WHITE, 0.0f);
             overlay->setColor(Color3B::WHITE);
         }
-        dicomDB* db = store();
-        loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
-        loadJob->start();
+        startLoading();
+        firstEntry = false;
         // Done while the series loads, so that the first picture does not wait for it.
         if (layoutManager)
             layoutManager->prepareDrawing();
         prepareToolPanels();
+        // A result that came before the overlay was up is handled now, after it, as any other.
+        if (earlyLoadResult != 0) {
+            auto* data = new NSNotificationData();
+            data->intValue = earlyLoadResult > 0 ? 0 : -1;
+            earlyLoadResult = 0;
+            onLoadResult(data);
+            data->release();
+        }
     }
     dicomDB* db = store();
     updateFavoriteBadge(db ? db->getFavoriteCount() : 0);
+}
+
+void imageViewerPC::startLoading()
+{
+    if (loadJob || !firstEntry)
+        return;
+    dicomDB* db = store();
+    loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
+    loadJob->start();
 }
 
 void imageViewerPC::onExit()
@@ -141,7 +156,10 @@ void imageViewerPC::onNotification(Ref* sender, unsigned int id, NSNotificationD
 {
     switch (id) {
     case kLoadResultId:
-        onLoadResult(data);
+        if (firstEntry)
+            earlyLoadResult = data && data->intValue < 0 ? -1 : 1;
+        else
+            onLoadResult(data);
         return;
     case 2027:
     case 9033:
