@@ -92,7 +92,7 @@ void imageViewerPC::onEnterTransitionDidFinish()
         firstEntry = false;
         // Done while the series loads, so that the first picture does not wait for it.
         if (layoutManager)
-            layoutManager->prepareDrawing();
+            layoutManager->prepareDrawing(!loadJob || loadJob->getResult() == 0);
         // A result already in (also one that came before the overlay was up) is handled now,
         // after the overlay, rather than a frame later; every kind of tool panel is readied only
         // while the series is still awaited.
