@@ -27,12 +27,13 @@ appManager* appManager::create() {
     return nullptr;
 }
 
-void appManager::prepareDrawing() {
+void appManager::prepareDrawing(bool warmUp) {
     if (!drawingPrepared) {
         drawingPrepared = true;
         isNodeImageByShader::holdSharedProgram();
     }
-    isViewWarmUp::run();
+    if (warmUp)
+        isViewWarmUp::run();
 }
 
 appManager::~appManager() {

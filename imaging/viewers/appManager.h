@@ -19,8 +19,9 @@ public:
 
     static appManager* create();
     /// Readies what the views' first drawing needs, so that a screen can do it while its series
-    /// loads; what it readies is kept until cleanup. Main thread, outside drawing.
-    void prepareDrawing();
+    /// loads; what it readies is kept until cleanup. Main thread, outside drawing. Without
+    /// warmUp only what is kept is readied: the views' first frame draws its states itself.
+    void prepareDrawing(bool warmUp = true);
     ~appManager() override;
 
     virtual void reserved() {}

@@ -44,15 +44,10 @@ protected:
         for (cocos2d::Node* child : next->getChildren())
             if (auto* screen = dynamic_cast<imageViewerPC*>(child))
                 opened = screen;
-        loadResult = 0;
-        NSUI::NSNotificationCenter::getInstance()->addObserver(
-            this, opened,
-            [this](cocos2d::Ref*, unsigned, NSUI::NSNotificationData* data) { loadResult = data ? data->intValue : 1; },
-            imageViewerPC::kLoadResultId);
         director->pushScene(next);
-        frameUntil([&] { return loadResult != 0; });
-        frame(); // the screen handles the result after this observer
-        NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+        frameUntil([&] { return opened->getLoadResult() != 0; });
+        loadResult = opened->getLoadResult();
+        frame();
         return opened;
     }
 

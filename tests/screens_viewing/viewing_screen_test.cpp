@@ -9,6 +9,7 @@
 #include "menu/NSMenu.h"
 #include "table/NSListView.h"
 #include "object/isSharedObjects.h"
+#include "overlay/NSActivity.h"
 #include "ui/CocosGUI.h"
 #include "viewer/seriesLoadJob.h"
 
@@ -136,6 +137,37 @@ TEST_F(ViewingScreen, RefusedSeriesTellTheUserAndKeepNothing) {
     EXPECT_EQ(NSUI::UILocalConfig::getLanguageString("noSupportSize"), intro->getString());
     EXPECT_EQ(nullptr, isImageSDK::isSharedObjects::getInstance()->getObjectByName("wide/"));
     EXPECT_TRUE(screen->getSeriesFolder().empty());
+}
+
+TEST_F(ViewingScreen, ResultBeforeTheScreenIsShownWaitsForItAndLeavesNoOverlay) {
+    const std::string folder = writeSeries("ct6/", ct(6));
+    // Made as createScene makes it, with an observer of the result in place before the load.
+    Scene* next = Scene::create();
+    next->retain(); // held as a scene about to be pushed is
+    imageViewerPC* screen = imageViewerPC::create();
+    next->addChild(screen);
+    screen->setContentSize(director->getWinSize());
+    screen->bindControls();
+    screen->setSeriesFolder(folder);
+    int results = 0;
+    NSUI::NSNotificationCenter::getInstance()->addObserver(
+        this, screen, [&](Ref*, unsigned, NSUI::NSNotificationData*) { ++results; }, imageViewerPC::kLoadResultId);
+    screen->startLoading();
+    // The series loads while the screen is not yet shown; both observers get the result.
+    frameUntil([&] { return results == 1; });
+    frame();
+    frame();
+    NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+    EXPECT_EQ(nullptr, screen->getMultiView()) << "the views wait for the screen to be shown";
+    EXPECT_EQ(nullptr, NSUI::NSActivity::current());
+
+    director->pushScene(next);
+    next->release();
+    frame();
+    EXPECT_NE(nullptr, screen->getMultiView());
+    EXPECT_EQ(nullptr, NSUI::NSActivity::current()) << "the busy overlay went with the early result";
+    director->popScene();
+    frame();
 }
 
 TEST_F(ViewingScreen, CancelledLoadRegistersAndAnnouncesNothing) {

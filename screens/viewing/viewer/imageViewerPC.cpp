@@ -110,14 +110,21 @@ Scene* imageViewerPC::createScene(const std::string& folder)
     if (!scene)
         return nullptr;
     scene->enableAndroidReturnKey(true);
-    imageViewerPC* screen = create();
+    // The series starts loading before the screen's layout is built.
+    auto* screen = new (std::nothrow) imageViewerPC();
     if (!screen)
         return scene;
+    screen->setSeriesFolder(folder);
+    screen->startLoading();
+    if (!screen->init()) {
+        delete screen;
+        return scene;
+    }
+    screen->autorelease();
     scene->addChild(screen);
     screen->setPosition(Vec2::ZERO);
     screen->setContentSize(windowSize());
     screen->bindControls();
-    screen->setSeriesFolder(folder);
     return scene;
 }
 
@@ -197,11 +204,20 @@ void imageViewerPC::bindControls()
                             [this](Ref* sender, unsigned n, NSNotificationData* data) { onNotification(sender, n, data); },
                             id);
     };
-    observe(kLoadResultId, this);
+    observeLoadResult();
     for (unsigned id : {9024u, 9112u, 9111u, 1004u, 9104u, 9097u, 9098u, 9099u, 2026u, 2027u, 9103u})
         observe(id, nullptr);
     for (unsigned id : {9060u, 9033u, 9032u, 9031u})
         observe(id, this);
+}
+
+void imageViewerPC::observeLoadResult()
+{
+    auto* centre = NSNotificationCenter::getInstance();
+    if (!centre->isObserverRegistered(kLoadResultId, this, this))
+        centre->addObserver(
+            this, this, [this](Ref* sender, unsigned n, NSNotificationData* data) { onNotification(sender, n, data); },
+            kLoadResultId);
 }
 
 void imageViewerPC::prepareToolPanels()

@@ -54,6 +54,9 @@ public:
 
     /// Unregisters the reader of the folder stored before, when the folder changes.
     void setSeriesFolder(const std::string& folder);
+    /// Starts loading the series folder unless a load has started or the screen has been shown;
+    /// createScene calls it so that the series loads while the screen is built and first drawn.
+    void startLoading();
     const std::string& getSeriesFolder() const { return seriesFolder; }
 
     void setTopBarVisible(bool visible);
@@ -101,6 +104,8 @@ public:
     NSUI::UIScrollViewBase* getToolPanel() const { return toolPanel; }
     int getToolKind() const { return toolKind; }
     int getToolWidth() const { return toolWidth; }
+    /// The load's result as the screen handled it: 1 loaded, -1 failed, 0 not yet.
+    int getLoadResult() const { return loadResult; }
     int getPendingSlice() const { return pendingSlice; }
     float getPendingRotation() const { return pendingRotation; }
     quickTool* getQuickTool() const { return quickToolBar; }
@@ -116,7 +121,11 @@ private:
     {
         return from ? from->getChildByNameDeep(name) : nullptr;
     }
-    void onLoadResult(NSUI::NSNotificationData* data);
+    void onLoadResult(bool loaded);
+    /// Handles the load's result now if it is in and was not handled; false when it is not in.
+    bool takeLoadResult();
+    /// Registers the screen for its load result, once.
+    void observeLoadResult();
     /// Handles the notifications of the menus and tool bars; false when the id is not theirs.
     bool onToolNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);
     /// Shows or hides one menu; the menu, or null when it does not exist.
@@ -134,6 +143,7 @@ private:
     std::vector<WindowPreset> windowPresets;
     std::string seriesFolder;
     bool firstEntry = true;
+    int loadResult = 0;
     isImageSDK::isViewerMulti* multiView = nullptr;
     int pendingSlice = -1;
     unsigned int lastFrame = 0;

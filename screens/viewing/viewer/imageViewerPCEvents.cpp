@@ -84,21 +84,35 @@ void imageViewerPC::onEnterTransitionDidFinish()
 {
     NSUI::NSLayout::onEnterTransitionDidFinish();
     if (firstEntry) {
-        firstEntry = false;
         if (NSUI::NSActivity* overlay = NSUI::NSActivity::show(this)) {
             overlay->enableBKColor(true, Color3B::WHITE, 0.0f);
             overlay->setColor(Color3B::WHITE);
         }
-        dicomDB* db = store();
-        loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
-        loadJob->start();
+        startLoading();
+        firstEntry = false;
         // Done while the series loads, so that the first picture does not wait for it.
         if (layoutManager)
-            layoutManager->prepareDrawing();
-        prepareToolPanels();
+            layoutManager->prepareDrawing(!loadJob || loadJob->getResult() == 0);
+        // A result already in (also one that came before the overlay was up) is handled now,
+        // after the overlay, rather than a frame later; every kind of tool panel is readied only
+        // while the series is still awaited.
+        if (!takeLoadResult()) {
+            prepareToolPanels();
+            takeLoadResult();
+        }
     }
     dicomDB* db = store();
     updateFavoriteBadge(db ? db->getFavoriteCount() : 0);
+}
+
+void imageViewerPC::startLoading()
+{
+    if (loadJob || !firstEntry)
+        return;
+    observeLoadResult();
+    dicomDB* db = store();
+    loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
+    loadJob->start();
 }
 
 void imageViewerPC::onExit()
@@ -141,7 +155,9 @@ void imageViewerPC::onNotification(Ref* sender, unsigned int id, NSNotificationD
 {
     switch (id) {
     case kLoadResultId:
-        onLoadResult(data);
+        // Before the screen is shown the result waits in the job: the entry takes it.
+        if (!firstEntry && loadResult == 0)
+            onLoadResult(!(data && data->intValue < 0));
         return;
     case 2027:
     case 9033:
@@ -195,10 +211,20 @@ void imageViewerPC::saveFavoriteDicom(void* record, const std::string& storeRoot
     delete slice;
 }
 
-void imageViewerPC::onLoadResult(NSNotificationData* data)
+bool imageViewerPC::takeLoadResult()
 {
+    const int result = loadJob ? loadJob->getResult() : 0;
+    if (result == 0 || loadResult != 0)
+        return false;
+    onLoadResult(result > 0);
+    return true;
+}
+
+void imageViewerPC::onLoadResult(bool loaded)
+{
+    loadResult = loaded ? 1 : -1;
     NSUI::NSActivity::hide();
-    if (data && data->intValue < 0) {
+    if (!loaded) {
         showMessageBox(NSUI::UILocalConfig::getLanguageString("failed_loadSeries"), kToastSeconds);
         return;
     }

@@ -47,6 +47,12 @@ bool seriesLoadJob::isCancelled() const
     return cancelled;
 }
 
+int seriesLoadJob::getResult() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return result;
+}
+
 void seriesLoadJob::showProgressText(const char* text)
 {
     std::string copy = text;
@@ -64,6 +70,7 @@ void seriesLoadJob::postResult(bool ok)
     std::lock_guard<std::mutex> lock(mutex);
     if (cancelled)
         return;
+    result = ok ? 1 : -1;
     auto* centre = NSUI::NSNotificationCenter::getInstance();
     if (ok)
         centre->postNotification(nullptr, kLoadResultId, nullptr, screen, false);
@@ -123,6 +130,7 @@ void seriesLoadJob::run()
         std::lock_guard<std::mutex> lock(mutex);
         if (!cancelled) {
             announced = true;
+            result = 1;
             auto* shared = isImageSDK::isSharedObjects::getInstance();
             if (!shared->getObjectByName(folder))
                 shared->addObject(reader);

@@ -23,6 +23,8 @@ public:
     /// Called on the main thread when the screen goes: nothing is posted or registered after it.
     void cancel();
     bool isCancelled() const;
+    /// What the job has posted so far: 1 the series is registered, -1 it failed, 0 nothing yet.
+    int getResult() const;
 
     const std::string& getFolder() const { return folder; }
 
@@ -37,4 +39,5 @@ private:
     cocos2d::Ref* const screen;
     mutable std::mutex mutex;
     bool cancelled = false;
+    int result = 0;
 };
