@@ -23,10 +23,18 @@ namespace utils {
 
 namespace {
 
-// Captures being written on their own threads.
-std::mutex g_writingMutex;
-std::condition_variable g_writingDone;
-int g_writing = 0;
+// Captures being written on their own threads. Never destroyed: a writer may still signal
+// while the process exits.
+struct Writers {
+    std::mutex mutex;
+    std::condition_variable done;
+    int count = 0;
+};
+Writers& writers()
+{
+    static Writers* const all = new Writers();
+    return *all;
+}
 
 void finishOnMainThread(const std::function<void(bool, const std::string&)>& callback, bool ok, const std::string& path)
 {
@@ -65,8 +73,8 @@ void readAndSave(const std::function<void(bool, const std::string&)>& callback, 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(px0, py0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels->data());
     {
-        std::lock_guard<std::mutex> lock(g_writingMutex);
-        ++g_writing;
+        std::lock_guard<std::mutex> lock(writers().mutex);
+        ++writers().count;
     }
     std::thread([callback, path, pixels, w, h] {
         // GL rows run bottom to top; pictures top to bottom.
@@ -80,9 +88,10 @@ void readAndSave(const std::function<void(bool, const std::string&)>& callback, 
                   image->saveToFile(path, true);
         image->release();
         finishOnMainThread(callback, ok, path);
-        std::lock_guard<std::mutex> lock(g_writingMutex);
-        --g_writing;
-        g_writingDone.notify_all();
+        Writers& all = writers();
+        std::lock_guard<std::mutex> lock(all.mutex);
+        --all.count;
+        all.done.notify_all();
     }).detach();
 }
 
@@ -110,8 +119,9 @@ void queueCapture(const std::function<void(bool, const std::string&)>& afterCapt
 
 void waitForCaptures()
 {
-    std::unique_lock<std::mutex> lock(g_writingMutex);
-    g_writingDone.wait(lock, [] { return g_writing == 0; });
+    Writers& all = writers();
+    std::unique_lock<std::mutex> lock(all.mutex);
+    all.done.wait(lock, [&all] { return all.count == 0; });
 }
 
 void captureScreen(const std::function<void(bool, const std::string&)>& afterCaptured, const std::string& filename,
