@@ -67,6 +67,17 @@ TEST_F(ViewingScreen, OneSliceSeriesStaysAtTheStart) {
     EXPECT_EQ(0, slider(screen)->getPercent());
 }
 
+TEST_F(ViewingScreen, LeavingAfterTheRegistryHasGoneMakesNoNewOne) {
+    open(writeSeries("ct2/", ct(2)));
+    ASSERT_EQ(1, loadResult);
+    // The program's end releases the registry before the scenes go.
+    isImageSDK::isSharedObjects::destroyInstance();
+    director->popScene();
+    frame();
+    frame();
+    EXPECT_EQ(nullptr, isImageSDK::isSharedObjects::peekInstance());
+}
+
 TEST_F(ViewingScreen, CineGuardsTheLayoutButtonsButNotZoom) {
     imageViewerPC* screen = open(writeSeries("ct8/", ct(8)));
     ASSERT_EQ(1, loadResult);

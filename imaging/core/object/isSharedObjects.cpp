@@ -20,6 +20,12 @@ isSharedObjects* isSharedObjects::getInstance()
     return g_instance;
 }
 
+isSharedObjects* isSharedObjects::peekInstance()
+{
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
+    return g_instance;
+}
+
 void isSharedObjects::destroyInstance()
 {
     isSharedObjects* registry = nullptr;

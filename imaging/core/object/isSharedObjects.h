@@ -15,6 +15,9 @@ class isObject;
 class isSharedObjects : public cocos2d::Ref {
 public:
     static isSharedObjects* getInstance();
+    /// The registry, or null when there is none (before the first getInstance, after
+    /// destroyInstance); never makes one.
+    static isSharedObjects* peekInstance();
     /// Releases the registry and what it holds (the program's shutdown); a later
     /// getInstance makes a new, empty one.
     static void destroyInstance();

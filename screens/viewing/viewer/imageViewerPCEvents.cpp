@@ -143,10 +143,10 @@ void imageViewerPC::releaseSeries()
         layoutManager->release();
         layoutManager = nullptr;
     }
-    if (!seriesFolder.empty()) {
-        isImageSDK::isSharedObjects::getInstance()->removeObjectByName(seriesFolder);
-        seriesFolder.clear();
-    }
+    // At the program's end the registry has gone before the scenes: nothing to remove then.
+    if (auto* shared = isImageSDK::isSharedObjects::peekInstance(); shared && !seriesFolder.empty())
+        shared->removeObjectByName(seriesFolder);
+    seriesFolder.clear();
 }
 
 // ---- Notifications -------------------------------------------------------------------------
