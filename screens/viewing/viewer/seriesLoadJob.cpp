@@ -136,8 +136,6 @@ void seriesLoadJob::run()
                 shared->addObject(reader);
             NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, kLoadResultId, nullptr,
                                                                         screen, false);
-            // The main loop may be asleep until its next timer: the result is work for it now.
-            cocos2d::Director::getInstance()->markDirty();
         }
     }
     // While the screen builds its views, the pixels of a stored series are mapped in here
