@@ -147,20 +147,22 @@ void sniffer::onReceive(const char* text, int length) {
     // One whole flat object: a cut or foreign text is not read key by key.
     if (json.front() != '{' || json.back() != '}' || json.find('\0') != std::string::npos)
         return;
-    if (getJsonString(json, "msg") != kMsg)
+    if (getJsonString(json, "msg") != kMsg || senderAddress().empty())
         return;
-    std::string ip = getJsonString(json, "ip");
+    // The node is where the datagram came from. The address the text claims could name any
+    // host, and a send target planted there would receive patient data; it only tells this
+    // host's own datagrams apart.
+    const std::string& ip = senderAddress();
     std::string name = getJsonString(json, "name");
     std::string appid = getJsonString(json, "appid");
     if (appid.empty())
         appid = name + ip;
 
     std::string hostName, first;
-    if (!localIdentity(hostName, first) || ip == first)
+    if (!localIdentity(hostName, first) || getJsonString(json, "ip") == first)
         return;
-    // The reply goes where the datagram came from: the text's own "ip" could name any host.
-    if (getJsonString(json, "command") == "ping" && !senderAddress().empty())
-        sendTo(senderAddress().c_str(), buildMessage("response", first, hostName).c_str());
+    if (getJsonString(json, "command") == "ping")
+        sendTo(ip.c_str(), buildMessage("response", first, hostName).c_str());
 
     std::string found;
     setJsonString(found, "ip", ip);

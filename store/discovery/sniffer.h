@@ -43,8 +43,9 @@ public:
     void startPingSweep();
     bool isPingSweeping() const { return _sweeping; }
 
-    /// Answers a ping with a response to the datagram's source address (never to the address
-    /// the text claims) and posts 2017 for every other installation.
+    /// Answers a ping with a response to the datagram's source address and posts 2017 for
+    /// every other installation, naming that source as its address: the address the text
+    /// claims is never answered, reported or stored.
     void onReceive(const char* text, int length) override;
 
     static constexpr int kDefaultPort = 12389;

@@ -1,6 +1,6 @@
 // The send panel: its fixed rows from the local address, typed addresses and their checks,
-// one send per press, rows followed by task ID, discovery and echo answers, and a real send
-// to storescp on loopback.
+// one send per press, rows followed by task ID, discovery and echo answers (also from real
+// datagrams), a layout without a send table, and a real send to storescp on loopback.
 
 #include "PanelFixture.h"
 
@@ -15,7 +15,11 @@
 #include "util/TimeUtils.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <ctime>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace cocos2d;
 using paneltest::PanelFixture;
@@ -290,6 +294,69 @@ TEST_F(SendPanelTest, DiscoveryAndEchoAnswersKeepTheNodesCurrent)
     // A successful echo from a new node adds it.
     post(2003, 0, 0.0f, R"({"ok":"1","appid":"new","name":"CT","port":"104","ip":"127.0.0.10"})");
     EXPECT_EQ(node(panel, fixed)->appid, "new");
+}
+
+// A peer's datagram, sent from `from` to the open panel's discovery port.
+void sendDiscovery(const std::string& from, const std::string& json)
+{
+    NSUI::sniffer* discovery = NSUI::sniffer::peekInstance();
+    ASSERT_NE(discovery, nullptr);
+    while (discovery->getBoundPort() == 0 && discovery->isReceiving())
+        std::this_thread::yield();
+    const int sock = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    inet_pton(AF_INET, from.c_str(), &addr.sin_addr);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    addr.sin_port = htons(static_cast<uint16_t>(discovery->getBoundPort()));
+    inet_pton(AF_INET, "127.0.0.2", &addr.sin_addr);
+    const std::string bytes = safeBase64Encode(json);
+    sendto(sock, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    close(sock);
+}
+
+TEST_F(SendPanelTest, PeersAreListedAtTheirSourceAndNeverTakeTheFixedRows)
+{
+    dcmSend* panel = open();
+    storetest::Recorder recorder({2017});
+    // The peer at 127.0.0.4 claims another host's address and the fixed rows' identifiers.
+    for (const char* appid : {"localip", "input"})
+        sendDiscovery("127.0.0.4", std::string(R"({"ip":"127.0.0.9","name":"peer","command":"response",)") +
+                                       R"("device":"2","appid":")" + appid + R"(","msg":"dicom_node_recognize"})");
+    ASSERT_TRUE(frameUntil([&] { return recorder.count(2017) == 2; }));
+    input->frame();
+
+    ASSERT_EQ(panel->getFixedRowCount(), 2);
+    EXPECT_EQ(node(panel, 0)->rowKind, dcmNodeObject::kLocalAddress);
+    EXPECT_EQ(node(panel, 1)->rowKind, dcmNodeObject::kTypedAddress);
+    ASSERT_EQ(panel->getNodeTable()->getRowCount(), 4);
+    EXPECT_EQ(node(panel, 2)->ip, "127.0.0.4");
+    EXPECT_EQ(node(panel, 3)->ip, "127.0.0.4");
+    std::vector<NeighborRecord> stored;
+    service->getDB()->listNeighbors(stored);
+    ASSERT_EQ(stored.size(), 2u);
+    for (const NeighborRecord& record : stored)
+        EXPECT_EQ(record.ip, "127.0.0.4") << record.appid;
+}
+
+TEST_F(SendPanelTest, ALayoutWithoutASendTableStillSends)
+{
+    std::string layout = qptest::readFile(qptest::sourceDir() + "/res/pad/dcmNode.json");
+    const size_t at = layout.find(R"("name": "sending")");
+    ASSERT_NE(at, std::string::npos);
+    layout.replace(at, 17, R"("name": "elsewhere")");
+    const std::string folder = scratch("layout");
+    qptest::writeFile(folder + "/dcmNode.json", layout);
+    FileUtils::getInstance()->addSearchPath(folder, true);
+    storeNode("a1", "104", secondsAgo(3600));
+
+    dcmSend* panel = open();
+    ASSERT_EQ(panel->getSendTable(), nullptr);
+    tapRow(panel->getNodeTable(), panel->getFixedRowCount());
+    pressSend(panel);
+    ASSERT_EQ(service->getSendList().size(), 1u);
+    EXPECT_EQ(service->getSendList()[0]->port, "104");
+    EXPECT_EQ(service->getSendList()[0]->path, "/data/patient");
 }
 
 TEST_F(SendPanelTest, APatientReachesStorescpWholeAndAClosedPortFailsOnce)

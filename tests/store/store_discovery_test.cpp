@@ -155,7 +155,7 @@ protected:
 } // namespace
 
 TEST_F(StoreDiscovery, PingIsAnsweredTwiceAtItsSourceAndReported) {
-    // The text claims another host: the answer still goes to the datagram's source.
+    // The text claims another host: the answer and the report still name the datagram's source.
     _peer->send(message("127.0.0.5", "ping", "peer-1"), port());
     waitForReports(1);
     // The report is posted after the answer was sent, so both copies are waiting now.
@@ -166,7 +166,7 @@ TEST_F(StoreDiscovery, PingIsAnsweredTwiceAtItsSourceAndReported) {
               "\"appid\":\"this-id\",\"msg\":\"dicom_node_recognize\"}",
               answers[0]);
     ASSERT_EQ(1u, _seen.size());
-    EXPECT_EQ("{\"ip\":\"127.0.0.5\",\"name\":\"otherhost\",\"device\":\"2\",\"appid\":\"peer-1\"}", _seen[0]);
+    EXPECT_EQ("{\"ip\":\"127.0.0.2\",\"name\":\"otherhost\",\"device\":\"2\",\"appid\":\"peer-1\"}", _seen[0]);
 
     // A signed-in user is named in the answer.
     g_logined = "1";

@@ -365,7 +365,8 @@ void dcmSend::sendFrom(dcmNodeObject* node)
         }
     }
     node->sendStarted = 1;
-    for (int64_t row = 0; row < _sendTable->getRowCount(); ++row) {
+    // A layout without a send table still sends; there is just no row to show it in.
+    for (int64_t row = 0; _sendTable && row < _sendTable->getRowCount(); ++row) {
         auto* task = static_cast<dcmSendingObject*>(_sendTable->rows.at(row));
         if (task->ip == node->ip && task->port == node->port && task->path == _sourcePath) {
             _sendTable->selectCellAtIndex(row);
@@ -379,7 +380,8 @@ void dcmSend::sendFrom(dcmNodeObject* node)
     task->path = _sourcePath;
     task->text1 = _sourceLabel;
     task->state = dcmSendingObject::kQueued;
-    _sendTable->insertItem(_sendTable->getRowCount(), task);
+    if (_sendTable)
+        _sendTable->insertItem(_sendTable->getRowCount(), task);
     if (dataService* service = dataService::getInstance())
         service->addSendTask(task);
     if (Node* help = _layout->getChildByName(kHelpImage))
@@ -562,9 +564,13 @@ int64_t dcmSend::sendRowOf(unsigned int taskId) const
 
 int64_t dcmSend::nodeRowOf(const std::string& appid) const
 {
-    for (int64_t row = 0; _nodeTable && row < _nodeTable->getRowCount(); ++row)
-        if (static_cast<dcmNodeObject*>(_nodeTable->rows.at(row))->appid == appid)
+    // Only node rows: a peer may call itself anything, "localip" and "input" included, and
+    // must not replace or remove this computer's row or the typed-address row.
+    for (int64_t row = _fixedRowCount; _nodeTable && row < _nodeTable->getRowCount(); ++row) {
+        auto* node = static_cast<dcmNodeObject*>(_nodeTable->rows.at(row));
+        if (node->rowKind == dcmNodeObject::kNode && node->appid == appid)
             return row;
+    }
     return -1;
 }
 

@@ -95,7 +95,7 @@ private:
     void deleteSend(NSUI::NSTableViewCell* cell);
     /// The send row of a task ID, -1 when none.
     int64_t sendRowOf(unsigned int taskId) const;
-    /// The node row of an installation identifier, -1 when none.
+    /// The node row of an installation identifier, -1 when none; the fixed rows never match.
     int64_t nodeRowOf(const std::string& appid) const;
     void onSendProgress(int id, NSUI::NSNotificationData* data);
     void onDeleteArrived(unsigned int taskId);
