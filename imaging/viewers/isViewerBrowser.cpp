@@ -48,6 +48,14 @@ bool touchInside(cocos2d::Node* node, cocos2d::Touch* touch) {
     return p.x > 0.0f && p.y > 0.0f && p.x < size.width && p.y < size.height;
 }
 
+// A viewer's posts to the browser still waiting for delivery carry it as their sender, which
+// the handlers read: they are withdrawn before the viewer goes.
+void withdrawPosts(cocos2d::Ref* viewer, cocos2d::Ref* browser) {
+    NSUI::NSNotificationCenter* centre = NSUI::NSNotificationCenter::getInstance();
+    for (unsigned int id : kObservedIds)
+        centre->cancelNotification(viewer, id, browser);
+}
+
 int wrap(int index, int count) {
     return count > 0 ? (index % count + count) % count : 0;
 }
@@ -156,6 +164,7 @@ void isViewerBrowser::setTiling(int newRows, int newColumns) {
     while (viewers.size() > n) {
         isViewerImage* last = viewers.back();
         viewers.pop_back();
+        withdrawPosts(last, this);
         last->removeFromParentAndCleanup(true);
         last->release();
         if (last == currentViewer)

@@ -7,6 +7,8 @@
 #include "imaging/display/actor/isActorOverlay.h"
 #include "imaging/display/overlay/isNodeOverlaySprite.h"
 #include "imaging/display/overlay/isNodeOverlayText.h"
+#include "imaging/display/overlay/isOverlayCorner.h"
+#include "imaging/display/overlay/isOverlayRow.h"
 #include "layout/NSLayout.h"
 
 using namespace cocos2d;
@@ -24,11 +26,14 @@ protected:
         frames(1);
     }
     void post(unsigned int id, const std::string& text, float value = 0, int intValue = 0) {
+        post(id, text, value, intValue, window);
+    }
+    void post(unsigned int id, const std::string& text, float value, int intValue, Ref* object) {
         auto* data = new NSUI::NSNotificationData();
         data->text = text;
         data->floatValue = value;
         data->intValue = intValue;
-        NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, id, data, window, true);
+        NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, id, data, object, true);
         data->release();
         frames(2);
     }
@@ -43,6 +48,17 @@ protected:
 
     TestWindow* window = nullptr;
     isActorOverlay* overlay = nullptr;
+};
+
+// Keeps the transform its parent was last drawn with.
+class DrawProbe : public Node {
+public:
+    CREATE_FUNC(DrawProbe);
+    void visit(Renderer* renderer, const Mat4& parentTransform, uint32_t flags) override {
+        drawn = parentTransform;
+        Node::visit(renderer, parentTransform, flags);
+    }
+    Mat4 drawn;
 };
 
 } // namespace
@@ -75,6 +91,46 @@ TEST_F(Overlay, TextsShowTheValuesOfTheirIds) {
     EXPECT_EQ(slab->getString(), "T: 2.50");
     post(9073, "");
     EXPECT_EQ(slice->getString(), "Im: / ") << "a text without keys shows empty values";
+}
+
+TEST_F(Overlay, AHiddenSliceTextLetsTheRowsBelowCloseUp) {
+    // A corner drawn once a frame (a scene of one camera): a text nearly as wide as its line,
+    // then the slice text, which goes on a line of its own; another row below.
+    Scene* single = Scene::create();
+    director->pushScene(single);
+    Node* box = Node::create();
+    box->setContentSize(Size(600, 400));
+    single->addChild(box);
+    isOverlayCorner* corner = isOverlayCorner::create(isActorOverlay::kTopLeft);
+    corner->setMetrics(24, 0.0f, 0.0f);
+    corner->setPosition(Vec2(0, 400));
+    box->addChild(corner);
+    isNodeOverlayText* texts[3];
+    for (isNodeOverlayText*& text : texts)
+        text = isNodeOverlayText::create();
+    auto* first = isOverlayRow::create();
+    first->addChild(texts[0]);
+    first->addChild(texts[1]);
+    auto* second = isOverlayRow::create();
+    second->addChild(texts[2]);
+    corner->addChild(first);
+    corner->addChild(second);
+    texts[1]->bind("", "Im: ", "", 9073, false);
+    texts[2]->setString("below");
+    // A line is a little under half the box wide.
+    std::string wide;
+    while (texts[0]->getContentSize().width < 270.0f)
+        texts[0]->setString(wide += "m");
+    auto* probe = DrawProbe::create();
+    corner->addChild(probe);
+    post(9073, "{\"index\":\"3\",\"count\":\"10\"}", 0, 0, nullptr);
+    ASSERT_EQ(corner->getLineCount(), 3);
+
+    post(9073, "{\"index\":\"-1\",\"count\":\"0\"}", 0, 0, nullptr);
+    EXPECT_EQ(corner->getLineCount(), 2);
+    // On screen is the corner at its new size, not its rows a line too low.
+    EXPECT_EQ(probe->drawn.m[13], corner->getNodeToWorldTransform().m[13]);
+    director->popScene();
 }
 
 TEST_F(Overlay, OnlyTheTouchableWindowTextOpensTheEditor) {

@@ -217,3 +217,27 @@ TEST_F(BrowserViewer, RefusalsAndSingleViewerCommands) {
     send(isViewerImage::kAxial, left);
     EXPECT_TRUE(until([&] { return reposted.count(isViewerImage::kAxial) == 1; }));
 }
+
+TEST_F(BrowserViewer, RetilingWithdrawsThePostsOfTheViewersItRemoves) {
+    browser->setImageData(volume(10));
+    browser->setTiling(1, 2);
+    frames(1); // the new viewer is held by the browser alone
+    isViewerImage* left = browser->getViewers()[0];
+    isViewerImage* right = browser->getViewers()[1];
+    Recorder touches;
+    touches.listen(isViewerImage::kViewTouched, owner);
+    auto post = [&](isViewerImage* from, unsigned int id, const char* text) {
+        auto* data = new NSUI::NSNotificationData();
+        data->text = text;
+        NSUI::NSNotificationCenter::getInstance()->postNotification(from, id, data, browser, false);
+        data->release();
+    };
+    // A drag and a touch on the right tile still wait when the grid shrinks and the tile goes.
+    post(right, isViewerImage::kPan, "right");
+    post(right, isViewerImage::kViewTouched, "right");
+    browser->setTiling(1, 1);
+    post(left, isViewerImage::kViewTouched, "left");
+    ASSERT_TRUE(until([&] { return touches.count(isViewerImage::kViewTouched) > 0 &&
+                                   touches.entries.back().text == "left"; }));
+    ASSERT_EQ(touches.entries.size(), 1u) << "the removed tile's touch was handled: " << touches.entries[0].text;
+}

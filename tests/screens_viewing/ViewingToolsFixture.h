@@ -26,7 +26,10 @@ protected:
     void SetUp() override
     {
         WidgetsFixture::SetUp();
-        cocos2d::FileUtils::getInstance()->setSearchPaths({qptest::sourceDir() + "/res/pad/", qptest::binaryDir() + "/"});
+        std::vector<std::string> paths = {qptest::sourceDir() + "/res/pad/", qptest::binaryDir() + "/"};
+        if (!languageFolder.empty())
+            paths.insert(paths.begin(), languageFolder + "/");
+        cocos2d::FileUtils::getInstance()->setSearchPaths(paths);
         _config = AppConfig::getInstance();
         _config->retain();
         _config->loadLanguage();
@@ -82,6 +85,8 @@ protected:
     std::string text(const std::string& key) const { return _config->getText(key); }
 
     std::vector<Posted> posts;
+    /// A folder searched before the build's, for a language table of the test's own.
+    std::string languageFolder;
 
 private:
     AppConfig* _config = nullptr;

@@ -16,6 +16,9 @@
 #include "tools/toolDisk.h"
 #include "KeyViewProperty.h"
 #include "isViewer.h"
+#include "data/isSliceInfo.h"
+#include "isViewerBrowser.h"
+#include "isViewerImage.h"
 
 #include <filesystem>
 #include <fstream>
@@ -207,6 +210,48 @@ TEST_F(FavoritesPhone, ViewerShowsFavoriteWithItsTools) {
 
     pressReturn();
     EXPECT_EQ(under, director->getRunningScene());
+}
+
+TEST_F(FavoritesPhone, FavouriteButtonSavesTheImageWithNoViewingScreenBelow) {
+    Scene* scene = enter(favoriteViewPhone::create());
+    favoriteViewPhone* view = favoriteViewPhone::of(scene);
+    ASSERT_NE(view, nullptr);
+    view->loadFile(qptest::pydicomDir() + "/CT_small.dcm");
+    ASSERT_NE(view->getMultiView(), nullptr);
+    auto* browser = dynamic_cast<isImageSDK::isViewerBrowser*>(view->getMultiView()->getKeyView()->getViewer());
+    ASSERT_TRUE(browser && !browser->getViewers().empty());
+    // The image is touched, as its viewer announces.
+    isImageSDK::isViewerImage* image = browser->getViewers().front();
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    auto* touched = new NSUI::NSNotificationData();
+    touched->setObject(image);
+    centre->postNotification(image, favoriteViewPhone::kViewTouchedId, touched, nullptr, false);
+    touched->release();
+    frameUntil([&] { return view->getReferenceId() == image->getRefID(); });
+
+    // Observed after the view: the copy is gone by the time it reaches this test.
+    bool copied = false;
+    std::string saved;
+    centre->addObserver(
+        this, nullptr,
+        [&](Ref*, unsigned, NSUI::NSNotificationData* data) {
+            copied = true;
+            if (auto* left = reinterpret_cast<isImageSDK::isSliceInfo*>(data->userData)) {
+                ADD_FAILURE() << "nobody took the copy";
+                std::free(left->pixels);
+                delete left;
+                data->userData = 0;
+            }
+        },
+        favoriteViewPhone::kFavoriteCopiedId);
+    centre->addObserver(this, nullptr, [&](Ref*, unsigned, NSUI::NSNotificationData* data) { saved = data->text; }, 9104);
+    click(scene->getChildByNameDeep("favoriteDicom"));
+    frameUntil([&] { return copied; });
+    if (!HasFailure()) {
+        frameUntil([&] { return !saved.empty(); });
+        EXPECT_EQ(fs::canonical(db->getRoot() + "../favorite"), fs::canonical(saved).parent_path());
+    }
+    centre->removeObserver(this);
 }
 
 TEST_F(FavoritesPhone, ViewerIgnoresWhatItCannotShow) {

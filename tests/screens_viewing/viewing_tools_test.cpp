@@ -32,6 +32,18 @@ std::vector<std::string> names(const std::vector<WindowPreset>& presets)
     return list;
 }
 
+// A viewing screen of 800 x 600 in the scene, its controls and observers wired; or null.
+imageViewerPC* addScreen(Scene* scene)
+{
+    imageViewerPC* screen = imageViewerPC::create();
+    if (!screen)
+        return nullptr;
+    screen->setContentSize(Size(800, 600));
+    screen->bindControls();
+    scene->addChild(screen);
+    return screen;
+}
+
 } // namespace
 
 using ViewingToolsTest = ViewingToolsFixture;
@@ -360,11 +372,8 @@ TEST_F(ViewingToolsTest, OnlyARightClickInsideTheViewsOpens)
 
 TEST_F(ViewingToolsTest, ScreenAttachesItsQuickBarAndOpensTheDicomMenuBesideIt)
 {
-    imageViewerPC* screen = imageViewerPC::create();
+    imageViewerPC* screen = addScreen(scene);
     ASSERT_NE(screen, nullptr);
-    screen->setContentSize(Size(800, 600));
-    screen->bindControls();
-    scene->addChild(screen);
     Node* view = Node::create();
     view->setContentSize(Size(500, 600));
     view->setPosition(Vec2(300, 0));
@@ -395,4 +404,64 @@ TEST_F(ViewingToolsTest, ScreenAttachesItsQuickBarAndOpensTheDicomMenuBesideIt)
     EXPECT_FALSE(bar->isVisible());
     post(9098, view, 0);
     EXPECT_TRUE(bar->isVisible());
+}
+
+TEST_F(ViewingToolsTest, ScreenHearsOnlyItsOwnViewsAndNothingOnceGone)
+{
+    imageViewerPC* screen = addScreen(scene);
+    ASSERT_NE(screen, nullptr);
+    // The favourites viewer pushed over the screen: its view is touched and its container
+    // reports a volume key view.
+    Node* other = Node::create();
+    scene->addChild(other);
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    auto* touched = new NSUI::NSNotificationData();
+    touched->setObject(other);
+    centre->postNotification(other, 9097, touched, nullptr, true);
+    touched->release();
+    centre->postNotificationWithInt(other, 9112, 1, nullptr, true);
+    input->frame(1.0f / 60.0f);
+    EXPECT_EQ(screen->getQuickTool(), nullptr);
+    EXPECT_EQ(screen->getToolKind(), -1);
+
+    // A screen destroyed without its cleanup (never shown) leaves no callback behind.
+    imageViewerPC* orphan = imageViewerPC::create();
+    ASSERT_NE(orphan, nullptr);
+    orphan->bindControls();
+    const void* gone = orphan;
+    input->frame(1.0f / 60.0f); // the autorelease pool lets it go
+    EXPECT_FALSE(centre->isObserverRegistered(9104, nullptr, const_cast<void*>(gone)));
+    for (unsigned int id : {9104u, 9024u, 9112u})
+        centre->postNotification(nullptr, id, nullptr, nullptr, true);
+    input->frame(1.0f / 60.0f);
+}
+
+namespace {
+
+// The viewing screen with a language table of the test's own.
+class ViewingScreenTexts : public ViewingToolsFixture {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(qptest::writeFile(folder.file("language.dat"),
+                                      "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>english</key><dict>"
+                                      "<key>title</key><string>Bilder</string>"
+                                      "<key>btnCmdToolbox</key><string>Werkzeuge</string></dict></dict></plist>"));
+        languageFolder = folder.path();
+        ViewingToolsFixture::SetUp();
+    }
+    qptest::TempDir folder;
+};
+
+} // namespace
+
+TEST_F(ViewingScreenTexts, TopBarTextsComeFromTheLanguageTable)
+{
+    imageViewerPC* screen = imageViewerPC::create();
+    ASSERT_NE(screen, nullptr);
+    auto* title = dynamic_cast<ui::Text*>(screen->getChildByNameDeep("title"));
+    auto* tools = dynamic_cast<ui::Button*>(screen->getChildByNameDeep("btnCmdToolbox"));
+    ASSERT_TRUE(title && tools);
+    EXPECT_EQ(title->getString(), "Bilder");
+    EXPECT_EQ(tools->getTitleText(), "Werkzeuge");
 }

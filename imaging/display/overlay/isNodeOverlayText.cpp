@@ -109,8 +109,9 @@ void isNodeOverlayText::onValue(cocos2d::Ref*, unsigned int id, NSUI::NSNotifica
         break;
     case kSlice:
         if (getJsonInt(json, "index", 0) < 0 && getJsonInt(json, "count", 0) < 1) {
+            // Laid out again below, so that what followed the hidden text closes up.
             setVisible(false);
-            return;
+            break;
         }
         setVisible(true);
         setValue(getJsonString(json, "index") + "/" + getJsonString(json, "count") + " ");

@@ -9,6 +9,7 @@
 #include "tools/editWW.h"
 #include "tools/toolDisk.h"
 #include "ui/CocosGUI.h"
+#include "viewer/imageViewerPC.h"
 
 #include <filesystem>
 #include <new>
@@ -78,6 +79,11 @@ bool favoriteViewPhone::initView()
                 referenceId = data->object->getRefID();
         },
         kViewTouchedId);
+    // With no viewing screen below this one, the copy its favourite button asked for would
+    // find no one to save or free it.
+    NSUI::NSNotificationCenter::getInstance()->addObserver(
+        this, nullptr, [](Ref*, unsigned int, NSUI::NSNotificationData* data) { imageViewerPC::saveFavoriteFrom(data); },
+        kFavoriteCopiedId);
     if (Node* root = favoriteList::addLayout(this, layoutFile().c_str())) {
         root->setName("root");
         bindButtons(root, kButtons);

@@ -19,6 +19,8 @@ public:
     static constexpr unsigned kViewTouchedId = 9097;
     /// Asks for the view with the reference ID in the tag to be saved as a favourite.
     static constexpr unsigned kFavoriteId = 9102;
+    /// The view's answer: a copy of its image, which whoever receives it first saves.
+    static constexpr unsigned kFavoriteCopiedId = 9103;
     /// Bar heights: the viewer lies between them.
     static constexpr float kTitleBarHeight = 59;
     static constexpr float kToolBarHeight = 99;

@@ -142,6 +142,9 @@ imageViewerPC* imageViewerPC::create()
 imageViewerPC::~imageViewerPC()
 {
     releaseSeries();
+    // A screen whose init failed, or that never reached a scene, is destroyed without cleanup:
+    // its callbacks must not outlive it.
+    NSNotificationCenter::getInstance()->removeObserver(this);
 }
 
 bool imageViewerPC::init()
@@ -157,6 +160,8 @@ bool imageViewerPC::init()
     if (Node* root = CSLoader::createNode(kScreenLayout)) {
         root->setName(kRootName);
         root->setContentSize(size);
+        if (AppConfig* config = AppConfig::getInstance())
+            config->applyText(root, "");
         ui::Helper::doLayout(root);
         addChild(root);
     }

@@ -98,6 +98,9 @@ public:
     /// Writes a favourite image record (an isSliceInfo copy, owned and freed here) as a DICOM
     /// file beside the store; posts 9104 when written. Runs on its own thread.
     static void saveFavoriteDicom(void* record, const std::string& storeRoot);
+    /// Takes the favourite image record out of a 9103 payload (so that no other observer takes
+    /// it too) and saves it on its own thread; false when the payload holds none.
+    static bool saveFavoriteFrom(NSUI::NSNotificationData* data);
 
     isImageSDK::isViewerMulti* getMultiView() const { return multiView; }
     isImageSDK::appManager* getLayoutManager() const { return layoutManager; }
@@ -121,6 +124,8 @@ private:
     {
         return from ? from->getChildByNameDeep(name) : nullptr;
     }
+    /// True when the node is this screen or lies below it.
+    bool isOwnView(cocos2d::Ref* object) const;
     void onLoadResult(bool loaded);
     /// Handles the load's result now if it is in and was not handled; false when it is not in.
     bool takeLoadResult();

@@ -170,14 +170,7 @@ void imageViewerPC::onNotification(Ref* sender, unsigned int id, NSNotificationD
         updateFavoriteBadge(-1);
         return;
     case 9103:
-        if (data && data->userData) {
-            playCaptureSound();
-            auto* record = reinterpret_cast<isImageSDK::isSliceInfo*>(data->userData);
-            data->userData = 0;
-            dicomDB* db = store();
-            std::string root = db ? db->getRoot() : std::string();
-            std::thread([record, root] { saveFavoriteDicom(record, root); }).detach();
-        }
+        saveFavoriteFrom(data);
         return;
     case 9111:
         if (layoutManager && isLoadedVolume(readerOf(seriesFolder)))
@@ -190,7 +183,10 @@ void imageViewerPC::onNotification(Ref* sender, unsigned int id, NSNotificationD
         openTagList();
         return;
     case 9112:
-        chooseToolKindForKeyView(data ? data->intValue : 0);
+        // Only this screen's container: another screen's (the favourites viewer over this one)
+        // tells of its own key view.
+        if (multiView && sender == multiView)
+            chooseToolKindForKeyView(data ? data->intValue : 0);
         return;
     default:
         onToolNotification(sender, id, data);
@@ -209,6 +205,19 @@ void imageViewerPC::saveFavoriteDicom(void* record, const std::string& storeRoot
     std::free(slice->pixels);
     slice->pixels = nullptr;
     delete slice;
+}
+
+bool imageViewerPC::saveFavoriteFrom(NSNotificationData* data)
+{
+    if (!data || !data->userData)
+        return false;
+    playCaptureSound();
+    auto* record = reinterpret_cast<isImageSDK::isSliceInfo*>(data->userData);
+    data->userData = 0;
+    dicomDB* db = store();
+    std::string root = db ? db->getRoot() : std::string();
+    std::thread([record, root] { saveFavoriteDicom(record, root); }).detach();
+    return true;
 }
 
 bool imageViewerPC::takeLoadResult()

@@ -25,6 +25,14 @@ using namespace cocos2d;
 namespace {
 }
 
+bool imageViewerPC::isOwnView(Ref* object) const
+{
+    for (auto* node = dynamic_cast<Node*>(object); node; node = node->getParent())
+        if (node == this)
+            return true;
+    return false;
+}
+
 // ---- Menus ---------------------------------------------------------------------------------
 
 NSUI::NSMenu* imageViewerPC::showMenu(int kind, bool show)
@@ -167,6 +175,9 @@ bool imageViewerPC::onToolNotification(Ref* sender, unsigned int id, NSUI::NSNot
             quickToolBar->attachTo(dynamic_cast<Node*>(data->object));
         return true;
     case 9097:
+        // A touch on a view of another screen (the favourites viewer over this one) is not ours.
+        if (data && data->object && !isOwnView(data->object))
+            return true;
         if (!quickToolBar) {
             quickToolBar = quickTool::create();
             if (!quickToolBar)
