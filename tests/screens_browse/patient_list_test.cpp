@@ -11,8 +11,11 @@
 #include "json/UIJson.h"
 #include "lang/UILocalConfig.h"
 #include "net/dataService.h"
+#include "overlay/NSActivity.h"
 #include "patient/patientList.h"
 #include "patient/patientListLinks.h"
+#include "share/shareTo.h"
+#include "support/GLWindowFixture.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
 #include "zip/ZipTool.h"
@@ -59,6 +62,7 @@ protected:
     void TearDown() override
     {
         patientListLinks::openStudies() = nullptr;
+        patientListLinks::openShare() = nullptr;
         Director::getInstance()->reset();
         dataService::destroyInstance();
         NSUI::NetworkInfoProvider::setCurrent(nullptr);
@@ -85,6 +89,16 @@ protected:
         return _list;
     }
     int64_t rows() const { return _list->getTable()->getRowCount(); }
+    /// The store's answer with one patient, row ID 7, whose folder "P7" holds nothing.
+    void loadOnePatient()
+    {
+        NSUI::NSDBDataModel model;
+        for (const char* cell : {"7", "H7", "DOE^JANE", "1970.01.02", "F", "2026-01-02 03:04:05.678", "CT chest",
+                                 "P7/ST1/SE1", "2", "5", "340"})
+            model.addColumn(cell);
+        model.endRow();
+        _list->onPatientsLoaded(&model);
+    }
     bool rowsReach(int64_t n) { return pumpUntil([&] { return rows() >= n; }); }
     void frames(int n)
     {
@@ -107,6 +121,11 @@ protected:
         NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, id, data, nullptr, true);
         data->release();
         frames(2);
+    }
+    void execute(const std::string& sql)
+    {
+        std::lock_guard<std::recursive_mutex> lock(_service->getDB()->getLock());
+        ASSERT_TRUE(_service->getDB()->getConnection().executeSQL(sql));
     }
     std::string count(const std::string& sql)
     {
@@ -165,12 +184,7 @@ std::string record(const std::string& patientId, const std::string& name, const 
 TEST_F(PatientListTest, RowsFollowTheStoreAndItsNotifications)
 {
     show();
-    NSUI::NSDBDataModel model;
-    for (const char* cell : {"7", "H7", "DOE^JANE", "1970.01.02", "F", "2026-01-02 03:04:05.678", "CT chest",
-                             "P7/ST1/SE1", "2", "5", "340"})
-        model.addColumn(cell);
-    model.endRow();
-    _list->onPatientsLoaded(&model);
+    loadOnePatient();
     ASSERT_EQ(rows(), 1);
     patientList::listObject* row = _list->rowAt(0);
     EXPECT_EQ(row->patientIDHospital, "H7");
@@ -181,13 +195,18 @@ TEST_F(PatientListTest, RowsFollowTheStoreAndItsNotifications)
     EXPECT_FALSE(markerShown(0));
     EXPECT_TRUE(promptShown()) << "fewer than four rows";
 
-    // A file for the listed patient raises its counts in place; a new patient goes on top.
+    // A file for the listed patient raises its counts in place; a new patient goes on top,
+    // but only one the store holds.
     post(patientList::kFileStoredId, record("7", "DOE^JANE", "0-1-3"));
     EXPECT_EQ(rows(), 1);
     EXPECT_EQ(textOf(0, "imageNumber"), "2-6-343");
     EXPECT_TRUE(markerShown(0));
-    for (const char* id : {"8", "9", "10"})
+    post(patientList::kFileStoredId, record("99", "GONE^99", "1-1-1"));
+    EXPECT_EQ(rows(), 1);
+    for (const char* id : {"8", "9", "10"}) {
+        execute(std::string("insert into patient(ID,name) values(") + id + ",'NEW^" + id + "')");
         post(patientList::kFileStoredId, record(id, std::string("NEW^") + id, "1-1-1"));
+    }
     ASSERT_EQ(rows(), 4);
     EXPECT_EQ(_list->rowAt(0)->name, "NEW^10");
     EXPECT_EQ(_list->rowAt(3)->patientID, "7");
@@ -204,9 +223,49 @@ TEST_F(PatientListTest, RowsFollowTheStoreAndItsNotifications)
     EXPECT_FALSE(markerShown(0));
 
     // A series deleted elsewhere removes the row only when its patient is gone.
+    execute("delete from patient where ID=8");
     post(patientList::kSeriesDeletedId, "8");
     EXPECT_EQ(rows(), 3);
     EXPECT_TRUE(promptShown());
+}
+
+TEST_F(PatientListTest, FailedShareOfARowIsToldOnTheList)
+{
+    // Drawn when there is a display: <build>/patient_list_share_fail.png shows the message.
+    qptest::ScreenWindow window("patient list", 1280, 800);
+    // The language table lives as long as the configuration, which frames would drain.
+    std::shared_ptr<AppConfig> config(AppConfig::getInstance(), [](AppConfig* c) { c->release(); });
+    config->retain();
+    config->loadLanguage();
+    patientListLinks::openShare() = [](Node* screen, const std::string& folder, const std::string& name) {
+        shareTo* share = shareTo::create();
+        screen->addChild(share, 10000);
+        share->zipAndShare(folder, name);
+    };
+    show();
+    loadOnePatient(); // its folder is not in the store: the packing fails
+    auto* share = ui::Button::create();
+    share->setName("share");
+    share->setUserObject(_list->getTable()->cellAtIndex(0));
+    _list->onButtonClicked(share);
+    ASSERT_NE(NSUI::NSActivity::current(), nullptr);
+    while (NSUI::NSActivity::current())
+        storetest::frame();
+    Node* box = Director::getInstance()->getRunningScene()->getChildByName(NSUI::UIControlBase::kMessageBoxName);
+    auto* text = box ? dynamic_cast<ui::Text*>(box->getChildByNameDeep(NSUI::UIControlBase::kMessageTextName))
+                     : nullptr;
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(text->getString().empty());
+    EXPECT_EQ(text->getString(), NSUI::UILocalConfig::getLanguageString("compressFail"));
+    if (window) {
+        bool done = false, written = false;
+        utils::captureScreen([&](bool ok, const std::string&) { done = true, written = ok; },
+                             qptest::binaryDir() + "/patient_list_share_fail.png");
+        while (!done)
+            storetest::frame();
+        EXPECT_TRUE(written);
+    }
 }
 
 TEST_F(PatientListTest, NetworkStateMovesTheTableOnceAndShowsLiveNodes)
@@ -244,8 +303,18 @@ TEST_F(PatientListTest, ImportedFolderAppearsAndDeletionEmptiesTheStore)
     const std::string patientFolder = storeRoot() + _list->rowAt(0)->dcmFolder;
     ASSERT_TRUE(fs::is_directory(patientFolder));
 
-    _list->deletePatient(0);
-    EXPECT_EQ(rows(), 0) << "the row goes at once";
+    {
+        // A file's record queued before the deletion arrives while the store still holds the
+        // patient: it brings no row back.
+        std::lock_guard<std::recursive_mutex> lock(_service->getDB()->getLock());
+        NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(
+            nullptr, patientList::kFileStoredId, record(_list->rowAt(0)->patientID, "FOLDER^IMPORT", "0-0-1"),
+            nullptr, false);
+        _list->deletePatient(0);
+        EXPECT_EQ(rows(), 0) << "the row goes at once";
+        frames(2);
+        EXPECT_EQ(rows(), 0);
+    }
     _list->waitWorkersFinished();
     EXPECT_EQ(count("select count() from patient"), "0");
     EXPECT_EQ(count("select count() from image"), "0");

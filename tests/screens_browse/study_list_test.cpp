@@ -4,6 +4,7 @@
 #include "BrowseFixture.h"
 
 #include "db/SeriesRowData.h"
+#include "patient/patientListLinks.h"
 #include "study/studyList.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
@@ -213,6 +214,29 @@ TEST_F(StudyListTest, TableAndPicturesShareAnyWindowSize) {
         director->popScene();
         frame();
     }
+}
+
+TEST_F(StudyListTest, FavouritesBadgeStartsAtTheStoresCountAndCountsNewCaptures) {
+    bool opened = false;
+    patientListLinks::openFavorites() = [&opened] { opened = true; };
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    centre->postNotificationWithString(nullptr, 1004, scratch("shots") + "/capture.png", nullptr, false);
+    frameUntil([&] { return db->getFavoriteCount() == 1; });
+    studyList* screen = open("P1", false);
+    show();
+    frame();
+    auto* button = dynamic_cast<ui::Button*>(screen->getChildByNameDeep("btnFavorite"));
+    ASSERT_NE(button, nullptr);
+    auto* badge = dynamic_cast<Label*>(button->getParent()->getChildByName("favoriteNodes"));
+    ASSERT_NE(badge, nullptr);
+    EXPECT_TRUE(badge->isVisible());
+    EXPECT_EQ(badge->getString(), "1");
+
+    centre->postNotificationWithString(nullptr, 1004, scratch("shots") + "/second.png", nullptr, false);
+    frameUntil([&] { return badge->getString() == "2"; });
+    screen->onButtonClicked(button);
+    EXPECT_TRUE(opened);
+    patientListLinks::openFavorites() = nullptr;
 }
 
 } // namespace

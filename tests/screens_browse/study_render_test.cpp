@@ -1,6 +1,7 @@
 // The study list drawn under a virtual display with the first-run sample imported: rows,
 // preview pictures and the dark palette are on screen. The frame is written to
-// <build>/study_list.png for a look, and the series' share overlay to <build>/share.png.
+// <build>/study_list.png for a look, with the favourites badge after a capture to
+// <build>/study_list_favorites.png, and the series' share overlay to <build>/share.png.
 
 #include "BrowseFixture.h"
 #include "support/GLWindowFixture.h"
@@ -68,6 +69,18 @@ TEST_F(StudyRender, SamplePatientWithPreviewPictures) {
     std::string shot = std::string(QP_BINARY_DIR) + "/study_list.png";
     bool written = false;
     utils::captureScreen([&](bool ok, const std::string&) { written = ok; }, shot);
+    frameUntil([&] { return written; });
+
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, 1004, scratch("shots") + "/a.png",
+                                                                          nullptr, false);
+    frameUntil([&] {
+        Node* badge = screen->getChildByNameDeep("favoriteNodes");
+        return badge && badge->isVisible();
+    });
+    frame();
+    written = false;
+    utils::captureScreen([&](bool ok, const std::string&) { written = ok; },
+                         std::string(QP_BINARY_DIR) + "/study_list_favorites.png");
     frameUntil([&] { return written; });
 
     screen->shareSeries(pet);

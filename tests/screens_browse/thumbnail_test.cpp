@@ -3,8 +3,12 @@
 
 #include "BrowseFixture.h"
 
+#include "study/StudyWorkers.h"
 #include "study/ThumbnailMaker.h"
 #include "study/studyList.h"
+#include "table/NSListView.h"
+
+#include <thread>
 
 using browsetest::Recorder;
 
@@ -72,6 +76,46 @@ TEST_F(ThumbnailTest, ScreenClosedWhileItsWorkerRuns) {
     }
     frameUntil([&] { return done.count(ThumbnailMaker::kDoneId) == 1; });
     EXPECT_TRUE(studyList::hasThumbnails(db->getRoot() + path + "/"));
+}
+
+TEST_F(ThumbnailTest, ClosingWaitsForADeletionAndStopsPicturesBetweenFiles) {
+    auto [id, path] = importSeries(12);
+    const std::string one = scratch("one") + "/one.dcm";
+    writeImage(one, "P5", "1", "1", 1);
+    importAndWait(one, 1);
+    cocos2d::Scene* next = studyList::create();
+    auto* screen = static_cast<studyList*>(next->getChildByTag(studyList::kScreenTag));
+    screen->setPatientID(patientRow("P5"));
+    director->pushScene(next);
+    frameUntil([&] { return screen->isLoaded() && !screen->isThumbnailJobRunning(); });
+    const std::string deletedFolder = db->getRoot() + screen->rowAt(1)->path;
+
+    // Both jobs wait for the store while the program closes.
+    auto running = std::make_shared<std::atomic<bool>>(true);
+    std::atomic<bool> closed{false};
+    bool runningWhenClosed = true;
+    {
+        std::unique_lock<std::recursive_mutex> lock(db->getLock());
+        screen->deleteSeries(1);
+        ThumbnailMaker::start(db, id, path, running);
+        std::thread closer([&] {
+            StudyWorkers::finishAll();
+            runningWhenClosed = running->load();
+            closed = true;
+        });
+        while (!StudyWorkers::stopRequested() && !closed)
+            std::this_thread::yield();
+        lock.unlock();
+        closer.join();
+    }
+    EXPECT_FALSE(runningWhenClosed);
+    EXPECT_FALSE(db->patientExists(screen->getPatientID()));
+    EXPECT_FALSE(std::filesystem::exists(deletedFolder));
+    // Stopped before its first picture: none, and nothing half written.
+    const std::string base = db->getRoot() + path + "/";
+    EXPECT_FALSE(studyList::hasThumbnails(base));
+    for (const auto& entry : std::filesystem::directory_iterator(base))
+        EXPECT_EQ(entry.path().filename().string().find("thrumb"), std::string::npos) << entry.path();
 }
 
 } // namespace

@@ -142,6 +142,7 @@ patientList::~patientList() {
 bool patientList::init() {
     if (!Layer::init())
         return false;
+    setControlOwner(this);
     recordStat(kStatOpened);
     FileUtils* files = FileUtils::getInstance();
     resourceFolder = files->getWritablePath() + "qp/tmp/res/";
@@ -405,6 +406,7 @@ void patientList::deletePatient(int index) {
     listObject* row = rowAt(index);
     if (!row)
         return;
+    deletedPatients.insert(row->patientID);
     std::string json;
     setJsonString(json, "patientID", row->patientID);
     // Without a folder of its own the row names no files: only its store rows go.
@@ -617,6 +619,12 @@ void patientList::onFileStored(const std::string& json) {
         _table->updateCellAtIndex(index);
         return;
     }
+    // Only a patient the store holds gets a row: a record queued before its deletion would
+    // bring the patient back. Row IDs are never reused, so one deleted here stays out also
+    // while its deletion is still running.
+    dicomDB* db = store();
+    if (deletedPatients.count(patientId) || (db && !db->patientExists(patientId)))
+        return;
     auto* row = new listObject();
     row->patientID = patientId;
     row->name = getJsonString(json, "name");

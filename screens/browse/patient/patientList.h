@@ -2,6 +2,8 @@
 // The first screen: one row per patient of the study store, newest first, kept current by the
 // store's notifications; imports folders and archives, and shows the network state.
 
+#include "base/UIControlBase.h"
+#include "base/UIControlGenerater.h"
 #include "cocos2d.h"
 #include "json/UIJson.h"
 #include "lang/UILocalConfig.h"
@@ -11,6 +13,7 @@
 
 #include <deque>
 #include <functional>
+#include <set>
 #include <string>
 
 class importDcm;
@@ -23,10 +26,12 @@ class NSNotificationData;
 
 /// Everything runs on the main thread except the deletion and unpack workers, which touch
 /// only the texts they are given, the files and the store; the screen waits for them when it
-/// is cleaned up.
+/// is cleaned up. Panels opened on it (share, send) report through its message toast.
 class patientList : public cocos2d::Layer,
                     public NSUI::NSTableViewDelegate,
                     public NSUI::UIJson,
+                    public NSUI::UIControlGenerater,
+                    public NSUI::UIControlBase,
                     public NSUI::UILocalConfig,
                     public NSUI::NSThreadSafeDestroy {
 public:
@@ -139,6 +144,7 @@ private:
     std::string resourceFolder;
     bool firstEntry = true;
 
+    std::set<std::string> deletedPatients; // store row IDs deleted from this screen
     std::deque<std::string> _waitingArchives;
     bool _unpacking = false;
     bool _unpackCancelled = false;

@@ -4,10 +4,11 @@
 #include "db/dicomDB.h"
 #include "dcmReader.h"
 #include "notify/NSNotificationCenter.h"
+#include "study/StudyWorkers.h"
 
 #include <sys/stat.h>
 
-#include <thread>
+#include <cstdio>
 
 std::vector<int> ThumbnailMaker::pickImages(int count) {
     std::vector<int> picked;
@@ -39,17 +40,33 @@ int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::
         return 0;
     }
     const std::string base = store->getRoot() + folder + "/";
+    auto pictureName = [&base](int n) {
+        return base + isImageSDK::isDcmScan::kPreviewPicturePrefix + std::to_string(n);
+    };
     dcmSDK::dcmReader reader;
     int written = 0;
     for (int index : picked) {
+        if (StudyWorkers::stopRequested()) {
+            // The program is closing: a partial set would pass for the whole one next time.
+            while (written > 0)
+                std::remove(pictureName(--written).c_str());
+            if (running)
+                running->store(false);
+            return 0;
+        }
         const std::string file = base + images.getValue(index, 1);
         struct stat info;
         if (stat(file.c_str(), &info) != 0 || isTooLarge(static_cast<uint64_t>(info.st_size)))
             continue;
-        // Numbered by pictures written, so the names run without gaps from "thrumb0".
-        const std::string picture = base + isImageSDK::isDcmScan::kPreviewPicturePrefix + std::to_string(written);
-        if (reader.setFile(file) && reader.convertToPngFile(picture, true))
+        // Numbered by pictures written, so the names run without gaps from "thrumb0". Written
+        // under a name of its own and renamed when whole, so no cut-off file passes for one.
+        const std::string picture = pictureName(written);
+        const std::string partial = picture + ".part";
+        if (reader.setFile(file) && reader.convertToPngFile(partial, true) &&
+            std::rename(partial.c_str(), picture.c_str()) == 0)
             ++written;
+        else
+            std::remove(partial.c_str());
     }
     // Cleared first, so that the screen the notification reaches can start the next job.
     if (running)
@@ -63,9 +80,9 @@ void ThumbnailMaker::start(dicomDB* store, const std::string& seriesId, const st
                            std::shared_ptr<std::atomic<bool>> running) {
     if (store)
         store->retain();
-    std::thread([store, seriesId, folder, running] {
+    StudyWorkers::start([store, seriesId, folder, running] {
         run(store, seriesId, folder, running.get());
         if (store)
             store->release();
-    }).detach();
+    });
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Makes the preview pictures of one series on a detached worker: up to six of its images,
-// spread evenly over the series, written as PNG files "thrumb0".."thrumb5" into its folder.
+// Makes the preview pictures of one series on a worker: up to six of its images, spread
+// evenly over the series, written as PNG files "thrumb0".."thrumb5" into its folder.
 
 #include "cache/isDcmScan.h"
 
@@ -25,14 +25,16 @@ public:
     static bool isTooLarge(uint64_t fileSize) { return fileSize > kMaxFileSize; }
 
     /// Starts the job for the series (store row ID and folder relative to the store root) on a
-    /// detached thread. The job keeps the store alive while it runs and clears `running` when
-    /// it ends; it never touches the screen that started it, which may be gone by then.
+    /// study worker (StudyWorkers). The job keeps the store alive while it runs and clears
+    /// `running` when it ends; it never touches the screen that started it, which may be gone
+    /// by then.
     static void start(dicomDB* store, const std::string& seriesId, const std::string& folder,
                       std::shared_ptr<std::atomic<bool>> running);
 
     /// The job itself, on the calling thread: writes the pictures, clears `running` (when
     /// given), then posts kDoneId (no sender, no object) unless the series has no images.
-    /// Returns the pictures written.
+    /// Returns the pictures written. Asked to stop (StudyWorkers), it removes the pictures it
+    /// wrote and ends without a notification.
     static int run(dicomDB* store, const std::string& seriesId, const std::string& folder,
                    std::atomic<bool>* running = nullptr);
 };

@@ -8,8 +8,11 @@
 #include "net/dataService.h"
 #include "notify/NSNotificationCenter.h"
 #include "panel/ModalWindow.h"
+#include "patient/patientList.h"
+#include "patient/patientListLinks.h"
 #include "send/dcmSend.h"
 #include "share/shareTo.h"
+#include "study/StudyWorkers.h"
 #include "study/ThumbnailMaker.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
@@ -19,7 +22,6 @@
 #include "loader/CSLoader.h"
 
 #include <algorithm>
-#include <thread>
 
 using namespace cocos2d;
 using NSUI::NSDBDataModel;
@@ -164,7 +166,15 @@ bool studyList::init() {
         buildTable(placeholder);
     if (auto* back = dynamic_cast<ui::Button*>(root->getChildByNameDeep("goBack")))
         back->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
+    if (auto* favorites = dynamic_cast<ui::Button*>(root->getChildByNameDeep("btnFavorite"))) {
+        favorites->addClickEventListener([this](Ref* sender) { onButtonClicked(sender); });
+        favorites->setLocalZOrder(1000);
+        favorites->setScale(0.7f);
+        favorites->setPositionX(favorites->getPositionX() - 10);
+    }
     showThumbnails("");
+    observe(patientList::kCaptureSavedId);
+    observe(patientList::kFavoriteDicomSavedId);
     return true;
 }
 
@@ -186,10 +196,12 @@ void studyList::buildTable(Node* placeholder) {
 
 void studyList::onEnterTransitionDidFinish() {
     Layer::onEnterTransitionDidFinish();
+    dicomDB* db = store();
+    patientList::updateFavoriteBadge(this, db ? db->getFavoriteCount() : 0);
     if (!firstEntry)
         return;
     firstEntry = false;
-    if (dicomDB* db = store()) {
+    if (db) {
         // The answer comes on the main thread, possibly after the screen has gone.
         std::weak_ptr<char> alive = lifeToken;
         db->requestStudies(
@@ -337,6 +349,9 @@ void studyList::onButtonClicked(Ref* sender) {
     const std::string& name = button->getName();
     if (name == "goBack") {
         Director::getInstance()->popScene();
+    } else if (name == "btnFavorite") {
+        if (patientListLinks::openFavorites())
+            patientListLinks::openFavorites()();
     } else if (name == "del") {
         if (NSUI::NSTableViewCell* rowCell = buttonCell(sender))
             deleteSeries(static_cast<int>(rowCell->getIdx()));
@@ -388,14 +403,15 @@ void studyList::deleteSeries(int index) {
     const std::string seriesID = row->seriesID;
     const std::string owner = row->patientID;
     const std::string folder = db->getRoot() + row->path;
+    // Not stopped half way: the program waits for it before it closes the store.
     db->retain();
-    std::thread([db, seriesID, owner, folder] {
+    StudyWorkers::start([db, seriesID, owner, folder] {
         isImageSDK::isDcmScan().removeCache(folder);
         db->deleteSeries(seriesID);
         NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kSeriesDeletedId, owner,
                                                                         nullptr, false);
         db->release();
-    }).detach();
+    });
     if (row->seriesID == selectedSeriesID) {
         selectedSeriesID.clear();
         showThumbnails("");
@@ -481,6 +497,8 @@ void studyList::onNotification(Ref*, unsigned int id, NSNotificationData* data) 
             showThumbnails(data->text);
     } else if (id == kFileStoredId) {
         onFileStored(data);
+    } else if (id == patientList::kCaptureSavedId || id == patientList::kFavoriteDicomSavedId) {
+        patientList::updateFavoriteBadge(this, -1);
     }
 }
 
