@@ -67,6 +67,12 @@ bool copyInto(const fs::path& from, const fs::path& to)
 }
 } // namespace
 
+std::mutex& storeFolderLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 bool fillDcmMessage(const std::string& path, DCM_MESSAGE& msg)
 {
     memset(&msg, 0, sizeof msg);
@@ -129,6 +135,10 @@ bool placeFileInStore(const std::string& sourcePath, const std::string& root, bo
     std::string fileName = dcmStoreFileName(msg, baseName(sourcePath));
     fs::path destDir = rootDir + folder + "/";
     fs::path dest = destDir / fileName;
+    // From the check of the destination to the file's arrival, no folder of the store goes:
+    // resolving a path whose folders vanish meanwhile fails, and a file moved into a going
+    // folder would go with it after its peer was told it was stored.
+    std::lock_guard<std::mutex> placing(storeFolderLock());
     if (!isInside(dest, rootDir)) {
         dcmLog("store: %s would leave the store root", dest.c_str());
         return false;

@@ -4,6 +4,7 @@
 
 #include "DCM_MESSAGE.h"
 
+#include <mutex>
 #include <string>
 
 namespace dcmSDK {
@@ -20,6 +21,12 @@ void setDcmMessageLocation(DCM_MESSAGE& msg, const std::string& fileName, const 
 /// else the source file name; either made safe as one path component (never "." or "..",
 /// no separators or control characters).
 std::string dcmStoreFileName(const DCM_MESSAGE& msg, const std::string& sourceName);
+
+/// Held by placeFileInStore from the check of a file's destination until the file is in its
+/// series folder, and by the store while it deletes rows with their folders and while it
+/// indexes a placed file. A file is never moved into a folder that is going: it is either
+/// removed with it (and then never indexed) or placed after the folder has gone.
+std::mutex& storeFolderLock();
 
 /// Puts one DICOM file into the store below root (which ends in "/"):
 /// reads its tags, builds the series folder with dcmServer::getDicomFolder, creates it,

@@ -8,6 +8,7 @@
 #include "db/dicomDBThread.h"
 
 #include "DCM_MESSAGE.h"
+#include "dcmFileRecord.h"
 #include "dcmServer.h"
 #include "imaging/core/cache/KeyHash.h"
 #include "imaging/core/cache/isDcmScan.h"
@@ -191,7 +192,12 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
     long long seriesId = 0;
     if (!StorePaths::parseRowId(seriesIdText, seriesId))
         return false;
-    std::string root = getRoot();
+    // Held until the folders are gone too: the receiver and the importer place no file and the
+    // worker indexes none meanwhile. A file placed before goes with the deletion (the worker
+    // indexes only files it still finds, so it leaves no row behind); one placed after stays
+    // whole. The store's lock is held for the rows only, so screens are not kept waiting
+    // while a large folder goes.
+    std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
     std::string seriesPath;
     bool patientGone = false;
     {
@@ -225,14 +231,9 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
         if (!transaction.commit())
             return false;
     }
-    // Folders go only once the rows are gone for good, and only inside the store root.
-    if (StorePaths::isSeriesPath(seriesPath)) {
-        StorePaths::removeFolderInside(root, seriesPath);
-        if (patientGone)
-            StorePaths::removeFolderInside(root, StorePaths::patientFolderOf(seriesPath));
-    } else {
+    if (!StorePaths::isSeriesPath(seriesPath))
         cocos2d::log("store: series %lld had no usable folder '%s'; no files removed", seriesId, seriesPath.c_str());
-    }
+    removeSeriesFolders({seriesPath}, patientGone);
     return true;
 }
 
@@ -241,7 +242,8 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
     long long patientId = 0;
     if (!StorePaths::parseRowId(patientIdText, patientId))
         return false;
-    std::string root = getRoot();
+    // Held until the folders are gone too (see deleteSeries).
+    std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
     std::vector<std::string> seriesFolders;
     {
         std::lock_guard<std::recursive_mutex> lock(_lock);
@@ -268,16 +270,22 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
             !_db.executeSQL("delete from patient where id=?", {NSDBValue(patientId)}) || !transaction.commit())
             return false;
     }
+    removeSeriesFolders(seriesFolders, true);
+    return true;
+}
+
+void dicomDB::removeSeriesFolders(const std::vector<std::string>& seriesFolders, bool withPatientFolder)
+{
+    // Folders go only once the rows are gone for good, and only inside the store root.
     std::string patientFolder;
     for (const std::string& folder : seriesFolders) {
         if (!StorePaths::isSeriesPath(folder))
             continue;
-        StorePaths::removeFolderInside(root, folder);
+        StorePaths::removeFolderInside(_root, folder);
         patientFolder = StorePaths::patientFolderOf(folder);
     }
-    if (!patientFolder.empty())
-        StorePaths::removeFolderInside(root, patientFolder);
-    return true;
+    if (withPatientFolder && !patientFolder.empty())
+        StorePaths::removeFolderInside(_root, patientFolder);
 }
 
 bool dicomDB::deleteFavorite(int id)

@@ -28,7 +28,8 @@ class dicomDBThread;
 
 /// Every operation holds the store's recursive lock from its first statement to its last, and
 /// every change of several statements runs in one transaction. Every value that comes from a
-/// file, the network or a caller is bound as a statement parameter.
+/// file, the network or a caller is bound as a statement parameter. Deleting and indexing also
+/// hold the folder lock of dcmSDK::storeFolderLock, taken before the store's lock.
 class dicomDB : public cocos2d::Ref, public NSUI::NSThreadSafeDestroy {
 public:
     /// Constructs and runs init; null when init fails. The caller owns the one reference.
@@ -58,9 +59,10 @@ public:
     /// Rows of (instance number, file name) of a series, in numeric order of the instance number.
     void getImageFiles(NSUI::NSDBDataModel& out, const std::string& seriesId);
     /// Deletes a series and its images, then its study and patient when they become empty; the
-    /// folders go after the commit.
+    /// folders go after the commit. No file is placed in the store and no record is indexed
+    /// meanwhile.
     bool deleteSeries(const std::string& seriesId);
-    /// Deletes a patient with its studies, series and images, then their folders.
+    /// Deletes a patient with its studies, series and images, then their folders (as above).
     bool deletePatient(const std::string& patientId);
     bool deleteFavorite(int id);
     bool patientExists(const std::string& patientId);
@@ -121,6 +123,9 @@ private:
     void onFavoriteDicomSaved(const std::string& path, int mode, float scale);
     int addFavoriteRow(int type, const std::string& path, float scale);
     void queueRequest(dicomDBRequest* request, bool toFront);
+    /// Removes the usable series folders and, when asked, the patient folder of the last one.
+    /// The caller holds the store's folder lock (dcmSDK::storeFolderLock).
+    void removeSeriesFolders(const std::vector<std::string>& seriesFolders, bool withPatientFolder);
 
     std::atomic<bool> _open{false};
     std::string _root;

@@ -6,9 +6,11 @@
 #include "db/dicomDBRequest.h"
 
 #include "DCM_MESSAGE.h"
+#include "dcmFileRecord.h"
 #include "json/UIJson.h"
 #include "util/StringUtils.h"
 
+#include <filesystem>
 #include <mutex>
 
 using NSUI::NSDBDataModel;
@@ -45,12 +47,16 @@ void dicomDBThread::process(NSUI::NSThreadRequest* threadRequest)
     auto* request = dynamic_cast<dicomDBRequest*>(threadRequest);
     if (!request || !_db)
         return;
-    std::lock_guard<std::recursive_mutex> lock(_store->getLock());
     if (request->type == dicomDBRequest::kStoreFile) {
+        // A deletion holds the folder lock until its folders are gone, so a file found here
+        // stays until its rows are in; taken before the store's lock, as deletions take them.
+        std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
+        std::lock_guard<std::recursive_mutex> lock(_store->getLock());
         if (_store->isOpen())
             storeFile(request);
         return;
     }
+    std::lock_guard<std::recursive_mutex> lock(_store->getLock());
     auto* model = new NSDBDataModel();
     bool ok = false;
     if (request->type == dicomDBRequest::kPatients)
@@ -183,6 +189,13 @@ void dicomDBThread::storeFile(dicomDBRequest* request)
     const dcmSDK::DCM_MESSAGE* record = request->getFileRecord();
     if (!record)
         return;
+    // A deletion may have removed the file since it was placed: its record is dropped.
+    const std::string file = SLOT(record->folder) + SLOT(record->fileName);
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(_store->getRoot() + file, missing)) {
+        cocos2d::log("store: %s is gone; not indexed", file.c_str());
+        return;
+    }
     FoundRecord found;
     if (!_store->findRecord(SLOT(record->patientName), SLOT(record->patientID), SLOT(record->studyInstanceUID),
                             SLOT(record->seriesInstanceUID), SLOT(record->sopInstanceUID), found))

@@ -11,6 +11,9 @@
 #include "net/QueryAnswer.h"
 #include "net/dataService.h"
 
+#include <functional>
+#include <set>
+
 using storetest::Recorder;
 using storetest::StoreFixture;
 using NSUI::UIJson;
@@ -51,8 +54,9 @@ protected:
     }
 
     // storescu sends a folder to the given port; its exit status. The main thread keeps the
-    // store busy meanwhile, so the receiver, the worker and the main thread all run at once.
-    int storescu(const std::string& folder, int port)
+    // store busy meanwhile (or runs eachFrame at every frame), so the receiver, the worker and
+    // the main thread all run at once.
+    int storescu(const std::string& folder, int port, const std::function<void()>& eachFrame = nullptr)
     {
         std::atomic<int> status{-2};
         std::thread peer([&] {
@@ -62,9 +66,13 @@ protected:
             status = storescu.wait(120);
         });
         storetest::pumpUntil([&] {
-            _service->getDB()->requestPatients([](NSUI::NSDBDataModel*) {});
-            NSUI::NSDBDataModel files;
-            _service->getDB()->getImageFiles(files, "1");
+            if (eachFrame) {
+                eachFrame();
+            } else {
+                _service->getDB()->requestPatients([](NSUI::NSDBDataModel*) {});
+                NSUI::NSDBDataModel files;
+                _service->getDB()->getImageFiles(files, "1");
+            }
             return status != -2;
         }, 130);
         peer.join();
@@ -129,6 +137,71 @@ TEST_F(ServiceTest, FilesSentByStorescuAreIndexedAnnouncedAndNeverTwice)
     EXPECT_TRUE(recorder.posts.empty());
     EXPECT_EQ(count("select count() from image"), std::to_string(files));
     EXPECT_EQ(nettest::filesBelow(storeRoot()).size(), stored);
+}
+
+TEST_F(ServiceTest, DeletingWhileAPeerSendsLeavesEveryRowWithItsFileAndNoFileWithoutARow)
+{
+    const std::string folder = scratch("race");
+    const size_t images = 40;
+    ASSERT_TRUE(storetest::makeSeries({"--patient", "RACE^CT", "--id", "R1", "--ct", "64x64x40", folder}));
+    dicomDB* store = _service->getDB();
+    Recorder arrived({2014});
+    // The files the image rows name, read under the store's lock so that no deletion or
+    // indexing is half done; a row whose file is missing is wrong at any moment.
+    size_t rowsWithoutFile = 0;
+    auto rowFiles = [&] {
+        std::set<std::string> files;
+        NSUI::NSDBDataModel rows;
+        std::lock_guard<std::recursive_mutex> lock(store->getLock());
+        EXPECT_TRUE(store->getConnection().getRecord(
+            "select path,file from series,image where image.seriesID=series.ID", &rows));
+        for (int r = 0; r < rows.getRowCount(); ++r) {
+            const fs::path file = fs::path(storeRoot() + rows.getValue(r, 0) + "/" + rows.getValue(r, 1));
+            rowsWithoutFile += !fs::exists(file);
+            files.insert(file.lexically_normal().string());
+        }
+        return files;
+    };
+    // At every frame the worker is indexing (so that files are between their placing and their
+    // rows), the series or (in turn) the patient that has arrived so far is deleted, after a
+    // look for rows without their file (the deletion would take them away). Each deletion
+    // keeps the number of files that had arrived when it ran.
+    std::vector<std::pair<bool, size_t>> deletions;
+    auto deleteWhatArrived = [&] {
+        rowFiles();
+        const std::string series = count("select ID from series limit 1");
+        if (series.empty() || !store->isWorkerBusy())
+            return;
+        const bool bySeries = deletions.size() % 2 == 1;
+        EXPECT_TRUE(bySeries ? store->deleteSeries(series)
+                             : store->deletePatient(count("select ID from patient limit 1")));
+        deletions.emplace_back(bySeries, arrived.count(2014));
+    };
+    // Runs until both kinds of deletion have fallen between two files of one transfer often
+    // enough. Every file is acknowledged: none is refused because of a deletion.
+    size_t between[2] = {0, 0};
+    for (size_t run = 1; run <= 50 && (between[0] < 10 || between[1] < 10); ++run) {
+        deletions.clear();
+        ASSERT_EQ(storescu(folder, dicomDB::getReceiverPort(), deleteWhatArrived), 0);
+        // A request queued after the run's last record answers once the worker has indexed it.
+        ASSERT_TRUE(storetest::pumpUntil([&] { return arrived.count(2014) == run * images; }, 30));
+        bool answered = false;
+        store->requestFavorites([&](NSUI::NSDBDataModel*) { answered = true; }, true);
+        ASSERT_TRUE(storetest::pumpUntil([&] { return answered; }, 30));
+        for (const auto& deletion : deletions)
+            between[deletion.first] += deletion.second > (run - 1) * images && deletion.second < run * images;
+
+        const std::set<std::string> indexed = rowFiles();
+        ASSERT_EQ(rowsWithoutFile, 0u) << "run " << run;
+        for (const std::string& file : nettest::filesBelow(storeRoot())) {
+            const bool ofTheStore = file.find("/.incoming/") != std::string::npos ||
+                                    fs::path(file).filename().string().rfind("dicomDB", 0) == 0;
+            ASSERT_TRUE(ofTheStore || indexed.count(fs::path(file).lexically_normal().string()))
+                << file << " has no row";
+        }
+    }
+    EXPECT_GE(between[0], 10u) << "patient deletions between two files";
+    EXPECT_GE(between[1], 10u) << "series deletions between two files";
 }
 
 TEST_F(ServiceTest, QueuedSendsRunOneAfterAnotherAndAClosedPortFailsOnce)
