@@ -15,6 +15,7 @@
 #include "patient/patientList.h"
 #include "patient/patientListLinks.h"
 #include "share/shareTo.h"
+#include "study/StudyWorkers.h"
 #include "support/GLWindowFixture.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
@@ -315,7 +316,8 @@ TEST_F(PatientListTest, ImportedFolderAppearsAndDeletionEmptiesTheStore)
         frames(2);
         EXPECT_EQ(rows(), 0);
     }
-    _list->waitWorkersFinished();
+    // What the program does before it closes the store: the deletion ends whole.
+    StudyWorkers::finishAll();
     EXPECT_EQ(count("select count() from patient"), "0");
     EXPECT_EQ(count("select count() from image"), "0");
     EXPECT_FALSE(fs::exists(patientFolder));

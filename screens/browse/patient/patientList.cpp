@@ -14,7 +14,7 @@
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
 #include "table/NSTableViewMenu.h"
-#include "thread/NSRunableThread.h"
+#include "study/StudyWorkers.h"
 #include "util/FileHelpers.h"
 
 #include <cstdlib>
@@ -244,7 +244,7 @@ void patientList::onExit() {
 void patientList::cleanup() {
     Layer::cleanup();
     NSNotificationCenter::getInstance()->removeObserver(this);
-    // The deletion and unpack workers end before the screen (and the program) goes.
+    // The unpack workers end before the screen (and the program) goes.
     waitWorkersFinished();
     if (importer) {
         importer->release();
@@ -413,16 +413,13 @@ void patientList::deletePatient(int index) {
     setJsonString(json, "folder", row->dcmFolder.empty() ? std::string() : storeRoot + row->dcmFolder);
     dicomDB* db = store();
     if (db) {
-        // The worker keeps the store alive even when the program shuts down meanwhile.
+        // The worker keeps the store alive, and the program lets it finish before it closes
+        // the store, so the rows and the folders go together.
         db->retain();
-        auto* job = new std::string(json);
-        NSUI::NSRunableThread::create(
-            [db](void* arg) {
-                std::unique_ptr<std::string> text(static_cast<std::string*>(arg));
-                deletePatientWorker(*text, db);
-                db->release();
-            },
-            job, this, nullptr);
+        StudyWorkers::start([json, db] {
+            deletePatientWorker(json, db);
+            db->release();
+        });
     }
     _table->removeCellAtIndex(index);
     updateEmptyPrompt();

@@ -1,7 +1,7 @@
 #pragma once
-// The study list's background jobs (series deletion, preview pictures), which may outlive the
-// screen that started them: they run on the framework's one-shot threads under one owner that
-// the program drains before it closes the study store.
+// The patient and study lists' background jobs (deletions, preview pictures), which may
+// outlive the screen that started them: they run on the framework's one-shot threads under one
+// owner that the program drains before it closes the study store.
 
 #include <functional>
 
