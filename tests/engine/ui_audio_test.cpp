@@ -27,7 +27,8 @@ void put16(std::vector<uint8_t>& b, uint16_t v) {
 }
 
 void tag(std::vector<uint8_t>& b, const char* t) {
-    b.insert(b.end(), t, t + 4);
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<uint8_t>(t[i]));
 }
 
 // A WAV file; dataSize is what the header claims, dataBytes what follows it.

@@ -211,6 +211,8 @@ TEST_F(ImageInteractor, TheMeasurementInHandOutlivesItsContainer)
     EXPECT_EQ(angle->getCurrentPoint(), 2);
     window->getActorManager()->releaseActors(); // new data: every actor goes
     drag({Vec2(200, 200), Vec2(200, 260)});     // keeps editing the angle it holds
+    EXPECT_EQ(interactor->getCurrentROI(), angle) << "no new angle is begun";
+    EXPECT_EQ(measurementsOfType(ROIData::kAngle), 1u);
     interactor->setInteractionMode(isInteractorImage::kModePan);
     EXPECT_EQ(interactor->getCurrentROI(), nullptr);
 
@@ -225,4 +227,18 @@ TEST_F(ImageInteractor, TheMeasurementInHandOutlivesItsContainer)
                                                                         window, true);
     frames(2);
     EXPECT_EQ(interactor->getCurrentROI(), nullptr) << "a new slice ends the drawing";
+}
+
+TEST_F(ImageInteractor, AMeasurementIsEditedAsItsOwnKindWhateverTheTool)
+{
+    // An unfinished angle let go of, then picked up again with the polygon tool.
+    interactor->setInteractionMode(isInteractorImage::kModeAngle);
+    drag({Vec2(200, 200), Vec2(250, 200)});
+    isActorROIBase* angle = interactor->detachCurrentROI();
+    ASSERT_NE(angle, nullptr);
+    interactor->setInteractionMode(isInteractorImage::kModePolygon);
+    drag({Vec2(250, 200), Vec2(250, 260)}); // its first arm's end
+    ASSERT_EQ(interactor->getCurrentROI(), angle);
+    EXPECT_EQ(angle->getCurrentPoint(), 2) << "the angle goes on to its second arm";
+    EXPECT_EQ(measurementsOfType(ROIData::kPolygon), 0u);
 }

@@ -185,9 +185,9 @@ TEST_F(RenderWindow, MouseWheelStepsSlicesAndRightDragZoomsWithinLimits)
     window->onMouseScroll(10, 10, 2.0f);
     EXPECT_EQ(window->handled, (std::vector<unsigned int>{9001, 9002}));
 
+    const float ratio = window->getZoomRatio();
     window->press(1, Vec2(100, 100));
     window->drag(Vec2(130, 110)); // mostly sideways: no zoom
-    const float ratio = window->getZoomRatio();
     EXPECT_FLOAT_EQ(window->getZoomRatio(), ratio);
     window->drag(Vec2(130, 120));
     EXPECT_NEAR(window->getZoomRatio(), ratio * 1.05f, 1e-4f);

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "cocos2d.h"
 #include "imaging/viewers/ColorTable.h"
@@ -13,12 +14,23 @@ using isImageSDK::ColorTable;
 
 namespace {
 
-// A property list with three arrays of `n` copies of each value.
-std::string writeTable(const std::string& name, int red, int green, int blue, int greenCount = 256) {
-    const std::string folder = qptest::binaryDir() + "/color_table_test";
-    cocos2d::FileUtils::getInstance()->createDirectory(folder);
-    cocos2d::FileUtils::getInstance()->addSearchPath(folder);
-    std::ofstream out(folder + "/" + name);
+// The search paths of one test: just its own folder; the ones before come back at its end.
+class OwnSearchPath {
+public:
+    explicit OwnSearchPath(const std::string& folder)
+        : _saved(cocos2d::FileUtils::getInstance()->getOriginalSearchPaths()) {
+        cocos2d::FileUtils::getInstance()->setSearchPaths({folder});
+    }
+    ~OwnSearchPath() { cocos2d::FileUtils::getInstance()->setSearchPaths(_saved); }
+
+private:
+    const std::vector<std::string> _saved;
+};
+
+// A property list with three arrays of `n` copies of each value, in the folder.
+std::string writeTable(const qptest::TempDir& folder, const std::string& name, int red, int green, int blue,
+                       int greenCount = 256) {
+    std::ofstream out(folder.file(name));
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n";
     const struct {
         const char* key;
@@ -37,24 +49,26 @@ std::string writeTable(const std::string& name, int red, int green, int blue, in
 } // namespace
 
 TEST(ColorTables, FileRules) {
+    qptest::TempDir folder;
+    OwnSearchPath path(folder.path());
     unsigned char rgb[ColorTable::kBytes];
     ColorTable::grey(rgb);
     // Perfusion keeps red under "Blue": red 255 and blue 0 in the file give a blue table.
-    ASSERT_TRUE(ColorTable::loadFile(writeTable("Perfusion.plist", 255, 7, 0), rgb));
+    ASSERT_TRUE(ColorTable::loadFile(writeTable(folder, "Perfusion.plist", 255, 7, 0), rgb));
     EXPECT_EQ(rgb[0], 0);
     EXPECT_EQ(rgb[1], 7);
     EXPECT_EQ(rgb[2], 255);
-    ASSERT_TRUE(ColorTable::loadFile(writeTable("Other.plist", 255, 7, 0), rgb));
+    ASSERT_TRUE(ColorTable::loadFile(writeTable(folder, "Other.plist", 255, 7, 0), rgb));
     EXPECT_EQ(rgb[3 * 200], 255);
     EXPECT_EQ(rgb[3 * 200 + 2], 0);
     // A short array or a missing file leaves the table as it was.
-    EXPECT_FALSE(ColorTable::loadFile(writeTable("Short.plist", 1, 2, 3, 255), rgb));
+    EXPECT_FALSE(ColorTable::loadFile(writeTable(folder, "Short.plist", 1, 2, 3, 255), rgb));
     EXPECT_FALSE(ColorTable::loadFile("Missing.plist", rgb));
     EXPECT_EQ(rgb[3 * 200], 255);
 }
 
 TEST(ColorTables, ShippedTablesLookLikeTheirNames) {
-    cocos2d::FileUtils::getInstance()->addSearchPath(qptest::sourceDir() + "/imageSDK");
+    OwnSearchPath path(qptest::sourceDir() + "/imageSDK");
     unsigned char hot[ColorTable::kBytes], perfusion[ColorTable::kBytes], spectrum[ColorTable::kBytes];
     ASSERT_TRUE(ColorTable::loadFile("HotMetal.plist", hot));
     ASSERT_TRUE(ColorTable::loadFile("Perfusion.plist", perfusion));

@@ -234,10 +234,11 @@ void isInteractorImage::singleTouchEnded(Touch* touch)
     if ((mode == kModeAngle || mode == kModePolygon) && currentROI && !currentROI->isDrawingDone()) {
         Vec3 world;
         if (worldAt(touch, world)) currentROI->movePoint(world);
-        if (mode == kModeAngle)
-            static_cast<isActorROIAngle*>(currentROI)->advancePoint();
-        else
-            static_cast<isActorROIPolygon*>(currentROI)->addVertex();
+        // By what the measurement is, not by the tool: one picked up again may be of the other kind.
+        if (auto* angle = dynamic_cast<isActorROIAngle*>(currentROI))
+            angle->advancePoint();
+        else if (auto* polygon = dynamic_cast<isActorROIPolygon*>(currentROI))
+            polygon->addVertex();
         commitLinkedGesture();
         return;
     }
