@@ -1,7 +1,8 @@
 #pragma once
-// Reads back whether a shown toast lies over everything under it: its black panel of
-// opacity 128 must leave every pixel it covers at 127/255 of what it was, neither brighter
-// (drawn over the panel) nor black (painted over it), and its own text must be white.
+// Reads back whether a shown toast lies over everything under it: its black panel must
+// leave every pixel it covers at the fraction of what it was that its opacity lets through,
+// neither brighter (drawn over the panel) nor other (painted over it), and its own text must
+// be white.
 
 #include <cmath>
 #include <cstdlib>
@@ -41,7 +42,8 @@ private:
         toast->setVisible(true);
         frame();
     }
-    /// Pixels of the panel, away from its text, that the panel did not darken to half.
+    /// Pixels of the panel, away from its text, that the panel did not darken as its opacity
+    /// says.
     int uncovered() const {
         const std::vector<unsigned char> after = readRegion(_x, _y, _w, _h);
         int count = 0;
@@ -51,7 +53,7 @@ private:
                     continue;
                 const size_t i = (size_t(y) * size_t(_w) + size_t(x)) * 4;
                 for (size_t c = 0; c < 3; ++c)
-                    if (std::abs(after[i + c] * 255 - _before[i + c] * 127) > 3 * 255) {
+                    if (std::abs(after[i + c] * 255 - _before[i + c] * kThrough) > 3 * 255) {
                         ++count;
                         break;
                     }
@@ -94,6 +96,8 @@ private:
         const cocos2d::Vec2 b = node->convertToWorldSpace(cocos2d::Vec2(s.width, s.height));
         return cocos2d::Rect(a.x, a.y, b.x - a.x, b.y - a.y);
     }
+
+    static constexpr int kThrough = 255 - NSUI::UIControlBase::kMessageBoxOpacity;
 
     int _x = 0, _y = 0, _w = 0, _h = 0;
     cocos2d::Rect _text;

@@ -13,7 +13,7 @@ ui::Layout* UIControlBase::createMessageBox() {
     box->setName(kMessageBoxName);
     box->setBackGroundColorType(ui::Layout::BackGroundColorType::SOLID);
     box->setBackGroundColor(Color3B::BLACK);
-    box->setBackGroundColorOpacity(128);
+    box->setBackGroundColorOpacity(kMessageBoxOpacity);
 
     ui::Text* text = ui::Text::create("", "", 23);
     text->setName(kMessageTextName);

@@ -35,6 +35,9 @@ public:
 
     static constexpr const char* kMessageBoxName = "messageBox";
     static constexpr const char* kMessageTextName = "messageBox.text";
+    /// The toast's black panel lets only a trace of what lies under it through: at half
+    /// opacity the texts beneath read through the message and the two overlap.
+    static constexpr int kMessageBoxOpacity = 230;
 
 protected:
     cocos2d::Node* _controlOwner = nullptr; // the node this mixin stands for (not retained)
