@@ -78,7 +78,8 @@ bool AssetDownloader::fetch(const std::string& url, Sink& sink, std::string& err
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 30L);
     // libcurl ends the transfer at the deadline itself; the progress check is the second guard.
     if (_deadline != Clock::time_point::max()) {
-        long long left = std::chrono::duration_cast<std::chrono::milliseconds>(_deadline - Clock::now()).count();
+        long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(_deadline - Clock::now()).count();
         long limit = static_cast<long>(std::min<long long>(std::max(left, 1LL), LONG_MAX));
         curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limit);
     }

@@ -245,7 +245,9 @@ void NSHttpTransfer::perform(NSHttpResponse* response, const NSHttpSettings& set
     bool ok = code == CURLE_OK && statusRead && status >= 200 && status <= 299;
 
     if (state.tooLarge) {
+        // The part received means nothing on its own: the owner gets the reason instead.
         ok = false;
+        std::vector<char>().swap(response->getResponseData());
         error = "the reply is larger than " + std::to_string(kMaxReplyBytes) + " bytes and was cut off";
     } else if (state.writeFault) {
         error = "cannot write local file " + request->getLocalFile();

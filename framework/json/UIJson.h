@@ -33,7 +33,8 @@ public:
 
     /// Span of a top-level key's value: for a quoted value start/end are its quotes, for a
     /// bare value the colon and the separator after it. False when the key is absent.
-    static bool findJsonValue(const std::string& json, const std::string& key, Position& start, Position& end);
+    static bool findJsonValue(const std::string& json, const std::string& key, Position& start,
+                              Position& end);
 
     /// Scanner modes for scanJson.
     enum ScanMode { kScanValue = 0, kScanArray = 1, kScanExtent = 3, kScanQuoted = 4 };

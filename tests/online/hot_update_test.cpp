@@ -126,8 +126,9 @@ protected:
     std::string writeZip(const std::string& name, const std::string& entries) const {
         std::string zip = qp + "scratch/" + name;
         EXPECT_TRUE(AssetFiles::createParentFolders(zip));
-        EXPECT_EQ(0, std::system(("/usr/bin/python3 -c 'import sys,zipfile; z=zipfile.ZipFile(sys.argv[1],\"w\",8); "
-                                  "[z.writestr(n, c) for n, c in " + entries + "]; z.close()' " + zip).c_str()));
+        std::string script = "import sys,zipfile; z=zipfile.ZipFile(sys.argv[1],\"w\",8); "
+                             "[z.writestr(n, c) for n, c in " + entries + "]; z.close()";
+        EXPECT_EQ(0, std::system(("/usr/bin/python3 -c '" + script + "' " + zip).c_str()));
         return zip;
     }
 
@@ -185,7 +186,8 @@ TEST_F(HotUpdate, ValidUpdateSequencesSwitchOnlyAtTheFirstStartAndCopyTheLiveSet
     setSetting("update_hasValidUpdate", "0");
     ASSERT_TRUE(put(folder(2) + "res/b.txt", kBeta));
     // Written by an encoder that breaks its lines every 76 characters.
-    const std::string config = "{\"ads_enable_newVersion\":\"1\",\"adsNewVersionType\":\"1\",\"adsNewVersionUrl\":\"x\"}";
+    const std::string config =
+        "{\"ads_enable_newVersion\":\"1\",\"adsNewVersionType\":\"1\",\"adsNewVersionUrl\":\"x\"}";
     std::string encoded = cocos2d::safeBase64Encode(config);
     ASSERT_GT(encoded.size(), 76u);
     ASSERT_TRUE(put(folder(2) + "c.i", encoded.insert(76, "\r\n") + "\r\n"));
@@ -330,8 +332,9 @@ TEST_F(HotUpdate, AFailedFileFailsTheUpdateKeepsTheOldSetAndTheNextRunFetchesOnl
 TEST_F(HotUpdate, AFileLongerThanItsManifestSaysOrAnArchiveUnpackingPastTheLimitFailsTheUpdate) {
     // The file is what its md5 says, but longer than the size its manifest states.
     server.setAsset("res/a.txt", kAlpha);
-    server.setManifest("{\"version\":\"2.0\",\"packageUrl\":\"" + server.baseURL() + testserver::TestServer::kAssetPath +
-                       "\",\"assets\":{\"res/a.txt\":{\"md5\":\"" + kAlphaMd5 + "\",\"size\":3}}}");
+    server.setManifest("{\"version\":\"2.0\",\"packageUrl\":\"" + server.baseURL() +
+                       testserver::TestServer::kAssetPath + "\",\"assets\":{\"res/a.txt\":{\"md5\":\"" +
+                       kAlphaMd5 + "\",\"size\":3}}}");
     std::vector<int> codes = runToEnd(startService());
     ASSERT_FALSE(codes.empty());
     EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), EventAssetsManagerEx::ERROR_UPDATING));

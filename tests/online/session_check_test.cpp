@@ -117,9 +117,9 @@ TEST_F(SessionCheck, RefusalOrSilenceEndsTheSessionWithAFiveSecondToastAndFailur
     testserver::Fault huge;
     huge.bodyBytes = 16u << 20;
     center->touch = now();
-    for (const Case& c : {Case{"status 500", broken, false}, Case{"dropped", dropped, false},
-                          Case{"wrapped", wrapped, false}, Case{"16 MB", huge, false},
-                          Case{"Status 1", refused, true}, Case{"no Status", silent, true}}) {
+    for (const Case& c :
+         {Case{"status 500", broken, false}, Case{"dropped", dropped, false}, Case{"wrapped", wrapped, false},
+          Case{"16 MB", huge, false}, Case{"Status 1", refused, true}, Case{"no Status", silent, true}}) {
         SCOPED_TRACE(c.name);
         signIn(10);
         server.addFault("/lg/rlc.php", c.fault);
