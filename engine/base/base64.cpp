@@ -142,4 +142,15 @@ std::string safeBase64Decode(const std::string& text)
     return safeBase64DecodeString(text.data(), static_cast<unsigned int>(text.size()));
 }
 
+std::string safeBase64DecodeReceived(const std::string& text)
+{
+    std::string compact;
+    compact.reserve(text.size());
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            compact += c;
+    }
+    return safeBase64Decode(compact);
+}
+
 } // namespace cocos2d

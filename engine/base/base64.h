@@ -20,5 +20,9 @@ std::string safeBase64Encode(const std::string& bytes);
 std::string safeBase64Decode(const std::string& text);
 /// The same for a text given by pointer and length.
 std::string safeBase64DecodeString(const char* text, unsigned int length);
+/// Decodes text that came from outside (a server reply, a file a server wrote): the blanks and
+/// line breaks that servers and encoders add (a trailing newline, a break every 76 characters)
+/// are dropped first; what remains is decoded as strictly as safeBase64Decode.
+std::string safeBase64DecodeReceived(const std::string& text);
 
 } // namespace cocos2d

@@ -27,8 +27,14 @@ struct ZipCloser {
 };
 using Zip = std::unique_ptr<void, ZipCloser>;
 
-// Names of every entry, or false at the first one that could leave the folder.
-bool listEntries(unzFile zip, std::vector<std::string>& names, std::string& error) {
+std::string tooLarge(long long maxBytes) {
+    return "the archive unpacks to more than " + std::to_string(maxBytes) + " bytes";
+}
+
+// Names of every entry, or false at the first one that could leave the folder, or when the
+// sizes the archive states add up to more than maxBytes.
+bool listEntries(unzFile zip, long long maxBytes, std::vector<std::string>& names, std::string& error) {
+    unsigned long long stated = 0;
     for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK; rc = unzGoToNextFile(zip)) {
         unz_file_info info;
         char name[1024];
@@ -43,24 +49,40 @@ bool listEntries(unzFile zip, std::vector<std::string>& names, std::string& erro
             return false;
         }
         names.push_back(entry);
+        stated += info.uncompressed_size;
+        if (stated > static_cast<unsigned long long>(maxBytes)) {
+            error = tooLarge(maxBytes);
+            return false;
+        }
     }
     return true;
 }
 
-bool extractCurrent(unzFile zip, const std::string& target) {
+// Unpacks the current entry, counting its bytes against budget: the sizes an archive states
+// may lie, so what is really written is what counts. A file cut off by the budget is removed.
+bool extractCurrent(unzFile zip, const std::string& target, long long& budget, bool& overBudget) {
     if (!AssetFiles::createParentFolders(target) || unzOpenCurrentFile(zip) != UNZ_OK)
         return false;
     File out(std::fopen(target.c_str(), "wb"));
     bool done = out != nullptr;
     char buffer[64 * 1024];
     int read = 0;
-    while (done && (read = unzReadCurrentFile(zip, buffer, sizeof(buffer))) > 0)
+    while (done && (read = unzReadCurrentFile(zip, buffer, sizeof(buffer))) > 0) {
+        if (read > budget) {
+            overBudget = true;
+            done = false;
+            break;
+        }
+        budget -= read;
         done = std::fwrite(buffer, 1, static_cast<size_t>(read), out.get()) == static_cast<size_t>(read);
+    }
     done = done && read == 0;
     // A bad CRC shows only when the entry is closed.
     done = unzCloseCurrentFile(zip) == UNZ_OK && done;
     if (out && std::fclose(out.release()) != 0)
         done = false;
+    if (overBudget)
+        std::remove(target.c_str());
     return done;
 }
 
@@ -92,15 +114,17 @@ std::string AssetFiles::md5OfFile(const std::string& path) {
     return hex;
 }
 
-bool AssetFiles::unzip(const std::string& zipPath, const std::string& folder, std::string& error) {
+bool AssetFiles::unzip(const std::string& zipPath, const std::string& folder, std::string& error,
+                       long long maxBytes) {
     Zip zip(unzOpen64(zipPath.c_str()));
     if (!zip) {
         error = "not a zip archive";
         return false;
     }
     std::vector<std::string> names;
-    if (!listEntries(zip.get(), names, error))
+    if (!listEntries(zip.get(), maxBytes, names, error))
         return false;
+    long long budget = maxBytes;
     size_t index = 0;
     for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK && index < names.size();
          rc = unzGoToNextFile(zip.get()), ++index) {
@@ -113,9 +137,12 @@ bool AssetFiles::unzip(const std::string& zipPath, const std::string& folder, st
                 error = "cannot create " + target;
                 return false;
             }
-        } else if (!extractCurrent(zip.get(), target)) {
-            error = "cannot unpack \"" + name + "\"";
-            return false;
+        } else {
+            bool overBudget = false;
+            if (!extractCurrent(zip.get(), target, budget, overBudget)) {
+                error = overBudget ? tooLarge(maxBytes) : "cannot unpack \"" + name + "\"";
+                return false;
+            }
         }
     }
     return true;

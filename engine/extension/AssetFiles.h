@@ -13,8 +13,10 @@ public:
     static std::string md5OfFile(const std::string& path);
     /// Unpacks every entry of the zip below folder (which ends with "/"). Every entry name is
     /// checked first: an archive with one unsafe name (absolute, "..", "\", drive letter) is
-    /// refused whole and nothing is written. False with a reason.
-    static bool unzip(const std::string& zipPath, const std::string& folder, std::string& error);
+    /// refused whole and nothing is written. Unpacking stops, as a failure, once the entries
+    /// would take more than maxBytes in all. False with a reason.
+    static bool unzip(const std::string& zipPath, const std::string& folder, std::string& error,
+                      long long maxBytes);
     /// The whole file; empty when it cannot be read.
     static std::string readFile(const std::string& path);
     /// Writes the text beside the target, then renames it into place.

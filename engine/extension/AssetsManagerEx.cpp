@@ -8,6 +8,7 @@
 #include "extension/Manifest.h"
 #include "platform/FileUtils.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -19,6 +20,9 @@ namespace {
 
 // The suffix of a file being fetched; it is renamed into place once verified.
 const char* const kPartSuffix = ".part";
+
+std::atomic<long long> g_updateTimeLimitMs{30LL * 60 * 1000};
+std::atomic<long long> g_fileSizeLimit{1LL << 30};
 
 float percentOf(long long part, long long whole) {
     return whole > 0 ? 100.0f * static_cast<float>(part) / static_cast<float>(whole) : 100.0f;
@@ -50,6 +54,22 @@ AssetsManagerEx::~AssetsManagerEx() {
     Director::getInstance()->getScheduler()->removeFunctionInCocosThread(this);
 }
 
+void AssetsManagerEx::setUpdateTimeLimit(std::chrono::milliseconds limit) {
+    g_updateTimeLimitMs = limit.count();
+}
+
+std::chrono::milliseconds AssetsManagerEx::getUpdateTimeLimit() {
+    return std::chrono::milliseconds(g_updateTimeLimitMs.load());
+}
+
+void AssetsManagerEx::setFileSizeLimit(long long bytes) {
+    g_fileSizeLimit = bytes;
+}
+
+long long AssetsManagerEx::getFileSizeLimit() {
+    return g_fileSizeLimit;
+}
+
 void AssetsManagerEx::update() {
     if (_updating)
         return;
@@ -64,10 +84,10 @@ void AssetsManagerEx::update() {
         post(EventAssetsManagerEx::ERROR_NO_LOCAL_MANIFEST, "", "no manifest " + _manifestUrl);
         return;
     }
-    _worker = std::thread(&AssetsManagerEx::run, this, std::move(local));
+    _worker = std::thread(&AssetsManagerEx::run, this, std::move(local), Clock::now() + getUpdateTimeLimit());
 }
 
-void AssetsManagerEx::run(std::string localManifest) {
+void AssetsManagerEx::run(std::string localManifest, Clock::time_point deadline) {
     std::string text = std::move(localManifest);
     std::string error;
     Manifest manifest;
@@ -77,7 +97,7 @@ void AssetsManagerEx::run(std::string localManifest) {
             return;
         }
         post(EventAssetsManagerEx::UPDATE_PROGRESSION, "@manifest");
-        if (!AssetDownloader(&_abort).toText(manifest.getRemoteManifestUrl(), text, error)) {
+        if (!AssetDownloader(&_abort, deadline).toText(manifest.getRemoteManifestUrl(), text, error)) {
             if (!_abort)
                 post(EventAssetsManagerEx::ERROR_DOWNLOAD_MANIFEST, "@manifest", error);
             return;
@@ -103,9 +123,11 @@ void AssetsManagerEx::run(std::string localManifest) {
         return;
     }
     post(EventAssetsManagerEx::NEW_VERSION_FOUND, manifest.getVersion());
-    if (!updateFiles(manifest, todo)) {
+    if (!updateFiles(manifest, todo, deadline)) {
         if (!_abort)
-            post(EventAssetsManagerEx::UPDATE_FAILED, "", "some files failed; the update is incomplete");
+            post(EventAssetsManagerEx::UPDATE_FAILED, "",
+                 Clock::now() >= deadline ? "the update took longer than it may"
+                                          : "some files failed; the update is incomplete");
         return;
     }
     if (!AssetFiles::writeFileAtomically(storedPath, text)) {
@@ -115,8 +137,10 @@ void AssetsManagerEx::run(std::string localManifest) {
     post(EventAssetsManagerEx::UPDATE_FINISHED, manifest.getVersion());
 }
 
-bool AssetsManagerEx::updateFiles(const Manifest& manifest, const std::vector<const ManifestAsset*>& todo) {
-    AssetDownloader downloader(&_abort);
+bool AssetsManagerEx::updateFiles(const Manifest& manifest, const std::vector<const ManifestAsset*>& todo,
+                                  Clock::time_point deadline) {
+    AssetDownloader downloader(&_abort, deadline);
+    const long long sizeLimit = getFileSizeLimit();
     long long totalBytes = 0;
     for (const ManifestAsset& asset : manifest.getAssets())
         totalBytes += asset.size;
@@ -145,12 +169,13 @@ bool AssetsManagerEx::updateFiles(const Manifest& manifest, const std::vector<co
         if (!fetched)
             error = "cannot create the folder of " + target;
         else
-            fetched = downloader.toFile(manifest.getPackageUrl() + asset->path, part, error);
+            fetched = downloader.toFile(manifest.getPackageUrl() + asset->path, part, error,
+                                        asset->size > 0 ? std::min(asset->size, sizeLimit) : sizeLimit);
         if (fetched && AssetFiles::md5OfFile(part) != asset->md5) {
             fetched = false;
             error = "md5 mismatch";
         }
-        if (fetched && asset->compressed && !AssetFiles::unzip(part, _storagePath, error)) {
+        if (fetched && asset->compressed && !AssetFiles::unzip(part, _storagePath, error, sizeLimit)) {
             std::remove(part.c_str());
             post(EventAssetsManagerEx::ERROR_DECOMPRESS, asset->path, asset->path + ": " + error);
             allDone = false;
@@ -165,6 +190,9 @@ bool AssetsManagerEx::updateFiles(const Manifest& manifest, const std::vector<co
             if (_abort)
                 return false;
             post(EventAssetsManagerEx::ERROR_UPDATING, asset->path, asset->path + ": " + error);
+            // Out of time, the files still to come would only fail one by one.
+            if (downloader.isPastDeadline())
+                return false;
             allDone = false;
             continue;
         }

@@ -6,6 +6,7 @@
 #include "extension/EventAssetsManagerEx.h"
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +39,17 @@ public:
 
     /// Starts an update unless one is under way.
     void update();
+
+    /// The longest one update may take, the manifest and every file together; an update still
+    /// running then ends as failed. 30 minutes unless changed; a change applies to updates
+    /// started afterwards.
+    static void setUpdateTimeLimit(std::chrono::milliseconds limit);
+    static std::chrono::milliseconds getUpdateTimeLimit();
+    /// The most bytes one file of the set may take: a fetched file whose manifest states no
+    /// size (one that states a size may not grow past it either), or everything one archive
+    /// unpacks to. 1 GiB unless changed.
+    static void setFileSizeLimit(long long bytes);
+    static long long getFileSizeLimit();
     bool isUpdating() const { return _updating; }
 
     const std::string& getStoragePath() const { return _storagePath; }
@@ -47,10 +59,13 @@ public:
 private:
     AssetsManagerEx(const std::string& manifestUrl, const std::string& storagePath, bool manifestIsLatest);
 
-    /// The worker: everything after the local manifest has been read.
-    void run(std::string localManifest);
+    using Clock = std::chrono::steady_clock;
+
+    /// The worker: everything after the local manifest has been read, until the deadline.
+    void run(std::string localManifest, Clock::time_point deadline);
     /// Fetches, verifies and places the files listed in todo; false when any failed.
-    bool updateFiles(const Manifest& manifest, const std::vector<const ManifestAsset*>& todo);
+    bool updateFiles(const Manifest& manifest, const std::vector<const ManifestAsset*>& todo,
+                     Clock::time_point deadline);
     /// Queues an event for the main thread.
     void post(EventAssetsManagerEx::EventCode code, const std::string& assetId = "",
               const std::string& message = "", float percent = 0, float percentByFile = 0);

@@ -13,17 +13,32 @@ struct WriteState {
     NSHttpResponse* response = nullptr;
     bool download = false;
     bool writeFault = false;
+    bool tooLarge = false;
 };
+
+// Whether bytes more still fit in what the reply may keep in memory (its header lines and,
+// unless it is a download, its body); marks the reply too large when they do not.
+bool fitsInMemory(WriteState& state, size_t bytes) {
+    const NSHttpResponse* response = state.response;
+    size_t kept = response->getResponseHeader().size() + response->getResponseData().size();
+    if (bytes > NSHttpTransfer::kMaxReplyBytes - kept) {
+        state.tooLarge = true;
+        return false;
+    }
+    return true;
+}
 
 size_t onBody(char* data, size_t size, size_t count, void* user) {
     auto* state = static_cast<WriteState*>(user);
     size_t bytes = size * count;
     if (!state->download) {
+        // Handing back fewer bytes than given makes libcurl stop the transfer as a write error.
+        if (!fitsInMemory(*state, bytes))
+            return 0;
         auto& body = state->response->getResponseData();
         body.insert(body.end(), data, data + bytes);
         return bytes;
     }
-    // Handing back fewer bytes than given makes libcurl stop the transfer as a write error.
     if (!state->response->writeDownload(data, bytes)) {
         state->writeFault = true;
         return 0;
@@ -32,8 +47,11 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
 }
 
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
-    auto& header = static_cast<NSHttpResponse*>(user)->getResponseHeader();
+    auto* state = static_cast<WriteState*>(user);
     size_t bytes = size * count;
+    if (!fitsInMemory(*state, bytes))
+        return 0;
+    auto& header = state->response->getResponseHeader();
     header.insert(header.end(), data, data + bytes);
     return bytes;
 }
@@ -115,7 +133,7 @@ bool setCommon(Handles& h, NSHttpResponse* response, WriteState& state, char* er
         return false;
     if (!setOption(curl, CURLOPT_HEADERFUNCTION, onHeader))
         return false;
-    if (!setOption(curl, CURLOPT_HEADERDATA, response))
+    if (!setOption(curl, CURLOPT_HEADERDATA, &state))
         return false;
     if (abort) {
         if (!setOption(curl, CURLOPT_XFERINFOFUNCTION, onProgress))
@@ -226,7 +244,12 @@ void NSHttpTransfer::perform(NSHttpResponse* response, const NSHttpSettings& set
         response->setResponseCode(static_cast<int>(status));
     bool ok = code == CURLE_OK && statusRead && status >= 200 && status <= 299;
 
-    if (state.writeFault) {
+    if (state.tooLarge) {
+        // The part received means nothing on its own: the owner gets the reason instead.
+        ok = false;
+        std::vector<char>().swap(response->getResponseData());
+        error = "the reply is larger than " + std::to_string(kMaxReplyBytes) + " bytes and was cut off";
+    } else if (state.writeFault) {
         error = "cannot write local file " + request->getLocalFile();
     } else if (code != CURLE_OK) {
         error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);

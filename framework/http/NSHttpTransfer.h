@@ -2,6 +2,7 @@
 // Performs one HTTP transfer over libcurl for the client's worker thread.
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 
 namespace NSUI {
@@ -24,6 +25,10 @@ struct NSHttpSettings {
 
 class NSHttpTransfer {
 public:
+    /// What one reply may keep in memory: its header lines and, unless it is a download, its
+    /// body. Service replies are a few kilobytes; a reply that grows past this fails.
+    static constexpr size_t kMaxReplyBytes = 4 << 20;
+
     /// Runs the response's request to its end (blocking) and fills the response: status, body,
     /// header lines, success and error text. A download is moved into place only on success.
     /// The transfer stops early as a failure once *abort becomes true.

@@ -7,6 +7,19 @@ namespace NSUI {
 
 namespace {
 
+using Position = UIJson::Position;
+
+// Positions are signed only so that -1 can mean "none"; every one used as an index is >= 0.
+size_t at(Position position)
+{
+    return static_cast<size_t>(position);
+}
+
+Position position(size_t index)
+{
+    return static_cast<Position>(index);
+}
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -64,25 +77,25 @@ size_t closingQuote(const std::string& json, size_t open)
 
 bool readValue(const std::string& json, const std::string& key, std::string& out)
 {
-    int start = -1;
-    int end = -1;
+    Position start = -1;
+    Position end = -1;
     if (!UIJson::findJsonValue(json, key, start, end))
         return false;
-    std::string raw = json.substr(start + 1, end - start - 1);
-    out = json[start] == '"' ? unescapeValue(raw) : raw;
+    std::string raw = json.substr(at(start + 1), at(end - start - 1));
+    out = json[at(start)] == '"' ? unescapeValue(raw) : raw;
     return true;
 }
 
 } // namespace
 
-bool UIJson::scanJson(const std::string& json, int mode, int from, int& first, int& last)
+bool UIJson::scanJson(const std::string& json, int mode, Position from, Position& first, Position& last)
 {
     first = -1;
     last = -1;
     const size_t size = json.size();
-    if (from < 0 || static_cast<size_t>(from) >= size)
+    if (from < 0 || at(from) >= size)
         return false;
-    size_t pos = static_cast<size_t>(from);
+    size_t pos = at(from);
 
     switch (mode) {
     case kScanQuoted: {
@@ -92,8 +105,8 @@ bool UIJson::scanJson(const std::string& json, int mode, int from, int& first, i
         size_t close = closingQuote(json, open);
         if (close == std::string::npos)
             return false;
-        first = static_cast<int>(open);
-        last = static_cast<int>(close);
+        first = position(open);
+        last = position(close);
         return true;
     }
     case kScanExtent: {
@@ -103,15 +116,15 @@ bool UIJson::scanJson(const std::string& json, int mode, int from, int& first, i
         size_t sep = json.find_first_of(",]}", colon + 1);
         if (sep == std::string::npos)
             return false;
-        first = static_cast<int>(colon);
-        last = static_cast<int>(sep);
+        first = position(colon);
+        last = position(sep);
         return true;
     }
     case kScanArray: {
         size_t open = json.find('[', pos);
         if (open == std::string::npos)
             return false;
-        int depth = 0;
+        size_t depth = 0;
         for (size_t i = open + 1; i < size; ++i) {
             char c = json[i];
             if (c == '"') {
@@ -123,8 +136,8 @@ bool UIJson::scanJson(const std::string& json, int mode, int from, int& first, i
                 ++depth;
             } else if (c == ']') {
                 if (depth == 0) {
-                    first = static_cast<int>(open);
-                    last = static_cast<int>(i);
+                    first = position(open);
+                    last = position(i);
                     return true;
                 }
                 --depth;
@@ -142,39 +155,39 @@ bool UIJson::scanJson(const std::string& json, int mode, int from, int& first, i
             size_t close = closingQuote(json, valueStart);
             if (close == std::string::npos)
                 return false;
-            first = static_cast<int>(valueStart);
-            last = static_cast<int>(close);
+            first = position(valueStart);
+            last = position(close);
             return true;
         }
-        return scanJson(json, kScanExtent, static_cast<int>(colon), first, last);
+        return scanJson(json, kScanExtent, position(colon), first, last);
     }
     default:
         return false;
     }
 }
 
-bool UIJson::findJsonValue(const std::string& json, const std::string& key, int& start, int& end)
+bool UIJson::findJsonValue(const std::string& json, const std::string& key, Position& start, Position& end)
 {
     start = -1;
     end = -1;
-    int keyFirst = -1;
-    int keyLast = -1;
-    int pos = 0;
+    Position keyFirst = -1;
+    Position keyLast = -1;
+    Position pos = 0;
     while (scanJson(json, kScanQuoted, pos, keyFirst, keyLast)) {
-        const size_t keyLen = static_cast<size_t>(keyLast - keyFirst - 1);
-        if (keyLen == key.size() && json.compare(keyFirst + 1, keyLen, key) == 0)
+        const size_t keyLen = at(keyLast - keyFirst - 1);
+        if (keyLen == key.size() && json.compare(at(keyFirst + 1), keyLen, key) == 0)
             return scanJson(json, kScanValue, keyLast + 1, start, end);
 
         // Not our key: step over its value. Arrays are skipped whole, so that strings
         // inside them are never taken for keys.
-        size_t colon = json.find(':', keyLast + 1);
+        size_t colon = json.find(':', at(keyLast + 1));
         if (colon == std::string::npos)
             return false;
         size_t valueStart = skipBlanks(json, colon + 1);
-        int first = -1;
-        int last = -1;
+        Position first = -1;
+        Position last = -1;
         if (valueStart < json.size() && json[valueStart] == '[') {
-            if (!scanJson(json, kScanArray, static_cast<int>(valueStart), first, last))
+            if (!scanJson(json, kScanArray, position(valueStart), first, last))
                 return false;
         } else if (!scanJson(json, kScanValue, keyLast + 1, first, last)) {
             return false;
@@ -216,13 +229,13 @@ void UIJson::setJsonString(std::string& json, const std::string& key, const std:
         return;
     }
 
-    int start = -1;
-    int end = -1;
+    Position start = -1;
+    Position end = -1;
     if (findJsonValue(json, key, start, end)) {
-        if (json[start] == '"')
-            json.replace(start, end - start + 1, quoted);
+        if (json[at(start)] == '"')
+            json.replace(at(start), at(end - start + 1), quoted);
         else // a bare value: keep the colon and the separator around it
-            json.replace(start + 1, end - start - 1, quoted);
+            json.replace(at(start + 1), at(end - start - 1), quoted);
         return;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reads and writes one flat JSON object held as text, key by key, without building a tree.
 
+#include <cstddef>
 #include <string>
 
 namespace NSUI {
@@ -27,14 +28,18 @@ public:
     /// Writes "%i".
     static void setJsonInt(std::string& json, const std::string& key, int value);
 
+    /// A byte position in the text, wide enough for any length; -1 stands for none.
+    using Position = std::ptrdiff_t;
+
     /// Span of a top-level key's value: for a quoted value start/end are its quotes, for a
     /// bare value the colon and the separator after it. False when the key is absent.
-    static bool findJsonValue(const std::string& json, const std::string& key, int& start, int& end);
+    static bool findJsonValue(const std::string& json, const std::string& key, Position& start,
+                              Position& end);
 
     /// Scanner modes for scanJson.
     enum ScanMode { kScanValue = 0, kScanArray = 1, kScanExtent = 3, kScanQuoted = 4 };
     /// One scan from position `from`; first/last are -1 when nothing is found.
-    static bool scanJson(const std::string& json, int mode, int from, int& first, int& last);
+    static bool scanJson(const std::string& json, int mode, Position from, Position& first, Position& last);
 };
 
 } // namespace NSUI

@@ -136,7 +136,7 @@ void httpCenter::onReLoginCheck(NSUI::UIHttpResponse* response) {
     login::getLoginState(logined, userId);
     if (logined != "1")
         return;
-    std::string reply = safeBase64Decode(response->body);
+    std::string reply = safeBase64DecodeReceived(response->body);
     if (getJsonString(reply, "Status", "") == "0")
         return;
     login::logout();

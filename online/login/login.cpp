@@ -108,6 +108,10 @@ bool login::init() {
     return true;
 }
 
+login::~login() {
+    CC_SAFE_RELEASE_NULL(_busyOverlay);
+}
+
 void login::cleanup() {
     Node::cleanup();
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
@@ -288,11 +292,16 @@ void login::send(const char* path, const std::string& json, const char* tag, boo
     // The body is only encoded, not encrypted: the transport's TLS protects it, and it is
     // never logged.
     post(AppConfig::getServerURL() + path, safeBase64Encode(json), tag);
-    if (!busy)
+    // The overlay is shared by the whole program: one already up belongs to whoever showed it
+    // (or to an earlier request of this panel), and is left as it is.
+    if (!busy || NSUI::NSActivity::current())
         return;
     if (NSUI::NSActivity* activity = NSUI::NSActivity::show(this)) {
         activity->setText("");
-        _busy = true;
+        // Held so that it can be told apart from an overlay shown later at the same address.
+        CC_SAFE_RELEASE(_busyOverlay);
+        activity->retain();
+        _busyOverlay = activity;
     }
 }
 
@@ -313,10 +322,10 @@ void login::toastKey(const char* key) {
 }
 
 void login::hideBusy() {
-    // The overlay is shared by the whole program: only the one this panel showed is taken down.
-    if (_busy && NSUI::NSActivity::current())
-        NSUI::NSActivity::current()->remove();
-    _busy = false;
+    // Only the overlay this panel showed is taken down, and only while it is still up.
+    if (_busyOverlay && NSUI::NSActivity::current() == _busyOverlay)
+        _busyOverlay->remove();
+    CC_SAFE_RELEASE_NULL(_busyOverlay);
 }
 
 // ---- What the server answers ------------------------------------------------------------
@@ -328,7 +337,7 @@ void login::onHttpResponse(NSUI::UIHttpResponse* response) {
     hideBusy();
     if (!response->success || response->status != 200)
         return toastKey("net_check_status");
-    std::string reply = safeBase64Decode(response->body);
+    std::string reply = safeBase64DecodeReceived(response->body);
     bool done = getJsonString(reply, "Status", "") == "0";
 
     if (tag == "login") {

@@ -13,6 +13,7 @@
 #include <string>
 
 namespace NSUI {
+class NSActivity;
 class NSTextField;
 }
 namespace cocos2d::ui {
@@ -89,6 +90,8 @@ public:
 
 protected:
     login() = default;
+    /// Lets go of the busy overlay when the panel goes without its clean-up.
+    ~login() override;
 
 private:
     // Page building (loginPages.cpp).
@@ -127,8 +130,8 @@ private:
     /// The last verification code the server sent; compared only once _codeReceived is set.
     std::string _expectedCode;
     bool _codeReceived = false;
-    /// The busy overlay is shown for one of this panel's requests.
-    bool _busy = false;
+    /// The busy overlay this panel showed for one of its requests (retained), else null.
+    NSUI::NSActivity* _busyOverlay = nullptr;
     int _rowHeight = 0;
     int _fieldFontSize = 0;
 };

@@ -214,11 +214,14 @@ void login::setButtonState(const char* name, bool visible, const std::string& ti
 
 void login::fitBackground() {
     auto* bk = _layout ? dynamic_cast<Sprite*>(_layout->getChildByName("bk")) : nullptr;
-    if (!bk || bk->getContentSize().height <= 0)
+    if (!bk || bk->getContentSize().height <= 0 || bk->getContentSize().width <= 0)
         return;
     const Size& size = _layout->getContentSize();
     const float scale = size.height / bk->getContentSize().height;
     const float tile = bk->getContentSize().width * scale;
+    // A picture narrower than a pixel once scaled would take endless copies to fill the row.
+    if (!(tile >= 1.0f))
+        return;
     bk->setScale(scale);
     bk->setAnchorPoint(Vec2(0, 1));
     bk->setPosition(Vec2(0, size.height));

@@ -141,11 +141,11 @@ void statApplication::onHttpResponse(NSUI::UIHttpResponse* response) {
     bool good = response->success && response->status == 200;
     if (response->tag == "getStatUrl") {
         if (good)
-            onUploadAddress(cocos2d::safeBase64Decode(response->body));
+            onUploadAddress(cocos2d::safeBase64DecodeReceived(response->body));
     } else if (response->tag == "upload") {
         _uploading = false;
         if (good)
-            onUploadAcknowledged(cocos2d::safeBase64Decode(response->body));
+            onUploadAcknowledged(cocos2d::safeBase64DecodeReceived(response->body));
     }
 }
 

@@ -156,7 +156,8 @@ void updateService::readConfigFile() {
     std::string path = _liveFolder + kConfigName;
     if (!cocos2d::FileUtils::getInstance()->isFileExist(path))
         return;
-    std::string text = cocos2d::safeBase64Decode(cocos2d::FileUtils::getInstance()->getStringFromFile(path));
+    std::string encoded = cocos2d::FileUtils::getInstance()->getStringFromFile(path);
+    std::string text = cocos2d::safeBase64DecodeReceived(encoded);
     // A file that does not decode keeps the configuration as it was.
     if (!text.empty())
         setStringForKey("app_config_ini", text);
@@ -177,7 +178,8 @@ void updateService::onHttpResponse(NSUI::UIHttpResponse* response) {
     if (response->tag == "verCheck") {
         if (!good)
             return;
-        std::string latest = getJsonString(cocos2d::safeBase64Decode(response->body), "app_latest_version", "");
+        std::string reply = cocos2d::safeBase64DecodeReceived(response->body);
+        std::string latest = getJsonString(reply, "app_latest_version", "");
         if (latest != getStringForKey("app_latest_version", "")) {
             storeStringForKey("app_latest_version", latest);
             setStringForKey("app_ver_check_count", "0");

@@ -92,6 +92,9 @@ TEST(Base64, KnownVectorsRoundTrip)
     }
     std::string binary("\x00\xff\x10\x80", 4);
     EXPECT_EQ(binary, safeBase64Decode(safeBase64Encode(binary)));
+    // Text received from outside may come in lines; what remains is decoded as strictly.
+    EXPECT_EQ("foob", safeBase64DecodeReceived("Zm9v\r\nYg==\n"));
+    EXPECT_EQ("", safeBase64DecodeReceived("Zm9v\nYg=\n"));
 }
 
 TEST(Base64, InvalidTextDecodesToNothing)

@@ -89,8 +89,8 @@ TEST(UIJson, KeyMatchIsExactAndValueSpanIsReported)
 {
     const std::string json = "{\"ab\":\"1\",\"a\":\"2\"}";
     EXPECT_EQ(UIJson::getJsonString(json, "a"), "2");
-    int start = 0;
-    int end = 0;
+    UIJson::Position start = 0;
+    UIJson::Position end = 0;
     ASSERT_TRUE(UIJson::findJsonValue(json, "ab", start, end));
     EXPECT_EQ(json[start], '"');
     EXPECT_EQ(json.substr(start + 1, end - start - 1), "1");

@@ -18,6 +18,7 @@
 
 using cocos2d::FileUtils;
 using cocos2d::extension::AssetFiles;
+using cocos2d::extension::AssetsManagerEx;
 using cocos2d::extension::EventAssetsManagerEx;
 using NSUI::UILocalConfig;
 using qptest::readFile;
@@ -52,6 +53,8 @@ protected:
         qp = FileUtils::getInstance()->getWritablePath() + "qp/";
         FileUtils::getInstance()->removeDirectory(qp + "update/");
         FileUtils::getInstance()->removeDirectory(qp + "outside/");
+        timeLimit = AssetsManagerEx::getUpdateTimeLimit();
+        sizeLimit = AssetsManagerEx::getFileSizeLimit();
         setSetting("update_now", "1");
         setSetting("update_hasValidUpdate", "-1");
         setSetting("update_nowPath1", "update/temp1");
@@ -63,6 +66,8 @@ protected:
             service->release();
         services.clear();
         ADS::adsApplication::destroyInstance();
+        AssetsManagerEx::setUpdateTimeLimit(timeLimit);
+        AssetsManagerEx::setFileSizeLimit(sizeLimit);
         OnlineFixture::TearDown();
     }
 
@@ -117,8 +122,20 @@ protected:
         return count;
     }
 
+    /// Writes a zip of the given entries (name, then contents) and returns its path.
+    std::string writeZip(const std::string& name, const std::string& entries) const {
+        std::string zip = qp + "scratch/" + name;
+        EXPECT_TRUE(AssetFiles::createParentFolders(zip));
+        std::string script = "import sys,zipfile; z=zipfile.ZipFile(sys.argv[1],\"w\",8); "
+                             "[z.writestr(n, c) for n, c in " + entries + "]; z.close()";
+        EXPECT_EQ(0, std::system(("/usr/bin/python3 -c '" + script + "' " + zip).c_str()));
+        return zip;
+    }
+
     std::string qp;
     std::vector<updateService*> services;
+    std::chrono::milliseconds timeLimit{0};
+    long long sizeLimit = 0;
 };
 
 /// Writes the file, creating its folders.
@@ -168,9 +185,14 @@ TEST_F(HotUpdate, ValidUpdateSequencesSwitchOnlyAtTheFirstStartAndCopyTheLiveSet
     updateService::resetProcessState();
     setSetting("update_hasValidUpdate", "0");
     ASSERT_TRUE(put(folder(2) + "res/b.txt", kBeta));
-    ASSERT_TRUE(put(folder(2) + "c.i", cocos2d::safeBase64Encode("{\"ads_enable_newVersion\":\"1\"}")));
+    // Written by an encoder that breaks its lines every 76 characters.
+    const std::string config =
+        "{\"ads_enable_newVersion\":\"1\",\"adsNewVersionType\":\"1\",\"adsNewVersionUrl\":\"x\"}";
+    std::string encoded = cocos2d::safeBase64Encode(config);
+    ASSERT_GT(encoded.size(), 76u);
+    ASSERT_TRUE(put(folder(2) + "c.i", encoded.insert(76, "\r\n") + "\r\n"));
     runToEnd(startService());
-    EXPECT_EQ("{\"ads_enable_newVersion\":\"1\"}", setting("app_config_ini"));
+    EXPECT_EQ(config, setting("app_config_ini"));
     EXPECT_EQ("2", setting("update_now"));
     EXPECT_EQ(kBeta, readFile(folder(1) + "res/b.txt"));
     EXPECT_EQ("-1", setting("update_hasValidUpdate"));
@@ -305,6 +327,52 @@ TEST_F(HotUpdate, AFailedFileFailsTheUpdateKeepsTheOldSetAndTheNextRunFetchesOnl
     EXPECT_EQ(1u, server.requestCount("/ud/hot/res/a.txt"));
     EXPECT_EQ(kBeta, readFile(folder(2) + "res/deep/b.txt"));
     EXPECT_EQ("2", setting("update_hasValidUpdate"));
+}
+
+TEST_F(HotUpdate, AFileLongerThanItsManifestSaysOrAnArchiveUnpackingPastTheLimitFailsTheUpdate) {
+    // The file is what its md5 says, but longer than the size its manifest states.
+    server.setAsset("res/a.txt", kAlpha);
+    server.setManifest("{\"version\":\"2.0\",\"packageUrl\":\"" + server.baseURL() +
+                       testserver::TestServer::kAssetPath + "\",\"assets\":{\"res/a.txt\":{\"md5\":\"" +
+                       kAlphaMd5 + "\",\"size\":3}}}");
+    std::vector<int> codes = runToEnd(startService());
+    ASSERT_FALSE(codes.empty());
+    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), EventAssetsManagerEx::ERROR_UPDATING));
+    EXPECT_EQ(EventAssetsManagerEx::UPDATE_FAILED, codes.back());
+    EXPECT_FALSE(FileUtils::getInstance()->isFileExist(folder(2) + "res/a.txt"));
+
+    // An archive of a few hundred bytes that unpacks to more than a file may take.
+    AssetsManagerEx::setFileSizeLimit(1000);
+    std::string zip = writeZip("big.zip", "[(\"small.txt\", \"s\"), (\"big.bin\", bytes(4000))]");
+    server.setAsset("big.zip", readFile(zip));
+    server.setManifest(manifest("2.0", {{"big.zip", AssetFiles::md5OfFile(zip), true}}));
+    codes = runToEnd(startService());
+    ASSERT_FALSE(codes.empty());
+    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), EventAssetsManagerEx::ERROR_DECOMPRESS));
+    EXPECT_EQ(EventAssetsManagerEx::UPDATE_FAILED, codes.back());
+    EXPECT_FALSE(FileUtils::getInstance()->isFileExist(folder(2) + "big.bin"));
+    EXPECT_EQ("-1", setting("update_hasValidUpdate"));
+}
+
+TEST_F(HotUpdate, ADownloadThatNeverEndsFailsTheUpdateAtItsTimeLimitAndTheNextCheckRuns) {
+    server.setAsset("res/a.txt", kAlpha);
+    server.setManifest(manifest("2.0", {{"res/a.txt", kAlphaMd5, false}}));
+    testserver::Fault endless;
+    endless.endlessMs = 10;
+    server.addFault("/ud/hot/res/a.txt", endless);
+    AssetsManagerEx::setUpdateTimeLimit(std::chrono::milliseconds(300));
+    std::vector<int> codes = runToEnd(startService());
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(EventAssetsManagerEx::UPDATE_FAILED, codes.back());
+    EXPECT_EQ(1, finalCount(codes));
+    EXPECT_FALSE(FileUtils::getInstance()->isFileExist(folder(2) + "res/a.txt.part"));
+
+    // The service is free again: the next check fetches the file.
+    AssetsManagerEx::setUpdateTimeLimit(timeLimit);
+    codes = runToEnd(startService());
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(EventAssetsManagerEx::UPDATE_FINISHED, codes.back());
+    EXPECT_EQ(kAlpha, readFile(folder(2) + "res/a.txt"));
 }
 
 TEST_F(HotUpdate, TheNoticeOpensThePageOncePerNewerVersion) {

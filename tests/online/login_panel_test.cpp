@@ -36,6 +36,9 @@ TEST_F(LoginPanel, SignInChecksTheNameFirstAndARestartRestoresTheAccountWithoutI
     EXPECT_EQ(0u, server.requestCount("/lg/lg.php"));
     EXPECT_EQ("", setting("app_login_string"));
 
+    testserver::Fault wrapped;
+    wrapped.wrapLines = true;
+    server.addFault("/lg/lg.php", wrapped);
     type("email", " ana ");
     click("login");
     runUntil([&] { return !panel->isRunning(); });
@@ -168,6 +171,29 @@ TEST_F(LoginPanel, ChangePasswordReportsAMismatchBeforeTheCharacterRule) {
     EXPECT_EQ(login::kAccountPage, panel->getPage());
     EXPECT_TRUE(panel->onResponseReturn());
     EXPECT_FALSE(panel->isRunning());
+}
+
+TEST_F(LoginPanel, AnotherScreensOverlayStaysUpAndAZeroWidthBackgroundIsNotTiled) {
+    open();
+    NSUI::NSActivity* other = NSUI::NSActivity::show(scene);
+    ASSERT_NE(nullptr, other);
+    other->setText("importing");
+    type("email", "ana");
+    type("password", "secret1");
+    // The overlay takes the touches; the click comes as the button would send it.
+    panel->onButtonClicked(panel->getLayout()->getChildByName("login"));
+    runUntil([&] { return !changes.empty(); });
+    EXPECT_EQ(other, NSUI::NSActivity::current());
+    EXPECT_EQ("importing", other->getText());
+    other->remove();
+
+    // A background picture without width would take endless copies to fill the row.
+    open();
+    auto* bk = dynamic_cast<Sprite*>(panel->getLayout()->getChildByName("bk"));
+    ASSERT_NE(nullptr, bk);
+    bk->setTextureRect(Rect(0, 0, 0, bk->getContentSize().height));
+    panel->showStartPage();
+    EXPECT_EQ(login::kAccountPage, panel->getPage());
 }
 
 TEST_F(LoginPanel, TheFeedbackPageHandsOnlyAFullPackageRequestToTheHttpService) {

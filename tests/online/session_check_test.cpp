@@ -110,9 +110,16 @@ TEST_F(SessionCheck, RefusalOrSilenceEndsTheSessionWithAFiveSecondToastAndFailur
     broken.httpStatus = 500;
     testserver::Fault dropped;
     dropped.drop = true;
+    // Servers often end a Base64 reply with a newline or break it into lines.
+    testserver::Fault wrapped;
+    wrapped.wrapLines = true;
+    // A reply of many megabytes is cut off as a failure, not read (as no Status).
+    testserver::Fault huge;
+    huge.bodyBytes = 16u << 20;
     center->touch = now();
-    for (const Case& c : {Case{"status 500", broken, false}, Case{"dropped", dropped, false},
-                          Case{"Status 1", refused, true}, Case{"no Status", silent, true}}) {
+    for (const Case& c :
+         {Case{"status 500", broken, false}, Case{"dropped", dropped, false}, Case{"wrapped", wrapped, false},
+          Case{"16 MB", huge, false}, Case{"Status 1", refused, true}, Case{"no Status", silent, true}}) {
         SCOPED_TRACE(c.name);
         signIn(10);
         server.addFault("/lg/rlc.php", c.fault);

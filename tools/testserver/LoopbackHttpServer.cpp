@@ -31,14 +31,16 @@ bool readMore(int fd, std::string& buffer) {
     return true;
 }
 
-void sendAll(int fd, const std::string& bytes) {
+// False once the client has gone.
+bool sendAll(int fd, const std::string& bytes) {
     size_t sent = 0;
     while (sent < bytes.size()) {
         ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0)
-            return;
+            return false;
         sent += static_cast<size_t>(n);
     }
+    return true;
 }
 
 const char* reason(int status) {
@@ -54,20 +56,22 @@ const char* reason(int status) {
     }
 }
 
-void writeReply(int fd, const HttpReply& reply) {
+std::string head(const HttpReply& reply, bool withLength) {
     std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) + "\r\n";
     bool bodyless = reply.status == 204 || reply.status == 304;
     if (!reply.contentType.empty() && !bodyless)
         out += "Content-Type: " + reply.contentType + "\r\n";
-    if (!bodyless)
+    if (!bodyless && withLength)
         out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
     out += "Connection: close\r\n";
     for (const auto& line : reply.headers)
         out += line + "\r\n";
-    out += "\r\n";
-    if (!bodyless)
-        out += reply.body;
-    sendAll(fd, out);
+    return out + "\r\n";
+}
+
+void writeReply(int fd, const HttpReply& reply) {
+    bool bodyless = reply.status == 204 || reply.status == 304;
+    sendAll(fd, head(reply, true) + (bodyless ? std::string() : reply.body));
 }
 
 HttpReply plainReply(int status, const std::string& text) {
@@ -153,9 +157,18 @@ void LoopbackHttpServer::stop() {
     _listener = -1;
 }
 
-void LoopbackHttpServer::pause(int ms) {
+bool LoopbackHttpServer::pause(int ms) {
     std::unique_lock<std::mutex> lock(_mutex);
-    _wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return _stop; });
+    return !_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return _stop; });
+}
+
+void LoopbackHttpServer::writeEndless(int fd, const HttpReply& reply) {
+    const std::string body = reply.body.empty() ? std::string(" ") : reply.body;
+    if (!sendAll(fd, head(reply, false)))
+        return;
+    for (size_t i = 0; pause(reply.endlessMs); i = (i + 1) % body.size())
+        if (!sendAll(fd, body.substr(i, 1)))
+            return;
 }
 
 void LoopbackHttpServer::serve() {
@@ -208,7 +221,11 @@ void LoopbackHttpServer::handle(int fd) {
     HttpReply reply = _handler(request);
     if (reply.delayMs > 0)
         pause(reply.delayMs);
-    if (!reply.drop)
+    if (reply.drop)
+        return;
+    if (reply.endlessMs > 0)
+        writeEndless(fd, reply);
+    else
         writeReply(fd, reply);
 }
 

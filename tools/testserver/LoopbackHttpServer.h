@@ -33,6 +33,10 @@ struct HttpReply {
     int delayMs = 0;
     /// Closes the connection without any answer.
     bool drop = false;
+    /// Above 0: sends the head without a length and then the body's bytes one at a time, this
+    /// many milliseconds apart, round and round for ever: until the client hangs up or the
+    /// server stops.
+    int endlessMs = 0;
 };
 
 class LoopbackHttpServer {
@@ -59,8 +63,9 @@ public:
 private:
     void serve();
     void handle(int fd);
-    /// Waits for the delay or until stop, whichever is first.
-    void pause(int ms);
+    /// Waits for the delay or until stop, whichever is first; false when stopped.
+    bool pause(int ms);
+    void writeEndless(int fd, const HttpReply& reply);
 
     Handler _handler;
     int _listener = -1;

@@ -20,6 +20,14 @@ const char* const kPrivacyPage =
     "<body><h1>Privacy Policy</h1><p>This test service keeps accounts in memory only and forgets "
     "them when it stops.</p></body></html>\n";
 
+// Base64 text as mail encoders write it: lines of 76 characters, each ending in a newline.
+std::string wrapped(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); i += 76)
+        out += text.substr(i, 76) + "\n";
+    return out;
+}
+
 // The request as the log shows it: passwords are never written out.
 std::string loggedJson(std::string json) {
     for (const char* key : {"password", "old", "new"})
@@ -117,7 +125,7 @@ size_t TestServer::requestCount(const std::string& path) const {
 Fault TestServer::takeFault(const std::string& path) {
     auto it = _faults.find(path);
     if (it == _faults.end() || it->second.empty())
-        return Fault{0, 0, false, false, "", 0};
+        return Fault();
     Fault fault = it->second.front();
     if (fault.times > 0 && --it->second.front().times == 0)
         it->second.pop_front();
@@ -154,6 +162,11 @@ HttpReply TestServer::handle(const HttpRequest& request) {
     HttpReply reply;
     reply.delayMs = fault.delayMs;
     reply.drop = fault.drop;
+    reply.endlessMs = fault.endlessMs;
+    if (fault.bodyBytes > 0) {
+        reply.body.assign(fault.bodyBytes, 'A');
+        return reply;
+    }
     if (fault.httpStatus != 0 && fault.httpStatus != 200) {
         reply.status = fault.httpStatus;
         reply.body = "scripted failure";
@@ -175,6 +188,8 @@ HttpReply TestServer::handle(const HttpRequest& request) {
         fields.push_back(member);
     }
     reply.body = cocos2d::safeBase64Encode(flatJson(fields));
+    if (fault.wrapLines)
+        reply.body = wrapped(reply.body);
     return reply;
 }
 

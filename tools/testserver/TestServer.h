@@ -34,6 +34,14 @@ struct Fault {
     bool omitStatus = false;
     /// Reply with this "Status" instead of the service's (empty keeps it).
     std::string replyStatus;
+    /// Break a Base64 reply into lines of 76 characters, each ending in a newline, as mail
+    /// encoders do (so it also ends in a newline).
+    bool wrapLines = false;
+    /// Above 0: answer with this many filler bytes instead of the service's reply.
+    size_t bodyBytes = 0;
+    /// Above 0: after the head, send the reply's bytes one at a time this many milliseconds
+    /// apart, for ever, until the client hangs up.
+    int endlessMs = 0;
     /// Requests it applies to; -1 for every one.
     int times = 1;
 };

@@ -1,8 +1,10 @@
 // The loopback test service as a program, for demos and manual checks:
 //   testserver [--port N] [--account NICK:PASSWORD[:MAIL]]... [--latest-version V]
 //              [--fault PATH:KIND]... [--hot-update DIR]
-// KIND is status=CODE, delay=MS, drop, reply-status=TEXT or no-status; a fault given here
-// applies to every request of its path. It prints the base address and serves until
+// KIND is status=CODE, delay=MS, drop, reply-status=TEXT, no-status, wrap (the Base64 reply
+// in lines of 76 characters), size=BYTES (that many filler bytes instead of the reply) or
+// endless=MS (the reply one byte every MS milliseconds, for ever); a fault given here applies
+// to every request of its path. It prints the base address and serves until
 // interrupted. Only 127.0.0.1 is ever listened on. --hot-update serves the files below DIR as
 // the hot-update set: the manifest lists each with its md5, under the latest version.
 
@@ -22,7 +24,8 @@ namespace {
 void usage() {
     std::fprintf(stderr,
                  "usage: testserver [--port N] [--account NICK:PASSWORD[:MAIL]]... [--latest-version V]\n"
-                 "                  [--fault PATH:status=CODE|delay=MS|drop|reply-status=TEXT|no-status]...\n"
+                 "                  [--fault PATH:status=CODE|delay=MS|drop|reply-status=TEXT|no-status|\n"
+                 "                           wrap|size=BYTES|endless=MS]...\n"
                  "                  [--hot-update DIR]\n");
 }
 
@@ -45,6 +48,12 @@ bool parseFault(const std::string& text, std::string& path, testserver::Fault& f
         fault.replyStatus = value;
     else if (kind == "no-status")
         fault.omitStatus = true;
+    else if (kind == "wrap")
+        fault.wrapLines = true;
+    else if (kind == "size")
+        fault.bodyBytes = std::strtoull(value.c_str(), nullptr, 10);
+    else if (kind == "endless")
+        fault.endlessMs = std::atoi(value.c_str());
     else
         return false;
     return true;
