@@ -15,7 +15,7 @@
 #include "net/dataService.h"
 #include "patient/patientList.h"
 #include "stat/statApplication.h"
-#include "study/StudyWorkers.h"
+#include "study/StoreWorkers.h"
 #include "text/NSTextField.h"
 #include "update/updateService.h"
 
@@ -154,7 +154,7 @@ void SystemServices::releaseImagingRegistries() {
 void SystemServices::stopDicomService() {
     // Series deletions and preview pictures still running end (or stop between files) while
     // the store is open, so its rows and the files stay in step.
-    StudyWorkers::finishAll();
+    StoreWorkers::finishAll();
     dataService::destroyInstance();
     ServiceHooks::showMessage() = nullptr;
     ServiceHooks::startPingSweep() = nullptr;

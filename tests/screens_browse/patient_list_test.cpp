@@ -15,7 +15,7 @@
 #include "patient/patientList.h"
 #include "patient/patientListLinks.h"
 #include "share/shareTo.h"
-#include "study/StudyWorkers.h"
+#include "study/StoreWorkers.h"
 #include "support/GLWindowFixture.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
@@ -317,7 +317,7 @@ TEST_F(PatientListTest, ImportedFolderAppearsAndDeletionEmptiesTheStore)
         EXPECT_EQ(rows(), 0);
     }
     // What the program does before it closes the store: the deletion ends whole.
-    StudyWorkers::finishAll();
+    StoreWorkers::finishAll();
     EXPECT_EQ(count("select count() from patient"), "0");
     EXPECT_EQ(count("select count() from image"), "0");
     EXPECT_FALSE(fs::exists(patientFolder));

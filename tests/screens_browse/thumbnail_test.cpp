@@ -3,7 +3,7 @@
 
 #include "BrowseFixture.h"
 
-#include "study/StudyWorkers.h"
+#include "study/StoreWorkers.h"
 #include "study/ThumbnailMaker.h"
 #include "study/studyList.h"
 #include "table/NSListView.h"
@@ -99,11 +99,11 @@ TEST_F(ThumbnailTest, ClosingWaitsForADeletionAndStopsPicturesBetweenFiles) {
         screen->deleteSeries(1);
         ThumbnailMaker::start(db, id, path, running);
         std::thread closer([&] {
-            StudyWorkers::finishAll();
+            StoreWorkers::finishAll();
             runningWhenClosed = running->load();
             closed = true;
         });
-        while (!StudyWorkers::stopRequested() && !closed)
+        while (!StoreWorkers::stopRequested() && !closed)
             std::this_thread::yield();
         lock.unlock();
         closer.join();

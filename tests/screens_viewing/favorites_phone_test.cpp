@@ -11,6 +11,7 @@
 #include "picture/NSSpriteView.h"
 #include "picture/spriteViewScene.h"
 #include "send/dcmSend.h"
+#include "study/StoreWorkers.h"
 #include "tags/dcmInfoList.h"
 #include "table/NSListView.h"
 #include "tools/toolDisk.h"
@@ -248,6 +249,10 @@ TEST_F(FavoritesPhone, FavouriteButtonSavesTheImageWithNoViewingScreenBelow) {
     click(scene->getChildByNameDeep("favoriteDicom"));
     frameUntil([&] { return copied; });
     if (!HasFailure()) {
+        // What the program does before it closes the store: the file is written whole by then.
+        StoreWorkers::finishAll();
+        const std::string library = db->getRoot() + "../favorite";
+        EXPECT_TRUE(fs::is_directory(library) && !fs::is_empty(library));
         frameUntil([&] { return !saved.empty(); });
         EXPECT_EQ(fs::canonical(db->getRoot() + "../favorite"), fs::canonical(saved).parent_path());
     }

@@ -14,7 +14,7 @@
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
 #include "table/NSTableViewMenu.h"
-#include "study/StudyWorkers.h"
+#include "study/StoreWorkers.h"
 #include "util/FileHelpers.h"
 
 #include <cstdlib>
@@ -416,7 +416,7 @@ void patientList::deletePatient(int index) {
         // The worker keeps the store alive, and the program lets it finish before it closes
         // the store, so the rows and the folders go together.
         db->retain();
-        StudyWorkers::start([json, db] {
+        StoreWorkers::start([json, db] {
             deletePatientWorker(json, db);
             db->release();
         });

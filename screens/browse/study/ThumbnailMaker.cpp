@@ -4,7 +4,7 @@
 #include "db/dicomDB.h"
 #include "dcmReader.h"
 #include "notify/NSNotificationCenter.h"
-#include "study/StudyWorkers.h"
+#include "study/StoreWorkers.h"
 
 #include <sys/stat.h>
 
@@ -46,7 +46,7 @@ int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::
     dcmSDK::dcmReader reader;
     int written = 0;
     for (int index : picked) {
-        if (StudyWorkers::stopRequested()) {
+        if (StoreWorkers::stopRequested()) {
             // The program is closing: a partial set would pass for the whole one next time.
             while (written > 0)
                 std::remove(pictureName(--written).c_str());
@@ -80,7 +80,7 @@ void ThumbnailMaker::start(dicomDB* store, const std::string& seriesId, const st
                            std::shared_ptr<std::atomic<bool>> running) {
     if (store)
         store->retain();
-    StudyWorkers::start([store, seriesId, folder, running] {
+    StoreWorkers::start([store, seriesId, folder, running] {
         run(store, seriesId, folder, running.get());
         if (store)
             store->release();

@@ -25,7 +25,7 @@ public:
     static bool isTooLarge(uint64_t fileSize) { return fileSize > kMaxFileSize; }
 
     /// Starts the job for the series (store row ID and folder relative to the store root) on a
-    /// study worker (StudyWorkers). The job keeps the store alive while it runs and clears
+    /// study worker (StoreWorkers). The job keeps the store alive while it runs and clears
     /// `running` when it ends; it never touches the screen that started it, which may be gone
     /// by then.
     static void start(dicomDB* store, const std::string& seriesId, const std::string& folder,
@@ -33,7 +33,7 @@ public:
 
     /// The job itself, on the calling thread: writes the pictures, clears `running` (when
     /// given), then posts kDoneId (no sender, no object) unless the series has no images.
-    /// Returns the pictures written. Asked to stop (StudyWorkers), it removes the pictures it
+    /// Returns the pictures written. Asked to stop (StoreWorkers), it removes the pictures it
     /// wrote and ends without a notification.
     static int run(dicomDB* store, const std::string& seriesId, const std::string& folder,
                    std::atomic<bool>* running = nullptr);

@@ -12,7 +12,7 @@
 #include "patient/patientListLinks.h"
 #include "send/dcmSend.h"
 #include "share/shareTo.h"
-#include "study/StudyWorkers.h"
+#include "study/StoreWorkers.h"
 #include "study/ThumbnailMaker.h"
 #include "table/NSListView.h"
 #include "table/NSTableViewCell.h"
@@ -405,7 +405,7 @@ void studyList::deleteSeries(int index) {
     const std::string folder = db->getRoot() + row->path;
     // Not stopped half way: the program waits for it before it closes the store.
     db->retain();
-    StudyWorkers::start([db, seriesID, owner, folder] {
+    StoreWorkers::start([db, seriesID, owner, folder] {
         isImageSDK::isDcmScan().removeCache(folder);
         db->deleteSeries(seriesID);
         NSNotificationCenter::getInstance()->postNotificationWithString(nullptr, kSeriesDeletedId, owner,

@@ -1,7 +1,6 @@
 #include "viewer/imageViewerPC.h"
 
 #include <cstdlib>
-#include <thread>
 
 #include "AppConfig.h"
 #include "AppServices.h"
@@ -23,6 +22,7 @@
 #include "panel/ModalWindow.h"
 #include "overlay/NSActivity.h"
 #include "scroll/UIScrollViewBase.h"
+#include "study/StoreWorkers.h"
 #include "tags/dcmInfoList.h"
 #include "ui/CocosGUI.h"
 #include "util/ScreenCapture.h"
@@ -216,7 +216,8 @@ bool imageViewerPC::saveFavoriteFrom(NSNotificationData* data)
     data->userData = 0;
     dicomDB* db = store();
     std::string root = db ? db->getRoot() : std::string();
-    std::thread([record, root] { saveFavoriteDicom(record, root); }).detach();
+    // The program lets the file be written whole before it ends.
+    StoreWorkers::start([record, root] { saveFavoriteDicom(record, root); });
     return true;
 }
 

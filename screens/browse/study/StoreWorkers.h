@@ -1,11 +1,11 @@
 #pragma once
-// The patient and study lists' background jobs (deletions, preview pictures), which may
-// outlive the screen that started them: they run on the framework's one-shot threads under one
-// owner that the program drains before it closes the study store.
+// Background jobs that write into the store (deletions, preview pictures, favourite images),
+// which may outlive the screen that started them: they run on the framework's one-shot threads
+// under one owner that the program drains before it closes the study store.
 
 #include <functional>
 
-class StudyWorkers {
+class StoreWorkers {
 public:
     /// Runs the job on a one-shot worker thread counted until it has ended.
     static void start(std::function<void()> job);

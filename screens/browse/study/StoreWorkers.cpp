@@ -1,4 +1,4 @@
-#include "study/StudyWorkers.h"
+#include "study/StoreWorkers.h"
 
 #include "thread/NSRunableThread.h"
 #include "thread/NSThreadSafeDestroy.h"
@@ -21,7 +21,7 @@ Workers& workers() {
 
 } // namespace
 
-void StudyWorkers::start(std::function<void()> job) {
+void StoreWorkers::start(std::function<void()> job) {
     auto* task = new std::function<void()>(std::move(job));
     NSUI::NSRunableThread::create(
         [](void* arg) {
@@ -31,13 +31,13 @@ void StudyWorkers::start(std::function<void()> job) {
         task, &workers().owner, nullptr);
 }
 
-void StudyWorkers::finishAll() {
+void StoreWorkers::finishAll() {
     Workers& all = workers();
     all.stopping = true;
     all.owner.waitWorkersFinished();
     all.stopping = false;
 }
 
-bool StudyWorkers::stopRequested() {
+bool StoreWorkers::stopRequested() {
     return workers().stopping;
 }
