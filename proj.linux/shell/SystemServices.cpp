@@ -152,8 +152,8 @@ void SystemServices::releaseImagingRegistries() {
 }
 
 void SystemServices::stopDicomService() {
-    // Series deletions and preview pictures still running end (or stop between files) while
-    // the store is open, so its rows and the files stay in step.
+    // Deletions, favourite images and preview pictures still running end (pictures stop
+    // between files) while the store is open, so its rows and the files stay in step.
     StoreWorkers::finishAll();
     dataService::destroyInstance();
     ServiceHooks::showMessage() = nullptr;

@@ -25,8 +25,9 @@ class NSNotificationData;
 }
 
 /// Everything runs on the main thread except the deletion and unpack workers, which touch
-/// only the texts they are given, the files and the store; the screen waits for them when it
-/// is cleaned up. Panels opened on it (share, send) report through its message toast.
+/// only the texts they are given, the files and the store; the screen waits for its unpack
+/// workers when it is cleaned up, and the program for deletions before it closes the store.
+/// Panels opened on it (share, send) report through its message toast.
 class patientList : public cocos2d::Layer,
                     public NSUI::NSTableViewDelegate,
                     public NSUI::UIJson,
