@@ -117,6 +117,15 @@ void Scene::render(Renderer* renderer)
     Camera::_visitingCamera = previous;
 }
 
+bool Scene::onResponseReturn()
+{
+    Director* director = Director::getInstance();
+    if (director->getRunningScene() != this || director->getSceneStackSize() < 2)
+        return false;
+    director->popScene();
+    return true;
+}
+
 void Scene::setMessageNode(Node* node, float seconds)
 {
     unschedule(kMessageTimerKey);

@@ -30,6 +30,10 @@ public:
     void setMessageNode(Node* node, float seconds);
     Node* getMessageNode() const { return _messageNode; }
 
+    /// The return key, once enabled on the scene: a pushed scene that is running goes back to
+    /// the one beneath it, as its back button does; the first scene stays.
+    bool onResponseReturn() override;
+
     std::string getDescription() const override;
 
 protected:

@@ -301,3 +301,20 @@ TEST_F(Lifecycle, RunWithSceneTwiceReplacesAndNullScenesAreRefused)
     input->frame();
     EXPECT_EQ(director->getRunningScene(), other);
 }
+
+TEST_F(Lifecycle, AScenesReturnKeyGoesBackToTheSceneBeneathButNeverPastTheFirst)
+{
+    Scene* pushed = Scene::create();
+    director->pushScene(pushed);
+    input->frame();
+    ASSERT_EQ(director->getRunningScene(), pushed);
+    pushed->enableAndroidReturnKey();
+    scene->enableAndroidReturnKey();
+    input->keyTyped(EventKeyboard::KeyCode::KEY_ESCAPE);
+    input->frame();
+    EXPECT_EQ(director->getRunningScene(), scene);
+    input->keyTyped(EventKeyboard::KeyCode::KEY_ESCAPE);
+    input->frame();
+    EXPECT_EQ(director->getRunningScene(), scene);
+    EXPECT_EQ(director->getSceneStackSize(), 1u);
+}
