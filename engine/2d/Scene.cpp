@@ -119,11 +119,10 @@ void Scene::render(Renderer* renderer)
 
 bool Scene::onResponseReturn()
 {
+    // The running scene changes only at the next frame: a scene popped already in this one
+    // (by its back button, say) is no longer on top and lets the key go.
     Director* director = Director::getInstance();
-    if (director->getRunningScene() != this || director->getSceneStackSize() < 2)
-        return false;
-    director->popScene();
-    return true;
+    return director->getSceneStackSize() >= 2 && director->popSceneIfOnTop(this);
 }
 
 void Scene::setMessageNode(Node* node, float seconds)

@@ -587,6 +587,14 @@ void Director::popScene()
     top->release();
 }
 
+bool Director::popSceneIfOnTop(Scene* scene)
+{
+    if (!scene || getTopScene() != scene)
+        return false;
+    popScene();
+    return true;
+}
+
 void Director::popToRootScene() { popToSceneStackLevel(1); }
 
 void Director::popToSceneStackLevel(int level)

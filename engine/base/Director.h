@@ -139,11 +139,17 @@ public:
     void pushScene(Scene* scene);
     /// Popping the last scene ends the director.
     void popScene();
+    /// Pops `scene` only while it is the top of the stack (the scene shown from the next frame
+    /// on), so that two ways of going back used in one frame (a back button and the return
+    /// key) leave one scene, not two. False when it is not on top.
+    bool popSceneIfOnTop(Scene* scene);
     void popToRootScene();
     /// Pops until `level` scenes are left (level 0 ends the director).
     void popToSceneStackLevel(int level);
     void replaceScene(Scene* scene);
     size_t getSceneStackSize() const { return _scenesStack.size(); }
+    /// The top of the stack; null when it is empty.
+    Scene* getTopScene() const { return _scenesStack.empty() ? nullptr : _scenesStack.back(); }
     bool isSendCleanupToScene() const { return _sendCleanupToScene; }
     /// Between window points (y down) and GL points (y up).
     Vec2 convertToGL(const Vec2& uiPoint) const;

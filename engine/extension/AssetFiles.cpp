@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
+#include <system_error>
 #include <vector>
 
 namespace cocos2d {
@@ -86,6 +88,56 @@ bool extractCurrent(unzFile zip, const std::string& target, long long& budget, b
     return done;
 }
 
+// Unpacks every entry below folder, within maxBytes in all; false with a reason.
+bool unpackEntries(unzFile zip, const std::vector<std::string>& names, const std::string& folder,
+                   long long maxBytes, std::string& error) {
+    long long budget = maxBytes;
+    size_t index = 0;
+    for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK && index < names.size();
+         rc = unzGoToNextFile(zip), ++index) {
+        const std::string& name = names[index];
+        std::string target = folder + name;
+        if (name.back() == '/') {
+            std::error_code ec;
+            fs::create_directories(target, ec);
+            if (ec) {
+                error = "cannot create " + target;
+                return false;
+            }
+        } else {
+            bool overBudget = false;
+            if (!extractCurrent(zip, target, budget, overBudget)) {
+                error = overBudget ? tooLarge(maxBytes) : "cannot unpack \"" + name + "\"";
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Moves the unpacked entries from staging into folder, over the files they replace.
+bool moveEntries(const std::vector<std::string>& names, const std::string& staging, const std::string& folder,
+                 std::string& error) {
+    std::set<std::string> moved;
+    for (const std::string& name : names) {
+        std::string target = folder + name;
+        std::error_code ec;
+        if (name.back() == '/')
+            fs::create_directories(target, ec);
+        else if (!moved.insert(name).second)
+            continue; // named twice: unpacked once, the later copy over the earlier
+        else if (!AssetFiles::createParentFolders(target))
+            ec = std::make_error_code(std::errc::io_error);
+        else
+            fs::rename(staging + name, target, ec);
+        if (ec) {
+            error = "cannot move \"" + name + "\" into place";
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::string AssetFiles::md5OfFile(const std::string& path) {
@@ -124,28 +176,18 @@ bool AssetFiles::unzip(const std::string& zipPath, const std::string& folder, st
     std::vector<std::string> names;
     if (!listEntries(zip.get(), maxBytes, names, error))
         return false;
-    long long budget = maxBytes;
-    size_t index = 0;
-    for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK && index < names.size();
-         rc = unzGoToNextFile(zip.get()), ++index) {
-        const std::string& name = names[index];
-        std::string target = folder + name;
-        if (name.back() == '/') {
-            std::error_code ec;
-            fs::create_directories(target, ec);
-            if (ec) {
-                error = "cannot create " + target;
-                return false;
-            }
-        } else {
-            bool overBudget = false;
-            if (!extractCurrent(zip.get(), target, budget, overBudget)) {
-                error = overBudget ? tooLarge(maxBytes) : "cannot unpack \"" + name + "\"";
-                return false;
-            }
-        }
-    }
-    return true;
+    // Unpacked beside the folder and moved in only once every entry is whole, so an archive
+    // that fails part-way (past the limit, damaged) leaves the folder as it was.
+    std::string staging = folder;
+    while (!staging.empty() && staging.back() == '/')
+        staging.pop_back();
+    staging += ".unpacking/";
+    std::error_code ec;
+    fs::remove_all(staging, ec);
+    bool done = unpackEntries(zip.get(), names, staging, maxBytes, error) &&
+                moveEntries(names, staging, folder, error);
+    fs::remove_all(staging, ec);
+    return done;
 }
 
 std::string AssetFiles::readFile(const std::string& path) {

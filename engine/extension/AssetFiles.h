@@ -14,7 +14,9 @@ public:
     /// Unpacks every entry of the zip below folder (which ends with "/"). Every entry name is
     /// checked first: an archive with one unsafe name (absolute, "..", "\", drive letter) is
     /// refused whole and nothing is written. Unpacking stops, as a failure, once the entries
-    /// would take more than maxBytes in all. False with a reason.
+    /// would take more than maxBytes in all. The entries are unpacked beside the folder (in
+    /// its name + ".unpacking/") and moved in once all are whole, so an archive that fails
+    /// leaves the folder as it was. False with a reason.
     static bool unzip(const std::string& zipPath, const std::string& folder, std::string& error,
                       long long maxBytes);
     /// The whole file; empty when it cannot be read.

@@ -212,6 +212,15 @@ int NSHttpClient::getTimeoutForRead() const {
     return settings().totalTimeout;
 }
 
+void NSHttpClient::setMaxDownloadBytes(long long bytes) {
+    std::lock_guard<std::mutex> lock(_settingsMutex);
+    _settings.maxDownloadBytes = bytes;
+}
+
+long long NSHttpClient::getMaxDownloadBytes() const {
+    return settings().maxDownloadBytes;
+}
+
 void NSHttpClient::setCAFilePath(const std::string& path) {
     std::lock_guard<std::mutex> lock(_settingsMutex);
     _settings.caFilePath = path;

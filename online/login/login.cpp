@@ -147,7 +147,7 @@ void login::close() {
     retain();
     autorelease();
     if (_inScene)
-        Director::getInstance()->popScene();
+        Director::getInstance()->popSceneIfOnTop(getScene());
     else
         ModalWindow::close(this);
 }

@@ -64,18 +64,26 @@ bool isSeriesPath(const std::string& relative)
     return components(relative, parts) && parts.size() >= 3;
 }
 
-std::string patientFolderOf(const std::string& relative)
+std::vector<std::string> foldersAboveSeries(const std::string& relative)
 {
     std::vector<std::string> parts;
     if (!components(relative, parts) || parts.size() < 3)
-        return std::string();
-    std::string folder;
-    for (size_t i = 0; i + 2 < parts.size(); ++i)
-        folder += parts[i] + "/";
-    return folder;
+        return {};
+    std::vector<std::string> folders;
+    for (size_t keep = parts.size() - 1; keep + 2 >= parts.size(); --keep) {
+        std::string folder;
+        for (size_t i = 0; i < keep; ++i)
+            folder += parts[i] + "/";
+        folders.push_back(folder);
+    }
+    return folders;
 }
 
-bool removeFolderInside(const std::string& root, const std::string& relative)
+namespace {
+
+// root + relative once links are resolved, when it lies strictly below the root; false, with a
+// log line, otherwise.
+bool targetInside(const std::string& root, const std::string& relative, fs::path& target)
 {
     std::vector<std::string> parts;
     if (root.empty() || !components(relative, parts)) {
@@ -86,10 +94,9 @@ bool removeFolderInside(const std::string& root, const std::string& relative)
     fs::path base = fs::weakly_canonical(fs::path(root), ec);
     if (ec)
         return false;
-    fs::path target = fs::weakly_canonical(fs::path(root) / relative, ec);
+    target = fs::weakly_canonical(fs::path(root) / relative, ec);
     if (ec)
         return false;
-    // The target must be strictly below the root once links are resolved.
     auto b = base.begin(), t = target.begin();
     for (; b != base.end() && !b->empty(); ++b, ++t)
         if (t == target.end() || *b != *t)
@@ -98,6 +105,17 @@ bool removeFolderInside(const std::string& root, const std::string& relative)
         cocos2d::log("store: folder '%s' lies outside the store root", relative.c_str());
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool removeFolderInside(const std::string& root, const std::string& relative)
+{
+    fs::path target;
+    if (!targetInside(root, relative, target))
+        return false;
+    std::error_code ec;
     if (!fs::exists(target, ec))
         return true;
     fs::remove_all(target, ec);
@@ -106,6 +124,20 @@ bool removeFolderInside(const std::string& root, const std::string& relative)
         return false;
     }
     return true;
+}
+
+bool removeEmptyFolderInside(const std::string& root, const std::string& relative)
+{
+    fs::path target;
+    if (!targetInside(root, relative, target))
+        return false;
+    std::error_code ec;
+    if (!fs::is_directory(target, ec))
+        return !fs::exists(target, ec);
+    if (!fs::is_empty(target, ec) || ec)
+        return false;
+    fs::remove(target, ec);
+    return !ec;
 }
 
 } // namespace StorePaths

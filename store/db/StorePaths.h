@@ -2,6 +2,7 @@
 // Guards for the paths and row IDs the store takes from its rows and its callers.
 
 #include <string>
+#include <vector>
 
 namespace StorePaths {
 
@@ -13,12 +14,16 @@ bool parseRowId(const std::string& text, long long& id);
 /// Only such folders are ever removed, so a damaged row cannot reach outside the store.
 bool isSeriesPath(const std::string& relative);
 
-/// The patient folder of a series path: its components less the last two, ending in "/".
-/// Empty when the path is not a series path.
-std::string patientFolderOf(const std::string& relative);
+/// The study and the patient folder of a series path, in that order: its components less the
+/// last one and less the last two, each ending in "/". Empty when it is not a series path.
+std::vector<std::string> foldersAboveSeries(const std::string& relative);
 
 /// Removes root + relative with everything below it when that folder lies inside root (also
 /// after links are resolved). False, with a log line, when it is refused or fails.
 bool removeFolderInside(const std::string& root, const std::string& relative);
+
+/// Removes root + relative when it is an empty folder inside root (as above). True when it is
+/// gone or was not there; false when it still holds something, or is refused.
+bool removeEmptyFolderInside(const std::string& root, const std::string& relative);
 
 } // namespace StorePaths

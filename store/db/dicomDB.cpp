@@ -193,13 +193,12 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
     if (!StorePaths::parseRowId(seriesIdText, seriesId))
         return false;
     // Held until the folders are gone too: the receiver and the importer place no file and the
-    // worker indexes none meanwhile. A file placed before goes with the deletion (the worker
-    // indexes only files it still finds, so it leaves no row behind); one placed after stays
-    // whole. The store's lock is held for the rows only, so screens are not kept waiting
-    // while a large folder goes.
+    // worker indexes none meanwhile. A file placed before for the series deleted goes with it
+    // (the worker indexes only files it still finds, so it leaves no row behind); one of
+    // another series, placed before or after, stays whole and is indexed. The store's lock is
+    // held for the rows only, so screens are not kept waiting while a large folder goes.
     std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
     std::string seriesPath;
-    bool patientGone = false;
     {
         std::lock_guard<std::recursive_mutex> lock(_lock);
         StoreTransaction transaction(_db);
@@ -223,17 +222,15 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
             return false;
         if (!_db.getRecord("select id from study where patientID=?", {NSDBValue(patientId)}, &rows))
             return false;
-        if (rows.getRowCount() == 0) {
-            if (!_db.executeSQL("delete from patient where id=?", {NSDBValue(patientId)}))
-                return false;
-            patientGone = true;
-        }
+        if (rows.getRowCount() == 0 &&
+            !_db.executeSQL("delete from patient where id=?", {NSDBValue(patientId)}))
+            return false;
         if (!transaction.commit())
             return false;
     }
     if (!StorePaths::isSeriesPath(seriesPath))
         cocos2d::log("store: series %lld had no usable folder '%s'; no files removed", seriesId, seriesPath.c_str());
-    removeSeriesFolders({seriesPath}, patientGone);
+    removeSeriesFolders({seriesPath});
     return true;
 }
 
@@ -270,22 +267,24 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
             !_db.executeSQL("delete from patient where id=?", {NSDBValue(patientId)}) || !transaction.commit())
             return false;
     }
-    removeSeriesFolders(seriesFolders, true);
+    removeSeriesFolders(seriesFolders);
     return true;
 }
 
-void dicomDB::removeSeriesFolders(const std::vector<std::string>& seriesFolders, bool withPatientFolder)
+void dicomDB::removeSeriesFolders(const std::vector<std::string>& seriesFolders)
 {
-    // Folders go only once the rows are gone for good, and only inside the store root.
-    std::string patientFolder;
+    // Folders go only once the rows are gone for good, and only inside the store root. Only
+    // the series' own folders go whole: a study or patient folder goes once it is empty, as
+    // it may hold a file of another series that was placed (and its sender told it was
+    // stored) but is not indexed yet.
     for (const std::string& folder : seriesFolders) {
         if (!StorePaths::isSeriesPath(folder))
             continue;
         StorePaths::removeFolderInside(_root, folder);
-        patientFolder = StorePaths::patientFolderOf(folder);
+        for (const std::string& above : StorePaths::foldersAboveSeries(folder))
+            if (!StorePaths::removeEmptyFolderInside(_root, above))
+                break;
     }
-    if (withPatientFolder && !patientFolder.empty())
-        StorePaths::removeFolderInside(_root, patientFolder);
 }
 
 bool dicomDB::deleteFavorite(int id)

@@ -59,8 +59,8 @@ public:
     /// Rows of (instance number, file name) of a series, in numeric order of the instance number.
     void getImageFiles(NSUI::NSDBDataModel& out, const std::string& seriesId);
     /// Deletes a series and its images, then its study and patient when they become empty; the
-    /// folders go after the commit. No file is placed in the store and no record is indexed
-    /// meanwhile.
+    /// series folder goes after the commit, and the folders above it when nothing else is in
+    /// them. No file is placed in the store and no record is indexed meanwhile.
     bool deleteSeries(const std::string& seriesId);
     /// Deletes a patient with its studies, series and images, then their folders (as above).
     bool deletePatient(const std::string& patientId);
@@ -123,9 +123,9 @@ private:
     void onFavoriteDicomSaved(const std::string& path, int mode, float scale);
     int addFavoriteRow(int type, const std::string& path, float scale);
     void queueRequest(dicomDBRequest* request, bool toFront);
-    /// Removes the usable series folders and, when asked, the patient folder of the last one.
-    /// The caller holds the store's folder lock (dcmSDK::storeFolderLock).
-    void removeSeriesFolders(const std::vector<std::string>& seriesFolders, bool withPatientFolder);
+    /// Removes the usable series folders, then the study and patient folders above each that
+    /// are left empty. The caller holds the store's folder lock (dcmSDK::storeFolderLock).
+    void removeSeriesFolders(const std::vector<std::string>& seriesFolders);
 
     std::atomic<bool> _open{false};
     std::string _root;

@@ -318,3 +318,28 @@ TEST_F(Lifecycle, AScenesReturnKeyGoesBackToTheSceneBeneathButNeverPastTheFirst)
     EXPECT_EQ(director->getRunningScene(), scene);
     EXPECT_EQ(director->getSceneStackSize(), 1u);
 }
+
+TEST_F(Lifecycle, ABackButtonAndTheReturnKeyInOneFrameGoBackOneScene)
+{
+    Scene* middle = Scene::create();
+    director->pushScene(middle);
+    input->frame();
+    for (bool buttonFirst : {true, false}) {
+        Scene* top = Scene::create();
+        director->pushScene(top);
+        input->frame();
+        top->enableAndroidReturnKey();
+        // The back button pops the scene as the screens' buttons do; the running scene changes
+        // only with the next frame, so the key still reaches the scene popped.
+        if (buttonFirst) {
+            EXPECT_TRUE(director->popSceneIfOnTop(top));
+        }
+        input->keyTyped(EventKeyboard::KeyCode::KEY_ESCAPE);
+        if (!buttonFirst) {
+            EXPECT_FALSE(director->popSceneIfOnTop(top));
+        }
+        input->frame();
+        EXPECT_EQ(director->getRunningScene(), middle) << (buttonFirst ? "button first" : "key first");
+        EXPECT_EQ(director->getSceneStackSize(), 2u);
+    }
+}

@@ -304,6 +304,33 @@ TEST_F(HttpDownloadTest, ShortWriteIsAFailure) {
     EXPECT_EQ(qptest::readFile(file), "previous good copy");
 }
 
+TEST_F(HttpDownloadTest, DownloadsStopAtTheSizeLimitAndLeaveNoFile) {
+    NSHttpClient* client = NSHttpClient::getInstance();
+    const long long limit = client->getMaxDownloadBytes();
+    EXPECT_EQ(limit, 1LL << 30);
+    client->setMaxDownloadBytes(64);
+    Sink sink;
+    std::string file = dir.file("package.bin");
+    ASSERT_TRUE(qptest::writeFile(file, "previous good copy"));
+    server.script(Reply(200, std::string(65, 'x'))); // states a length past the limit
+    server.script(Reply::endless(1));                // states none and never ends
+    server.script(Reply(200, std::string(64, 'y')));
+    client->send(download(sink, "/stated", file));
+    client->send(download(sink, "/endless", file));
+    client->send(download(sink, "/fits", file));
+    bool delivered = sink.waitFor(3);
+    client->setMaxDownloadBytes(limit);
+    ASSERT_TRUE(delivered);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(sink.deliveries[i].success) << i;
+        EXPECT_EQ(sink.deliveries[i].error, "the download is larger than 64 bytes and was stopped") << i;
+    }
+    EXPECT_TRUE(sink.deliveries[2].success);
+    EXPECT_EQ(qptest::readFile(file), std::string(64, 'y'));
+    struct stat st;
+    EXPECT_NE(::stat((file + ".part").c_str(), &st), 0) << "temporary file left behind";
+}
+
 TEST_F(HttpDownloadTest, CancelledDownloadInTransferIsStillWritten) {
     Sink sink;
     std::string file = dir.file("late.bin");

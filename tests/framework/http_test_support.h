@@ -43,6 +43,12 @@ struct Reply {
         r.delayMs = ms;
         return r;
     }
+    /// No length, then the body's bytes one at a time, ms apart, until the client hangs up.
+    static Reply endless(int ms) {
+        Reply r;
+        r.endlessMs = ms;
+        return r;
+    }
 
     int status;
     std::string body;
@@ -53,6 +59,7 @@ struct Reply {
     bool hold = false;
     /// Closes the connection without any answer.
     bool drop = false;
+    int endlessMs = 0;
 };
 
 struct Recorded {
@@ -166,6 +173,7 @@ private:
         out.headers = reply.headers;
         out.delayMs = reply.delayMs;
         out.drop = reply.drop;
+        out.endlessMs = reply.endlessMs;
         return out;
     }
 

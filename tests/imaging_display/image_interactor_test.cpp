@@ -210,8 +210,13 @@ TEST_F(ImageInteractor, TheMeasurementInHandOutlivesItsContainer)
     ASSERT_NE(angle, nullptr);
     EXPECT_EQ(angle->getCurrentPoint(), 2);
     window->getActorManager()->releaseActors(); // new data: every actor goes
-    drag({Vec2(200, 200), Vec2(200, 260)});     // keeps editing the angle it holds
+    ASSERT_NE(angle->getData(), nullptr) << "the angle in hand keeps its model";
+    const Vec3 before = angle->getData()->getPoint(2);
+    drag({Vec2(200, 200), Vec2(200, 260)}); // keeps editing the angle it holds
     EXPECT_EQ(interactor->getCurrentROI(), angle) << "no new angle is begun";
+    const Vec3 dragEnd(0, 60, 0);
+    EXPECT_GT(before.distance(dragEnd), 1.0f);
+    EXPECT_LT(angle->getData()->getPoint(2).distance(dragEnd), 1e-3f) << "the second arm follows the drag";
     EXPECT_EQ(measurementsOfType(ROIData::kAngle), 1u);
     interactor->setInteractionMode(isInteractorImage::kModePan);
     EXPECT_EQ(interactor->getCurrentROI(), nullptr);

@@ -352,6 +352,30 @@ TEST_F(HotUpdate, AFileLongerThanItsManifestSaysOrAnArchiveUnpackingPastTheLimit
     EXPECT_EQ(EventAssetsManagerEx::UPDATE_FAILED, codes.back());
     EXPECT_FALSE(FileUtils::getInstance()->isFileExist(folder(2) + "big.bin"));
     EXPECT_EQ("-1", setting("update_hasValidUpdate"));
+
+    // An archive that fails after its first entry: nothing of it is left, and the file its
+    // first entry would replace is as it was.
+    AssetsManagerEx::setFileSizeLimit(sizeLimit);
+    ASSERT_TRUE(put(folder(2) + "res/first.txt", "old first"));
+    zip = qp + "scratch/damaged.zip";
+    ASSERT_EQ(0, std::system(("/usr/bin/python3 -c 'import sys,zipfile; z=zipfile.ZipFile(sys.argv[1],\"w\"); "
+                              "z.writestr(\"res/first.txt\", \"new first\"); "
+                              "z.writestr(\"res/second.txt\", \"second entry\"); z.close()' " +
+                              zip).c_str()));
+    std::string bytes = readFile(zip);
+    const size_t at = bytes.find("second entry");
+    ASSERT_NE(std::string::npos, at);
+    bytes[at] = 'S'; // the stored entry no longer matches its CRC
+    ASSERT_TRUE(put(zip, bytes));
+    server.setAsset("damaged.zip", bytes);
+    server.setManifest(manifest("2.0", {{"damaged.zip", AssetFiles::md5OfFile(zip), true}}));
+    codes = runToEnd(startService());
+    ASSERT_FALSE(codes.empty());
+    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), EventAssetsManagerEx::ERROR_DECOMPRESS));
+    EXPECT_EQ(EventAssetsManagerEx::UPDATE_FAILED, codes.back());
+    EXPECT_EQ("old first", readFile(folder(2) + "res/first.txt"));
+    EXPECT_FALSE(FileUtils::getInstance()->isFileExist(folder(2) + "res/second.txt"));
+    EXPECT_FALSE(FileUtils::getInstance()->isDirectoryExist(qp + "update/temp2.unpacking/"));
 }
 
 TEST_F(HotUpdate, ADownloadThatNeverEndsFailsTheUpdateAtItsTimeLimitAndTheNextCheckRuns) {

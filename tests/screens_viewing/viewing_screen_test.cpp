@@ -5,6 +5,7 @@
 
 #include "base/Configuration.h"
 #include "base/UIControlBase.h"
+#include "cache/isDcmScan.h"
 #include "lang/UILocalConfig.h"
 #include "menu/NSMenu.h"
 #include "table/NSListView.h"
@@ -12,6 +13,10 @@
 #include "overlay/NSActivity.h"
 #include "ui/CocosGUI.h"
 #include "viewer/seriesLoadJob.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace cocos2d;
 using viewingtest::ViewingFixture;
@@ -179,6 +184,44 @@ TEST_F(ViewingScreen, ResultBeforeTheScreenIsShownWaitsForItAndLeavesNoOverlay) 
     EXPECT_EQ(nullptr, NSUI::NSActivity::current()) << "the busy overlay went with the early result";
     director->popScene();
     frame();
+}
+
+TEST_F(ViewingScreen, LeavingWhileTheSeriesLoadsTakesItsOverlayAlongAndGoesBackOnce) {
+    const std::string folder = writeSeries("ct5/", ct(5));
+    // A pipe in place of the series cache holds the load at its first read until the test
+    // opens the other end.
+    const std::string cache = isImageSDK::isDcmScan::cacheFileFor(db->getRoot() + folder, ".prebin");
+    std::filesystem::create_directories(isImageSDK::isDcmScan::cacheFolder());
+    ASSERT_EQ(0, ::mkfifo(cache.c_str(), 0600));
+    Scene* below = director->getRunningScene();
+    const size_t depth = director->getSceneStackSize();
+    Scene* next = imageViewerPC::createScene(folder);
+    imageViewerPC* screen = nullptr;
+    for (Node* child : next->getChildren())
+        if (auto* found = dynamic_cast<imageViewerPC*>(child))
+            screen = found;
+    ASSERT_NE(nullptr, screen);
+    director->pushScene(next);
+    frame();
+    ASSERT_EQ(next, director->getRunningScene());
+    EXPECT_EQ(0, screen->getLoadResult());
+    ASSERT_NE(nullptr, NSUI::NSActivity::current()) << "the busy overlay is up while the series loads";
+
+    // The return key and the back button in one frame.
+    input->keyTyped(EventKeyboard::KeyCode::KEY_ESCAPE);
+    screen->onButtonClicked(screen->getChildByNameDeep("goBack"));
+    frame();
+    EXPECT_EQ(below, director->getRunningScene());
+    EXPECT_EQ(depth, director->getSceneStackSize()) << "one scene went, not two";
+    EXPECT_EQ(nullptr, NSUI::NSActivity::current()) << "the overlay went with its screen";
+
+    // The load, let go, ends without a word: its screen has gone.
+    const int writer = ::open(cache.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    ::close(writer);
+    frame();
+    EXPECT_EQ(nullptr, NSUI::NSActivity::current());
+    ::unlink(cache.c_str());
 }
 
 TEST_F(ViewingScreen, CancelledLoadRegistersAndAnnouncesNothing) {

@@ -3,6 +3,9 @@
 
 #include "StoreTestEnv.h"
 
+#include "DCM_MESSAGE.h"
+#include "dcmFileRecord.h"
+#include "db/DcmMessageData.h"
 #include "db/dicomDB.h"
 #include "import/importDcm.h"
 #include "json/UIJson.h"
@@ -293,6 +296,66 @@ TEST_F(StoreRecordsTest, DeletionsCascadeAndRemoveExactlyTheirFolders)
     EXPECT_EQ(count("series"), "0");
     EXPECT_FALSE(fs::exists(storeRoot() + otherPath.substr(0, otherPath.find('/'))));
     EXPECT_TRUE(fs::exists(storeRoot() + "dicomDB"));
+}
+
+// A file of another series of the patient that was placed (and acknowledged) but is not indexed
+// yet when the patient's last indexed series, or the patient, is deleted: it stays and is
+// indexed afterwards; the deleted series' rows and folder go.
+TEST_F(StoreRecordsTest, DeletionsKeepAPlacedFileOfAnotherSeriesNotYetIndexed)
+{
+    importAndWait(Series::get().ct, 3);
+    const std::string source = fs::directory_iterator(Series::get().ct)->path().string();
+    // The same patient and study, another series: placed as the receiver places it, its
+    // record held back from the worker until the deletion is over.
+    auto placeOtherSeries = [&](const std::string& seriesUid, dcmSDK::DCM_MESSAGE*& record) {
+        const std::string copy = scratch("other") + "/" + seriesUid + ".dcm";
+        fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
+        const std::string command = "dcmodify -nb -m '(0020,000e)=" + seriesUid + "' -m '(0008,0018)=" +
+                                    seriesUid + ".1' " + copy + " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        record = new dcmSDK::DCM_MESSAGE();
+        ASSERT_TRUE(dcmSDK::placeFileInStore(copy, _store->getRoot(), false, *record));
+    };
+    // The record goes to the store with its notification, which owns it from then on.
+    auto index = [&](dcmSDK::DCM_MESSAGE* record) {
+        size_t before = _recorder.count(2001);
+        auto* data = new DcmMessageData(record);
+        NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, 2014, data, nullptr, true);
+        data->release();
+        ASSERT_TRUE(storetest::pumpUntil([&] { return _recorder.count(2001) > before; }));
+    };
+
+    const std::string ctSeries = query("select ID from series")[0][0];
+    const std::string ctPath = query("select path from series")[0][0];
+    dcmSDK::DCM_MESSAGE* first = nullptr;
+    placeOtherSeries("1.2.826.0.1.3680043.2.1143.71", first);
+    ASSERT_NE(first, nullptr);
+    const std::string secondPath = first->folder;
+    ASSERT_TRUE(_store->deleteSeries(ctSeries));
+    EXPECT_EQ(count("patient"), "0");
+    EXPECT_FALSE(fs::exists(storeRoot() + ctPath));
+    EXPECT_TRUE(fs::exists(storeRoot() + secondPath + first->fileName));
+    index(first);
+    EXPECT_EQ(query("select seriesUID,path from series"),
+              (std::vector<std::vector<std::string>>{{"1.2.826.0.1.3680043.2.1143.71", secondPath}}));
+    EXPECT_EQ(query("select name from patient")[0][0], "PHANTOM^CT");
+    EXPECT_EQ(count("image"), "1");
+
+    // The patient deleted with its one indexed series, while a file of a third one waits.
+    dcmSDK::DCM_MESSAGE* third = nullptr;
+    placeOtherSeries("1.2.826.0.1.3680043.2.1143.72", third);
+    ASSERT_NE(third, nullptr);
+    ASSERT_TRUE(_store->deletePatient(query("select ID from patient")[0][0]));
+    EXPECT_FALSE(fs::exists(storeRoot() + secondPath));
+    EXPECT_TRUE(fs::exists(storeRoot() + third->folder + third->fileName));
+    index(third);
+    EXPECT_EQ(query("select seriesUID from series"),
+              (std::vector<std::vector<std::string>>{{"1.2.826.0.1.3680043.2.1143.72"}}));
+    EXPECT_EQ(count("image"), "1");
+
+    // Once nothing is left in them, the study and patient folders go with the last series.
+    ASSERT_TRUE(_store->deleteSeries(query("select ID from series")[0][0]));
+    EXPECT_FALSE(fs::exists(storeRoot() + ctPath.substr(0, ctPath.find('/'))));
 }
 
 TEST_F(StoreRecordsTest, RowsWithDamagedPathsDeleteNoFiles)

@@ -129,11 +129,12 @@ uint32_t isActorROI::keyHash()
 void isActorROI::dropActors()
 {
     // An actor may outlive the list (the interactor holds the one being drawn): it must leave
-    // the window and stop listening now.
+    // the window and stop listening now; its model goes with its last reference, so that the
+    // drawing in hand can go on.
     std::vector<isActorROIBase*> dropped;
     dropped.swap(actors);
     for (isActorROIBase* actor : dropped) {
-        actor->cleanup();
+        actor->leaveWindow();
         actor->release();
     }
 }

@@ -41,7 +41,7 @@ Vec3 scaleVec3(float scale, const Vec3& v) { return v * scale; }
 
 isActorROIBase::~isActorROIBase() { isActorROIBase::cleanup(); }
 
-void isActorROIBase::cleanup()
+void isActorROIBase::leaveWindow()
 {
     isActorObject::cleanup();
     NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
@@ -49,6 +49,11 @@ void isActorROIBase::cleanup()
     label = nullptr;
     numberLabel = nullptr;
     drawNode = nullptr;
+}
+
+void isActorROIBase::cleanup()
+{
+    leaveWindow();
     CC_SAFE_RELEASE_NULL(model);
 }
 

@@ -27,7 +27,10 @@ public:
     static constexpr float kHandleSize = 10.0f;
 
     ~isActorROIBase() override;
-    /// The base clean-up, every registration of the actor, the model.
+    /// Leaves the window: the base clean-up and every registration of the actor. The model
+    /// stays, so a measurement still in hand can be drawn on after its container let it go.
+    virtual void leaveWindow();
+    /// leaveWindow, then the model.
     void cleanup() override;
     /// No window, no model, no current point, number 0, flags cleared.
     bool init() override;

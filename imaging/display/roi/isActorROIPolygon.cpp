@@ -29,9 +29,9 @@ bool isActorROIPolygon::init()
     return sceneDrawNode(drawNode) && sceneDrawNode(dottedNode, true);
 }
 
-void isActorROIPolygon::cleanup()
+void isActorROIPolygon::leaveWindow()
 {
-    isActorROIBase::cleanup();
+    isActorROIBase::leaveWindow();
     dottedNode = nullptr;
 }
 

@@ -12,8 +12,8 @@ public:
     static isActorROIPolygon* create();
 
     bool init() override;
-    /// The base clean-up; the draw nodes went with the node lists.
-    void cleanup() override;
+    /// The base's; the draw nodes went with the node lists.
+    void leaveWindow() override;
     /// Sets closed from the model's validity.
     void setData(ROIData* model) override;
     bool hasAllPoints() const override { return modelValid(); }

@@ -64,6 +64,6 @@ void TitledScene::addContent(Node* page, Node* pageLayout)
 
 bool TitledScene::onResponseReturn()
 {
-    Director::getInstance()->popScene();
+    Director::getInstance()->popSceneIfOnTop(this);
     return true;
 }

@@ -226,7 +226,7 @@ void studyList::cleanup() {
 }
 
 bool studyList::onResponseReturn() {
-    Director::getInstance()->popScene();
+    Director::getInstance()->popSceneIfOnTop(getScene());
     return true;
 }
 
@@ -348,7 +348,7 @@ void studyList::onButtonClicked(Ref* sender) {
         return;
     const std::string& name = button->getName();
     if (name == "goBack") {
-        Director::getInstance()->popScene();
+        Director::getInstance()->popSceneIfOnTop(getScene());
     } else if (name == "btnFavorite") {
         if (patientListLinks::openFavorites())
             patientListLinks::openFavorites()();

@@ -153,7 +153,7 @@ void favoriteList::bindControls(Node* root, captureList* captures)
         button->addClickEventListener([captures](Ref* sender) {
             const std::string& pressed = static_cast<ui::Widget*>(sender)->getName();
             if (pressed == "goBack")
-                Director::getInstance()->popScene();
+                Director::getInstance()->popSceneIfOnTop(static_cast<ui::Widget*>(sender)->getScene());
             else if (pressed == "btnShare" && captures)
                 captures->shareByMail();
             else if (pressed == "btnRemove" && captures)

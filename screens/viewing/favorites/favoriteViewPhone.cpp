@@ -33,7 +33,7 @@ class ViewerScene : public Scene {
 public:
     bool onResponseReturn() override
     {
-        Director::getInstance()->popScene();
+        Director::getInstance()->popSceneIfOnTop(this);
         return true;
     }
 };
@@ -135,7 +135,7 @@ void favoriteViewPhone::onButtonClicked(Ref* sender)
     const std::string& name = widget->getName();
     isImageSDK::isViewerMulti* multiView = getMultiView();
     if (name == "goBack") {
-        Director::getInstance()->popScene();
+        Director::getInstance()->popSceneIfOnTop(getScene());
     } else if (name == "favorite") {
         if (Scene* library = favoriteList::createScene())
             Director::getInstance()->pushScene(library);

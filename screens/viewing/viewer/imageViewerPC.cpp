@@ -11,6 +11,7 @@
 #include "menus/viewingMenus.h"
 #include "notify/NSNotificationCenter.h"
 #include "object/isSharedObjects.h"
+#include "overlay/NSActivity.h"
 #include "patient/patientListLinks.h"
 #include "scroll/UIScrollViewBase.h"
 #include "ui/CocosGUI.h"
@@ -141,6 +142,7 @@ imageViewerPC* imageViewerPC::create()
 
 imageViewerPC::~imageViewerPC()
 {
+    CC_SAFE_RELEASE_NULL(busyOverlay);
     releaseSeries();
     // A screen whose init failed, or that never reached a scene, is destroyed without cleanup:
     // its callbacks must not outlive it.
@@ -320,7 +322,7 @@ void imageViewerPC::onButtonClicked(Ref* sender)
         return;
     }
     if (name == "goBack") {
-        Director::getInstance()->popScene();
+        Director::getInstance()->popSceneIfOnTop(getScene());
         return;
     }
     for (const ButtonCommand& command : kCommands) {

@@ -14,6 +14,7 @@
 #include "tools/editWWOpener.h"
 
 namespace NSUI {
+class NSActivity;
 class NSMenu;
 class NSNotificationData;
 class UIScrollViewBase;
@@ -144,6 +145,8 @@ private:
     void closeMenus();
     bool isCinePlaying();
     void releaseSeries();
+    /// Takes down the busy overlay shown while the series loads, while it is still the one up.
+    void hideBusy();
 
     std::vector<WindowPreset> windowPresets;
     std::string seriesFolder;
@@ -160,6 +163,8 @@ private:
     float pendingRotation = 0.0f;
     isImageSDK::appManager* layoutManager = nullptr;
     editWWOpener editorOpener;
+    /// The busy overlay shown on entry (retained), until the load's result or the screen's end.
+    NSUI::NSActivity* busyOverlay = nullptr;
     /// The running load, shared with its thread, which may outlive the screen.
     std::shared_ptr<seriesLoadJob> loadJob;
 };

@@ -87,6 +87,10 @@ void imageViewerPC::onEnterTransitionDidFinish()
         if (NSUI::NSActivity* overlay = NSUI::NSActivity::show(this)) {
             overlay->enableBKColor(true, Color3B::WHITE, 0.0f);
             overlay->setColor(Color3B::WHITE);
+            // Held so that it can be told apart from an overlay shown later at the same address.
+            overlay->retain();
+            CC_SAFE_RELEASE(busyOverlay);
+            busyOverlay = overlay;
         }
         startLoading();
         firstEntry = false;
@@ -126,8 +130,18 @@ void imageViewerPC::onExit()
 void imageViewerPC::cleanup()
 {
     NSUI::NSLayout::cleanup();
+    // Left while the series still loads: the overlay goes with the screen, not with a result
+    // that will never come.
+    hideBusy();
     releaseSeries();
     NSNotificationCenter::getInstance()->removeObserver(this);
+}
+
+void imageViewerPC::hideBusy()
+{
+    if (busyOverlay && NSUI::NSActivity::current() == busyOverlay)
+        busyOverlay->remove();
+    CC_SAFE_RELEASE_NULL(busyOverlay);
 }
 
 void imageViewerPC::releaseSeries()
@@ -233,7 +247,7 @@ bool imageViewerPC::takeLoadResult()
 void imageViewerPC::onLoadResult(bool loaded)
 {
     loadResult = loaded ? 1 : -1;
-    NSUI::NSActivity::hide();
+    hideBusy();
     if (!loaded) {
         showMessageBox(NSUI::UILocalConfig::getLanguageString("failed_loadSeries"), kToastSeconds);
         return;
