@@ -23,9 +23,10 @@ void setDcmMessageLocation(DCM_MESSAGE& msg, const std::string& fileName, const 
 std::string dcmStoreFileName(const DCM_MESSAGE& msg, const std::string& sourceName);
 
 /// Held by placeFileInStore from the check of a file's destination until the file is in its
-/// series folder, and by the store while it deletes rows with their folders and while it
-/// indexes a placed file. A file is never moved into a folder that is going: it is either
-/// removed with it (and then never indexed) or placed after the folder has gone.
+/// series folder, by the store while it deletes rows with their folders and while it indexes
+/// a placed file, and by the preview pictures while one is written into its series folder.
+/// A file is never moved into a folder that is going: it is either removed with it (and then
+/// never indexed) or placed after the folder has gone.
 std::mutex& storeFolderLock();
 
 /// Puts one DICOM file into the store below root (which ends in "/"):

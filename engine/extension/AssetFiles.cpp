@@ -61,7 +61,7 @@ bool listEntries(unzFile zip, long long maxBytes, std::vector<std::string>& name
 }
 
 // Unpacks the current entry, counting its bytes against budget: the sizes an archive states
-// may lie, so what is really written is what counts. A file cut off by the budget is removed.
+// may lie, so what is really written is what counts.
 bool extractCurrent(unzFile zip, const std::string& target, long long& budget, bool& overBudget) {
     if (!AssetFiles::createParentFolders(target) || unzOpenCurrentFile(zip) != UNZ_OK)
         return false;
@@ -83,8 +83,6 @@ bool extractCurrent(unzFile zip, const std::string& target, long long& budget, b
     done = unzCloseCurrentFile(zip) == UNZ_OK && done;
     if (out && std::fclose(out.release()) != 0)
         done = false;
-    if (overBudget)
-        std::remove(target.c_str());
     return done;
 }
 

@@ -55,8 +55,8 @@ public:
     /// Turns TLS peer verification off when no bundle is set (on by default).
     void setVerifyPeers(bool verify);
     bool getVerifyPeers() const;
-    /// The most bytes one download may write (1 GiB unless changed); past it, or past the
-    /// length its reply states, the download stops as a failure and its file is removed.
+    /// The most bytes one download may write (1 GiB unless changed); past it the download
+    /// stops as a failure and its file is removed. A stated length past it is refused at once.
     void setMaxDownloadBytes(long long bytes);
     long long getMaxDownloadBytes() const;
     /// A file that keeps cookies between transfers; empty (the default) keeps none.

@@ -11,15 +11,12 @@ namespace {
 
 struct WriteState {
     NSHttpResponse* response = nullptr;
-    CURL* curl = nullptr;
     bool download = false;
     bool writeFault = false;
     bool tooLarge = false;
     long long maxDownload = 0;
     long long downloaded = 0;
     bool downloadTooLarge = false;
-    /// The download went past the length its reply stated (below the limit).
-    bool pastStatedLength = false;
 };
 
 // Whether bytes more still fit in what the reply may keep in memory (its header lines and,
@@ -45,18 +42,10 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
         body.insert(body.end(), data, data + bytes);
         return bytes;
     }
-    // A server decides how much it sends: what reaches the disk stops at the limit, and at the
-    // length the reply states when it states one.
-    long long limit = state->maxDownload;
-    curl_off_t stated = -1;
-    const bool byStated =
-        curl_easy_getinfo(state->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &stated) == CURLE_OK &&
-        stated >= 0 && stated < limit;
-    if (byStated)
-        limit = stated;
-    if (static_cast<long long>(bytes) > limit - state->downloaded) {
+    // A server decides how much it sends: what reaches the disk stops at the limit. (libcurl
+    // itself hands over no byte past a length the reply states.)
+    if (static_cast<long long>(bytes) > state->maxDownload - state->downloaded) {
         state->downloadTooLarge = true;
-        state->pastStatedLength = byStated;
         return 0;
     }
     state->downloaded += static_cast<long long>(bytes);
@@ -254,7 +243,6 @@ void NSHttpTransfer::perform(NSHttpResponse* response, const NSHttpSettings& set
     char errorBuffer[CURL_ERROR_SIZE] = {0};
     WriteState state;
     state.response = response;
-    state.curl = h.curl;
     state.download = download;
     state.maxDownload = settings.maxDownloadBytes;
     std::string error;
@@ -279,10 +267,7 @@ void NSHttpTransfer::perform(NSHttpResponse* response, const NSHttpSettings& set
     } else if (state.downloadTooLarge || code == CURLE_FILESIZE_EXCEEDED) {
         // Stopped before it filled the disk; the partial file is removed on failure.
         ok = false;
-        error = state.pastStatedLength
-                    ? "the download is longer than the length its reply states and was stopped"
-                    : "the download is larger than " + std::to_string(state.maxDownload) +
-                          " bytes and was stopped";
+        error = "the download is larger than " + std::to_string(state.maxDownload) + " bytes and was stopped";
     } else if (state.writeFault) {
         error = "cannot write local file " + request->getLocalFile();
     } else if (code != CURLE_OK) {

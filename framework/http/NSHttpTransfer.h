@@ -21,8 +21,7 @@ struct NSHttpSettings {
     std::string cookieFilePath;
     /// Peers and host names of TLS connections are verified unless this is turned off.
     bool verifyPeers = true;
-    /// The most bytes a download may write to its file; a reply that states a length may not
-    /// write past that either.
+    /// The most bytes a download may write to its file.
     long long maxDownloadBytes = 1LL << 30;
 };
 

@@ -296,13 +296,8 @@ void login::send(const char* path, const std::string& json, const char* tag, boo
     // (or to an earlier request of this panel), and is left as it is.
     if (!busy || NSUI::NSActivity::current())
         return;
-    if (NSUI::NSActivity* activity = NSUI::NSActivity::show(this)) {
+    if (NSUI::NSActivity* activity = NSUI::NSActivity::showHeld(this, _busyOverlay))
         activity->setText("");
-        // Held so that it can be told apart from an overlay shown later at the same address.
-        CC_SAFE_RELEASE(_busyOverlay);
-        activity->retain();
-        _busyOverlay = activity;
-    }
 }
 
 std::string login::fieldText(const char* name, bool trimmed) const {
@@ -323,9 +318,7 @@ void login::toastKey(const char* key) {
 
 void login::hideBusy() {
     // Only the overlay this panel showed is taken down, and only while it is still up.
-    if (_busyOverlay && NSUI::NSActivity::current() == _busyOverlay)
-        _busyOverlay->remove();
-    CC_SAFE_RELEASE_NULL(_busyOverlay);
+    NSUI::NSActivity::hideHeld(_busyOverlay);
 }
 
 // ---- What the server answers ------------------------------------------------------------

@@ -61,6 +61,23 @@ void NSActivity::hide() {
         g_activity->remove();
 }
 
+NSActivity* NSActivity::showHeld(Node* parent, NSActivity*& held) {
+    NSActivity* activity = show(parent);
+    if (activity && activity != held) {
+        activity->retain();
+        CC_SAFE_RELEASE(held);
+        held = activity;
+    }
+    return activity;
+}
+
+void NSActivity::hideHeld(NSActivity*& held) {
+    // Compared by the held reference: one shown later at the same address is not this one.
+    if (held && g_activity == held)
+        held->remove();
+    CC_SAFE_RELEASE_NULL(held);
+}
+
 bool NSActivity::init() {
     if (!ui::Layout::init())
         return false;

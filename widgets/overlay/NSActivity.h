@@ -25,6 +25,11 @@ public:
     /// screen it was shown on has gone, it moves to the new parent (or the running scene).
     static NSActivity* show(cocos2d::Node* parent);
     static void hide();
+    /// Shows the overlay as show does and holds it in `held` (retained; one held before is let
+    /// go), so that its holder can later take down this one and no other.
+    static NSActivity* showHeld(cocos2d::Node* parent, NSActivity*& held);
+    /// Takes down the held overlay while it is still the one up, then lets it go (null).
+    static void hideHeld(NSActivity*& held);
     /// The overlay while it exists, else null.
     static NSActivity* current();
 

@@ -2,6 +2,7 @@
 
 #include "db/NSDBDataModel.h"
 #include "db/dicomDB.h"
+#include "dcmFileRecord.h"
 #include "dcmReader.h"
 #include "notify/NSNotificationCenter.h"
 #include "study/StoreWorkers.h"
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <mutex>
 
 std::vector<int> ThumbnailMaker::pickImages(int count) {
     std::vector<int> picked;
@@ -55,6 +57,9 @@ int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::
             return 0;
         }
         const std::string file = base + images.getValue(index, 1);
+        // Deleting the series holds the store's folder lock until its folder is gone: a picture
+        // is written whole before that, or not at all (its image went with the folder).
+        std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
         struct stat info;
         if (stat(file.c_str(), &info) != 0 || isTooLarge(static_cast<uint64_t>(info.st_size)))
             continue;

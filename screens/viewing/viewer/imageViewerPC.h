@@ -145,8 +145,6 @@ private:
     void closeMenus();
     bool isCinePlaying();
     void releaseSeries();
-    /// Takes down the busy overlay shown while the series loads, while it is still the one up.
-    void hideBusy();
 
     std::vector<WindowPreset> windowPresets;
     std::string seriesFolder;

@@ -84,13 +84,9 @@ void imageViewerPC::onEnterTransitionDidFinish()
 {
     NSUI::NSLayout::onEnterTransitionDidFinish();
     if (firstEntry) {
-        if (NSUI::NSActivity* overlay = NSUI::NSActivity::show(this)) {
+        if (NSUI::NSActivity* overlay = NSUI::NSActivity::showHeld(this, busyOverlay)) {
             overlay->enableBKColor(true, Color3B::WHITE, 0.0f);
             overlay->setColor(Color3B::WHITE);
-            // Held so that it can be told apart from an overlay shown later at the same address.
-            overlay->retain();
-            CC_SAFE_RELEASE(busyOverlay);
-            busyOverlay = overlay;
         }
         startLoading();
         firstEntry = false;
@@ -132,16 +128,9 @@ void imageViewerPC::cleanup()
     NSUI::NSLayout::cleanup();
     // Left while the series still loads: the overlay goes with the screen, not with a result
     // that will never come.
-    hideBusy();
+    NSUI::NSActivity::hideHeld(busyOverlay);
     releaseSeries();
     NSNotificationCenter::getInstance()->removeObserver(this);
-}
-
-void imageViewerPC::hideBusy()
-{
-    if (busyOverlay && NSUI::NSActivity::current() == busyOverlay)
-        busyOverlay->remove();
-    CC_SAFE_RELEASE_NULL(busyOverlay);
 }
 
 void imageViewerPC::releaseSeries()
@@ -247,7 +236,7 @@ bool imageViewerPC::takeLoadResult()
 void imageViewerPC::onLoadResult(bool loaded)
 {
     loadResult = loaded ? 1 : -1;
-    hideBusy();
+    NSUI::NSActivity::hideHeld(busyOverlay);
     if (!loaded) {
         showMessageBox(NSUI::UILocalConfig::getLanguageString("failed_loadSeries"), kToastSeconds);
         return;
