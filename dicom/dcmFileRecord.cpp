@@ -7,9 +7,12 @@
 #include "detail/DicomFile.h"
 #include "detail/PathSafety.h"
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -48,22 +51,22 @@ bool isInside(const fs::path& child, const fs::path& root)
     return true;
 }
 
-// Copies through a temporary name and renames, so a failed copy leaves nothing behind. The
-// temporary name is unique, as the receiver and an import may place the same file at once.
-bool copyInto(const fs::path& from, const fs::path& to)
+// Copies a file into a new scratch file of the store; its path, or empty (with a log line)
+// when the copy failed, which then leaves nothing behind.
+std::string copyToScratch(const std::string& from, const std::string& root)
 {
-    const fs::path part = temporarySibling(to.string());
+    const std::string scratch = newStoreScratchPath(root, "place");
     std::error_code ec;
-    fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec);
+    if (scratch.empty())
+        ec = std::make_error_code(std::errc::io_error);
+    else
+        fs::copy_file(from, scratch, ec);
     if (!ec)
-        fs::rename(part, to, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(part, ignored);
-        dcmLog("store: copying %s to %s failed: %s", from.c_str(), to.c_str(), ec.message().c_str());
-        return false;
-    }
-    return true;
+        return scratch;
+    if (!scratch.empty())
+        fs::remove(scratch, ec);
+    dcmLog("store: copying %s into the store failed", from.c_str());
+    return std::string();
 }
 } // namespace
 
@@ -71,6 +74,25 @@ std::mutex& storeFolderLock()
 {
     static std::mutex lock;
     return lock;
+}
+
+std::string storeScratchFolder(const std::string& root)
+{
+    return root + ".incoming/";
+}
+
+std::string newStoreScratchPath(const std::string& root, const std::string& label)
+{
+    static std::atomic<unsigned long> counter{0};
+    const std::string folder = storeScratchFolder(root);
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) {
+        dcmLog("store: cannot create %s: %s", folder.c_str(), ec.message().c_str());
+        return std::string();
+    }
+    return folder + label + "-" + std::to_string(static_cast<long>(getpid())) + "-" +
+           std::to_string(++counter) + ".part";
 }
 
 bool fillDcmMessage(const std::string& path, DCM_MESSAGE& msg)
@@ -135,37 +157,58 @@ bool placeFileInStore(const std::string& sourcePath, const std::string& root, bo
     std::string fileName = dcmStoreFileName(msg, baseName(sourcePath));
     fs::path destDir = rootDir + folder + "/";
     fs::path dest = destDir / fileName;
-    // From the check of the destination to the file's arrival, no folder of the store goes:
-    // resolving a path whose folders vanish meanwhile fails, and a file moved into a going
-    // folder would go with it after its peer was told it was stored.
-    std::lock_guard<std::mutex> placing(storeFolderLock());
-    if (!isInside(dest, rootDir)) {
-        dcmLog("store: %s would leave the store root", dest.c_str());
-        return false;
-    }
-    std::error_code ec;
-    fs::create_directories(destDir, ec);
-    if (ec) {
-        dcmLog("store: cannot create %s: %s", destDir.c_str(), ec.message().c_str());
-        return false;
-    }
-    // Importing a file that is already in its place must not truncate it.
-    bool same = fs::exists(dest, ec) && fs::equivalent(sourcePath, dest, ec);
-    if (!same) {
-        bool ok;
-        if (move) {
-            fs::rename(sourcePath, dest, ec);
-            ok = !ec;
-            if (!ok && copyInto(sourcePath, dest)) {
-                fs::remove(sourcePath, ec);
-                ok = true;
-            }
-        } else {
-            ok = copyInto(sourcePath, dest);
+    // Only the check of the destination and the rename into it happen under the folder lock:
+    // from there to the file's arrival no folder of the store goes (resolving a path whose
+    // folders vanish meanwhile fails, and a file moved into a going folder would go with it
+    // after its peer was told it was stored). Empty `from`: the file is in place already.
+    // Empty `from`: the file is in place already. Sets `refused` when the destination is not
+    // to be written, so that no other way is tried.
+    bool refused = false;
+    auto putInPlace = [&](const std::string& from) {
+        std::lock_guard<std::mutex> placing(storeFolderLock());
+        std::error_code ec;
+        if (!isInside(dest, rootDir)) {
+            dcmLog("store: %s would leave the store root", dest.c_str());
+            refused = true;
+            return std::make_error_code(std::errc::operation_not_permitted);
         }
-        if (!ok)
-            return false;
+        fs::create_directories(destDir, ec);
+        if (ec) {
+            dcmLog("store: cannot create %s: %s", destDir.c_str(), ec.message().c_str());
+            refused = true;
+            return ec;
+        }
+        if (from.empty())
+            return fs::is_regular_file(dest, ec) ? std::error_code()
+                                                 : std::make_error_code(std::errc::no_such_file_or_directory);
+        fs::rename(from, dest, ec);
+        return ec;
+    };
+    // Importing a file that is already in its place must not truncate it.
+    std::error_code ec;
+    const bool same = fs::equivalent(sourcePath, dest, ec);
+    std::string scratch;
+    if (same) {
+        ec = putInPlace(std::string());
+    } else if (move) {
+        ec = putInPlace(sourcePath);
+        // A source that cannot be renamed (another file system) is copied first, outside the lock.
+        if (ec && !refused)
+            ec = (scratch = copyToScratch(sourcePath, rootDir)).empty() ? std::make_error_code(std::errc::io_error)
+                                                                       : putInPlace(scratch);
+    } else {
+        scratch = copyToScratch(sourcePath, rootDir);
+        ec = scratch.empty() ? std::make_error_code(std::errc::io_error) : putInPlace(scratch);
     }
+    if (ec) {
+        if (!refused)
+            dcmLog("store: cannot place %s as %s: %s", sourcePath.c_str(), dest.c_str(), ec.message().c_str());
+        if (!scratch.empty())
+            fs::remove(scratch, ec);
+        return false;
+    }
+    if (move && !scratch.empty())
+        fs::remove(sourcePath, ec);
     setDcmMessageLocation(msg, fileName, std::string(folder) + "/");
     if (msg.folder[0] == 0)
         return false;

@@ -22,17 +22,32 @@ void setDcmMessageLocation(DCM_MESSAGE& msg, const std::string& fileName, const 
 /// no separators or control characters).
 std::string dcmStoreFileName(const DCM_MESSAGE& msg, const std::string& sourceName);
 
-/// Held by placeFileInStore from the check of a file's destination until the file is in its
-/// series folder, by the store while it deletes rows with their folders and while it indexes
-/// a placed file, and by the preview pictures while one is written into its series folder.
-/// A file is never moved into a folder that is going: it is either removed with it (and then
-/// never indexed) or placed after the folder has gone.
+/// Held by placeFileInStore while it renames a file into its series folder, by the store while
+/// it deletes rows and moves their folders aside and while it indexes a placed file, and by
+/// the preview pictures while one is renamed into its series folder. A file is never moved
+/// into a folder that is going: it is either removed with it (and then never indexed) or
+/// placed after the folder has gone. Held only for checks, renames and removals of single
+/// files or empty folders: never across a decode, a copy or a network wait, as the receiver
+/// answers its peer only after taking it.
 std::mutex& storeFolderLock();
+
+/// The store's scratch folder below root (which ends in "/"): root + ".incoming/". Files are
+/// written there whole, outside the folder lock, and renamed into their series folder under
+/// it. A dot folder, so no patient folder takes its name and no listing or deletion of the
+/// store reads it; on the store's file system, so a rename out of it is cheap.
+std::string storeScratchFolder(const std::string& root);
+
+/// A new path in the store's scratch folder (created when missing), ending in ".part", unique
+/// within the machine's processes and threads; label starts its name. Empty when the folder
+/// cannot be made.
+std::string newStoreScratchPath(const std::string& root, const std::string& label);
 
 /// Puts one DICOM file into the store below root (which ends in "/"):
 /// reads its tags, builds the series folder with dcmServer::getDicomFolder, creates it,
 /// copies the file there (or renames it when move is true, falling back to copy + remove)
-/// and fills the whole record. The destination always lies inside root.
+/// and fills the whole record. The destination always lies inside root. A copy is written
+/// into the store's scratch folder first, outside the folder lock, which is held only for the
+/// rename into place.
 /// False, with one log line, when the file is not DICOM or cannot be written; then nothing
 /// is left half-written in the store.
 bool placeFileInStore(const std::string& sourcePath, const std::string& root, bool move,

@@ -143,14 +143,24 @@ bool dcmReader::readPixelsAt(const std::string& path, const PixelLocation& locat
 
 bool dcmReader::convertToPngFile(const std::string& path, bool useStoredWindow)
 {
-    if (path.empty() || !_impl->decode())
+    if (path.empty() || !_impl->file.isLoaded())
+        return false;
+    // The picture shows the first frame: the frames decoded for readDicomPixelPointer serve
+    // when there are any, else that frame alone is decoded, and not kept.
+    std::vector<uint8_t> own;
+    const uint8_t* pixels = _impl->data;
+    PixelType type = _impl->type;
+    int count = _impl->count;
+    ImageGeometry geometry = _impl->geometry;
+    if (!(_impl->decoded && _impl->decodeOk) &&
+        !PixelDecoder::decode(_impl->file, own, pixels, type, count, geometry, true))
         return false;
     std::vector<uint8_t> rgb;
-    const size_t bytes = static_cast<size_t>(_impl->count) * (_impl->type == PIXEL_RGB ? 3 : (_impl->type == PIXEL_GRAY16 ? 2 : 1));
-    if (!renderFirstFrame(_impl->file, _impl->geometry, _impl->type, _impl->data, bytes, useStoredWindow, rgb))
+    const size_t bytes =
+        static_cast<size_t>(count) * (type == PIXEL_RGB ? 3 : (type == PIXEL_GRAY16 ? 2 : 1));
+    if (!renderFirstFrame(_impl->file, geometry, type, pixels, bytes, useStoredWindow, rgb))
         return false;
-    return dcmSavePng(static_cast<int>(_impl->geometry.columns), static_cast<int>(_impl->geometry.rows),
-                      rgb.data(), path);
+    return dcmSavePng(static_cast<int>(geometry.columns), static_cast<int>(geometry.rows), rgb.data(), path);
 }
 
 } // namespace dcmSDK

@@ -50,7 +50,8 @@ public:
     static bool readPixelsAt(const std::string& path, const PixelLocation& location, void* into);
 
     /// Writes the first frame as an 8-bit RGB PNG picture (grey windowed by the file's first
-    /// window, or by the sample range when useStoredWindow is false or there is none).
+    /// window, or by the sample range when useStoredWindow is false or there is none). Only
+    /// that frame is read and decoded, unless readDicomPixelPointer has decoded all already.
     bool convertToPngFile(const std::string& path, bool useStoredWindow = true);
 
 private:

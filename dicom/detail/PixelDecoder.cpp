@@ -4,6 +4,7 @@
 #include "codec/JpegColourGuess.h"
 #include "dcmCallbacks.h"
 #include "detail/DicomFile.h"
+#include "detail/FirstFrame.h"
 
 #include <dcmtk/dcmdata/dcistrmf.h>
 #include <dcmtk/dcmdata/dcpxitem.h>
@@ -12,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace dcmSDK {
 
@@ -139,13 +141,10 @@ bool readPalette(const DicomFile& f, Palette& pal)
 }
 
 // The frames of a JPEG 2000 pixel sequence decoded one after another into native samples.
-bool decodeJ2kFrames(DcmPixelData* pd, E_TransferSyntax xfer, const ImageGeometry& g, uint32_t frames,
+bool decodeJ2kFrames(DcmPixelSequence& seq, const ImageGeometry& g, uint32_t frames,
                      std::vector<uint8_t>& native)
 {
-    DcmPixelSequence* seq = nullptr;
-    if (pd->getEncapsulatedRepresentation(xfer, nullptr, seq).bad() || !seq)
-        return false;
-    unsigned long items = seq->card();
+    unsigned long items = seq.card();
     if (items < 2)
         return false;
     // Item 0 is the offset table; the fragments follow.
@@ -153,7 +152,7 @@ bool decodeJ2kFrames(DcmPixelData* pd, E_TransferSyntax xfer, const ImageGeometr
     for (unsigned long i = 1; i < items; ++i) {
         DcmPixelItem* item = nullptr;
         Uint8* p = nullptr;
-        if (seq->getItem(item, i).bad() || !item || item->getUint8Array(p).bad())
+        if (seq.getItem(item, i).bad() || !item || item->getUint8Array(p).bad())
             return false;
         frags.emplace_back(p, item->getLength());
     }
@@ -197,6 +196,47 @@ bool decodeJ2kFrames(DcmPixelData* pd, E_TransferSyntax xfer, const ImageGeometr
         }
     }
     return true;
+}
+
+// The attributes decompression may change, as the decompressed data set now states them.
+void readDecompressed(const DicomFile& f, DcmItem& item, ImageGeometry& after)
+{
+    auto element = [&item](const DcmTagKey& key) {
+        DcmElement* e = nullptr;
+        return item.findAndGetElement(key, e, OFFalse).good() ? e : nullptr;
+    };
+    auto u16 = [&](const DcmTagKey& key, uint32_t fallback) {
+        uint16_t v = 0;
+        return DicomFile::valueUint16(element(key), v) ? v : fallback;
+    };
+    after.bitsAllocated = u16(DCM_BitsAllocated, 0);
+    after.bitsStored = u16(DCM_BitsStored, after.bitsAllocated);
+    after.highBit = u16(DCM_HighBit, after.bitsStored ? after.bitsStored - 1 : 0);
+    after.planarConfiguration = u16(DCM_PlanarConfiguration, 0);
+    f.valueString(element(DCM_PhotometricInterpretation), after.photometric);
+}
+
+// The samples of native (or decompressed) pixel data, loaded whole.
+bool loadedSamples(const DicomFile& f, DcmPixelData& pd, const uint8_t*& raw, uint64_t& rawLen)
+{
+    Uint8* bytes = nullptr;
+    if (pd.getUint8Array(bytes).bad() || !bytes) {
+        dcmLog("read: %s: pixel data cannot be read", f.path().c_str());
+        return false;
+    }
+    raw = bytes;
+    rawLen = pd.getLength();
+    return true;
+}
+
+// Bytes of one frame of decoded samples: subsampled colour keeps two luminance samples and one
+// pair of chrominance samples for every two pixels of a row.
+uint64_t frameBytesOf(const ImageGeometry& g)
+{
+    const uint32_t bps = g.bitsAllocated / 8;
+    if (g.samples == 3 && bps == 1 && g.planarConfiguration == 0 && isSubsampled(g.photometric))
+        return static_cast<uint64_t>(g.rows) * ((g.columns + 1) / 2) * 4;
+    return static_cast<uint64_t>(g.rows) * g.columns * g.samples * bps;
 }
 } // namespace
 
@@ -308,7 +348,7 @@ void PixelDecoder::applyBitsInPlace(void* samples, const PixelLocation& loc)
 }
 
 bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, const uint8_t*& data, PixelType& type,
-                          int& count, ImageGeometry& g)
+                          int& count, ImageGeometry& g, bool firstFrameOnly)
 {
     out.clear();
     data = nullptr;
@@ -325,60 +365,101 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, const uint8_t
     }
     auto* pd = static_cast<DcmPixelData*>(pe);
     E_TransferSyntax xfer = ds->getOriginalXfer();
+    const bool encapsulated = DcmXfer(xfer).isEncapsulated();
+    const uint64_t oneFrame = static_cast<uint64_t>(g.rows) * g.columns * g.samples * (g.bitsAllocated / 8);
+    if (firstFrameOnly && oneFrame > kMaxDecodedBytes) {
+        dcmLog("read: %s: image too large", f.path().c_str());
+        return false;
+    }
 
-    std::vector<uint8_t> j2k;
+    // The file's pixel sequence, or a copy that holds only the first frame's fragments.
+    DcmPixelSequence* seq = nullptr;
+    std::unique_ptr<DcmPixelSequence> firstFrame;
+    if (encapsulated && (firstFrameOnly || isJ2k(xfer))) {
+        if (pd->getEncapsulatedRepresentation(xfer, nullptr, seq).bad())
+            seq = nullptr;
+        if (seq && firstFrameOnly) {
+            firstFrame.reset(FirstFrame::fragments(*seq, xfer, g.frames));
+            seq = firstFrame.get();
+        }
+        if (!seq) {
+            dcmLog("read: %s: pixel data holds no fragments", f.path().c_str());
+            return false;
+        }
+    }
+
+    // Samples decoded or read into memory of our own; empty while raw points into the file's.
+    std::vector<uint8_t> owned;
     const uint8_t* raw = nullptr;
     uint64_t rawLen = 0;
-    if (DcmXfer(xfer).isEncapsulated() && isJ2k(xfer)) {
+    if (encapsulated && isJ2k(xfer)) {
         // The codestream carries the colour transform; decoded samples are RGB already.
-        if (!decodeJ2kFrames(pd, xfer, g, g.frames, j2k))
+        if (!decodeJ2kFrames(*seq, g, firstFrame ? 1 : g.frames, owned))
             return false;
         if (isYbr(g.photometric))
             g.photometric = "RGB";
         g.planarConfiguration = 0;
-        raw = j2k.data();
-        rawLen = j2k.size();
-    } else {
-        if (DcmXfer(xfer).isEncapsulated()) {
-            const bool ycbcrInRgb = g.samples == 3 && g.photometric == "RGB" && isLossyJpeg(xfer) &&
-                                    lossyJpegHoldsYcbcr(pd, xfer);
-            if (ds->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad() ||
-                !ds->canWriteXfer(EXS_LittleEndianExplicit)) {
-                dcmLog("read: %s: pixel data cannot be decompressed (%s)", f.path().c_str(),
-                       DcmXfer(xfer).getXferName());
-                return false;
-            }
-            // Decompression may change the colour model (JPEG YBR -> RGB) and the planar layout.
-            ImageGeometry after;
-            readGeometry(f, after);
-            g.photometric = ycbcrInRgb ? "YBR_FULL" : after.photometric;
-            // Decompressed colour is never subsampled any more.
-            if (g.photometric == "YBR_FULL_422")
-                g.photometric = "YBR_FULL";
-            else if (g.photometric == "YBR_PARTIAL_422" || g.photometric == "YBR_PARTIAL_420")
-                g.photometric = "YBR_PARTIAL";
-            g.planarConfiguration = after.planarConfiguration;
-            g.bitsStored = after.bitsStored;
-            g.highBit = after.highBit;
+        raw = owned.data();
+        rawLen = owned.size();
+    } else if (encapsulated) {
+        // The toolkit's codecs decode a data set: the file's, or one of the first frame alone.
+        DcmDataset* work = ds;
+        std::unique_ptr<DcmDataset> single;
+        if (firstFrame) {
+            single = FirstFrame::dataset(*ds, xfer, firstFrame.release());
+            work = single.get();
+            pe = nullptr;
+            work->findAndGetElement(DCM_PixelData, pe, OFFalse);
+            pd = static_cast<DcmPixelData*>(pe);
         }
-        Uint8* bytes = nullptr;
-        if (pd->getUint8Array(bytes).bad() || !bytes) {
-            dcmLog("read: %s: pixel data cannot be read", f.path().c_str());
+        const bool ycbcrInRgb = pd && g.samples == 3 && g.photometric == "RGB" && isLossyJpeg(xfer) &&
+                                lossyJpegHoldsYcbcr(pd, xfer);
+        if (!pd || work->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad() ||
+            !work->canWriteXfer(EXS_LittleEndianExplicit)) {
+            dcmLog("read: %s: pixel data cannot be decompressed (%s)", f.path().c_str(),
+                   DcmXfer(xfer).getXferName());
             return false;
         }
-        raw = bytes;
-        rawLen = pd->getLength();
+        // Decompression may change the colour model (JPEG YBR -> RGB) and the planar layout.
+        ImageGeometry after;
+        readDecompressed(f, *work, after);
+        g.photometric = ycbcrInRgb ? "YBR_FULL" : after.photometric;
+        // Decompressed colour is never subsampled any more.
+        if (g.photometric == "YBR_FULL_422")
+            g.photometric = "YBR_FULL";
+        else if (g.photometric == "YBR_PARTIAL_422" || g.photometric == "YBR_PARTIAL_420")
+            g.photometric = "YBR_PARTIAL";
+        g.planarConfiguration = after.planarConfiguration;
+        g.bitsStored = after.bitsStored;
+        g.highBit = after.highBit;
+        if (!loadedSamples(f, *pd, raw, rawLen))
+            return false;
+        if (single) {
+            // The one-frame data set goes when this returns.
+            owned.assign(raw, raw + rawLen);
+            raw = owned.data();
+        }
+    } else if (firstFrameOnly && !pd->valueLoaded()) {
+        // Only the first frame's bytes are read from the file, which must be large enough.
+        const uint64_t need = frameBytesOf(g);
+        if ((f.fileSize() >= 0 && need > static_cast<uint64_t>(f.fileSize())) ||
+            !FirstFrame::readNative(*pd, need, owned)) {
+            dcmLog("read: %s: pixel data shorter than one frame or unreadable", f.path().c_str());
+            return false;
+        }
+        raw = owned.data();
+        rawLen = owned.size();
+    } else if (!loadedSamples(f, *pd, raw, rawLen)) {
+        return false;
     }
+    if (firstFrameOnly)
+        g.frames = 1;
 
     const uint64_t pixels = static_cast<uint64_t>(g.rows) * g.columns;
     const uint32_t bps = g.bitsAllocated / 8;
     const bool palette = g.samples == 1 && type == PIXEL_RGB;
     const bool subsampled = g.samples == 3 && bps == 1 && g.planarConfiguration == 0 && isSubsampled(g.photometric);
-    uint64_t frameBytes;
-    if (subsampled)
-        frameBytes = static_cast<uint64_t>(g.rows) * ((g.columns + 1) / 2) * 4;
-    else
-        frameBytes = pixels * g.samples * bps;
+    const uint64_t frameBytes = frameBytesOf(g);
     uint64_t frames = std::min<uint64_t>(g.frames, rawLen / frameBytes);
     if (frames == 0) {
         dcmLog("read: %s: pixel data shorter than one frame", f.path().c_str());
@@ -397,11 +478,11 @@ bool PixelDecoder::decode(DicomFile& f, std::vector<uint8_t>& out, const uint8_t
     const bool plainRgb = type == PIXEL_RGB && g.samples == 3 && bps == 1 && g.planarConfiguration == 0 && !ybr;
     if ((type != PIXEL_RGB && bits.plain) || plainRgb) {
         // Samples that need no masking or colour conversion are handed out where they are.
-        if (j2k.empty()) {
+        if (owned.empty()) {
             data = raw;
         } else {
-            j2k.resize(static_cast<size_t>(outBytes));
-            out.swap(j2k);
+            owned.resize(static_cast<size_t>(outBytes));
+            out.swap(owned);
             data = out.data();
         }
         return true;

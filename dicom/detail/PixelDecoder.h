@@ -38,12 +38,13 @@ public:
     static bool locate(const DicomFile& file, PixelLocation& location);
     /// Applies a location's bit layout to samples read from the file, in place.
     static void applyBitsInPlace(void* samples, const PixelLocation& location);
-    /// Decodes all frames present (never more than the data holds); count is the number of
-    /// pixels. data points at the samples: into out, or, when the file's own samples need no
-    /// change, into the file's pixel data (valid while the file stays loaded). False, with
-    /// one log line, on any failure.
+    /// Decodes all frames present (never more than the data holds), or with firstFrameOnly
+    /// the first frame alone, reading no other frame's bytes from a lazily parsed file; count
+    /// is the number of pixels and geometry.frames the frames decoded. data points at the
+    /// samples: into out, or, when the file's own samples need no change, into the file's
+    /// pixel data (valid while the file stays loaded). False, with one log line, on any failure.
     static bool decode(DicomFile& file, std::vector<uint8_t>& out, const uint8_t*& data, PixelType& type,
-                       int& count, ImageGeometry& geometry);
+                       int& count, ImageGeometry& geometry, bool firstFrameOnly = false);
 };
 
 } // namespace dcmSDK

@@ -61,8 +61,9 @@ ReceiverScp::ReceiverScp(const std::string& root, const std::atomic<bool>& stop,
 
 std::string ReceiverScp::incomingFolder(const std::string& root)
 {
-    // A dot folder: the importer's recursive listing and the store's scans skip it.
-    return root + ".incoming/";
+    // The store's scratch folder: a dot folder, which the importer's recursive listing and
+    // the store's scans skip.
+    return storeScratchFolder(root);
 }
 
 void ReceiverScp::removeStaleParts(const std::string& root)
@@ -72,9 +73,10 @@ void ReceiverScp::removeStaleParts(const std::string& root)
     const auto cutoff = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (fs::directory_iterator it(incomingFolder(root), ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code itemEc;
-        if (it->path().extension() == ".part" && it->is_regular_file(itemEc) &&
+        // Also the folders a deletion moved aside and an earlier run did not finish removing.
+        if (it->path().extension() == ".part" && (it->is_regular_file(itemEc) || it->is_directory(itemEc)) &&
             it->last_write_time(itemEc) < cutoff && !itemEc) {
-            fs::remove(it->path(), itemEc);
+            fs::remove_all(it->path(), itemEc);
         }
     }
 }

@@ -27,8 +27,8 @@ public:
     /// The folder (inside root) where objects are written while they arrive.
     static std::string incomingFolder(const std::string& root);
 
-    /// Removes partial objects that an earlier run left behind (it ended mid-transfer);
-    /// files younger than an hour are kept, as another receiver may be writing them.
+    /// Removes partial objects and scratch files that an earlier run left behind (it ended
+    /// mid-transfer); files younger than an hour are kept, as another receiver may be writing them.
     static void removeStaleParts(const std::string& root);
 
 protected:

@@ -113,26 +113,112 @@ bool unpackEntries(unzFile zip, const std::vector<std::string>& names, const std
     return true;
 }
 
-// Moves the unpacked entries from staging into folder, over the files they replace.
+// The folder beside folder (which ends with "/") named as it with the suffix added.
+std::string besideFolder(const std::string& folder, const char* suffix) {
+    std::string beside = folder;
+    while (!beside.empty() && beside.back() == '/')
+        beside.pop_back();
+    return beside + suffix;
+}
+
+// What moving the entries in has changed in the folder, in order, so that it can be undone.
+struct MoveJournal {
+    struct Entry {
+        std::string name;
+        bool replaced; // the file it replaced waits in the aside folder
+    };
+    std::vector<Entry> entries;
+    std::vector<fs::path> folders; // created, each after the one above it
+};
+
+// Creates the folder and those above it that are missing, noting each one created.
+bool createFolders(const fs::path& path, MoveJournal& journal) {
+    std::error_code ec;
+    if (path.empty() || fs::is_directory(path, ec))
+        return true;
+    if (!createFolders(path.parent_path(), journal))
+        return false;
+    if (fs::create_directory(path, ec))
+        journal.folders.push_back(path);
+    return !ec;
+}
+
+// Moves one unpacked file over its target; a file there is moved aside first.
+bool moveFileIn(const std::string& name, const std::string& staging, const std::string& folder,
+                const std::string& aside, MoveJournal& journal) {
+    const std::string target = folder + name;
+    if (!createFolders(fs::path(target).parent_path(), journal))
+        return false;
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(target, ec);
+    // A file does not take the place of a folder, not even an empty one.
+    if (ec || fs::is_directory(status))
+        return false;
+    const bool replaces = fs::exists(status);
+    if (replaces) {
+        if (!AssetFiles::createParentFolders(aside + name))
+            return false;
+        fs::rename(target, aside + name, ec);
+        if (ec)
+            return false;
+        journal.entries.push_back({name, true});
+    }
+    fs::rename(staging + name, target, ec);
+    if (ec)
+        return false;
+    if (!replaces)
+        journal.entries.push_back({name, false});
+    return true;
+}
+
+// Undoes the moves, last first: the entries moved in go, the files they replaced come back
+// and the folders created go. False when something could not be put back.
+bool rollBack(const MoveJournal& journal, const std::string& folder, const std::string& aside) {
+    bool whole = true;
+    std::error_code ec;
+    for (auto entry = journal.entries.rbegin(); entry != journal.entries.rend(); ++entry) {
+        const std::string target = folder + entry->name;
+        if (entry->replaced)
+            fs::rename(aside + entry->name, target, ec);
+        else
+            fs::remove(target, ec);
+        whole = whole && !ec;
+    }
+    for (auto created = journal.folders.rbegin(); created != journal.folders.rend(); ++created) {
+        fs::remove(*created, ec);
+        whole = whole && !ec;
+    }
+    return whole;
+}
+
+// Moves the unpacked entries from staging into folder, over the files they replace, or,
+// when one cannot be moved in, puts back what was moved before it.
 bool moveEntries(const std::vector<std::string>& names, const std::string& staging, const std::string& folder,
                  std::string& error) {
+    // Beside the folder, so that a replaced file moves aside within one file system.
+    const std::string aside = besideFolder(folder, ".replaced/");
+    std::error_code ec;
+    fs::remove_all(aside, ec);
+    MoveJournal journal;
     std::set<std::string> moved;
     for (const std::string& name : names) {
-        std::string target = folder + name;
-        std::error_code ec;
+        bool done = true;
         if (name.back() == '/')
-            fs::create_directories(target, ec);
+            done = createFolders(fs::path(folder + name.substr(0, name.size() - 1)), journal);
         else if (!moved.insert(name).second)
             continue; // named twice: unpacked once, the later copy over the earlier
-        else if (!AssetFiles::createParentFolders(target))
-            ec = std::make_error_code(std::errc::io_error);
         else
-            fs::rename(staging + name, target, ec);
-        if (ec) {
+            done = moveFileIn(name, staging, folder, aside, journal);
+        if (!done) {
             error = "cannot move \"" + name + "\" into place";
+            if (rollBack(journal, folder, aside))
+                fs::remove_all(aside, ec);
+            else // the replaced files left aside may be the only copies: they stay
+                error += "; the folder could not be put back whole, the replaced files are in " + aside;
             return false;
         }
     }
+    fs::remove_all(aside, ec);
     return true;
 }
 
@@ -176,10 +262,7 @@ bool AssetFiles::unzip(const std::string& zipPath, const std::string& folder, st
         return false;
     // Unpacked beside the folder and moved in only once every entry is whole, so an archive
     // that fails part-way (past the limit, damaged) leaves the folder as it was.
-    std::string staging = folder;
-    while (!staging.empty() && staging.back() == '/')
-        staging.pop_back();
-    staging += ".unpacking/";
+    const std::string staging = besideFolder(folder, ".unpacking/");
     std::error_code ec;
     fs::remove_all(staging, ec);
     bool done = unpackEntries(zip.get(), names, staging, maxBytes, error) &&

@@ -15,8 +15,12 @@ public:
     /// checked first: an archive with one unsafe name (absolute, "..", "\", drive letter) is
     /// refused whole and nothing is written. Unpacking stops, as a failure, once the entries
     /// would take more than maxBytes in all. The entries are unpacked beside the folder (in
-    /// its name + ".unpacking/") and moved in once all are whole, so an archive that fails
-    /// leaves the folder as it was. False with a reason.
+    /// its name + ".unpacking/") and moved in once all are whole; each file they replace is
+    /// first moved aside (to its name + ".replaced/"). When an entry cannot be moved in, the
+    /// entries moved before it are removed, the replaced files put back and the folders made
+    /// removed, so an archive that fails at any step leaves the folder as it was. Only when
+    /// that undoing fails too are the replaced files left aside, and the reason says so.
+    /// False with a reason.
     static bool unzip(const std::string& zipPath, const std::string& folder, std::string& error,
                       long long maxBytes);
     /// The whole file; empty when it cannot be read.

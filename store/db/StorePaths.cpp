@@ -110,7 +110,12 @@ bool targetInside(const std::string& root, const std::string& relative, fs::path
 
 } // namespace
 
-bool removeFolderInside(const std::string& root, const std::string& relative)
+namespace {
+
+// Applies `change` to root + relative when that folder lies inside root; true when it was done
+// or there was nothing there, false (with a log line naming `what`) when it failed.
+template <typename Change>
+bool changeFolderInside(const std::string& root, const std::string& relative, const char* what, Change change)
 {
     fs::path target;
     if (!targetInside(root, relative, target))
@@ -118,12 +123,29 @@ bool removeFolderInside(const std::string& root, const std::string& relative)
     std::error_code ec;
     if (!fs::exists(target, ec))
         return true;
-    fs::remove_all(target, ec);
+    change(target, ec);
     if (ec) {
-        cocos2d::log("store: cannot remove '%s': %s", target.c_str(), ec.message().c_str());
+        cocos2d::log("store: cannot %s '%s': %s", what, target.c_str(), ec.message().c_str());
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool removeFolderInside(const std::string& root, const std::string& relative)
+{
+    return changeFolderInside(root, relative, "remove",
+                              [](const fs::path& target, std::error_code& ec) { fs::remove_all(target, ec); });
+}
+
+bool moveFolderInside(const std::string& root, const std::string& relative, const std::string& aside, bool& moved)
+{
+    moved = false;
+    return changeFolderInside(root, relative, "move aside", [&](const fs::path& target, std::error_code& ec) {
+        fs::rename(target, aside, ec);
+        moved = !ec;
+    });
 }
 
 bool removeEmptyFolderInside(const std::string& root, const std::string& relative)

@@ -22,6 +22,11 @@ std::vector<std::string> foldersAboveSeries(const std::string& relative);
 /// after links are resolved). False, with a log line, when it is refused or fails.
 bool removeFolderInside(const std::string& root, const std::string& relative);
 
+/// Renames root + relative (inside root, as above) to `aside`, a path on the same file system,
+/// so that it can be removed later without holding anyone up. True when it was moved or was
+/// not there (then `moved` is false); false, with a log line, when it is refused or fails.
+bool moveFolderInside(const std::string& root, const std::string& relative, const std::string& aside, bool& moved);
+
 /// Removes root + relative when it is an empty folder inside root (as above). True when it is
 /// gone or was not there; false when it still holds something, or is refused.
 bool removeEmptyFolderInside(const std::string& root, const std::string& relative);

@@ -18,6 +18,7 @@
 #include "util/StringUtils.h"
 
 #include <cstdio>
+#include <filesystem>
 
 using NSUI::NSDBDataModel;
 using NSUI::NSDBValue;
@@ -192,12 +193,13 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
     long long seriesId = 0;
     if (!StorePaths::parseRowId(seriesIdText, seriesId))
         return false;
-    // Held until the folders are gone too: the receiver and the importer place no file and the
-    // worker indexes none meanwhile. A file placed before for the series deleted goes with it
-    // (the worker indexes only files it still finds, so it leaves no row behind); one of
-    // another series, placed before or after, stays whole and is indexed. The store's lock is
-    // held for the rows only, so screens are not kept waiting while a large folder goes.
-    std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
+    // Held until the folders are out of the store too: the receiver and the importer place no
+    // file and the worker indexes none meanwhile. A file placed before for the series deleted
+    // goes with it (the worker indexes only files it still finds, so it leaves no row behind);
+    // one of another series, placed before or after, stays whole and is indexed. The store's
+    // lock is held for the rows only, and neither lock while the files are removed, so neither
+    // screens nor peers wait for a large folder to go.
+    std::unique_lock<std::mutex> placing(dcmSDK::storeFolderLock());
     std::string seriesPath;
     {
         std::lock_guard<std::recursive_mutex> lock(_lock);
@@ -230,7 +232,9 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
     }
     if (!StorePaths::isSeriesPath(seriesPath))
         cocos2d::log("store: series %lld had no usable folder '%s'; no files removed", seriesId, seriesPath.c_str());
-    removeSeriesFolders({seriesPath});
+    const std::vector<std::string> setAside = takeOutSeriesFolders({seriesPath});
+    placing.unlock();
+    removeFoldersSetAside(setAside);
     return true;
 }
 
@@ -239,8 +243,8 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
     long long patientId = 0;
     if (!StorePaths::parseRowId(patientIdText, patientId))
         return false;
-    // Held until the folders are gone too (see deleteSeries).
-    std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
+    // Held until the folders are out of the store too (see deleteSeries).
+    std::unique_lock<std::mutex> placing(dcmSDK::storeFolderLock());
     std::vector<std::string> seriesFolders;
     {
         std::lock_guard<std::recursive_mutex> lock(_lock);
@@ -267,23 +271,45 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
             !_db.executeSQL("delete from patient where id=?", {NSDBValue(patientId)}) || !transaction.commit())
             return false;
     }
-    removeSeriesFolders(seriesFolders);
+    const std::vector<std::string> setAside = takeOutSeriesFolders(seriesFolders);
+    placing.unlock();
+    removeFoldersSetAside(setAside);
     return true;
 }
 
-void dicomDB::removeSeriesFolders(const std::vector<std::string>& seriesFolders)
+std::vector<std::string> dicomDB::takeOutSeriesFolders(const std::vector<std::string>& seriesFolders)
 {
     // Folders go only once the rows are gone for good, and only inside the store root. Only
     // the series' own folders go whole: a study or patient folder goes once it is empty, as
     // it may hold a file of another series that was placed (and its sender told it was
-    // stored) but is not indexed yet.
+    // stored) but is not indexed yet. A series folder is only renamed out of the store here,
+    // so the folder lock is not held while its files are removed.
+    std::vector<std::string> setAside;
     for (const std::string& folder : seriesFolders) {
         if (!StorePaths::isSeriesPath(folder))
             continue;
-        StorePaths::removeFolderInside(_root, folder);
+        const std::string aside = dcmSDK::newStoreScratchPath(_root, "deleted");
+        bool moved = false;
+        if (!aside.empty() && StorePaths::moveFolderInside(_root, folder, aside, moved)) {
+            if (moved)
+                setAside.push_back(aside);
+        } else {
+            StorePaths::removeFolderInside(_root, folder);
+        }
         for (const std::string& above : StorePaths::foldersAboveSeries(folder))
             if (!StorePaths::removeEmptyFolderInside(_root, above))
                 break;
+    }
+    return setAside;
+}
+
+void dicomDB::removeFoldersSetAside(const std::vector<std::string>& folders)
+{
+    for (const std::string& folder : folders) {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+        if (ec)
+            cocos2d::log("store: cannot remove '%s': %s", folder.c_str(), ec.message().c_str());
     }
 }
 

@@ -123,9 +123,12 @@ private:
     void onFavoriteDicomSaved(const std::string& path, int mode, float scale);
     int addFavoriteRow(int type, const std::string& path, float scale);
     void queueRequest(dicomDBRequest* request, bool toFront);
-    /// Removes the usable series folders, then the study and patient folders above each that
-    /// are left empty. The caller holds the store's folder lock (dcmSDK::storeFolderLock).
-    void removeSeriesFolders(const std::vector<std::string>& seriesFolders);
+    /// Takes the usable series folders out of the store, then removes the study and patient
+    /// folders above each that are left empty. The caller holds the store's folder lock
+    /// (dcmSDK::storeFolderLock). Each series folder is renamed into the store's scratch
+    /// folder; returned are those moved there, for removeFoldersSetAside once the lock is free.
+    std::vector<std::string> takeOutSeriesFolders(const std::vector<std::string>& seriesFolders);
+    static void removeFoldersSetAside(const std::vector<std::string>& folders);
 
     std::atomic<bool> _open{false};
     std::string _root;

@@ -136,3 +136,68 @@ TEST(ReadPng, HostCallbackWritesWhenInstalledAndFailuresAreReported)
     EXPECT_FALSE(noFile.convertToPngFile(dir.file("z.png")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("z.png")));
 }
+
+TEST(ReadPng, MultiFramePreviewShowsTheFirstFrameAlone)
+{
+    // Copies of single-frame files with more frames: compressed ones whose later frames keep
+    // their opening marker but cannot be decoded (with an offset table, or several fragments
+    // per frame found by their markers), native ones whose later frames are black. The larger
+    // copies exceed the size read whole, so their fragments and samples stay on disk.
+    qptest::TempDir dir;
+    const std::string script = R"(
+import pydicom
+from pydicom.encaps import encapsulate, generate_pixel_data_frame
+src = r')" + readtest::pydicomFile("") + R"('
+out = r')" + dir.file("") + R"('
+def compressed(name, target, count, bot, per_frame):
+    ds = pydicom.dcmread(src + name)
+    first = next(generate_pixel_data_frame(ds.PixelData, int(ds.get('NumberOfFrames', 1))))
+    bad = first[:2] + b'\xff' * (len(first) - 2)
+    ds.PixelData = encapsulate([first] + [bad] * (count - 1), fragments_per_frame=per_frame, has_bot=bot)
+    ds.NumberOfFrames = count
+    ds.save_as(out + target)
+def native(name, target, count):
+    ds = pydicom.dcmread(src + name)
+    ds.PixelData = ds.PixelData + bytes(len(ds.PixelData) * (count - 1))
+    ds.NumberOfFrames = count
+    ds.save_as(out + target)
+compressed('MR_small_jp2klossless.dcm', 'j2k_bot.dcm', 70, True, 1)
+compressed('MR_small_jp2klossless.dcm', 'j2k_split.dcm', 70, False, 2)
+compressed('SC_rgb_rle_2frame.dcm', 'rle_bot.dcm', 3, True, 2)
+compressed('SC_rgb_rle_2frame.dcm', 'rle.dcm', 3, False, 1)
+compressed('SC_rgb_jpeg_dcmtk.dcm', 'jpeg_split.dcm', 3, False, 2)
+native('MR_small.dcm', 'native_le.dcm', 40)
+native('MR_small_bigendian.dcm', 'native_be.dcm', 40)
+print('ok')
+)";
+    ASSERT_EQ(readtest::runPython(script), "ok\n");
+    struct Case { const char* made; const char* source; int frames; };
+    for (const Case& c : {Case{"j2k_bot.dcm", "MR_small_jp2klossless.dcm", 70},
+                          Case{"j2k_split.dcm", "MR_small_jp2klossless.dcm", 70},
+                          Case{"rle_bot.dcm", "SC_rgb_rle_2frame.dcm", 3},
+                          Case{"rle.dcm", "SC_rgb_rle_2frame.dcm", 3},
+                          Case{"jpeg_split.dcm", "SC_rgb_jpeg_dcmtk.dcm", 3},
+                          Case{"native_le.dcm", "MR_small.dcm", 40},
+                          Case{"native_be.dcm", "MR_small.dcm", 40}}) {
+        SCOPED_TRACE(c.made);
+        // The expected picture is drawn from the source's frames decoded all together.
+        dcmReader expected, made;
+        PixelType type;
+        int count = 0;
+        ASSERT_TRUE(expected.setFile(readtest::pydicomFile(c.source)));
+        ASSERT_NE(expected.readDicomPixelPointer(type, count), nullptr);
+        ASSERT_TRUE(expected.convertToPngFile(dir.file("expected.png")));
+        ASSERT_TRUE(made.setFile(dir.file(c.made)));
+        const std::string png = dir.file(std::string(c.made) + ".png");
+        EXPECT_TRUE(made.convertToPngFile(png));
+        const Picture want = readPng(dir.file("expected.png"));
+        const Picture got = readPng(png);
+        ASSERT_TRUE(want.ok);
+        EXPECT_EQ(got.width, want.width);
+        EXPECT_TRUE(got.rgb == want.rgb);
+        // The preview leaves the reader's decoding of all frames as it was.
+        const bool native = std::string(c.made).compare(0, 6, "native") == 0;
+        EXPECT_EQ(made.readDicomPixelPointer(type, count) != nullptr, native);
+        EXPECT_EQ(count, native ? c.frames * 64 * 64 : 0);
+    }
+}

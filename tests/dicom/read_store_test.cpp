@@ -7,6 +7,7 @@
 #include "dcmFileRecord.h"
 #include "dcmReader.h"
 #include "dcmServer.h"
+#include "support/FolderWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -129,6 +130,30 @@ TEST(ReadStore, FilesArePlacedUnderTheirSeriesFolderInsideTheRoot)
     ASSERT_TRUE(qptest::writeFile(dir.file("text.dcm"), "hello, not an image"));
     EXPECT_FALSE(placeFileInStore(dir.file("text.dcm"), root, false, msg));
     EXPECT_FALSE(placeFileInStore(readtest::pydicomFile("CT_small.dcm"), "", false, msg));
+}
+
+TEST(ReadStore, AFileIsCopiedWithoutTheFolderLockAndRenamedIntoPlaceUnderIt)
+{
+    qptest::TempDir dir;
+    const std::string root = dir.file("store") + "/";
+    const std::string source = readtest::pydicomFile("CT_small.dcm");
+    fs::create_directories(storeScratchFolder(root));
+    qptest::FolderWatch watch(storeScratchFolder(root));
+    ASSERT_TRUE(watch.ok());
+    DCM_MESSAGE msg;
+    bool placed = false;
+    std::thread import;
+    {
+        // Held as a deletion or the receiver holds it: the copy goes on meanwhile.
+        std::lock_guard<std::mutex> placing(storeFolderLock());
+        import = std::thread([&] { placed = placeFileInStore(source, root, false, msg); });
+        const std::string copy = watch.nextWrittenFile();
+        EXPECT_EQ(qptest::readFile(storeScratchFolder(root) + copy), qptest::readFile(source));
+    }
+    import.join();
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(qptest::readFile(root + msg.folder + msg.fileName), qptest::readFile(source));
+    EXPECT_TRUE(fs::is_empty(storeScratchFolder(root)));
 }
 
 TEST(ReadStore, TheSameFilePlacedFromTwoThreadsAtOnceLandsWhole)

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -143,6 +145,21 @@ bool put(const std::string& path, const std::string& text) {
     return writeStringToFile(path.c_str(), text);
 }
 
+/// Every file (with its text) and folder (ending with "/") below folder, to compare whole trees.
+std::map<std::string, std::string> treeOf(const std::string& folder) {
+    std::map<std::string, std::string> tree;
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().lexically_relative(folder).string();
+        if (it->is_directory())
+            tree[name + "/"];
+        else
+            tree[name] = readFile(it->path().string());
+    }
+    return tree;
+}
+
 int finalCount(const std::vector<int>& codes) {
     int count = 0;
     for (int code : codes)
@@ -244,6 +261,7 @@ TEST_F(HotUpdate, AFinishedUpdateFillsTheSpareFolderAndWaitsForTheNextStart) {
                                         {"res/deep/b.txt", kBetaMd5, false},
                                         {"pack.zip", AssetFiles::md5OfFile(zip), true}}));
     ASSERT_TRUE(put(folder(1) + "res/a.txt", "live copy"));
+    ASSERT_TRUE(put(folder(2) + "js/app.js", "gamma two")); // left by an earlier update
 
     updateService* service = startService();
     std::vector<int> codes = runToEnd(service);
@@ -253,6 +271,7 @@ TEST_F(HotUpdate, AFinishedUpdateFillsTheSpareFolderAndWaitsForTheNextStart) {
     EXPECT_EQ(kAlpha, readFile(folder(2) + "res/a.txt"));
     EXPECT_EQ(kBeta, readFile(folder(2) + "res/deep/b.txt"));
     EXPECT_EQ("gamma three", readFile(folder(2) + "js/app.js"));
+    EXPECT_FALSE(FileUtils::getInstance()->isDirectoryExist(qp + "update/temp2.replaced/"));
     EXPECT_EQ("live copy", readFile(folder(1) + "res/a.txt")); // the live set is never touched
     EXPECT_EQ("2", setting("update_hasValidUpdate"));
     EXPECT_EQ(nullptr, service->getAssetsManager());
@@ -376,6 +395,23 @@ TEST_F(HotUpdate, AFileLongerThanItsManifestSaysOrAnArchiveUnpackingPastTheLimit
     EXPECT_EQ("old first", readFile(folder(2) + "res/first.txt"));
     EXPECT_FALSE(FileUtils::getInstance()->isFileExist(folder(2) + "res/second.txt"));
     EXPECT_FALSE(FileUtils::getInstance()->isDirectoryExist(qp + "update/temp2.unpacking/"));
+
+    // An archive whole on arrival whose last entry cannot take its place (a folder with files
+    // holds its name): the entries moved in before it are taken out again with the folder made
+    // for one of them, and the file the first one replaced is back.
+    ASSERT_TRUE(put(folder(2) + "res/taken/inner.txt", "kept"));
+    const std::map<std::string, std::string> before = treeOf(folder(2));
+    zip = writeZip("blocked.zip", "[(\"res/first.txt\", \"new first\"), (\"res/fresh/new.txt\", \"new\"), "
+                                  "(\"res/taken\", \"a file\")]");
+    server.setAsset("blocked.zip", readFile(zip));
+    server.setManifest(manifest("2.0", {{"blocked.zip", AssetFiles::md5OfFile(zip), true}}));
+    codes = runToEnd(startService());
+    ASSERT_FALSE(codes.empty());
+    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), EventAssetsManagerEx::ERROR_DECOMPRESS));
+    EXPECT_EQ(EventAssetsManagerEx::UPDATE_FAILED, codes.back());
+    EXPECT_EQ(before, treeOf(folder(2)));
+    EXPECT_FALSE(FileUtils::getInstance()->isDirectoryExist(qp + "update/temp2.unpacking/"));
+    EXPECT_FALSE(FileUtils::getInstance()->isDirectoryExist(qp + "update/temp2.replaced/"));
 }
 
 TEST_F(HotUpdate, ADownloadThatNeverEndsFailsTheUpdateAtItsTimeLimitAndTheNextCheckRuns) {

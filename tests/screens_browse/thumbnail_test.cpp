@@ -3,7 +3,9 @@
 
 #include "BrowseFixture.h"
 
+#include "dcmFileRecord.h"
 #include "study/StoreWorkers.h"
+#include "support/FolderWatch.h"
 #include "study/ThumbnailMaker.h"
 #include "study/studyList.h"
 #include "table/NSListView.h"
@@ -116,6 +118,41 @@ TEST_F(ThumbnailTest, ClosingWaitsForADeletionAndStopsPicturesBetweenFiles) {
     EXPECT_FALSE(studyList::hasThumbnails(base));
     for (const auto& entry : std::filesystem::directory_iterator(base))
         EXPECT_EQ(entry.path().filename().string().find("thrumb"), std::string::npos) << entry.path();
+}
+
+TEST_F(ThumbnailTest, PicturesAreMadeWithoutTheFolderLockAndPlacedOnlyWhileTheirImageIsThere) {
+    auto [id, path] = importSeries(1);
+    const std::string base = db->getRoot() + path + "/";
+    const std::string scratchFolder = dcmSDK::storeScratchFolder(db->getRoot());
+    std::filesystem::create_directories(scratchFolder);
+    const std::string image = base + [&] {
+        NSUI::NSDBDataModel files;
+        db->getImageFiles(files, id);
+        return files.getValue(0, 1);
+    }();
+    for (bool imageStays : {true, false}) {
+        SCOPED_TRACE(imageStays ? "image there" : "image gone");
+        std::filesystem::remove(base + "thrumb0");
+        qptest::FolderWatch watch(scratchFolder);
+        ASSERT_TRUE(watch.ok());
+        int written = -1;
+        std::thread job;
+        {
+            // The receiver would wait here: the picture must not.
+            std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
+            job = std::thread([&] { written = ThumbnailMaker::run(db, id, path); });
+            const std::string finished = watch.nextWrittenFile();
+            EXPECT_FALSE(finished.empty());
+            EXPECT_EQ(qptest::readFile(scratchFolder + finished).substr(1, 3), "PNG");
+            EXPECT_FALSE(std::filesystem::exists(base + "thrumb0"));
+            if (!imageStays)
+                std::filesystem::remove(image);
+        }
+        job.join();
+        EXPECT_EQ(written, imageStays ? 1 : 0);
+        EXPECT_EQ(std::filesystem::exists(base + "thrumb0"), imageStays);
+        EXPECT_TRUE(std::filesystem::is_empty(scratchFolder)) << "the scratch file is renamed or removed";
+    }
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "viewer/seriesLoadJob.h"
 
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -221,6 +222,54 @@ TEST_F(ViewingScreen, LeavingWhileTheSeriesLoadsTakesItsOverlayAlongAndGoesBackO
     ::close(writer);
     frame();
     EXPECT_EQ(nullptr, NSUI::NSActivity::current());
+    ::unlink(cache.c_str());
+}
+
+TEST_F(ViewingScreen, AnotherScreensOverlayStaysUpAsItWasThroughTheLoadAndTheLeaving) {
+    // Shown and styled by the screen below for work of its own.
+    Scene* below = director->getRunningScene();
+    NSUI::NSActivity* other = NSUI::NSActivity::show(below);
+    ASSERT_NE(nullptr, other);
+    // Held as its screen holds it, so that it can still be looked at once taken down.
+    std::unique_ptr<NSUI::NSActivity, void (*)(NSUI::NSActivity*)> held(
+        other, [](NSUI::NSActivity* activity) { activity->release(); });
+    other->retain();
+    other->setColor(Color3B::GRAY);
+    other->setText("Preparing");
+    const GLubyte opacity = other->getBackGroundColorOpacity();
+    auto leftAsItWas = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(other, NSUI::NSActivity::current());
+        EXPECT_EQ(below, other->getScene()) << "it stays on the screen that showed it";
+        EXPECT_EQ(Color3B::GRAY, other->getColor());
+        EXPECT_EQ("Preparing", other->getText()) << "no progress text of the load";
+        EXPECT_EQ(opacity, other->getBackGroundColorOpacity());
+    };
+
+    // The series loads while that overlay is up; the result takes down no overlay.
+    open(writeSeries("ct3/", ct(3)));
+    ASSERT_EQ(1, loadResult);
+    leftAsItWas("after the load result");
+    director->popScene();
+    frame();
+    leftAsItWas("after leaving the loaded screen");
+
+    // Left while the series still loads, held at its first read by a pipe in place of its cache.
+    const std::string folder = writeSeries("ct5/", ct(5));
+    const std::string cache = isImageSDK::isDcmScan::cacheFileFor(db->getRoot() + folder, ".prebin");
+    std::filesystem::create_directories(isImageSDK::isDcmScan::cacheFolder());
+    ASSERT_EQ(0, ::mkfifo(cache.c_str(), 0600));
+    director->pushScene(imageViewerPC::createScene(folder));
+    frame();
+    director->popScene();
+    frame();
+    EXPECT_EQ(below, director->getRunningScene());
+    leftAsItWas("after leaving while loading");
+    const int writer = ::open(cache.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    ::close(writer);
+    frame();
+    leftAsItWas("after the cancelled load ended");
     ::unlink(cache.c_str());
 }
 

@@ -356,6 +356,8 @@ TEST_F(StoreRecordsTest, DeletionsKeepAPlacedFileOfAnotherSeriesNotYetIndexed)
     // Once nothing is left in them, the study and patient folders go with the last series.
     ASSERT_TRUE(_store->deleteSeries(query("select ID from series")[0][0]));
     EXPECT_FALSE(fs::exists(storeRoot() + ctPath.substr(0, ctPath.find('/'))));
+    // The folders were moved out of the store before they were removed; none is left over.
+    EXPECT_TRUE(fs::is_empty(dcmSDK::storeScratchFolder(storeRoot())));
 }
 
 TEST_F(StoreRecordsTest, RowsWithDamagedPathsDeleteNoFiles)

@@ -62,10 +62,16 @@ void NSActivity::hide() {
 }
 
 NSActivity* NSActivity::showHeld(Node* parent, NSActivity*& held) {
+    // The held overlay is retained, so one up at its address is that one, still up.
+    if (g_activity && g_activity == held)
+        return show(parent);
+    // What was held has been taken down; one up now belongs to someone else and is left to it.
+    CC_SAFE_RELEASE_NULL(held);
+    if (g_activity)
+        return nullptr;
     NSActivity* activity = show(parent);
-    if (activity && activity != held) {
+    if (activity) {
         activity->retain();
-        CC_SAFE_RELEASE(held);
         held = activity;
     }
     return activity;

@@ -25,8 +25,10 @@ public:
     /// screen it was shown on has gone, it moves to the new parent (or the running scene).
     static NSActivity* show(cocos2d::Node* parent);
     static void hide();
-    /// Shows the overlay as show does and holds it in `held` (retained; one held before is let
-    /// go), so that its holder can later take down this one and no other.
+    /// Shows an overlay of the holder's own, only when none is up, and holds it in `held`
+    /// (retained), so that the holder can later take down this one and no other. The held one,
+    /// while still up, is returned as show returns it. While someone else's overlay is up, that
+    /// one is left as it is and nothing is held: null.
     static NSActivity* showHeld(cocos2d::Node* parent, NSActivity*& held);
     /// Takes down the held overlay while it is still the one up, then lets it go (null).
     static void hideHeld(NSActivity*& held);

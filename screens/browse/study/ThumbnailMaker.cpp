@@ -57,21 +57,31 @@ int ThumbnailMaker::run(dicomDB* store, const std::string& seriesId, const std::
             return 0;
         }
         const std::string file = base + images.getValue(index, 1);
-        // Deleting the series holds the store's folder lock until its folder is gone: a picture
-        // is written whole before that, or not at all (its image went with the folder).
-        std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
         struct stat info;
         if (stat(file.c_str(), &info) != 0 || isTooLarge(static_cast<uint64_t>(info.st_size)))
             continue;
-        // Numbered by pictures written, so the names run without gaps from "thrumb0". Written
-        // under a name of its own and renamed when whole, so no cut-off file passes for one.
-        const std::string picture = pictureName(written);
-        const std::string partial = picture + ".part";
-        if (reader.setFile(file) && reader.convertToPngFile(partial, true) &&
-            std::rename(partial.c_str(), picture.c_str()) == 0)
+        // Decoded and written whole into the store's scratch folder without the store's folder
+        // lock, which the receiver takes before it answers its peer.
+        const std::string scratch = dcmSDK::newStoreScratchPath(store->getRoot(), "preview");
+        if (scratch.empty() || !reader.setFile(file) || !reader.convertToPngFile(scratch, true)) {
+            if (!scratch.empty())
+                std::remove(scratch.c_str());
+            continue;
+        }
+        // Renamed into the series folder under the lock, and only while its image is still there:
+        // a deletion holds the lock until the folder is out of the store, so a picture lands
+        // before that or not at all. Numbered by pictures written, so the names run without
+        // gaps from "thrumb0".
+        bool placed;
+        {
+            std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
+            placed = stat(file.c_str(), &info) == 0 &&
+                     std::rename(scratch.c_str(), pictureName(written).c_str()) == 0;
+        }
+        if (placed)
             ++written;
         else
-            std::remove(partial.c_str());
+            std::remove(scratch.c_str());
     }
     // Cleared first, so that the screen the notification reaches can start the next job.
     if (running)

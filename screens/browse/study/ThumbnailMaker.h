@@ -33,8 +33,9 @@ public:
 
     /// The job itself, on the calling thread: writes the pictures, clears `running` (when
     /// given), then posts kDoneId (no sender, no object) unless the series has no images.
-    /// Returns the pictures written. Each picture is written under the store's folder lock, so
-    /// none lands in a folder a deletion is removing. Asked to stop (StoreWorkers), it removes
+    /// Returns the pictures written. Each picture is decoded and written into the store's
+    /// scratch folder, then renamed into the series folder under the store's folder lock while
+    /// its image is still there, so none lands in a folder a deletion is removing. Asked to stop (StoreWorkers), it removes
     /// the pictures it wrote and ends without a notification.
     static int run(dicomDB* store, const std::string& seriesId, const std::string& folder,
                    std::atomic<bool>* running = nullptr);

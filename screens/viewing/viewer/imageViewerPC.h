@@ -161,7 +161,8 @@ private:
     float pendingRotation = 0.0f;
     isImageSDK::appManager* layoutManager = nullptr;
     editWWOpener editorOpener;
-    /// The busy overlay shown on entry (retained), until the load's result or the screen's end.
+    /// The busy overlay shown on entry (retained), until the load's result or the screen's end;
+    /// none while another screen's overlay is up.
     NSUI::NSActivity* busyOverlay = nullptr;
     /// The running load, shared with its thread, which may outlive the screen.
     std::shared_ptr<seriesLoadJob> loadJob;

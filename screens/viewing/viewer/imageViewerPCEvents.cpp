@@ -84,6 +84,8 @@ void imageViewerPC::onEnterTransitionDidFinish()
 {
     NSUI::NSLayout::onEnterTransitionDidFinish();
     if (firstEntry) {
+        // Only an overlay of this screen's own is styled, and later taken down: while another
+        // screen's is up, that one is left to its screen and this one shows none.
         if (NSUI::NSActivity* overlay = NSUI::NSActivity::showHeld(this, busyOverlay)) {
             overlay->enableBKColor(true, Color3B::WHITE, 0.0f);
             overlay->setColor(Color3B::WHITE);
@@ -112,6 +114,7 @@ void imageViewerPC::startLoading()
     observeLoadResult();
     dicomDB* db = store();
     loadJob = std::make_shared<seriesLoadJob>(db ? db->getRoot() : std::string(), seriesFolder, this);
+    loadJob->setProgressOverlay(busyOverlay);
     loadJob->start();
 }
 

@@ -60,7 +60,10 @@ void seriesLoadJob::showProgressText(const char* text)
         [job = shared_from_this(), copy] {
             if (job->isCancelled())
                 return;
-            if (NSUI::NSActivity* overlay = NSUI::NSActivity::current())
+            // Its screen holds that overlay until the job ends or is cancelled, so one up at
+            // its address is that one.
+            NSUI::NSActivity* overlay = NSUI::NSActivity::current();
+            if (overlay && overlay == job->progressOverlay)
                 overlay->setText(copy);
         });
 }

@@ -10,12 +10,19 @@
 
 #include "cocos2d.h"
 
+namespace NSUI {
+class NSActivity;
+}
+
 class seriesLoadJob : public std::enable_shared_from_this<seriesLoadJob> {
 public:
     /// root: the store root ending in "/"; folder: the series folder relative to it;
     /// screen: the object of the result notification (only compared, never touched).
     seriesLoadJob(std::string root, std::string folder, cocos2d::Ref* screen);
 
+    /// The busy overlay its progress texts go to, set before start: only while that one is the
+    /// overlay up, as another screen's may be (only compared, never touched otherwise).
+    void setProgressOverlay(const NSUI::NSActivity* overlay) { progressOverlay = overlay; }
     /// Runs the job on a detached thread.
     void start();
     /// The job's body; public so that benchmarks and tests can run it in place.
@@ -29,7 +36,7 @@ public:
     const std::string& getFolder() const { return folder; }
 
 private:
-    /// Hands the busy overlay's text to the main thread.
+    /// Hands the progress overlay's text to the main thread.
     void showProgressText(const char* text);
     /// Posts 2000 (int -1 on failure) unless cancelled.
     void postResult(bool ok);
@@ -37,6 +44,7 @@ private:
     const std::string root;
     const std::string folder;
     cocos2d::Ref* const screen;
+    const NSUI::NSActivity* progressOverlay = nullptr;
     mutable std::mutex mutex;
     bool cancelled = false;
     int result = 0;
