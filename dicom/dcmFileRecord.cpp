@@ -161,8 +161,7 @@ bool placeFileInStore(const std::string& sourcePath, const std::string& root, bo
     // from there to the file's arrival no folder of the store goes (resolving a path whose
     // folders vanish meanwhile fails, and a file moved into a going folder would go with it
     // after its peer was told it was stored). Empty `from`: the file is in place already.
-    // Empty `from`: the file is in place already. Sets `refused` when the destination is not
-    // to be written, so that no other way is tried.
+    // Sets `refused` when the destination is not to be written, so that no other way is tried.
     bool refused = false;
     auto putInPlace = [&](const std::string& from) {
         std::lock_guard<std::mutex> placing(storeFolderLock());

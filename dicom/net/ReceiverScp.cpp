@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <memory>
 #include <set>
-#include <unistd.h>
 
 namespace dcmSDK {
 
@@ -55,15 +54,8 @@ OFList<OFString> acceptedTransferSyntaxes()
 } // namespace
 
 ReceiverScp::ReceiverScp(const std::string& root, const std::atomic<bool>& stop, DcmTransportLayer& layer)
-    : _root(root), _incoming(incomingFolder(root)), _stop(stop), _layer(layer)
+    : _root(root), _stop(stop), _layer(layer)
 {
-}
-
-std::string ReceiverScp::incomingFolder(const std::string& root)
-{
-    // The store's scratch folder: a dot folder, which the importer's recursive listing and
-    // the store's scans skip.
-    return storeScratchFolder(root);
 }
 
 void ReceiverScp::removeStaleParts(const std::string& root)
@@ -71,7 +63,7 @@ void ReceiverScp::removeStaleParts(const std::string& root)
     namespace fs = std::filesystem;
     std::error_code ec;
     const auto cutoff = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    for (fs::directory_iterator it(incomingFolder(root), ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    for (fs::directory_iterator it(storeScratchFolder(root), ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code itemEc;
         // Also the folders a deletion moved aside and an earlier run did not finish removing.
         if (it->path().extension() == ".part" && (it->is_regular_file(itemEc) || it->is_directory(itemEc)) &&
@@ -157,14 +149,6 @@ OFBool ReceiverScp::stopAfterCurrentAssociation()
     return _stop.load() ? OFTrue : OFFalse;
 }
 
-std::string ReceiverScp::nextIncomingPath()
-{
-    // One receiving thread, so a counter with the process id is unique among the
-    // receivers of this process and of another instance sharing the root.
-    return _incoming + std::to_string(static_cast<long>(getpid())) + "-" +
-           std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" + std::to_string(++_counter) + ".part";
-}
-
 OFCondition ReceiverScp::handleIncomingCommand(T_DIMSE_Message* incomingMsg,
                                                const DcmPresentationContextInfo& presInfo)
 {
@@ -179,7 +163,12 @@ OFCondition ReceiverScp::handleIncomingCommand(T_DIMSE_Message* incomingMsg,
 
 OFCondition ReceiverScp::receiveAndStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID presID)
 {
-    const std::string partPath = nextIncomingPath();
+    // Unique among the receivers and the other writers of the store's scratch folder.
+    const std::string partPath = newStoreScratchPath(_root, "received");
+    if (partPath.empty()) {
+        dcmLog("dcmServer: no scratch folder in the store for an object from %s", getPeerIP().c_str());
+        return DIMSE_RECEIVEFAILED;
+    }
     OFCondition cond = receiveSTORERequest(request, presID, partPath.c_str());
     if (cond.bad()) {
         std::remove(partPath.c_str());

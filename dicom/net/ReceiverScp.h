@@ -10,8 +10,8 @@
 
 namespace dcmSDK {
 
-/// DcmStorageSCP that receives every object bit-preserving into a hidden incoming
-/// folder of the store root, moves it to its series folder before answering the peer,
+/// DcmStorageSCP that receives every object bit-preserving into the store's scratch
+/// folder (storeScratchFolder), moves it to its series folder before answering the peer,
 /// and then hands a filled DCM_MESSAGE to the host as message 3. It accepts any calling
 /// and called AE title and stops (between associations, or at the next command of a
 /// running one) once the stop flag is set.
@@ -23,9 +23,6 @@ public:
     /// Port, AE title, presentation contexts and time-outs; false when the
     /// configuration is refused by DCMTK.
     bool configure(unsigned short port, const std::string& aeTitle);
-
-    /// The folder (inside root) where objects are written while they arrive.
-    static std::string incomingFolder(const std::string& root);
 
     /// Removes partial objects and scratch files that an earlier run left behind (it ended
     /// mid-transfer); files younger than an hour are kept, as another receiver may be writing them.
@@ -41,14 +38,11 @@ protected:
 
 private:
     OFCondition receiveAndStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID presID);
-    std::string nextIncomingPath();
 
     DcmSCPConfig _baseConfig;  // every setting but the presentation contexts
     std::string _root;
-    std::string _incoming;
     const std::atomic<bool>& _stop;
     DcmTransportLayer& _layer;
-    unsigned long _counter = 0;
 };
 
 } // namespace dcmSDK

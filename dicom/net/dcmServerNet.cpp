@@ -7,6 +7,7 @@
 #include "ReceiverWake.h"
 #include "StopAwareTcpLayer.h"
 #include "dcmCallbacks.h"
+#include "dcmFileRecord.h"
 
 #include <atomic>
 #include <chrono>
@@ -95,9 +96,9 @@ bool dcmServer::BeginDicomServer()
     if (_net->port < 1 || _net->port > 65535)
         return fail("cannot start: bad port " + std::to_string(_net->port));
     std::error_code ec;
-    std::filesystem::create_directories(ReceiverScp::incomingFolder(_net->root), ec);
+    std::filesystem::create_directories(storeScratchFolder(_net->root), ec);
     if (ec)
-        return fail("cannot create " + ReceiverScp::incomingFolder(_net->root) + ": " + ec.message());
+        return fail("cannot create " + storeScratchFolder(_net->root) + ": " + ec.message());
     ReceiverScp::removeStaleParts(_net->root);
 
     _net->stop.store(false);

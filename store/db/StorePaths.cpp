@@ -108,10 +108,6 @@ bool targetInside(const std::string& root, const std::string& relative, fs::path
     return true;
 }
 
-} // namespace
-
-namespace {
-
 // Applies `change` to root + relative when that folder lies inside root; true when it was done
 // or there was nothing there, false (with a log line naming `what`) when it failed.
 template <typename Change>

@@ -193,16 +193,17 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
     long long seriesId = 0;
     if (!StorePaths::parseRowId(seriesIdText, seriesId))
         return false;
-    // Held until the folders are out of the store too: the receiver and the importer place no
-    // file and the worker indexes none meanwhile. A file placed before for the series deleted
-    // goes with it (the worker indexes only files it still finds, so it leaves no row behind);
-    // one of another series, placed before or after, stays whole and is indexed. The store's
-    // lock is held for the rows only, and neither lock while the files are removed, so neither
-    // screens nor peers wait for a large folder to go.
+    // Both locks are held until the folders are out of the store too: the receiver and the
+    // importer place no file and the worker indexes none meanwhile. A file placed before for
+    // the series deleted goes with it (the worker indexes only files it still finds, so it
+    // leaves no row behind); one of another series, placed before or after, stays whole and is
+    // indexed. The folders are only renamed under them: neither screens nor peers wait while a
+    // large folder's files are removed. The folder lock is taken last, as the worker takes
+    // it, so that no holder of it ever waits for the store's lock.
+    std::unique_lock<std::recursive_mutex> lock(_lock);
     std::unique_lock<std::mutex> placing(dcmSDK::storeFolderLock());
     std::string seriesPath;
     {
-        std::lock_guard<std::recursive_mutex> lock(_lock);
         StoreTransaction transaction(_db);
         if (!transaction.began())
             return false;
@@ -234,6 +235,7 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
         cocos2d::log("store: series %lld had no usable folder '%s'; no files removed", seriesId, seriesPath.c_str());
     const std::vector<std::string> setAside = takeOutSeriesFolders({seriesPath});
     placing.unlock();
+    lock.unlock();
     removeFoldersSetAside(setAside);
     return true;
 }
@@ -243,11 +245,11 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
     long long patientId = 0;
     if (!StorePaths::parseRowId(patientIdText, patientId))
         return false;
-    // Held until the folders are out of the store too (see deleteSeries).
+    // Both held until the folders are out of the store too (see deleteSeries).
+    std::unique_lock<std::recursive_mutex> lock(_lock);
     std::unique_lock<std::mutex> placing(dcmSDK::storeFolderLock());
     std::vector<std::string> seriesFolders;
     {
-        std::lock_guard<std::recursive_mutex> lock(_lock);
         StoreTransaction transaction(_db);
         if (!transaction.began())
             return false;
@@ -273,6 +275,7 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
     }
     const std::vector<std::string> setAside = takeOutSeriesFolders(seriesFolders);
     placing.unlock();
+    lock.unlock();
     removeFoldersSetAside(setAside);
     return true;
 }

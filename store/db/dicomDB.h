@@ -29,7 +29,8 @@ class dicomDBThread;
 /// Every operation holds the store's recursive lock from its first statement to its last, and
 /// every change of several statements runs in one transaction. Every value that comes from a
 /// file, the network or a caller is bound as a statement parameter. Deleting and indexing also
-/// hold the folder lock of dcmSDK::storeFolderLock, taken before the store's lock.
+/// hold the folder lock of dcmSDK::storeFolderLock, taken after the store's lock, so that no
+/// holder of the folder lock (the receiver before it answers its peer) waits for a listing.
 class dicomDB : public cocos2d::Ref, public NSUI::NSThreadSafeDestroy {
 public:
     /// Constructs and runs init; null when init fails. The caller owns the one reference.

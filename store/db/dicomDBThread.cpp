@@ -49,9 +49,9 @@ void dicomDBThread::process(NSUI::NSThreadRequest* threadRequest)
         return;
     if (request->type == dicomDBRequest::kStoreFile) {
         // A deletion holds the folder lock until its folders are gone, so a file found here
-        // stays until its rows are in; taken before the store's lock, as deletions take them.
-        std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
+        // stays until its rows are in; taken after the store's lock, as deletions take them.
         std::lock_guard<std::recursive_mutex> lock(_store->getLock());
+        std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
         if (_store->isOpen())
             storeFile(request);
         return;

@@ -12,6 +12,7 @@
 #include "import/importDcm.h"
 #include "net/dataService.h"
 #include "overlay/NSActivity.h"
+#include "study/StoreWorkers.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcfilefo.h>
@@ -45,6 +46,8 @@ protected:
             _importer->release();
         }
         qptest::SceneFixture::TearDown();
+        // As the program closes: the store's workers (a preview may still decode) end first.
+        StoreWorkers::finishAll();
         dataService::destroyInstance();
         // A send screen starts discovery; its threads end with the test.
         NSUI::sniffer::shutdownInstance();
