@@ -8,10 +8,13 @@
 #include "detail/PathSafety.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -51,7 +54,7 @@ bool isInside(const fs::path& child, const fs::path& root)
     return true;
 }
 
-// Copies a file into a new scratch file of the store; its path, or empty (with a log line)
+// Copies a file over a new scratch file of the store; its path, or empty (with a log line)
 // when the copy failed, which then leaves nothing behind.
 std::string copyToScratch(const std::string& from, const std::string& root)
 {
@@ -60,12 +63,56 @@ std::string copyToScratch(const std::string& from, const std::string& root)
     if (scratch.empty())
         ec = std::make_error_code(std::errc::io_error);
     else
-        fs::copy_file(from, scratch, ec);
+        fs::copy_file(from, scratch, fs::copy_options::overwrite_existing, ec);
     if (!ec)
         return scratch;
     if (!scratch.empty())
         fs::remove(scratch, ec);
     dcmLog("store: copying %s into the store failed", from.c_str());
+    return std::string();
+}
+
+// Creates the entry only when nothing has its name (both calls fail with EEXIST then). A file
+// is opened for reading only: its writer opens it again, and a watcher of written files sees
+// only that.
+bool createExclusively(const std::string& path, bool folder)
+{
+    if (folder)
+        return mkdir(path.c_str(), 0777) == 0;
+    const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+// The count in a name starts at 1 in each process, so an earlier run with the same process
+// id (a restarted container) may have left a file or folder under it: each name is created
+// before it is handed out, and a taken one skipped. An interrupted run leaves a few; a
+// thousand taken in a row mean that something else fills the folder.
+std::string newScratchEntry(const std::string& root, const std::string& label, bool folder)
+{
+    static std::atomic<unsigned long> counter{0};
+    const int kTries = 1000;
+    const std::string scratch = storeScratchFolder(root);
+    std::error_code ec;
+    fs::create_directories(scratch, ec);
+    if (ec) {
+        dcmLog("store: cannot create %s: %s", scratch.c_str(), ec.message().c_str());
+        return std::string();
+    }
+    const std::string stem = scratch + label + "-" + std::to_string(static_cast<long>(getpid())) + "-";
+    for (int tried = 0; tried < kTries; ++tried) {
+        const std::string path = stem + std::to_string(++counter) + ".part";
+        if (createExclusively(path, folder))
+            return path;
+        if (errno != EEXIST) {
+            const std::string why = std::generic_category().message(errno);
+            dcmLog("store: cannot create %s: %s", path.c_str(), why.c_str());
+            return std::string();
+        }
+    }
+    dcmLog("store: %d names for %s in %s are taken", kTries, label.c_str(), scratch.c_str());
     return std::string();
 }
 } // namespace
@@ -83,16 +130,12 @@ std::string storeScratchFolder(const std::string& root)
 
 std::string newStoreScratchPath(const std::string& root, const std::string& label)
 {
-    static std::atomic<unsigned long> counter{0};
-    const std::string folder = storeScratchFolder(root);
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) {
-        dcmLog("store: cannot create %s: %s", folder.c_str(), ec.message().c_str());
-        return std::string();
-    }
-    return folder + label + "-" + std::to_string(static_cast<long>(getpid())) + "-" +
-           std::to_string(++counter) + ".part";
+    return newScratchEntry(root, label, false);
+}
+
+std::string newStoreScratchFolder(const std::string& root, const std::string& label)
+{
+    return newScratchEntry(root, label, true);
 }
 
 bool fillDcmMessage(const std::string& path, DCM_MESSAGE& msg)

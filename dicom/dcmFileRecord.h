@@ -37,10 +37,15 @@ std::mutex& storeFolderLock();
 /// store reads it; on the store's file system, so a rename out of it is cheap.
 std::string storeScratchFolder(const std::string& root);
 
-/// A new path in the store's scratch folder (created when missing), ending in ".part", unique
-/// within the machine's processes and threads; label starts its name. Empty when the folder
-/// cannot be made.
+/// A new empty file in the store's scratch folder (created when missing), ending in ".part";
+/// label starts its name. Created here, so the name is no other caller's, nor that of a file
+/// an earlier run left: its writer overwrites it, and removes it when it is not renamed out.
+/// Empty, with a log line, when none can be made.
 std::string newStoreScratchPath(const std::string& root, const std::string& label);
+
+/// As newStoreScratchPath, but a new empty folder: a folder renamed onto it replaces it
+/// (onto a file the rename would fail).
+std::string newStoreScratchFolder(const std::string& root, const std::string& label);
 
 /// Puts one DICOM file into the store below root (which ends in "/"):
 /// reads its tags, builds the series folder with dcmServer::getDicomFolder, creates it,

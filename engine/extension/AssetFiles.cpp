@@ -151,8 +151,9 @@ bool moveFileIn(const std::string& name, const std::string& staging, const std::
         return false;
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(target, ec);
-    // A file does not take the place of a folder, not even an empty one.
-    if (ec || fs::is_directory(status))
+    // A file does not take the place of a folder, not even an empty one. A missing target
+    // (a new file) comes with an error code too.
+    if ((ec && status.type() != fs::file_type::not_found) || fs::is_directory(status))
         return false;
     const bool replaces = fs::exists(status);
     if (replaces) {
@@ -191,14 +192,40 @@ bool rollBack(const MoveJournal& journal, const std::string& folder, const std::
     return whole;
 }
 
+// True when nothing but folders lies below folder (links are not followed).
+bool holdsOnlyFolders(const std::string& folder) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (!fs::is_directory(it->symlink_status(ec)))
+            return false;
+    return !ec;
+}
+
+// True when no file waits in the aside folder (one holding only folders is removed). What an
+// earlier update left there may be the only copies of the files it replaced (its undoing
+// failed, or it was cut off), so no update goes on over them: false, with a reason naming the
+// folder.
+bool asideFolderClear(const std::string& aside, std::string& error) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(aside, ec);
+    if (status.type() == fs::file_type::not_found)
+        return true;
+    if (fs::is_directory(status) && holdsOnlyFolders(aside)) {
+        fs::remove_all(aside, ec);
+        if (!ec)
+            return true;
+    }
+    error = "files an earlier update replaced are still in " + aside + "; put them back or remove them first";
+    return false;
+}
+
 // Moves the unpacked entries from staging into folder, over the files they replace, or,
 // when one cannot be moved in, puts back what was moved before it.
 bool moveEntries(const std::vector<std::string>& names, const std::string& staging, const std::string& folder,
-                 std::string& error) {
-    // Beside the folder, so that a replaced file moves aside within one file system.
-    const std::string aside = besideFolder(folder, ".replaced/");
+                 const std::string& aside, std::string& error) {
+    if (!asideFolderClear(aside, error))
+        return false;
     std::error_code ec;
-    fs::remove_all(aside, ec);
     MoveJournal journal;
     std::set<std::string> moved;
     for (const std::string& name : names) {
@@ -261,12 +288,17 @@ bool AssetFiles::unzip(const std::string& zipPath, const std::string& folder, st
     if (!listEntries(zip.get(), maxBytes, names, error))
         return false;
     // Unpacked beside the folder and moved in only once every entry is whole, so an archive
-    // that fails part-way (past the limit, damaged) leaves the folder as it was.
+    // that fails part-way (past the limit, damaged) leaves the folder as it was. Replaced
+    // files go beside it too, so that they move aside within one file system; they are
+    // checked for before the unpacking as well, which they would make wasted work.
     const std::string staging = besideFolder(folder, ".unpacking/");
+    const std::string aside = besideFolder(folder, ".replaced/");
+    if (!asideFolderClear(aside, error))
+        return false;
     std::error_code ec;
     fs::remove_all(staging, ec);
     bool done = unpackEntries(zip.get(), names, staging, maxBytes, error) &&
-                moveEntries(names, staging, folder, error);
+                moveEntries(names, staging, folder, aside, error);
     fs::remove_all(staging, ec);
     return done;
 }

@@ -19,7 +19,8 @@ public:
     /// first moved aside (to its name + ".replaced/"). When an entry cannot be moved in, the
     /// entries moved before it are removed, the replaced files put back and the folders made
     /// removed, so an archive that fails at any step leaves the folder as it was. Only when
-    /// that undoing fails too are the replaced files left aside, and the reason says so.
+    /// that undoing fails too are the replaced files left aside, and the reason says so; while
+    /// a file is left there, every archive is refused, with a reason naming that folder.
     /// False with a reason.
     static bool unzip(const std::string& zipPath, const std::string& folder, std::string& error,
                       long long maxBytes);

@@ -296,6 +296,36 @@ void NSNotificationCenter::cancelNotificationsForTarget(void* target) {
         mark(r);
 }
 
+void NSNotificationCenter::deliverWaiting(unsigned int id, void* target) {
+    std::vector<Record*> taken;
+    {
+        std::lock_guard<std::recursive_mutex> lock(_mutex);
+        for (std::deque<Record*>* queue : {&_perFrameQueue, &_nextFrameQueue}) {
+            auto end = std::stable_partition(queue->begin(), queue->end(), [&](Record* r) {
+                return !(r->valid && r->id == id && r->observer->target == target);
+            });
+            taken.insert(taken.end(), end, queue->end());
+            queue->erase(end, queue->end());
+        }
+        // Out of the queues, the records are no longer withdrawn with their observer: each
+        // holds it, and runs only while it is still registered.
+        for (Record* r : taken)
+            r->observer->retain();
+    }
+    std::sort(taken.begin(), taken.end(), [](const Record* a, const Record* b) { return a->sequence < b->sequence; });
+    for (Record* r : taken) {
+        bool registered;
+        {
+            std::lock_guard<std::recursive_mutex> lock(_mutex);
+            registered = std::find(_observers.begin(), _observers.end(), r->observer) != _observers.end();
+        }
+        if (registered && r->observer->callback)
+            r->observer->callback(r->sender, r->observer->id, r->data);
+        r->observer->release();
+        freeRecord(r);
+    }
+}
+
 void NSNotificationCenter::update(float /*dt*/) {
     g_tickFrame.store(cocos2d::Director::getInstance()->getTotalFrames(), std::memory_order_relaxed);
     {

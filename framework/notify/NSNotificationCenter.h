@@ -63,6 +63,10 @@ public:
     /// Withdraws every waiting delivery addressed to observers of the target.
     void cancelNotificationsForTarget(void* target);
 
+    /// Runs now, in posting order, the target's waiting deliveries of one id (main thread), so
+    /// that an owner closing down takes in what was already posted to it.
+    void deliverWaiting(unsigned int id, void* target);
+
     /// The tick: runs on the main thread every frame.
     void update(float dt);
 

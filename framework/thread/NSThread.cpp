@@ -136,16 +136,31 @@ void NSThread::clearRequests() {
 }
 
 void NSThread::stop() {
+    end(false);
+}
+
+void NSThread::finishAndStop() {
+    end(true);
+}
+
+void NSThread::end(bool runQueued) {
     std::unique_lock<std::mutex> lock(_shared->mutex);
     _shared->stopping = true;
-    _shared->dropWaiting();
+    if (runQueued) {
+        for (NSThreadRequest* r : _shared->finished)
+            r->release();
+        _shared->finished.clear();
+    } else {
+        _shared->dropWaiting();
+    }
     scheduler()->removeFunctionInCocosThread(this);
     if (!_shared->started) {
         lock.unlock();
         delete this;
         return;
     }
-    // The worker finishes the request in progress, meets the sentinel and deletes the object.
+    // The worker finishes the request in progress (and, when asked, those queued behind it),
+    // meets the sentinel and deletes the object.
     _shared->queue.push_back(_shared->sentinel);
     _shared->wake.notify_one();
 }

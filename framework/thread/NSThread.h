@@ -32,6 +32,10 @@ public:
     /// Drops all requests and ends the worker after the request in progress; no callback runs
     /// afterwards. The object is deleted by its worker (at once when it never started).
     void stop();
+    /// Takes no more requests and ends the worker once every queued request has run; none of
+    /// them, nor those finished before, reaches the callback. The object is deleted by its
+    /// worker (at once when it never started).
+    void finishAndStop();
 
     /// Drops the queued requests that have not started (no callbacks); the one in progress and
     /// the finished ones are left alone.
@@ -57,6 +61,7 @@ private:
     struct Shared;
 
     void attachOwner(NSThreadSafeDestroy* owner);
+    void end(bool runQueued);
     void startWorker();
     void run();
     static void deliverFinished(const std::shared_ptr<Shared>& shared, NSThread* thread);

@@ -12,6 +12,14 @@ void NSThreadSafeDestroy::safeDestroyThread(NSThread* thread) {
     waitWorkersFinished();
 }
 
+void NSThreadSafeDestroy::safeFinishThread(NSThread* thread) {
+    if (!thread)
+        return;
+    thread->attachOwner(this);
+    thread->finishAndStop();
+    waitWorkersFinished();
+}
+
 bool NSThreadSafeDestroy::isWorkerFinished() const {
     // Taken under the lock so that a worker still inside workerExited() is never overtaken by an
     // owner that polls, sees zero and frees itself.

@@ -19,6 +19,8 @@ public:
     /// Stops the thread and blocks until its worker has finished and the thread object is gone.
     /// The caller must not touch the thread afterwards. Null returns at once.
     void safeDestroyThread(NSThread* thread);
+    /// The same, but every request already queued runs first (NSThread::finishAndStop).
+    void safeFinishThread(NSThread* thread);
 
     /// True when no worker attached to this owner is alive. Once it has returned true the owner
     /// may be destroyed: the last worker no longer touches it.

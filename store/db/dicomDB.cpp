@@ -3,6 +3,8 @@
 #include "db/DcmMessageData.h"
 #include "db/SeriesRowData.h"
 #include "db/StorePaths.h"
+#include "db/StoreQueries.h"
+#include "db/StoreRecovery.h"
 #include "db/StoreSchema.h"
 #include "db/StoreTransaction.h"
 #include "db/dicomDBThread.h"
@@ -11,14 +13,15 @@
 #include "dcmFileRecord.h"
 #include "dcmServer.h"
 #include "imaging/core/cache/KeyHash.h"
-#include "imaging/core/cache/isDcmScan.h"
-#include "json/UIJson.h"
 #include "net/NetUtils.h"
 #include "notify/NSNotificationCenter.h"
 #include "util/StringUtils.h"
 
 #include <cstdio>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using NSUI::NSDBDataModel;
 using NSUI::NSDBValue;
@@ -30,6 +33,16 @@ std::atomic<int> g_receiverPort{4587};
 const unsigned kFileStoredId = 2014;
 const unsigned kCaptureSavedId = 1004;
 const unsigned kFavoriteDicomSavedId = 9104;
+
+// Makes a removal or creation of the folder's entries durable (best effort).
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
 
 } // namespace
 
@@ -67,8 +80,14 @@ bool dicomDB::init()
     _lastGroupTime = 0;
     _worker = new dicomDBThread(this, 1024);
     _worker->finishedCallback = [this](NSUI::NSThreadRequest* request) { onRequestDone(request); };
-    openStore();
+    // Before the store opens: the walk for files without rows may queue records at once.
     _worker->setConnection(&_db);
+    if (openStore()) {
+        // The worker starts on the indexes at once; a store that lacks them (one made before
+        // they existed) gets them before its first list, and the receiver does not wait.
+        auto* prepare = new dicomDBRequest(dicomDBRequest::kPrepare, nullptr);
+        queueRequest(prepare, false);
+    }
     auto* centre = NSUI::NSNotificationCenter::getInstance();
     auto callback = [this](cocos2d::Ref* sender, unsigned id, NSUI::NSNotificationData* data) {
         onNotification(sender, id, data);
@@ -81,16 +100,64 @@ bool dicomDB::init()
 
 void dicomDB::stop()
 {
-    if (_worker) {
-        safeDestroyThread(_worker);
-        _worker = nullptr;
-    }
-    NSUI::NSNotificationCenter::getInstance()->removeObserver(this);
+    // First no new objects: once the receiver has stopped, every record it will ever hand over
+    // has been posted. The walk for files without rows ends between two files.
     if (_server)
         _server->StopDicomServer();
+    if (_recovery)
+        _recovery->stop();
+    auto* centre = NSUI::NSNotificationCenter::getInstance();
+    if (_worker) {
+        // The records posted to the store and not yet delivered join the queue, and the worker
+        // indexes every queued one before it ends: the files their peers were told are stored
+        // all have their rows when the store closes.
+        centre->deliverWaiting(kFileStoredId, this);
+        _closing = true;
+        safeFinishThread(_worker);
+        _worker = nullptr;
+    }
+    centre->removeObserver(this);
     std::lock_guard<std::recursive_mutex> lock(_lock);
+    const bool wasOpen = _open;
     _open = false;
     _db.closeDB();
+    // An unfinished walk is taken up again at the next open.
+    if (wasOpen && (!_recovery || _recovery->finished()))
+        writeClosedMark();
+}
+
+bool dicomDB::takeClosedMark()
+{
+    if (::unlink((_root + kClosedMark).c_str()) != 0)
+        return false;
+    // Gone for good before any file is received: an end from here on that is not a clean
+    // close must find no mark.
+    syncFolder(_root);
+    return true;
+}
+
+void dicomDB::writeClosedMark()
+{
+    const std::string mark = _root + kClosedMark;
+    const int fd = ::open(mark.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        cocos2d::log("store: cannot write %s; the next start looks for files without rows", mark.c_str());
+        return;
+    }
+    ::fsync(fd);
+    ::close(fd);
+    syncFolder(_root);
+}
+
+void dicomDB::ensureIndexes()
+{
+    std::lock_guard<std::recursive_mutex> lock(_lock);
+    if (_indexesReady || !_open)
+        return;
+    _indexesReady = true;
+    for (const char* statement : StoreQueries::indexStatements())
+        if (!_db.executeSQL(statement))
+            cocos2d::log("store: cannot create an index (%s): %s", statement, _db.getLastError().c_str());
 }
 
 bool dicomDB::openStore()
@@ -109,12 +176,20 @@ bool dicomDB::openStore()
         cocos2d::log("store: the study store did not open, so the DICOM receiver is not started");
         return false;
     }
+    const bool closedCleanly = takeClosedMark();
     std::string host, addresses, masks;
     getLocalNetworkInfo(host, addresses, masks);
     _server->setPort(host, getReceiverPort(), kReceiverAETitle);
     _server->setRoot(_root);
     if (!_server->BeginDicomServer())
         cocos2d::log("store: the DICOM receiver did not start on port %i", getReceiverPort());
+    if (!closedCleanly) {
+        // Files filed (and their peers told so) whose rows were never written: found and
+        // indexed in the background while the receiver and the lists go on.
+        cocos2d::log("store: the store was not closed cleanly; looking for files without rows");
+        _recovery.reset(new StoreRecovery(*this));
+        _recovery->start();
+    }
     return true;
 }
 
@@ -181,8 +256,7 @@ void dicomDB::getImageFiles(NSDBDataModel& out, const std::string& seriesId)
     if (!StorePaths::parseRowId(seriesId, id))
         return;
     std::lock_guard<std::recursive_mutex> lock(_lock);
-    if (!_db.getRecord("select instanceID,file from image where image.seriesID=? order by CAST(instanceID as UNSIGNED)",
-                       {NSDBValue(id)}, &out)) {
+    if (!_db.getRecord(StoreQueries::kImageFilesOfSeries, {NSDBValue(id)}, &out)) {
         debugLog("failed to search DB.");
         out.clear();
     }
@@ -208,25 +282,24 @@ bool dicomDB::deleteSeries(const std::string& seriesIdText)
         if (!transaction.began())
             return false;
         NSDBDataModel rows;
-        if (!_db.getRecord("select studyID,path from series where id=?", {NSDBValue(seriesId)}, &rows) ||
+        if (!_db.getRecord(StoreQueries::kSeriesStudyAndPath, {NSDBValue(seriesId)}, &rows) ||
             rows.getRowCount() < 1)
             return false;
         long long studyId = atoll(rows.getValue(0, 0).c_str());
         seriesPath = rows.getValue(0, 1);
-        if (!_db.getRecord("select patientID from study where id=?", {NSDBValue(studyId)}, &rows) ||
+        if (!_db.getRecord(StoreQueries::kPatientOfStudy, {NSDBValue(studyId)}, &rows) ||
             rows.getRowCount() < 1)
             return false;
         long long patientId = atoll(rows.getValue(0, 0).c_str());
-        if (!_db.executeSQL("delete from image where seriesID=?", {NSDBValue(seriesId)}) ||
-            !_db.executeSQL("delete from series where id=?", {NSDBValue(seriesId)}) ||
-            !_db.getRecord("select id from series where studyID=?", {NSDBValue(studyId)}, &rows))
+        if (!_db.executeSQL(StoreQueries::kDeleteImagesOfSeries, {NSDBValue(seriesId)}) ||
+            !_db.executeSQL(StoreQueries::kDeleteSeries, {NSDBValue(seriesId)}) ||
+            !_db.getRecord(StoreQueries::kSeriesIdsOfStudy, {NSDBValue(studyId)}, &rows))
             return false;
-        if (rows.getRowCount() == 0 && !_db.executeSQL("delete from study where id=?", {NSDBValue(studyId)}))
+        if (rows.getRowCount() == 0 && !_db.executeSQL(StoreQueries::kDeleteStudy, {NSDBValue(studyId)}))
             return false;
-        if (!_db.getRecord("select id from study where patientID=?", {NSDBValue(patientId)}, &rows))
+        if (!_db.getRecord(StoreQueries::kStudyIdsOfPatient, {NSDBValue(patientId)}, &rows))
             return false;
-        if (rows.getRowCount() == 0 &&
-            !_db.executeSQL("delete from patient where id=?", {NSDBValue(patientId)}))
+        if (rows.getRowCount() == 0 && !_db.executeSQL(StoreQueries::kDeletePatient, {NSDBValue(patientId)}))
             return false;
         if (!transaction.commit())
             return false;
@@ -254,23 +327,22 @@ bool dicomDB::deletePatient(const std::string& patientIdText)
         if (!transaction.began())
             return false;
         NSDBDataModel studies, series;
-        if (!_db.getRecord("select id from study where patientID=?", {NSDBValue(patientId)}, &studies))
+        if (!_db.getRecord(StoreQueries::kStudyIdsOfPatient, {NSDBValue(patientId)}, &studies))
             return false;
         for (int s = 0; s < studies.getRowCount(); ++s) {
             long long studyId = atoll(studies.getValue(s, 0).c_str());
-            if (!_db.getRecord("select id,path from series where studyID=?", {NSDBValue(studyId)}, &series))
+            if (!_db.getRecord(StoreQueries::kSeriesIdsAndPathsOfStudy, {NSDBValue(studyId)}, &series))
                 return false;
             for (int r = 0; r < series.getRowCount(); ++r) {
-                if (!_db.executeSQL("delete from image where seriesID=?",
-                                    {NSDBValue(atoll(series.getValue(r, 0).c_str()))}))
+                if (!_db.executeSQL(StoreQueries::kDeleteImagesOfSeries, {NSDBValue(atoll(series.getValue(r, 0).c_str()))}))
                     return false;
                 seriesFolders.push_back(series.getValue(r, 1));
             }
-            if (!_db.executeSQL("delete from series where studyID=?", {NSDBValue(studyId)}))
+            if (!_db.executeSQL(StoreQueries::kDeleteSeriesOfStudy, {NSDBValue(studyId)}))
                 return false;
         }
-        if (!_db.executeSQL("delete from study where patientID=?", {NSDBValue(patientId)}) ||
-            !_db.executeSQL("delete from patient where id=?", {NSDBValue(patientId)}) || !transaction.commit())
+        if (!_db.executeSQL(StoreQueries::kDeleteStudiesOfPatient, {NSDBValue(patientId)}) ||
+            !_db.executeSQL(StoreQueries::kDeletePatient, {NSDBValue(patientId)}) || !transaction.commit())
             return false;
     }
     const std::vector<std::string> setAside = takeOutSeriesFolders(seriesFolders);
@@ -291,7 +363,7 @@ std::vector<std::string> dicomDB::takeOutSeriesFolders(const std::vector<std::st
     for (const std::string& folder : seriesFolders) {
         if (!StorePaths::isSeriesPath(folder))
             continue;
-        const std::string aside = dcmSDK::newStoreScratchPath(_root, "deleted");
+        const std::string aside = dcmSDK::newStoreScratchFolder(_root, "deleted");
         bool moved = false;
         if (!aside.empty() && StorePaths::moveFolderInside(_root, folder, aside, moved)) {
             if (moved)
@@ -299,6 +371,9 @@ std::vector<std::string> dicomDB::takeOutSeriesFolders(const std::vector<std::st
         } else {
             StorePaths::removeFolderInside(_root, folder);
         }
+        std::error_code unused;
+        if (!aside.empty() && !moved)
+            std::filesystem::remove(aside, unused); // the empty folder that took the name
         for (const std::string& above : StorePaths::foldersAboveSeries(folder))
             if (!StorePaths::removeEmptyFolderInside(_root, above))
                 break;
@@ -331,7 +406,7 @@ bool dicomDB::patientExists(const std::string& patientIdText)
         return false;
     std::lock_guard<std::recursive_mutex> lock(_lock);
     NSDBDataModel rows;
-    return _db.getRecord("select id from patient where id=?", {NSDBValue(patientId)}, &rows) &&
+    return _db.getRecord(StoreQueries::kPatientById, {NSDBValue(patientId)}, &rows) &&
            rows.getRowCount() > 0;
 }
 
@@ -388,6 +463,21 @@ void dicomDB::requestFavorites(const dicomDBRequest::Callback& callback, bool ev
     queueRequest(request, false);
 }
 
+void dicomDB::queueFileRecord(dcmSDK::DCM_MESSAGE* record, std::function<void()> processed)
+{
+    auto* holder = new DcmMessageData(record);
+    auto* request = new dicomDBRequest(dicomDBRequest::kStoreFile, nullptr);
+    request->setFileRecord(record, holder);
+    holder->release();
+    request->requestId = isImageSDK::keyHash(record->folder);
+    request->processed = std::move(processed);
+    if (!_open || !_worker || !_worker->addRequest(request)) {
+        if (request->processed)
+            request->processed();
+    }
+    request->release();
+}
+
 void dicomDB::onNotification(cocos2d::Ref*, unsigned int id, NSUI::NSNotificationData* data)
 {
     if (!data)
@@ -413,16 +503,10 @@ void dicomDB::onRequestDone(NSUI::NSThreadRequest* threadRequest)
     if (!request || request->cancelled)
         return;
     if (request->type == dicomDBRequest::kStoreFile) {
+        // The series' caches and previews went before its rows were written (on the worker, so
+        // that a record indexed while the store closes, or after a restart, does the same).
         if (request->text.empty())
             return;
-        std::string folder = NSUI::UIJson::getJsonString(request->text, "dcmFolder");
-        if (StorePaths::isSeriesPath(folder)) {
-            std::string seriesFolder = getRoot() + folder;
-            isImageSDK::isDcmScan::removeCacheForStudy(seriesFolder);
-            // The thumbnails show the series as it was; the next look makes new ones.
-            for (int i = 0; i < 6; ++i)
-                remove((seriesFolder + "/thrumb" + std::to_string(i)).c_str());
-        }
         auto* centre = NSUI::NSNotificationCenter::getInstance();
         centre->postNotificationWithString(this, 2002, request->text, nullptr, false);
         auto* rowData = new SeriesRowData(request->takeResult());

@@ -11,6 +11,7 @@
 #include "thread/NSThreadSafeDestroy.h"
 
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -25,12 +26,17 @@ namespace NSUI {
 class NSNotificationData;
 }
 class dicomDBThread;
+class StoreRecovery;
 
 /// Every operation holds the store's recursive lock from its first statement to its last, and
 /// every change of several statements runs in one transaction. Every value that comes from a
-/// file, the network or a caller is bound as a statement parameter. Deleting and indexing also
-/// hold the folder lock of dcmSDK::storeFolderLock, taken after the store's lock, so that no
-/// holder of the folder lock (the receiver before it answers its peer) waits for a listing.
+/// file, the network or a caller is bound as a statement parameter. Deleting also holds the
+/// folder lock of dcmSDK::storeFolderLock, taken after the store's lock, so that no holder of the
+/// folder lock (the receiver before it answers its peer) waits for a listing or an indexing.
+///
+/// A clean close indexes every record already handed over and leaves a mark beside the
+/// database; an open that finds no mark (the program was killed, or the machine went down)
+/// walks the series folders in the background for files that no image row names.
 class dicomDB : public cocos2d::Ref, public NSUI::NSThreadSafeDestroy {
 public:
     /// Constructs and runs init; null when init fails. The caller owns the one reference.
@@ -41,7 +47,9 @@ public:
     /// Creates the worker, opens the store (and with it the receiver) and observes 2014, 1004
     /// and 9104.
     virtual bool init();
-    /// Stops the worker and the receiver, forgets the observers, closes the database.
+    /// Stops the receiver, lets the worker index every file record already posted to the store
+    /// or queued (the walk for files without rows ends between two files), closes the database
+    /// and marks the close clean unless the walk is unfinished.
     virtual void stop();
 
     /// Root = writable path + "qp/dicom/"; opens the database there, and only when that
@@ -54,6 +62,13 @@ public:
     std::string getRoot() const;
     /// The root a store opened under this writable path uses: writable + "qp/dicom/".
     static std::string rootFor(const std::string& writablePath);
+    /// The file beside the database that a clean close writes and an open takes away.
+    static constexpr const char* kClosedMark = "dicomDB.closed";
+    /// True when this open found no clean close and looks for files without rows.
+    bool walksForFilesWithoutRows() const { return _recovery != nullptr; }
+    /// Makes the indexes the store's queries need when they are missing (a store made before
+    /// they existed). The worker runs it before its first request.
+    void ensureIndexes();
 
     // ---- Synchronous operations (main thread) ----------------------------------------------
 
@@ -104,6 +119,10 @@ public:
     /// A list answers only when it has rows; with `evenWhenEmpty` an empty list is answered too.
     void requestFavorites(const dicomDBRequest::Callback& callback, bool evenWhenEmpty = false);
 
+    /// Queues a file record for the worker, from any thread; the store takes the record over.
+    /// `processed` runs on the worker once it has been handled, or at once when it is not queued.
+    void queueFileRecord(dcmSDK::DCM_MESSAGE* record, std::function<void()> processed);
+
     void onNotification(cocos2d::Ref* sender, unsigned int id, NSUI::NSNotificationData* data);
     void onRequestDone(NSUI::NSThreadRequest* request);
 
@@ -111,6 +130,8 @@ public:
     /// True while the worker runs a request (it may be waiting for the lock above).
     bool isWorkerBusy() const;
     NSUI::NSDBUtil& getConnection() { return _db; }
+    /// True from the start of stop: the worker then only indexes what is queued.
+    bool isClosing() const { return _closing; }
 
     /// The receiver's TCP port, 4587 unless changed (tests and the benchmark use free ports).
     static void setReceiverPort(int port);
@@ -130,8 +151,14 @@ private:
     /// folder; returned are those moved there, for removeFoldersSetAside once the lock is free.
     std::vector<std::string> takeOutSeriesFolders(const std::vector<std::string>& seriesFolders);
     static void removeFoldersSetAside(const std::vector<std::string>& folders);
+    /// Takes the clean-close mark away; true when there was one.
+    bool takeClosedMark();
+    void writeClosedMark();
 
     std::atomic<bool> _open{false};
+    std::atomic<bool> _closing{false};
+    bool _indexesReady = false;  // under _lock
+    std::unique_ptr<StoreRecovery> _recovery;
     std::string _root;
     NSUI::NSDBUtil _db;
     std::unique_ptr<dcmSDK::dcmServer> _server;

@@ -1,5 +1,6 @@
 // The study store's side of storing one file record: finding and inserting its rows.
 
+#include "db/StoreQueries.h"
 #include "db/StoreTransaction.h"
 #include "db/dicomDB.h"
 
@@ -37,7 +38,7 @@ bool dicomDB::findRecord(const std::string& name, const std::string& patientId, 
         return false;
     std::lock_guard<std::recursive_mutex> lock(_lock);
     NSDBDataModel rows;
-    if (!_db.getRecord("select ID,updateTime from patient where name=? and patientIDHospital=?",
+    if (!_db.getRecord(StoreQueries::kFindPatient,
                        {NSDBValue(name), NSDBValue(patientId)}, &rows))
         return false;
     if (rows.getRowCount() == 0)
@@ -46,7 +47,7 @@ bool dicomDB::findRecord(const std::string& name, const std::string& patientId, 
     found.patientId = firstId(rows);
     found.patientUpdateTime = rows.getValue(0, 1);
 
-    if (!_db.getRecord("select ID from study where studyUID=? and patientID=?",
+    if (!_db.getRecord(StoreQueries::kFindStudy,
                        {NSDBValue(studyUid), NSDBValue(found.patientId)}, &rows))
         return false;
     if (rows.getRowCount() == 0)
@@ -54,7 +55,7 @@ bool dicomDB::findRecord(const std::string& name, const std::string& patientId, 
     found.studyFound = true;
     found.studyId = firstId(rows);
 
-    if (!_db.getRecord("select ID from series where seriesUID=? and studyID=?",
+    if (!_db.getRecord(StoreQueries::kFindSeries,
                        {NSDBValue(seriesUid), NSDBValue(found.studyId)}, &rows))
         return false;
     if (rows.getRowCount() == 0)
@@ -62,7 +63,7 @@ bool dicomDB::findRecord(const std::string& name, const std::string& patientId, 
     found.seriesFound = true;
     found.seriesId = firstId(rows);
 
-    if (!_db.getRecord("select ID from image where imageUID=? and seriesID=?",
+    if (!_db.getRecord(StoreQueries::kFindImage,
                        {NSDBValue(imageUid), NSDBValue(found.seriesId)}, &rows))
         return false;
     if (rows.getRowCount() > 0) {

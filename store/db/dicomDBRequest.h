@@ -11,11 +11,11 @@ struct DCM_MESSAGE;
 }
 
 /// Type 0 lists patients, 1 a patient's studies and series (key: the patient row ID), 2 stores
-/// one file record, 3 lists favourites. The request owns its result model and keeps the
+/// one file record, 3 lists favourites, 4 only makes sure the store's indexes exist. The request owns its result model and keeps the
 /// notification data that carries its file record alive, so neither outlives it.
 class dicomDBRequest : public NSUI::NSThreadRequest {
 public:
-    enum Type { kPatients = 0, kStudies = 1, kStoreFile = 2, kFavorites = 3 };
+    enum Type { kPatients = 0, kStudies = 1, kStoreFile = 2, kFavorites = 3, kPrepare = 4 };
 
     typedef std::function<void(NSUI::NSDBDataModel*)> Callback;
 
@@ -36,6 +36,9 @@ public:
     const Callback callback;
     /// A list request whose caller is told of an empty result as well.
     bool answerEmpty = false;
+    /// Runs on the worker once the request has been processed (or skipped): the walk for files
+    /// without rows counts its records in flight with it.
+    std::function<void()> processed;
 
 private:
     const dcmSDK::DCM_MESSAGE* _record = nullptr;

@@ -2,16 +2,19 @@
 
 #include "db/NSDBUtil.h"
 #include "db/StorePaths.h"
+#include "db/StoreQueries.h"
 #include "db/dicomDB.h"
 #include "db/dicomDBRequest.h"
 
 #include "DCM_MESSAGE.h"
-#include "dcmFileRecord.h"
+#include "imaging/core/cache/isDcmScan.h"
 #include "json/UIJson.h"
 #include "util/StringUtils.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <unordered_map>
 
 using NSUI::NSDBDataModel;
 using NSUI::NSDBValue;
@@ -45,17 +48,29 @@ dicomDBThread::~dicomDBThread() = default;
 void dicomDBThread::process(NSUI::NSThreadRequest* threadRequest)
 {
     auto* request = dynamic_cast<dicomDBRequest*>(threadRequest);
-    if (!request || !_db)
+    if (!request)
         return;
+    if (_db)
+        run(request);
+    if (request->processed)
+        request->processed();
+}
+
+void dicomDBThread::run(dicomDBRequest* request)
+{
+    _store->ensureIndexes();
     if (request->type == dicomDBRequest::kStoreFile) {
-        // A deletion holds the folder lock until its folders are gone, so a file found here
-        // stays until its rows are in; taken after the store's lock, as deletions take them.
+        // Only the store's lock: files leave the store only by deletions, which take it first,
+        // so a file found here stays until its rows are in. The folder lock, which the
+        // receiver takes before it answers its peer, is not held for any of this.
         std::lock_guard<std::recursive_mutex> lock(_store->getLock());
-        std::lock_guard<std::mutex> placing(dcmSDK::storeFolderLock());
         if (_store->isOpen())
             storeFile(request);
         return;
     }
+    // While the store closes nobody is answered any more.
+    if (request->type == dicomDBRequest::kPrepare || _store->isClosing())
+        return;
     std::lock_guard<std::recursive_mutex> lock(_store->getLock());
     auto* model = new NSDBDataModel();
     bool ok = false;
@@ -74,48 +89,49 @@ void dicomDBThread::process(NSUI::NSThreadRequest* threadRequest)
 
 bool dicomDBThread::listPatients(NSDBDataModel& out)
 {
-    NSDBDataModel patients, series, count;
-    if (!_db->getRecord("select ID,patientIDHospital,name,birthday,sex from patient order by updateTime desc", &patients))
+    // Three passes over the store, grouped by patient, instead of four queries a patient.
+    NSDBDataModel patients, series, studies;
+    if (!_db->getRecord(StoreQueries::kListPatients, &patients) ||
+        !_db->getRecord(StoreQueries::kSeriesByPatient, &series) ||
+        !_db->getRecord(StoreQueries::kStudyCountByPatient, &studies))
         return false;
+    std::unordered_map<std::string, int> seriesRow, studyCount;
+    for (int r = 0; r < series.getRowCount(); ++r)
+        seriesRow[series.getValue(r, 0)] = r;
+    for (int r = 0; r < studies.getRowCount(); ++r)
+        studyCount[studies.getValue(r, 0)] = r;
     for (int p = 0; p < patients.getRowCount(); ++p) {
-        NSDBValue id(atoll(patients.getValue(p, 0).c_str()));
-        if (!_db->getRecord("select series.updateTime,series.studyDesc,path from patient,study,series where "
-                            "patient.ID=study.patientID and study.ID=series.studyID and patient.ID=? "
-                            "order by series.updateTime",
-                            {id}, &series))
-            return false;
-        if (series.getRowCount() == 0)
+        // Patients without a series are not listed.
+        const std::string& id = patients.getValue(p, 0);
+        auto found = seriesRow.find(id);
+        if (found == seriesRow.end())
             continue;
-        std::string counts[3];
-        static const char* const kCountQueries[3] = {
-            "select count() from patient,study where patient.ID=study.patientID and patient.ID=?",
-            "select count() from patient,study,series where patient.ID=study.patientID and "
-            "study.ID=series.studyID and patient.ID=?",
-            "select count() from patient,study,series,image where patient.ID=study.patientID and "
-            "study.ID=series.studyID and image.seriesID=series.ID and patient.ID=?"};
-        for (int c = 0; c < 3; ++c) {
-            if (!_db->getRecord(kCountQueries[c], {id}, &count))
-                return false;
-            counts[c] = count.getValue(0, 0);
-        }
+        const int r = found->second;
         for (int c = 0; c < 3; ++c)
             out.addColumn(patients.getValue(p, c));
         out.addColumn(dottedDate(patients.getValue(p, 3)));
         out.addColumn(patients.getValue(p, 4));
-        for (int c = 0; c < 3; ++c)
-            out.addColumn(series.getValue(0, c));
-        for (const std::string& text : counts)
-            out.addColumn(text);
+        for (int c = 1; c <= 3; ++c)
+            out.addColumn(series.getValue(r, c));
+        auto studiesOf = studyCount.find(id);
+        out.addColumn(studiesOf == studyCount.end() ? "0" : studies.getValue(studiesOf->second, 1));
+        out.addColumn(series.getValue(r, 4));
+        out.addColumn(series.getValue(r, 5));
         out.endRow();
     }
     return true;
 }
 
-bool dicomDBThread::seriesImages(long long seriesId, NSDBDataModel& rows)
+bool dicomDBThread::seriesImages(long long seriesId, int& count, std::string& firstFile)
 {
-    return _db->getRecord("select image.ID,imageUID,file from series,image where image.seriesID=series.ID and "
-                          "series.ID=?",
-                          {NSDBValue(seriesId)}, &rows);
+    NSDBDataModel rows;
+    if (!_db->getRecord(StoreQueries::kImageCountOfSeries, {NSDBValue(seriesId)}, &rows) || rows.getRowCount() < 1)
+        return false;
+    count = atoi(rows.getValue(0, 0).c_str());
+    if (!_db->getRecord(StoreQueries::kFirstFileOfSeries, {NSDBValue(seriesId)}, &rows))
+        return false;
+    firstFile = rows.getRowCount() > 0 ? rows.getValue(0, 0) : std::string();
+    return true;
 }
 
 bool dicomDBThread::listStudies(const std::string& patientId, NSDBDataModel& out)
@@ -124,10 +140,8 @@ bool dicomDBThread::listStudies(const std::string& patientId, NSDBDataModel& out
     if (!StorePaths::parseRowId(patientId, patient))
         return true;
     const std::string root = _store->getRoot();
-    NSDBDataModel studies, series, images;
-    if (!_db->getRecord("select ID,patientID,studyIDHospital,date,time,studyDesc from study where patientID=? "
-                        "order by updateTime desc",
-                        {NSDBValue(patient)}, &studies))
+    NSDBDataModel studies, series;
+    if (!_db->getRecord(StoreQueries::kStudiesOfPatient, {NSDBValue(patient)}, &studies))
         return false;
     for (int s = 0; s < studies.getRowCount(); ++s) {
         out.addColumn("study");
@@ -137,16 +151,15 @@ bool dicomDBThread::listStudies(const std::string& patientId, NSDBDataModel& out
         out.addColumn(dottedDate(studies.getValue(s, 3)));
         out.addColumn(studies.getValue(s, 5));
         out.endRow();
-        if (!_db->getRecord("select series.ID,series.seriesUID,series.date,series.time,seriesDesc,path from "
-                            "study,series where study.ID=series.studyID and study.ID=? order by series.updateTime desc",
-                            {NSDBValue(atoll(studies.getValue(s, 0).c_str()))}, &series))
+        if (!_db->getRecord(StoreQueries::kSeriesOfStudy, {NSDBValue(atoll(studies.getValue(s, 0).c_str()))}, &series))
             return false;
         for (int r = 0; r < series.getRowCount(); ++r) {
-            if (!seriesImages(atoll(series.getValue(r, 0).c_str()), images))
+            int images = 0;
+            std::string firstFile;
+            if (!seriesImages(atoll(series.getValue(r, 0).c_str()), images, firstFile))
                 return false;
             SeriesTags tags;
-            if (images.getRowCount() == 0 ||
-                !_tags.read(root + series.getValue(r, 5) + "/" + images.getValue(0, 2), tags) || !tags.hasColumns ||
+            if (images == 0 || !_tags.read(root + series.getValue(r, 5) + "/" + firstFile, tags) || !tags.hasColumns ||
                 !tags.hasRows)
                 continue;
             out.addColumn(series.getValue(r, 0));
@@ -154,7 +167,7 @@ bool dicomDBThread::listStudies(const std::string& patientId, NSDBDataModel& out
             out.addColumn(series.getValue(r, 2) + " " + series.getValue(r, 3));
             out.addColumn(series.getValue(r, 4));
             out.addColumn(series.getValue(r, 5));
-            out.addColumnInt(images.getRowCount());
+            out.addColumnInt(images);
             out.addColumn(tags.columns);
             out.addColumn(tags.rows);
             out.addColumn(tags.hasInstitution ? tags.institution : "Unknown Institution");
@@ -204,11 +217,17 @@ void dicomDBThread::storeFile(dicomDBRequest* request)
         return;
     const bool newStudy = !found.studyFound;
     const bool newSeries = !found.seriesFound;
+    // Before the rows: an end in between leaves the file without a row, and the next open's
+    // walk indexes it and clears them again.
+    clearSeriesCaches(SLOT(record->folder));
     if (!_store->insertRecord(*record, found)) {
         debugLog("failed to save new dicom record to DB");
         cocos2d::log("store: cannot index %s%s", SLOT(record->folder).c_str(), SLOT(record->fileName).c_str());
         return;
     }
+    // While the store closes nobody is told of the new record.
+    if (_store->isClosing())
+        return;
     // Every value is written quoted and escaped, so a comma or quote in a name cannot shift
     // the keys after it.
     std::string json;
@@ -231,20 +250,19 @@ void dicomDBThread::storeFile(dicomDBRequest* request)
 
     auto* model = new NSDBDataModel();
     request->setResult(model);
-    NSDBDataModel series, images;
-    if (!_db->getRecord("select series.ID,series.seriesUID,series.date,series.time,seriesDesc,path from series "
-                        "where series.ID=?",
-                        {NSDBValue(found.seriesId)}, &series) ||
-        series.getRowCount() < 1 || !seriesImages(found.seriesId, images))
+    NSDBDataModel series;
+    int images = 0;
+    std::string firstFile;
+    if (!_db->getRecord(StoreQueries::kSeriesById, {NSDBValue(found.seriesId)}, &series) || series.getRowCount() < 1 ||
+        !seriesImages(found.seriesId, images, firstFile))
         return;
     model->addColumn(series.getValue(0, 0));
     model->addColumn(series.getValue(0, 2) + " " + series.getValue(0, 3));
     model->addColumn(series.getValue(0, 4));
     model->addColumn(series.getValue(0, 5));
-    model->addColumnInt(images.getRowCount());
+    model->addColumnInt(images);
     SeriesTags tags;
-    if (images.getRowCount() > 0 &&
-        _tags.read(_store->getRoot() + series.getValue(0, 5) + "/" + images.getValue(0, 2), tags)) {
+    if (images > 0 && _tags.read(_store->getRoot() + series.getValue(0, 5) + "/" + firstFile, tags)) {
         model->addColumn(tags.columns);
         model->addColumn(tags.rows);
         model->addColumn(tags.institution);
@@ -253,4 +271,18 @@ void dicomDBThread::storeFile(dicomDBRequest* request)
         model->addColumn(tags.seriesNumber);
     }
     model->endRow();
+}
+
+void dicomDBThread::clearSeriesCaches(const std::string& folder)
+{
+    if (!StorePaths::isSeriesPath(folder))
+        return;
+    const std::string seriesFolder = _store->getRoot() + folder;
+    isImageSDK::isDcmScan::removeCacheForStudy(seriesFolder);
+    // The next look at the series makes new pictures.
+    std::string base = seriesFolder;
+    if (base.back() != '/')
+        base += '/';
+    for (int i = 0; i < isImageSDK::isDcmScan::kPreviewPictureCount; ++i)
+        std::remove((base + isImageSDK::isDcmScan::kPreviewPicturePrefix + std::to_string(i)).c_str());
 }

@@ -4,9 +4,15 @@
 
 #include "util/FileHelpers.h"
 
+#include <algorithm>
+#include <mutex>
 #include <vector>
 
 namespace {
+
+// The importers alive, so that the program's close can stop them all.
+std::mutex g_importersMutex;
+std::vector<importDcm*> g_importers;
 
 // Queued after the files of one job: the worker handles requests in order, so when this one
 // comes back to the main thread every file before it has been handled.
@@ -32,10 +38,27 @@ importDcm* importDcm::create()
 importDcm::~importDcm()
 {
     stop();
+    std::lock_guard<std::mutex> lock(g_importersMutex);
+    g_importers.erase(std::remove(g_importers.begin(), g_importers.end(), this), g_importers.end());
+}
+
+void importDcm::stopAll()
+{
+    std::vector<importDcm*> importers;
+    {
+        std::lock_guard<std::mutex> lock(g_importersMutex);
+        importers = g_importers;
+    }
+    for (importDcm* importer : importers)
+        importer->stop();
 }
 
 bool importDcm::init()
 {
+    {
+        std::lock_guard<std::mutex> lock(g_importersMutex);
+        g_importers.push_back(this);
+    }
     _worker = new importThread();
     _worker->finishedCallback = [](NSUI::NSThreadRequest* request) {
         auto* marker = dynamic_cast<importDoneRequest*>(request);

@@ -17,8 +17,11 @@ public:
     importDcm() = default;
     virtual ~importDcm();
     virtual bool init();
-    /// Stops the worker and waits for it; requests still queued are dropped.
+    /// Stops the worker and waits for it; requests still queued are dropped. A file being
+    /// copied is finished and its record posted first.
     virtual void stop();
+    /// Stops every importer (the program's close, before the store indexes what was posted to it).
+    static void stopAll();
 
     /// The store root (dicomDB::getRoot), ending in "/".
     void setRootPath(std::string root);

@@ -2,6 +2,7 @@
 
 #include "db/dicomDB.h"
 #include "hooks/ServiceHooks.h"
+#include "import/importDcm.h"
 #include "net/QueryAnswer.h"
 
 #include "net/dcmEcho.h"
@@ -95,6 +96,8 @@ void dataService::stop()
         task->release();
     _sendList.clear();
     if (_store) {
+        // The importers' last files are posted before the store takes in what was posted to it.
+        importDcm::stopAll();
         _store->stop();
         _store->release();
         _store = nullptr;

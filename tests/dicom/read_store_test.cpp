@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -154,6 +155,30 @@ TEST(ReadStore, AFileIsCopiedWithoutTheFolderLockAndRenamedIntoPlaceUnderIt)
     ASSERT_TRUE(placed);
     EXPECT_EQ(qptest::readFile(root + msg.folder + msg.fileName), qptest::readFile(source));
     EXPECT_TRUE(fs::is_empty(storeScratchFolder(root)));
+}
+
+TEST(ReadStore, ScratchFilesAnEarlierRunWithTheSameProcessIdLeftAreSkippedAndKept)
+{
+    // A restarted container may run with the process id of the run that left these.
+    qptest::TempDir dir;
+    const std::string root = dir.file("store") + "/";
+    const std::string source = readtest::pydicomFile("CT_small.dcm");
+    const std::string named = newStoreScratchPath(root, "place"); // "...-<count>.part"
+    ASSERT_FALSE(named.empty());
+    fs::remove(named);
+    const size_t dash = named.rfind('-');
+    const unsigned long count = std::stoul(named.substr(dash + 1));
+    std::vector<std::string> leftovers;
+    for (unsigned long next = count + 1; next <= count + 3; ++next) {
+        leftovers.push_back(named.substr(0, dash + 1) + std::to_string(next) + ".part");
+        ASSERT_TRUE(qptest::writeFile(leftovers.back(), "left over"));
+    }
+    DCM_MESSAGE msg;
+    ASSERT_TRUE(placeFileInStore(source, root, false, msg));
+    EXPECT_EQ(qptest::readFile(root + msg.folder + msg.fileName), qptest::readFile(source));
+    for (const std::string& leftover : leftovers)
+        EXPECT_EQ(qptest::readFile(leftover), "left over") << leftover;
+    EXPECT_EQ(std::distance(fs::directory_iterator(storeScratchFolder(root)), fs::directory_iterator()), 3);
 }
 
 TEST(ReadStore, TheSameFilePlacedFromTwoThreadsAtOnceLandsWhole)

@@ -133,6 +133,28 @@ TEST_F(NotificationCenterTest, RemovingATargetWithdrawsOnlyItsDeliveries) {
     EXPECT_EQ(log, std::vector<std::string>({"b", "a7"}));
 }
 
+// An owner closing down takes its waiting posts of one id at once, in posting order, from both
+// queues; other ids and other targets wait for the tick, and nothing runs twice.
+TEST_F(NotificationCenterTest, DeliverWaitingRunsOneTargetsPostsOfOneIdNow) {
+    centre->addObserver(
+        &targetA, nullptr,
+        [this](cocos2d::Ref*, unsigned, NSNotificationData* d) { log.push_back("a" + std::to_string(d->intValue)); },
+        2014);
+    observe(&targetA, nullptr, 2015, "a-other-id");
+    observe(&targetB, nullptr, 2014, "b");
+    centre->postNotificationWithInt(nullptr, 2014, 1, nullptr, false);
+    centre->postNotificationWithInt(nullptr, 2014, 2, nullptr, true);
+    centre->postNotificationWithInt(nullptr, 2015, 3, nullptr, true);
+    centre->postNotificationWithInt(nullptr, 2014, 4, nullptr, false);
+    centre->deliverWaiting(2014, &targetA);
+    EXPECT_EQ(log, std::vector<std::string>({"a1", "a2", "a4"}));
+    log.clear();
+    frame();
+    frame();
+    frame();
+    EXPECT_EQ(log, std::vector<std::string>({"b", "b", "a-other-id", "b"}));
+}
+
 TEST_F(NotificationCenterTest, CancelThisFrameSparesEarlierFrames) {
     observe(&targetA, x, 2008, "a");
     centre->postNotification(y, 2008, nullptr, x, false);

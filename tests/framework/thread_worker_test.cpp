@@ -197,6 +197,33 @@ TEST(WorkerThread, StopRefusesRequestsAndDeliversNothingMore) {
     EXPECT_TRUE(log.delivered.empty());
 }
 
+// Finishing runs what is queued (even behind a request still in progress), refuses more and
+// delivers nothing, also what had finished before.
+TEST(WorkerThread, FinishRunsEveryQueuedRequestAndDeliversNothing) {
+    Log log;
+    RecordingThread* thread = new RecordingThread(log);
+    add(thread, 1);
+    ASSERT_TRUE(eventually([&] { return log.processedCopy().size() == 1; }));
+    add(thread, 2, true);
+    add(thread, 3);
+    add(thread, 4);
+    thread->finishAndStop();
+    // Request 2 holds the worker, so the object is still alive to ask.
+    NSThreadRequest* late = makeRequest(5);
+    EXPECT_FALSE(thread->addRequest(late));
+    late->release();
+    log.gate.open();
+    ASSERT_TRUE(eventually([&] { return log.destroyed.load(); }));
+    frame();
+    EXPECT_EQ(log.processedCopy(), std::vector<uint32_t>({1, 2, 3, 4}));
+    EXPECT_TRUE(log.delivered.empty());
+
+    Log idle;
+    NSThreadSafeDestroy owner;
+    owner.safeFinishThread(new RecordingThread(idle));
+    EXPECT_TRUE(idle.destroyed);
+}
+
 TEST(WorkerThread, StopWithoutWorkerDeletesAtOnce) {
     Log log;
     (new RecordingThread(log))->stop();

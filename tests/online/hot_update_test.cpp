@@ -414,6 +414,26 @@ TEST_F(HotUpdate, AFileLongerThanItsManifestSaysOrAnArchiveUnpackingPastTheLimit
     EXPECT_FALSE(FileUtils::getInstance()->isDirectoryExist(qp + "update/temp2.replaced/"));
 }
 
+TEST_F(HotUpdate, FilesAFailedUndoingLeftAsideStopTheNextArchiveUntilTheyArePutBack) {
+    const std::string aside = qp + "update/temp2.replaced/";
+    ASSERT_TRUE(put(aside + "res/first.txt", "only copy"));
+    ASSERT_TRUE(put(folder(2) + "res/first.txt", "new first"));
+    const std::map<std::string, std::string> before = treeOf(folder(2));
+    const std::string zip =
+        writeZip("next.zip", "[(\"res/first.txt\", \"newer\"), (\"res/other.txt\", \"o\")]");
+    std::string error;
+    EXPECT_FALSE(AssetFiles::unzip(zip, folder(2), error, sizeLimit));
+    EXPECT_NE(std::string::npos, error.find(aside)) << error;
+    EXPECT_EQ("only copy", readFile(aside + "res/first.txt"));
+    EXPECT_EQ(before, treeOf(folder(2)));
+
+    // Put back by hand: the folders left empty go, and the archive is moved in.
+    ASSERT_TRUE(std::filesystem::remove(aside + "res/first.txt"));
+    EXPECT_TRUE(AssetFiles::unzip(zip, folder(2), error, sizeLimit)) << error;
+    EXPECT_EQ("newer", readFile(folder(2) + "res/first.txt"));
+    EXPECT_FALSE(std::filesystem::exists(aside));
+}
+
 TEST_F(HotUpdate, ADownloadThatNeverEndsFailsTheUpdateAtItsTimeLimitAndTheNextCheckRuns) {
     server.setAsset("res/a.txt", kAlpha);
     server.setManifest(manifest("2.0", {{"res/a.txt", kAlphaMd5, false}}));
