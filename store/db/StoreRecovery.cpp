@@ -148,6 +148,11 @@ void StoreRecovery::run()
 
 bool StoreRecovery::walkSeriesFolder(const std::string& relative, long long seriesId)
 {
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        if (_stop)
+            return false;
+    }
     std::vector<std::string> files = entriesOf(_root + relative, false);
     if (files.empty())
         return true;

@@ -110,8 +110,10 @@ void dicomDB::stop()
     if (_worker) {
         // The records posted to the store and not yet delivered join the queue, and the worker
         // indexes every queued one before it ends: the files their peers were told are stored
-        // all have their rows when the store closes.
-        centre->deliverWaiting(kFileStoredId, this);
+        // all have their rows when the store closes. Captures and favourite images saved
+        // just before get theirs too.
+        for (unsigned id : {kFileStoredId, kCaptureSavedId, kFavoriteDicomSavedId})
+            centre->deliverWaiting(id, this);
         _closing = true;
         safeFinishThread(_worker);
         _worker = nullptr;
@@ -166,6 +168,9 @@ bool dicomDB::openStore()
     auto* files = cocos2d::FileUtils::getInstance();
     if (!files->isDirectoryExist(_root))
         files->createDirectory(_root);
+    // A new database has no rows to miss: it is not looked through for files without them.
+    std::error_code missing;
+    const bool newDatabase = !std::filesystem::exists(_root + "dicomDB", missing);
     cocos2d::log("dicom folder:%s", _root.c_str());
     {
         std::lock_guard<std::recursive_mutex> lock(_lock);
@@ -176,7 +181,7 @@ bool dicomDB::openStore()
         cocos2d::log("store: the study store did not open, so the DICOM receiver is not started");
         return false;
     }
-    const bool closedCleanly = takeClosedMark();
+    const bool closedCleanly = takeClosedMark() || newDatabase;
     std::string host, addresses, masks;
     getLocalNetworkInfo(host, addresses, masks);
     _server->setPort(host, getReceiverPort(), kReceiverAETitle);

@@ -11,7 +11,9 @@
 #include "net/QueryAnswer.h"
 #include "net/dataService.h"
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <set>
 
 using storetest::Recorder;
@@ -202,6 +204,73 @@ TEST_F(ServiceTest, DeletingWhileAPeerSendsLeavesEveryRowWithItsFileAndNoFileWit
     }
     EXPECT_GE(between[0], 10u) << "patient deletions between two files";
     EXPECT_GE(between[1], 10u) << "series deletions between two files";
+}
+
+// The library's message callback, counting the files the receiver filed before it hands each on.
+std::mutex g_filedMutex;
+std::condition_variable g_filedChanged;
+size_t g_filed = 0;
+
+void countFiled(unsigned type, const char* text)
+{
+    if (type == 3) {
+        std::lock_guard<std::mutex> lock(g_filedMutex);
+        ++g_filed;
+        g_filedChanged.notify_all();
+    }
+    dataService::onDcmMessage(type, text);
+}
+
+// The service is stopped while a peer sends, with no frame run since the first file: every
+// record waits in the notification centre. The close takes them all in, so every image the
+// peer was told is stored has its row (and its series' previews go, as at any indexing).
+TEST_F(ServiceTest, StoppedMidSendTheServiceIndexesEveryImageItsPeerWasToldIsStored)
+{
+    const std::string folder = scratch("long");
+    ASSERT_TRUE(storetest::makeSeries({"--patient", "QUIT^CT", "--id", "Q1", "--ct", "32x32x300", folder}));
+    g_filed = 0;
+    dcmSDK::setMsgCallback(&countFiled);
+    const std::string log = scratch("logs") + "/storescu.log";
+    nettest::Process peer({"storescu", "-v", "+sd", "127.0.0.1", std::to_string(dicomDB::getReceiverPort()), folder},
+                          log);
+    {
+        std::unique_lock<std::mutex> lock(g_filedMutex);
+        ASSERT_TRUE(g_filedChanged.wait_for(lock, std::chrono::seconds(60), [] { return g_filed >= 20; }));
+    }
+    const std::string preview = [&] {
+        std::vector<std::string> files = nettest::filesBelow(storeRoot() + "QUIT^CT_Q1");
+        return files.empty() ? std::string() : fs::path(files[0]).parent_path().string() + "/thrumb0";
+    }();
+    ASSERT_FALSE(preview.empty());
+    qptest::writeFile(preview, "old picture");
+    dataService::destroyInstance();
+    peer.wait(60);
+    dcmSDK::setMsgCallback(&dataService::onDcmMessage);
+
+    const std::string answers = qptest::readFile(log);
+    size_t told = 0;
+    for (size_t at = answers.find("Received Store Response (Success)"); at != std::string::npos;
+         at = answers.find("Received Store Response (Success)", at + 1))
+        ++told;
+    std::vector<std::string> stored;
+    for (const std::string& file : nettest::filesBelow(storeRoot() + "QUIT^CT_Q1"))
+        if (fs::path(file).filename() != "thrumb0")
+            stored.push_back(file);
+    EXPECT_GE(told, 20u);
+    EXPECT_GE(stored.size(), told);
+    EXPECT_FALSE(fs::exists(preview));
+
+    dicomDB* store = dicomDB::create();
+    ASSERT_NE(store, nullptr);
+    EXPECT_FALSE(store->walksForFilesWithoutRows());
+    {
+        NSUI::NSDBDataModel rows;
+        std::lock_guard<std::recursive_mutex> lock(store->getLock());
+        ASSERT_TRUE(store->getConnection().getRecord("select count(),count(distinct imageUID) from image", &rows));
+        EXPECT_EQ(rows.getValue(0, 0), std::to_string(stored.size()));
+        EXPECT_EQ(rows.getValue(0, 1), std::to_string(stored.size()));
+    }
+    store->release();
 }
 
 TEST_F(ServiceTest, QueuedSendsRunOneAfterAnotherAndAClosedPortFailsOnce)
