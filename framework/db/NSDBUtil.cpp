@@ -12,6 +12,8 @@ namespace NSUI {
 namespace {
 
 constexpr int kBeginAttempts = 51;
+// Compiled statements kept per connection; the store runs about thirty different ones.
+constexpr size_t kKeptStatements = 64;
 // Statements are logged only this far: they may be long, and the values in them private.
 constexpr size_t kLoggedSqlLength = 120;
 
@@ -96,8 +98,43 @@ bool NSDBUtil::openDB(const char* path)
     return true;
 }
 
+void NSDBUtil::forgetStatements()
+{
+    for (auto& kept : _statements)
+        sqlite3_finalize(kept.second);
+    _statements.clear();
+}
+
+sqlite3_stmt* NSDBUtil::statementFor(const std::string& sql)
+{
+    auto kept = _statements.find(sql);
+    if (kept != _statements.end())
+        return kept->second;
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    _lastResult = sqlite3_prepare_v2(_db, sql.c_str(), static_cast<int>(sql.size()), &statement, &tail);
+    if (_lastResult != SQLITE_OK || !statement) {
+        _lastError = sqlite3_errmsg(_db);
+        sqlite3_finalize(statement);
+        fail("prepare", sql);
+        return nullptr;
+    }
+    if (!onlySeparatorsLeft(tail)) {
+        sqlite3_finalize(statement);
+        _lastResult = SQLITE_MISUSE;
+        _lastError = "one statement with one value for each parameter expected";
+        fail("bind", sql);
+        return nullptr;
+    }
+    if (_statements.size() >= kKeptStatements)
+        forgetStatements();
+    _statements.emplace(sql, statement);
+    return statement;
+}
+
 void NSDBUtil::closeDB()
 {
+    forgetStatements();
     if (_db) {
         sqlite3_close_v2(_db);
         _db = nullptr;
@@ -172,17 +209,11 @@ bool NSDBUtil::getRecord(const std::string& sql, const std::vector<NSDBValue>& p
         return false;
     if (model)
         model->clear();
-    sqlite3_stmt* statement = nullptr;
-    const char* tail = nullptr;
-    _lastResult = sqlite3_prepare_v2(_db, sql.c_str(), static_cast<int>(sql.size()), &statement,
-                                     &tail);
-    if (_lastResult != SQLITE_OK || !statement) {
-        _lastError = sqlite3_errmsg(_db);
-        sqlite3_finalize(statement);
-        return fail("prepare", sql);
-    }
-    if (!onlySeparatorsLeft(tail) || !bindAll(statement, params)) {
-        sqlite3_finalize(statement);
+    sqlite3_stmt* statement = statementFor(sql);
+    if (!statement)
+        return false;
+    if (!bindAll(statement, params)) {
+        sqlite3_reset(statement);
         _lastResult = SQLITE_MISUSE;
         _lastError = "one statement with one value for each parameter expected";
         return fail("bind", sql);
@@ -205,7 +236,8 @@ bool NSDBUtil::getRecord(const std::string& sql, const std::vector<NSDBValue>& p
     const bool done = _lastResult == SQLITE_DONE;
     if (!done)
         _lastError = sqlite3_errmsg(_db);
-    sqlite3_finalize(statement);
+    // Kept for the next call: reset, so that it holds no read of the database meanwhile.
+    sqlite3_reset(statement);
     if (!done)
         return fail("step", sql);
     _lastResult = SQLITE_OK;

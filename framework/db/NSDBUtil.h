@@ -5,9 +5,11 @@
 #include "db/NSDBValue.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace NSUI {
 
@@ -35,7 +37,8 @@ public:
     /// Runs SQL text (it may hold several statements). Callers quote nothing themselves:
     /// any value that comes from outside goes through the bound overload instead.
     bool executeSQL(std::string sql);
-    /// Runs one statement with its '?' parameters bound to `params`, in order.
+    /// Runs one statement with its '?' parameters bound to `params`, in order. Such statements
+    /// are compiled once and kept for the next call with the same text (a few dozen at most).
     bool executeSQL(const std::string& sql, const std::vector<NSDBValue>& params);
 
     /// "begin IMMEDIATE;", retried every 50 ms for about 2.5 s while the database is busy.
@@ -57,8 +60,13 @@ public:
 private:
     bool exec(const std::string& sql, int (*callback)(void*, int, char**, char**), void* context);
     bool fail(const std::string& operation, const std::string& sql);
+    /// The compiled statement for the text, compiled now when it is not kept yet; null (with
+    /// the failure noted) when it does not compile or is not exactly one statement.
+    sqlite3_stmt* statementFor(const std::string& sql);
+    void forgetStatements();
 
     sqlite3* _db = nullptr;
+    std::unordered_map<std::string, sqlite3_stmt*> _statements;
     char* _errorMessage = nullptr;
     std::string _lastError;
     int _lastResult = 0;

@@ -33,6 +33,8 @@ std::atomic<int> g_receiverPort{4587};
 const unsigned kFileStoredId = 2014;
 const unsigned kCaptureSavedId = 1004;
 const unsigned kFavoriteDicomSavedId = 9104;
+// How long a statement waits for the other connection's write to end before it reports busy.
+const char* const kBusyWait = "PRAGMA busy_timeout=200;";
 
 // Makes a removal or creation of the folder's entries durable (best effort).
 void syncFolder(const std::string& folder)
@@ -119,6 +121,10 @@ void dicomDB::stop()
         _worker = nullptr;
     }
     centre->removeObserver(this);
+    {
+        std::lock_guard<std::mutex> nodes(_nodesLock);
+        _nodesDb.closeDB();
+    }
     std::lock_guard<std::recursive_mutex> lock(_lock);
     const bool wasOpen = _open;
     _open = false;
@@ -181,6 +187,14 @@ bool dicomDB::openStore()
         cocos2d::log("store: the study store did not open, so the DICOM receiver is not started");
         return false;
     }
+    {
+        std::lock_guard<std::mutex> nodes(_nodesLock);
+        if (!_nodesDb.openDB((_root + "dicomDB").c_str()))
+            cocos2d::log("store: the known DICOM nodes cannot be read or written");
+        // A writer that meets the other connection's transaction waits for its end (a few
+        // milliseconds) inside SQLite rather than in the longer steps of beginTransaction.
+        _nodesDb.executeSQL(kBusyWait);
+    }
     const bool closedCleanly = takeClosedMark() || newDatabase;
     std::string host, addresses, masks;
     getLocalNetworkInfo(host, addresses, masks);
@@ -210,6 +224,7 @@ bool dicomDB::createDB(const std::string& folder)
     // commit to one append, and a crash still leaves the database consistent.
     _db.executeSQL("PRAGMA journal_mode=WAL;");
     _db.executeSQL("PRAGMA synchronous=NORMAL;");
+    _db.executeSQL(kBusyWait);
 
     const std::vector<StoreTable>& tables = storeTables();
     NSDBDataModel rows;

@@ -104,7 +104,7 @@ public:
     int getFavoriteCount() const { return _favoriteCount; }
     void setFavoriteCount(int count) { _favoriteCount = count; }
 
-    // ---- Known DICOM nodes ----------------------------------------------------------------
+    // ---- Known DICOM nodes (their own connection and lock, never the store's) ---------------
 
     bool upsertNeighbor(int device, const std::string& name, const std::string& ip, const std::string& port,
                         const std::string& appid);
@@ -155,6 +155,10 @@ private:
     bool takeClosedMark();
     void writeClosedMark();
 
+    // The known nodes' rows go through a connection and a lock of their own: the main thread's
+    // look-ups of them (every second or two) never wait for a list or an indexing.
+    NSUI::NSDBUtil _nodesDb;
+    std::mutex _nodesLock;
     std::atomic<bool> _open{false};
     std::atomic<bool> _closing{false};
     bool _indexesReady = false;  // under _lock

@@ -1,4 +1,4 @@
-// The study store's known DICOM nodes (table "neighbor").
+// The study store's known DICOM nodes (table "neighbor"), on the store's second connection.
 
 #include "db/StoreTransaction.h"
 #include "db/dicomDB.h"
@@ -12,20 +12,20 @@ using NSUI::NSDBValue;
 bool dicomDB::upsertNeighbor(int device, const std::string& name, const std::string& ip, const std::string& port,
                              const std::string& appid)
 {
-    std::lock_guard<std::recursive_mutex> lock(_lock);
+    std::lock_guard<std::mutex> lock(_nodesLock);
     const std::string now = getCurrentTimeString();
-    StoreTransaction transaction(_db);
+    StoreTransaction transaction(_nodesDb);
     NSDBDataModel rows;
-    if (!transaction.began() || !_db.getRecord("select ID from neighbor where appid=?", {NSDBValue(appid)}, &rows))
+    if (!transaction.began() || !_nodesDb.getRecord("select ID from neighbor where appid=?", {NSDBValue(appid)}, &rows))
         return false;
     bool ok;
     if (rows.getRowCount() == 0) {
-        ok = _db.executeSQL("insert into neighbor(device,name,lastTime,saveType,ip,port,appid,wifi) values "
+        ok = _nodesDb.executeSQL("insert into neighbor(device,name,lastTime,saveType,ip,port,appid,wifi) values "
                             "(?,?,'',3,?,?,?,?)",
                             {NSDBValue(device), NSDBValue(name), NSDBValue(ip), NSDBValue(port), NSDBValue(appid),
                              NSDBValue(now)});
     } else {
-        ok = _db.executeSQL("update neighbor set device=?,name=?,wifi=?,port=?,ip=?  where ID=?",
+        ok = _nodesDb.executeSQL("update neighbor set device=?,name=?,wifi=?,port=?,ip=?  where ID=?",
                             {NSDBValue(device), NSDBValue(name), NSDBValue(now), NSDBValue(port), NSDBValue(ip),
                              NSDBValue(atoll(rows.getValue(0, 0).c_str()))});
     }
@@ -34,9 +34,9 @@ bool dicomDB::upsertNeighbor(int device, const std::string& name, const std::str
 
 void dicomDB::listNeighbors(std::vector<NeighborRecord>& out)
 {
-    std::lock_guard<std::recursive_mutex> lock(_lock);
+    std::lock_guard<std::mutex> lock(_nodesLock);
     NSDBDataModel rows;
-    if (!_db.getRecord("select device,name,lastTime,saveType,ip,ID,wifi,appid,port from neighbor order by lastTime desc",
+    if (!_nodesDb.getRecord("select device,name,lastTime,saveType,ip,ID,wifi,appid,port from neighbor order by lastTime desc",
                        &rows)) {
         debugLog("failed to search DB.");
         return;
@@ -58,15 +58,15 @@ void dicomDB::listNeighbors(std::vector<NeighborRecord>& out)
 
 bool dicomDB::setNeighborWifi(const std::string& appid)
 {
-    std::lock_guard<std::recursive_mutex> lock(_lock);
-    StoreTransaction transaction(_db);
+    std::lock_guard<std::mutex> lock(_nodesLock);
+    StoreTransaction transaction(_nodesDb);
     NSDBDataModel rows;
-    if (!transaction.began() || !_db.getRecord("select ID from neighbor where appid=?", {NSDBValue(appid)}, &rows))
+    if (!transaction.began() || !_nodesDb.getRecord("select ID from neighbor where appid=?", {NSDBValue(appid)}, &rows))
         return false;
     if (rows.getRowCount() == 0)
         return true;
     std::string startOfToday = getCurrentTimeString().substr(0, 10) + " 00:00:00";
-    return _db.executeSQL("update neighbor set wifi=?  where ID=?",
+    return _nodesDb.executeSQL("update neighbor set wifi=?  where ID=?",
                           {NSDBValue(startOfToday), NSDBValue(atoll(rows.getValue(0, 0).c_str()))}) &&
            transaction.commit();
 }

@@ -230,6 +230,29 @@ TEST_F(PatientListTest, RowsFollowTheStoreAndItsNotifications)
     EXPECT_TRUE(promptShown());
 }
 
+// The list read from the store counts every record indexed before it was read: an announcement
+// of one of them that is still waiting is not counted again, and a patient an announcement
+// listed first is not listed twice.
+TEST_F(PatientListTest, AListReadAfterRecordsCountsEachOnce)
+{
+    show();
+    execute("insert into patient(ID,name) values(7,'DOE^JANE')");
+    post(patientList::kFileStoredId, record("7", "DOE^JANE", "1-1-1"));
+    ASSERT_EQ(rows(), 1);
+    auto* waiting = new NSUI::NSNotificationData();
+    waiting->text = record("7", "DOE^JANE", "0-0-1");
+    NSUI::NSNotificationCenter::getInstance()->postNotification(nullptr, patientList::kFileStoredId, waiting, nullptr,
+                                                                false);
+    waiting->release();
+    loadOnePatient();
+    frames(3);
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(textOf(0, "imageNumber"), "2-5-340");
+    // Announcements after the list count as before.
+    post(patientList::kFileStoredId, record("7", "DOE^JANE", "0-0-1"));
+    EXPECT_EQ(textOf(0, "imageNumber"), "2-5-341");
+}
+
 TEST_F(PatientListTest, FailedShareOfARowIsToldOnTheList)
 {
     // Drawn when there is a display: <build>/patient_list_share_fail.png shows the message.

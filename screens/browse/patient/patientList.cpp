@@ -19,6 +19,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <unordered_map>
 
 using namespace cocos2d;
 using NSUI::NSNotificationCenter;
@@ -279,8 +280,25 @@ int64_t patientList::indexOfPatient(const std::string& patientId) const {
 void patientList::onPatientsLoaded(NSUI::NSDBDataModel* model) {
     if (!model || !_table)
         return;
+    // The list counts every record the store had indexed when it was read, also those whose
+    // announcements (2002) still wait for this screen: the store hands over its results and
+    // posts its announcements in the order it made them, so exactly those are withdrawn here.
+    auto* centre = NSNotificationCenter::getInstance();
+    centre->removeObserver(kFileStoredId, this);
+    centre->addObserver(
+        this, nullptr, [this](Ref* sender, unsigned id, NSUI::NSNotificationData* data) { onNotification(sender, id, data); },
+        kFileStoredId);
+    // A patient an announcement has already put on the list takes the list's values.
+    std::unordered_map<std::string, int64_t> announced;
+    for (int64_t i = 0; i < _table->getRowCount(); ++i)
+        if (listObject* row = rowAt(i))
+            announced[row->patientID] = i;
     for (int r = 0; r < model->getRowCount(); ++r) {
-        auto* row = new listObject();
+        auto found = announced.find(model->getValue(r, 0));
+        const int64_t listed = found == announced.end() ? -1 : found->second;
+        listObject* row = listed >= 0 ? rowAt(listed) : new listObject();
+        if (!row)
+            continue;
         row->patientID = model->getValue(r, 0);
         row->patientIDHospital = model->getValue(r, 1);
         row->name = model->getValue(r, 2);
@@ -292,6 +310,10 @@ void patientList::onPatientsLoaded(NSUI::NSDBDataModel* model) {
         row->studyNumber = atoi(model->getValue(r, 8).c_str());
         row->seriesNumber = atoi(model->getValue(r, 9).c_str());
         row->imageNumber = atoi(model->getValue(r, 10).c_str());
+        if (listed >= 0) {
+            _table->updateCellAtIndex(listed);
+            continue;
+        }
         _table->insertCellAtIndex(_table->getRowCount(), row);
         row->release();
     }
