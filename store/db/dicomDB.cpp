@@ -129,8 +129,8 @@ void dicomDB::stop()
     const bool wasOpen = _open;
     _open = false;
     _db.closeDB();
-    // An unfinished walk is taken up again at the next open.
-    if (wasOpen && (!_recovery || _recovery->finished()))
+    // An unfinished walk, or a file the database refused, is taken up again at the next open.
+    if (wasOpen && !_fileLeftWithoutRow && (!_recovery || _recovery->finished()))
         writeClosedMark();
 }
 

@@ -132,6 +132,9 @@ public:
     NSUI::NSDBUtil& getConnection() { return _db; }
     /// True from the start of stop: the worker then only indexes what is queued.
     bool isClosing() const { return _closing; }
+    /// A filed file could not be indexed (the database failed): the close then leaves no mark,
+    /// so that the next open looks for it again.
+    void noteFileLeftWithoutRow() { _fileLeftWithoutRow = true; }
 
     /// The receiver's TCP port, 4587 unless changed (tests and the benchmark use free ports).
     static void setReceiverPort(int port);
@@ -161,6 +164,7 @@ private:
     std::mutex _nodesLock;
     std::atomic<bool> _open{false};
     std::atomic<bool> _closing{false};
+    std::atomic<bool> _fileLeftWithoutRow{false};
     bool _indexesReady = false;  // under _lock
     std::unique_ptr<StoreRecovery> _recovery;
     std::string _root;

@@ -211,8 +211,10 @@ void dicomDBThread::storeFile(dicomDBRequest* request)
     }
     FoundRecord found;
     if (!_store->findRecord(SLOT(record->patientName), SLOT(record->patientID), SLOT(record->studyInstanceUID),
-                            SLOT(record->seriesInstanceUID), SLOT(record->sopInstanceUID), found))
+                            SLOT(record->seriesInstanceUID), SLOT(record->sopInstanceUID), found)) {
+        _store->noteFileLeftWithoutRow();
         return;
+    }
     if (found.imageFound)
         return;
     const bool newStudy = !found.studyFound;
@@ -223,6 +225,7 @@ void dicomDBThread::storeFile(dicomDBRequest* request)
     if (!_store->insertRecord(*record, found)) {
         debugLog("failed to save new dicom record to DB");
         cocos2d::log("store: cannot index %s%s", SLOT(record->folder).c_str(), SLOT(record->fileName).c_str());
+        _store->noteFileLeftWithoutRow();
         return;
     }
     // While the store closes nobody is told of the new record.
