@@ -115,6 +115,14 @@ std::string newScratchEntry(const std::string& root, const std::string& label, b
     dcmLog("store: %d names for %s in %s are taken", kTries, label.c_str(), scratch.c_str());
     return std::string();
 }
+
+// The series folder the receiver files a record's file in, relative to the store root.
+std::string seriesFolderOf(const DCM_MESSAGE& msg)
+{
+    char folder[1024];
+    dcmServer::getDicomFolder(msg.patientName, msg.patientID, msg.studyInstanceUID, msg.seriesInstanceUID, folder);
+    return folder;
+}
 } // namespace
 
 std::mutex& storeFolderLock()
@@ -194,8 +202,7 @@ bool placeFileInStore(const std::string& sourcePath, const std::string& root, bo
     }
     if (!fillDcmMessage(sourcePath, msg))
         return false;
-    char folder[1024];
-    dcmServer::getDicomFolder(msg.patientName, msg.patientID, msg.studyInstanceUID, msg.seriesInstanceUID, folder);
+    const std::string folder = seriesFolderOf(msg);
     std::string rootDir = root.back() == '/' ? root : root + "/";
     std::string fileName = dcmStoreFileName(msg, baseName(sourcePath));
     fs::path destDir = rootDir + folder + "/";
@@ -251,10 +258,24 @@ bool placeFileInStore(const std::string& sourcePath, const std::string& root, bo
     }
     if (move && !scratch.empty())
         fs::remove(sourcePath, ec);
-    setDcmMessageLocation(msg, fileName, std::string(folder) + "/");
-    if (msg.folder[0] == 0)
+    setDcmMessageLocation(msg, fileName, folder + "/");
+    return msg.folder[0] != 0;
+}
+
+bool readStoredFileRecord(const std::string& root, const std::string& folder, const std::string& name,
+                          DCM_MESSAGE& msg)
+{
+    const std::string path = root + folder + "/" + name;
+    if (!fillDcmMessage(path, msg)) {
+        dcmLog("store: %s is not a DICOM file the store can index; left as it is", path.c_str());
         return false;
-    return true;
+    }
+    if (seriesFolderOf(msg) != folder || dcmStoreFileName(msg, name) != name) {
+        dcmLog("store: %s does not lie where its tags place it; left as it is", path.c_str());
+        return false;
+    }
+    setDcmMessageLocation(msg, name, folder + "/");
+    return msg.folder[0] != 0;
 }
 
 } // namespace dcmSDK

@@ -58,4 +58,10 @@ std::string newStoreScratchFolder(const std::string& root, const std::string& la
 bool placeFileInStore(const std::string& sourcePath, const std::string& root, bool move,
                       DCM_MESSAGE& msg);
 
+/// Fills the whole record of a file that lies in the store (root + folder + "/" + name) where
+/// placeFileInStore puts it, reading it as the receiver does. False, with a log line, when it
+/// is not DICOM or its tags place it elsewhere.
+bool readStoredFileRecord(const std::string& root, const std::string& folder, const std::string& name,
+                          DCM_MESSAGE& msg);
+
 } // namespace dcmSDK

@@ -212,14 +212,14 @@ void listInto(const std::string& dir, std::vector<std::string>& out, bool recurs
     closedir(handle);
 }
 
+} // namespace
+
 std::string withoutTrailingSlash(std::string dir)
 {
     while (dir.size() > 1 && dir.back() == '/')
         dir.pop_back();
     return dir;
 }
-
-} // namespace
 
 void listFiles(std::string dir, std::vector<std::string>& out, bool recursive, bool withPath)
 {

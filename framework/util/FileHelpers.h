@@ -25,6 +25,8 @@ bool copyDirectory(std::string from, std::string to);
 /// sub-folders whose names do not begin with "." when `recursive`. Folder links are not
 /// followed, so a link back up the tree cannot loop.
 void listFiles(std::string dir, std::vector<std::string>& out, bool recursive, bool withPath);
+/// The path less its trailing "/"s ("/" itself stays).
+std::string withoutTrailingSlash(std::string dir);
 /// Appends the sub-folders of `dir` not beginning with ".": names, or with `withPath`
 /// dir + "/" + name.
 void listSubDirectories(std::string dir, std::vector<std::string>& out, bool withPath = false);

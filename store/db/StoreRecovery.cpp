@@ -6,76 +6,16 @@
 
 #include "DCM_MESSAGE.h"
 #include "dcmFileRecord.h"
-#include "dcmServer.h"
 #include "imaging/core/cache/isDcmScan.h"
+#include "util/FileHelpers.h"
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
 #include <vector>
 
-namespace fs = std::filesystem;
 using NSUI::NSDBDataModel;
 using NSUI::NSDBValue;
-
-namespace {
-
-// The names of the entries of a folder that are folders (want true) or regular files, leaving
-// out dot entries (the store's scratch folder) and links.
-std::vector<std::string> entriesOf(const std::string& folder, bool folders)
-{
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code kindError;
-        const fs::file_status status = it->symlink_status(kindError);
-        if (name.empty() || name[0] == '.' || kindError)
-            continue;
-        if (folders ? fs::is_directory(status) : fs::is_regular_file(status))
-            names.push_back(name);
-    }
-    return names;
-}
-
-bool isPreviewPicture(const std::string& name)
-{
-    const std::string prefix = isImageSDK::isDcmScan::kPreviewPicturePrefix;
-    return name.size() == prefix.size() + 1 && name.compare(0, prefix.size(), prefix) == 0 &&
-           name.back() >= '0' && name.back() < '0' + isImageSDK::isDcmScan::kPreviewPictureCount;
-}
-
-// "a/b/c/" and "a/b/c" name one folder.
-std::string withoutTrailingSlash(std::string path)
-{
-    while (!path.empty() && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-// Reads a stored file's record as the receiver does (its tags, its folder, its store name);
-// false, with a log line, when it is not DICOM or does not lie where those put it.
-bool readStoredRecord(const std::string& root, const std::string& relative, const std::string& name,
-                      dcmSDK::DCM_MESSAGE& record)
-{
-    const std::string path = root + relative + "/" + name;
-    if (!dcmSDK::fillDcmMessage(path, record)) {
-        cocos2d::log("store: %s is not a DICOM file the store can index; left as it is", path.c_str());
-        return false;
-    }
-    char folder[1024];
-    dcmSDK::dcmServer::getDicomFolder(record.patientName, record.patientID, record.studyInstanceUID,
-                                      record.seriesInstanceUID, folder);
-    if (relative != folder || dcmSDK::dcmStoreFileName(record, name) != name) {
-        cocos2d::log("store: %s does not lie where its tags place it; left as it is", path.c_str());
-        return false;
-    }
-    dcmSDK::setDcmMessageLocation(record, name, relative + "/");
-    return record.folder[0] != 0;
-}
-
-} // namespace
 
 StoreRecovery::StoreRecovery(dicomDB& store) : _store(store), _root(store.getRoot()) {}
 
@@ -133,15 +73,24 @@ void StoreRecovery::run()
         for (int r = 0; r < rows.getRowCount(); ++r)
             seriesByPath[withoutTrailingSlash(rows.getValue(r, 1))] = atoll(rows.getValue(r, 0).c_str());
     }
-    // Three levels deep: patient, study, series, as the receiver files them.
-    for (const std::string& patient : entriesOf(_root, true))
-        for (const std::string& study : entriesOf(_root + patient, true))
-            for (const std::string& series : entriesOf(_root + patient + "/" + study, true)) {
-                const std::string relative = patient + "/" + study + "/" + series;
+    // Three levels deep: patient, study, series, as the receiver files them. Folders whose
+    // names begin with "." (the store's scratch folder) are not looked into.
+    std::vector<std::string> patients;
+    listSubDirectories(_root, patients);
+    for (const std::string& patient : patients) {
+        std::vector<std::string> studies;
+        listSubDirectories(_root + patient, studies);
+        for (const std::string& study : studies) {
+            std::vector<std::string> series;
+            listSubDirectories(_root + patient + "/" + study, series);
+            for (const std::string& one : series) {
+                const std::string relative = patient + "/" + study + "/" + one;
                 auto known = seriesByPath.find(relative);
                 if (!walkSeriesFolder(relative, known == seriesByPath.end() ? 0 : known->second))
                     return;
             }
+        }
+    }
     _finished = true;
     cocos2d::log("store: %u files without rows handed over for indexing", _handedOver.load());
 }
@@ -153,7 +102,8 @@ bool StoreRecovery::walkSeriesFolder(const std::string& relative, long long seri
         if (_stop)
             return false;
     }
-    std::vector<std::string> files = entriesOf(_root + relative, false);
+    std::vector<std::string> files;
+    listFiles(_root + relative, files, false, false);
     if (files.empty())
         return true;
     std::set<std::string> named;
@@ -165,10 +115,10 @@ bool StoreRecovery::walkSeriesFolder(const std::string& relative, long long seri
                 named.insert(rows.getValue(r, 0));
     }
     for (const std::string& name : files) {
-        if (named.count(name) || isPreviewPicture(name))
+        if (named.count(name) || isImageSDK::isDcmScan::isPreviewPicture(name))
             continue;
         std::unique_ptr<dcmSDK::DCM_MESSAGE> record(new dcmSDK::DCM_MESSAGE());
-        if (!readStoredRecord(_root, relative, name, *record))
+        if (!dcmSDK::readStoredFileRecord(_root, relative, name, *record))
             continue;
         if (!waitForRoom())
             return false;

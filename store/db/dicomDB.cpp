@@ -486,15 +486,18 @@ void dicomDB::requestFavorites(const dicomDBRequest::Callback& callback, bool ev
 void dicomDB::queueFileRecord(dcmSDK::DCM_MESSAGE* record, std::function<void()> processed)
 {
     auto* holder = new DcmMessageData(record);
-    auto* request = new dicomDBRequest(dicomDBRequest::kStoreFile, nullptr);
-    request->setFileRecord(record, holder);
+    queueRecord(holder, std::move(processed));
     holder->release();
-    request->requestId = isImageSDK::keyHash(record->folder);
+}
+
+void dicomDB::queueRecord(DcmMessageData* holder, std::function<void()> processed)
+{
+    auto* request = new dicomDBRequest(dicomDBRequest::kStoreFile, nullptr);
+    request->setFileRecord(holder->record(), holder);
+    request->requestId = isImageSDK::keyHash(holder->record()->folder);
     request->processed = std::move(processed);
-    if (!_open || !_worker || !_worker->addRequest(request)) {
-        if (request->processed)
-            request->processed();
-    }
+    if ((!_open || !_worker || !_worker->addRequest(request)) && request->processed)
+        request->processed();
     request->release();
 }
 
@@ -504,12 +507,8 @@ void dicomDB::onNotification(cocos2d::Ref*, unsigned int id, NSUI::NSNotificatio
         return;
     if (id == kFileStoredId) {
         auto* holder = dynamic_cast<DcmMessageData*>(data);
-        if (!_open || !holder || !holder->record())
-            return;
-        auto* request = new dicomDBRequest(dicomDBRequest::kStoreFile, nullptr);
-        request->setFileRecord(holder->record(), holder);
-        request->requestId = isImageSDK::keyHash(holder->record()->folder);
-        queueRequest(request, false);
+        if (_open && holder && holder->record())
+            queueRecord(holder, nullptr);
     } else if (id == kCaptureSavedId) {
         onCaptureSaved(data->text);
     } else if (id == kFavoriteDicomSavedId) {

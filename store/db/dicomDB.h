@@ -25,6 +25,7 @@ struct DCM_MESSAGE;
 namespace NSUI {
 class NSNotificationData;
 }
+class DcmMessageData;
 class dicomDBThread;
 class StoreRecovery;
 
@@ -148,6 +149,8 @@ private:
     void onFavoriteDicomSaved(const std::string& path, int mode, float scale);
     int addFavoriteRow(int type, const std::string& path, float scale);
     void queueRequest(dicomDBRequest* request, bool toFront);
+    /// Queues the record its holder carries for the worker (any thread); see queueFileRecord.
+    void queueRecord(DcmMessageData* holder, std::function<void()> processed);
     /// Takes the usable series folders out of the store, then removes the study and patient
     /// folders above each that are left empty. The caller holds the store's folder lock
     /// (dcmSDK::storeFolderLock). Each series folder is renamed into the store's scratch

@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 #include "cocos2d.h"
 #include "db/NSDBDataModel.h"
+#include "db/dicomDB.h"
 #include "net/NetworkInfoProvider.h"
 #include "notify/NSNotificationCenter.h"
 
@@ -148,6 +149,15 @@ inline bool makeSeries(const std::vector<std::string>& args)
     qptest::TempDir logs;
     nettest::Process maker(argv, logs.file("samplemaker.log"));
     return maker.started() && maker.wait(120) == 0;
+}
+
+/// The first value a query gives on the store's connection, read under the store's lock.
+inline std::string firstValue(dicomDB* store, const std::string& sql)
+{
+    NSUI::NSDBDataModel rows;
+    std::lock_guard<std::recursive_mutex> lock(store->getLock());
+    EXPECT_TRUE(store->getConnection().getRecord(sql, &rows)) << sql;
+    return rows.getValue(0, 0);
 }
 
 /// A query's rows as texts.

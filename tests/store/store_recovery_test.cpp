@@ -30,15 +30,9 @@ protected:
         StoreFixture::SetUp();
         dicomDB::setReceiverPort(nettest::freePort());
     }
-
-    static std::string count(dicomDB* store, const std::string& sql)
-    {
-        NSUI::NSDBDataModel rows;
-        std::lock_guard<std::recursive_mutex> lock(store->getLock());
-        EXPECT_TRUE(store->getConnection().getRecord(sql, &rows)) << sql;
-        return rows.getValue(0, 0);
-    }
 };
+
+using storetest::firstValue;
 
 // The child: places every file as the importer does, hands over the records of the first half
 // (the second half stand for files whose peers were answered just before the end) and is killed
@@ -94,9 +88,9 @@ TEST_F(StoreRecoveryTest, AfterAKillEveryFiledImageGetsOneRowAndItsSeriesCachesG
     dicomDB* store = dicomDB::create();
     ASSERT_NE(store, nullptr);
     EXPECT_TRUE(store->walksForFilesWithoutRows());
-    ASSERT_TRUE(storetest::pumpUntil([&] { return count(store, "select count() from image") == "46"; }))
-        << count(store, "select count() from image") << " rows";
-    EXPECT_EQ(count(store, "select count(distinct imageUID) from image"), "46");
+    ASSERT_TRUE(storetest::pumpUntil([&] { return firstValue(store, "select count() from image") == "46"; }))
+        << firstValue(store, "select count() from image") << " rows";
+    EXPECT_EQ(firstValue(store, "select count(distinct imageUID) from image"), "46");
     std::set<std::string> named;
     {
         NSUI::NSDBDataModel rows;
@@ -116,7 +110,7 @@ TEST_F(StoreRecoveryTest, AfterAKillEveryFiledImageGetsOneRowAndItsSeriesCachesG
     store = dicomDB::create();
     ASSERT_NE(store, nullptr);
     EXPECT_FALSE(store->walksForFilesWithoutRows());
-    EXPECT_EQ(count(store, "select count() from image"), "46");
+    EXPECT_EQ(firstValue(store, "select count() from image"), "46");
     store->release();
 }
 

@@ -47,13 +47,7 @@ protected:
         StoreFixture::TearDown();
     }
 
-    std::string count(const std::string& sql)
-    {
-        NSUI::NSDBDataModel rows;
-        std::lock_guard<std::recursive_mutex> lock(_service->getDB()->getLock());
-        EXPECT_TRUE(_service->getDB()->getConnection().getRecord(sql, &rows)) << sql;
-        return rows.getValue(0, 0);
-    }
+    std::string count(const std::string& sql) { return storetest::firstValue(_service->getDB(), sql); }
 
     // storescu sends a folder to the given port; its exit status. The main thread keeps the
     // store busy meanwhile (or runs eachFrame at every frame), so the receiver, the worker and

@@ -71,19 +71,6 @@ void listFilesRecursive(const std::string& dir, const std::string& prefix, std::
     }
 }
 
-/// The study list's preview pictures, "thrumb0" ... "thrumb5", sit beside the images of a
-/// series; they are PNG files and never part of the series.
-bool isPreviewPicture(const std::string& name)
-{
-    const size_t slash = name.rfind('/');
-    const size_t start = slash == std::string::npos ? 0 : slash + 1;
-    const std::string prefix = isDcmScan::kPreviewPicturePrefix;
-    if (name.size() - start != prefix.size() + 1 || name.compare(start, prefix.size(), prefix) != 0)
-        return false;
-    const char digit = name[start + prefix.size()];
-    return digit >= '0' && digit < '0' + isDcmScan::kPreviewPictureCount;
-}
-
 /// Files of the folder the scan reads: the preview pictures and this program's own cache files
 /// (when the cache folder lies inside the scanned one) are left out without being opened.
 std::vector<std::string> imageCandidates(const std::string& dir, const std::string& cacheDir)
@@ -94,7 +81,7 @@ std::vector<std::string> imageCandidates(const std::string& dir, const std::stri
     const std::string cachePrefix = cacheInside ? cacheDir.substr(dir.size()) : std::string();
     names.erase(std::remove_if(names.begin(), names.end(),
                                [&](const std::string& name) {
-                                   return isPreviewPicture(name) ||
+                                   return isDcmScan::isPreviewPicture(name) ||
                                           (cacheInside && name.compare(0, cachePrefix.size(), cachePrefix) == 0);
                                }),
                 names.end());
@@ -507,6 +494,19 @@ void isDcmScan::removeCacheForStudy(const std::string& folder)
     std::error_code ec;
     fs::remove(cacheFileFor(folder, ".prebin"), ec);
     fs::remove(cacheFileFor(folder, ".raw"), ec);
+}
+
+/// The study list's preview pictures, "thrumb0" ... "thrumb5", sit beside the images of a
+/// series; they are PNG files and never part of the series.
+bool isDcmScan::isPreviewPicture(const std::string& name)
+{
+    const size_t slash = name.rfind('/');
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::string prefix = isDcmScan::kPreviewPicturePrefix;
+    if (name.size() - start != prefix.size() + 1 || name.compare(start, prefix.size(), prefix) != 0)
+        return false;
+    const char digit = name[start + prefix.size()];
+    return digit >= '0' && digit < '0' + isDcmScan::kPreviewPictureCount;
 }
 
 void isDcmScan::clearBuffer()

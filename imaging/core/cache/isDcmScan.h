@@ -29,6 +29,8 @@ public:
     /// this prefix and their number ("thrumb0".."thrumb5"); the scan leaves them unread.
     static constexpr const char* kPreviewPicturePrefix = "thrumb";
     static constexpr int kPreviewPictureCount = 6;
+    /// True for a preview picture's name (a bare name or a path ending in one).
+    static bool isPreviewPicture(const std::string& name);
 
     /// Creates the cache folder when missing; the ".prebin" path of the folder when it exists,
     /// else "".
