@@ -2,9 +2,11 @@
 
 #include "ScreenLinks.h"
 #include "AppWindow.h"
+#include "LibraryInUseNotice.h"
 
 #include "ads/adsApplication.h"
 #include "audio/SimpleAudioEngine.h"
+#include "db/dicomDB.h"
 #include "dcmCallbacks.h"
 #include "discovery/sniffer.h"
 #include "hooks/ServiceHooks.h"
@@ -109,7 +111,22 @@ void SystemServices::startDicomService() {
         if (NSUI::sniffer* discovery = NSUI::sniffer::peekInstance())
             discovery->startPingSweep();
     };
-    if (dataService* service = dataService::getInstance())
+    dataService* service = dataService::getInstance();
+    dicomDB* store = service ? service->getDB() : nullptr;
+    if (store && store->isInUseElsewhere()) {
+        // Another running workstation owns the library: this one says so and ends when the
+        // user closes it, with no network service of its own meanwhile. The patient list
+        // goes before it was ever shown, so nothing is imported.
+        _libraryInUse = true;
+        const std::string folder = store->getRoot();
+        log("The library %s is in use by another running workstation; close this window and use that one",
+            folder.c_str());
+        service->stop();
+        stopDiscovery();
+        Director::getInstance()->replaceScene(LibraryInUseNotice::createScene(folder));
+        return;
+    }
+    if (service)
         service->echoSweep(2);
 }
 
@@ -126,10 +143,14 @@ void SystemServices::preloadEffects() {
 }
 
 void SystemServices::startPingSweep() {
+    if (_libraryInUse)
+        return;
     NSUI::sniffer::getInstance()->startPingSweep();
 }
 
 void SystemServices::renewUpdateService() {
+    if (_libraryInUse)
+        return;
     ADS::adsApplication* ads = ADS::adsApplication::getInstance();
     updateService* current = ads->getUpdateService();
     if (current && current->isRunning())
@@ -138,6 +159,8 @@ void SystemServices::renewUpdateService() {
 }
 
 void SystemServices::echoSweep(int mode) {
+    if (_libraryInUse)
+        return;
     if (dataService* service = dataService::getInstance())
         service->echoSweep(mode);
 }

@@ -36,4 +36,8 @@ public:
 
     /// Longest wait for LAN discovery's threads at shutdown.
     static constexpr unsigned kDiscoveryStopWaitMs = 2000;
+
+private:
+    // Another running workstation owns the library: nothing network-facing is started again.
+    bool _libraryInUse = false;
 };

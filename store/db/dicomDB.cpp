@@ -84,12 +84,8 @@ bool dicomDB::init()
     _worker->finishedCallback = [this](NSUI::NSThreadRequest* request) { onRequestDone(request); };
     // Before the store opens: the walk for files without rows may queue records at once.
     _worker->setConnection(&_db);
-    if (openStore()) {
-        // The worker starts on the indexes at once; a store that lacks them (one made before
-        // they existed) gets them before its first list, and the receiver does not wait.
-        auto* prepare = new dicomDBRequest(dicomDBRequest::kPrepare, nullptr);
-        queueRequest(prepare, false);
-    }
+    // Observed before the receiver starts: a post reaches only the observers registered when
+    // it is made, and a peer whose sends waited for this program sends at once.
     auto* centre = NSUI::NSNotificationCenter::getInstance();
     auto callback = [this](cocos2d::Ref* sender, unsigned id, NSUI::NSNotificationData* data) {
         onNotification(sender, id, data);
@@ -97,6 +93,12 @@ bool dicomDB::init()
     centre->addObserver(this, nullptr, callback, kFileStoredId);
     centre->addObserver(this, nullptr, callback, kCaptureSavedId);
     centre->addObserver(this, nullptr, callback, kFavoriteDicomSavedId);
+    if (openStore()) {
+        // The worker starts on the indexes at once; a store that lacks them (one made before
+        // they existed) gets them before its first list, and the receiver does not wait.
+        auto* prepare = new dicomDBRequest(dicomDBRequest::kPrepare, nullptr);
+        queueRequest(prepare, false);
+    }
     return true;
 }
 
@@ -132,6 +134,8 @@ void dicomDB::stop()
     // An unfinished walk, or a file the database refused, is taken up again at the next open.
     if (wasOpen && !_fileLeftWithoutRow && (!_recovery || _recovery->finished()))
         writeClosedMark();
+    // Last: the next owner finds the mark as this close left it.
+    _owner.release();
 }
 
 bool dicomDB::takeClosedMark()
@@ -174,6 +178,14 @@ bool dicomDB::openStore()
     auto* files = cocos2d::FileUtils::getInstance();
     if (!files->isDirectoryExist(_root))
         files->createDirectory(_root);
+    // Before anything of the folder is read or written: its owner's mark, walk and rows stay
+    // its owner's.
+    if (_owner.take(_root) == StoreOwnerLock::Result::kInUse) {
+        _inUseElsewhere = true;
+        cocos2d::log("store: the library %s is in use by another running workstation; it is not opened here",
+                     _root.c_str());
+        return false;
+    }
     // A new database has no rows to miss: it is not looked through for files without them.
     std::error_code missing;
     const bool newDatabase = !std::filesystem::exists(_root + "dicomDB", missing);

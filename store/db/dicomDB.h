@@ -7,6 +7,7 @@
 #include "db/NSDBDataModel.h"
 #include "db/NSDBUtil.h"
 #include "db/NeighborRecord.h"
+#include "db/StoreOwnerLock.h"
 #include "db/dicomDBRequest.h"
 #include "thread/NSThreadSafeDestroy.h"
 
@@ -37,7 +38,9 @@ class StoreRecovery;
 ///
 /// A clean close indexes every record already handed over and leaves a mark beside the
 /// database; an open that finds no mark (the program was killed, or the machine went down)
-/// walks the series folders in the background for files that no image row names.
+/// walks the series folders in the background for files that no image row names. One open
+/// store at a time owns a store folder (StoreOwnerLock): another that finds it owned opens
+/// nothing, so the mark and the walk stay its owner's.
 class dicomDB : public cocos2d::Ref, public NSUI::NSThreadSafeDestroy {
 public:
     /// Constructs and runs init; null when init fails. The caller owns the one reference.
@@ -45,20 +48,23 @@ public:
 
     dicomDB();
     virtual ~dicomDB();
-    /// Creates the worker, opens the store (and with it the receiver) and observes 2014, 1004
-    /// and 9104.
+    /// Creates the worker, observes 2014, 1004 and 9104, then opens the store (and with it the
+    /// receiver): a record filed as the receiver starts finds the store listening.
     virtual bool init();
     /// Stops the receiver, lets the worker index every file record already posted to the store
     /// or queued (the walk for files without rows ends between two files), closes the database
     /// and marks the close clean unless the walk is unfinished.
     virtual void stop();
 
-    /// Root = writable path + "qp/dicom/"; opens the database there, and only when that
-    /// succeeded starts the receiver on that root.
+    /// Root = writable path + "qp/dicom/"; takes the folder's owner lock, opens the database
+    /// there, and only when both succeeded starts the receiver on that root.
     bool openStore();
     /// Opens or creates folder + "dicomDB", raises its version and adds missing tables.
     bool createDB(const std::string& folder);
     bool isOpen() const { return _open; }
+    /// True when another open store (another running workstation) owns the folder: this one
+    /// opened nothing and leaves the folder alone.
+    bool isInUseElsewhere() const { return _inUseElsewhere; }
     /// The store root, ending in "/".
     std::string getRoot() const;
     /// The root a store opened under this writable path uses: writable + "qp/dicom/".
@@ -168,6 +174,8 @@ private:
     std::atomic<bool> _open{false};
     std::atomic<bool> _closing{false};
     std::atomic<bool> _fileLeftWithoutRow{false};
+    std::atomic<bool> _inUseElsewhere{false};
+    StoreOwnerLock _owner;
     bool _indexesReady = false;  // under _lock
     std::unique_ptr<StoreRecovery> _recovery;
     std::string _root;

@@ -1,12 +1,15 @@
 // Files the store has filed keep their rows however the program ends: a close indexes what was
-// handed over, and the open after a kill finds the files without rows.
+// handed over, the open after a kill finds the files without rows, a record filed as the
+// receiver starts is taken in, and a second store on an owned folder leaves it alone.
 
 #include "StoreTestEnv.h"
 
 #include "DCM_MESSAGE.h"
 #include "db/DcmMessageData.h"
 #include "db/dicomDB.h"
+#include "dcmCallbacks.h"
 #include "dcmFileRecord.h"
+#include "net/dataService.h"
 #include "notify/NSNotificationCenter.h"
 
 #include <csignal>
@@ -111,6 +114,105 @@ TEST_F(StoreRecoveryTest, AfterAKillEveryFiledImageGetsOneRowAndItsSeriesCachesG
     ASSERT_NE(store, nullptr);
     EXPECT_FALSE(store->walksForFilesWithoutRows());
     EXPECT_EQ(firstValue(store, "select count() from image"), "46");
+    store->release();
+}
+
+// A file no one here wrote.
+const char* const kForeignFile = "/usr/lib/python3/dist-packages/pydicom/data/test_files/CT_small.dcm";
+
+// The receiver stand-in: from inside its start it files one object and hands its record on,
+// as the real receiver does for an object that arrives the moment the port opens.
+void fileOneObjectAtStart(unsigned type, const char* text)
+{
+    if (type != dcmSDK::DCM_MSG_RECEIVER_STARTED)
+        return;
+    auto* record = new dcmSDK::DCM_MESSAGE();
+    const std::string root = dicomDB::rootFor(cocos2d::FileUtils::getInstance()->getWritablePath());
+    if (!dcmSDK::placeFileInStore(kForeignFile, root, false, *record)) {
+        delete record;
+        ADD_FAILURE() << "the stand-in could not file " << kForeignFile;
+        return;
+    }
+    dataService::onDcmMessage(dcmSDK::DCM_MSG_FILE_STORED, reinterpret_cast<const char*>(record));
+    (void)text;
+}
+
+TEST_F(StoreRecoveryTest, ARecordFiledAsTheReceiverStartsHasItsRowAfterACleanCloseAndTheNextOpen)
+{
+    dcmSDK::setMsgCallback(&fileOneObjectAtStart);
+    dicomDB* store = dicomDB::create();
+    dcmSDK::setMsgCallback(nullptr);
+    ASSERT_NE(store, nullptr);
+    ASSERT_TRUE(store->isOpen());
+    store->stop();
+    store->release();
+
+    store = dicomDB::create();
+    ASSERT_NE(store, nullptr);
+    EXPECT_FALSE(store->walksForFilesWithoutRows());
+    EXPECT_EQ(firstValue(store, "select count() from image"), "1");
+    store->release();
+}
+
+// One open store owns a folder. A second one, as a second running workstation opens it, opens
+// nothing: no mark taken or written, no walk, no row; the owner's close is as it was.
+TEST_F(StoreRecoveryTest, ASecondStoreOnAnOwnedFolderOpensNothingAndLeavesTheOwnersCloseAsItWas)
+{
+    dicomDB* owner = dicomDB::create();
+    ASSERT_NE(owner, nullptr);
+    ASSERT_TRUE(owner->isOpen());
+    EXPECT_FALSE(owner->isInUseElsewhere());
+    auto* record = new dcmSDK::DCM_MESSAGE();
+    ASSERT_TRUE(dcmSDK::placeFileInStore(kForeignFile, owner->getRoot(), false, *record));
+    owner->queueFileRecord(record, nullptr);
+    ASSERT_TRUE(storetest::pumpUntil([&] { return firstValue(owner, "select count() from image") == "1"; }));
+
+    dicomDB* second = dicomDB::create();
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(second->isOpen());
+    EXPECT_TRUE(second->isInUseElsewhere());
+    EXPECT_FALSE(second->walksForFilesWithoutRows());
+    second->stop();
+    second->release();
+    EXPECT_FALSE(fs::exists(storeRoot() + dicomDB::kClosedMark));
+    EXPECT_EQ(firstValue(owner, "select count() from image"), "1");
+
+    owner->stop();
+    owner->release();
+    EXPECT_TRUE(fs::exists(storeRoot() + dicomDB::kClosedMark));
+    owner = dicomDB::create();
+    ASSERT_NE(owner, nullptr);
+    EXPECT_TRUE(owner->isOpen());
+    EXPECT_FALSE(owner->walksForFilesWithoutRows());
+    EXPECT_EQ(firstValue(owner, "select count() from image"), "1");
+    owner->release();
+}
+
+// The child: owns the store in the folder and is killed holding it.
+void openAndKill(const std::string& writable)
+{
+    cocos2d::FileUtils::getInstance()->setWritablePath(writable);
+    dicomDB* store = dicomDB::create();
+    if (!store || !store->isOpen())
+        _exit(3);
+    raise(SIGKILL);
+}
+
+// The system drops a killed owner's lock: the next start owns the folder at once.
+TEST_F(StoreRecoveryTest, AKilledOwnersFolderOpensAgainAtOnce)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const char* inherited = std::getenv(kKilledRunFolder);
+    const std::string folder = inherited ? inherited : writable();
+    if (!inherited)
+        setenv(kKilledRunFolder, folder.c_str(), 1);
+    EXPECT_EXIT(openAndKill(folder), ::testing::KilledBySignal(SIGKILL), "");
+    unsetenv(kKilledRunFolder);
+
+    dicomDB* store = dicomDB::create();
+    ASSERT_NE(store, nullptr);
+    EXPECT_TRUE(store->isOpen());
+    EXPECT_FALSE(store->isInUseElsewhere());
     store->release();
 }
 
