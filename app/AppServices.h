@@ -42,7 +42,8 @@ public:
     virtual void showNewVersionNotice() = 0;
     /// Creates LAN discovery (its receive loop starts with it) and starts a ping sweep.
     virtual void startDiscovery() = 0;
-    /// Creates the DICOM service (store, receiver, timer) and echoes the known nodes.
+    /// Creates the DICOM service (store, receiver, timer) and echoes the known nodes; when
+    /// another running workstation owns the library, shows that in place of the first scene.
     virtual void startDicomService() = 0;
     /// One usage event: 0 launch, 1 back in the foreground, 2 into the background.
     virtual void recordStat(int type) = 0;
