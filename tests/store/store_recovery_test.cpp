@@ -122,7 +122,7 @@ const char* const kForeignFile = "/usr/lib/python3/dist-packages/pydicom/data/te
 
 // The receiver stand-in: from inside its start it files one object and hands its record on,
 // as the real receiver does for an object that arrives the moment the port opens.
-void fileOneObjectAtStart(unsigned type, const char* text)
+void fileOneObjectAtStart(unsigned type, const char*)
 {
     if (type != dcmSDK::DCM_MSG_RECEIVER_STARTED)
         return;
@@ -134,7 +134,6 @@ void fileOneObjectAtStart(unsigned type, const char* text)
         return;
     }
     dataService::onDcmMessage(dcmSDK::DCM_MSG_FILE_STORED, reinterpret_cast<const char*>(record));
-    (void)text;
 }
 
 TEST_F(StoreRecoveryTest, ARecordFiledAsTheReceiverStartsHasItsRowAfterACleanCloseAndTheNextOpen)
