@@ -22,7 +22,6 @@ public:
     /// the file system has no locks; nothing is held then.
     Result take(const std::string& folder);
     void release();
-    bool held() const { return _fd >= 0; }
 
 private:
     int _fd = -1;
