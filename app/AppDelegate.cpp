@@ -19,11 +19,13 @@ AppConfig* g_config = nullptr;
 
 // Services whose getInstance may first be reached from a worker (a post from the DICOM
 // library's threads, a file look-up of a loader) are made here, on the main thread, so the
-// scheduler and the settings are only ever set up by the thread that owns them.
-void createMainThreadSingletons() {
+// scheduler and the settings are only ever set up by the thread that owns them. A program
+// that does not own its library reads no settings.
+void createMainThreadSingletons(bool withSettings) {
     Director::getInstance();
     FileUtils::getInstance();
-    UserDefault::getInstance();
+    if (withSettings)
+        UserDefault::getInstance();
     NSUI::NSNotificationCenter::getInstance();
 }
 
@@ -51,15 +53,20 @@ bool AppDelegate::applicationDidFinishLaunching() {
         log("AppDelegate: no services are installed; nothing can start");
         return false;
     }
-    createMainThreadSingletons();
-    services->createSharedRegistries();
-
-    AppConfig* config = AppConfig::getInstance();
-    if (config != g_config) {
-        config->retain();
-        if (g_config)
-            g_config->release();
-        g_config = config;
+    // Decided before anything reads or writes the library: a program that finds another
+    // running workstation using it makes nothing but the notice that says so.
+    _libraryInUse = !services->takeLibrary();
+    createMainThreadSingletons(!_libraryInUse);
+    AppConfig* config = nullptr;
+    if (!_libraryInUse) {
+        services->createSharedRegistries();
+        config = AppConfig::getInstance();
+        if (config != g_config) {
+            config->retain();
+            if (g_config)
+                g_config->release();
+            g_config = config;
+        }
     }
 
     Director* director = Director::getInstance();
@@ -75,35 +82,40 @@ bool AppDelegate::applicationDidFinishLaunching() {
         }
         director->setOpenGLView(view);
     }
-    setScreenCaptureBackend([](const ScreenCaptureCallback& done, const std::string& path, int x, int y,
-                               int width,
-                               int height) { utils::captureScreen(done, path, x, y, width, height); });
 
-    std::vector<std::string> paths;
-    paths.push_back(kSearchPaths[0]);
-    config->getFrameSize() = view->getFrameSize();
-    for (size_t i = 1; i < 5; ++i)
-        paths.push_back(kSearchPaths[i]);
+    std::vector<std::string> paths(kSearchPaths, kSearchPaths + 5);
     for (const std::string& extra : services->extraSearchPaths())
         paths.push_back(extra);
     FileUtils::getInstance()->setSearchPaths(paths);
 
-    const Size& frame = config->getFrameSize();
+    const Size frame = view->getFrameSize();
     view->setDesignResolutionSize(frame.width, frame.height, ResolutionPolicy::FIXED_HEIGHT);
     director->setContentScaleFactor(1.0f);
     // The view's projection and viewport were made for the size it had when the director
     // took it; they follow the design resolution only when set again.
     director->setProjection(director->getProjection());
-    config->setWinSize(director->getWinSize());
+    director->setDisplayStats(false);
+    setAnimationInterval(1.0f / 60.0f);
 
+    if (_libraryInUse) {
+        if (Scene* notice = services->createLibraryInUseScene())
+            director->runWithScene(notice);
+        else
+            log("AppDelegate: the notice that the library is in use could not be created");
+        return true;
+    }
+
+    config->getFrameSize() = frame;
+    config->setWinSize(director->getWinSize());
+    setScreenCaptureBackend([](const ScreenCaptureCallback& done, const std::string& path, int x, int y,
+                               int width,
+                               int height) { utils::captureScreen(done, path, x, y, width, height); });
     services->installDicomCallbacks();
     config->loadLanguage();
     NSUI::NSDataManager::getInstance()->setAutoUpdate(true);
     services->startHttpService();
     services->startStatistics();
 
-    director->setDisplayStats(false);
-    setAnimationInterval(1.0f / 60.0f);
     if (Scene* scene = services->createFirstScene())
         director->runWithScene(scene);
     else
@@ -119,14 +131,15 @@ bool AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::applicationDidEnterBackground() {
     Director::getInstance()->stopAnimation();
-    if (AppServices* services = AppServices::current())
+    AppServices* services = AppServices::current();
+    if (services && !_libraryInUse)
         services->recordStat(2);
 }
 
 void AppDelegate::applicationWillEnterForeground() {
     Director::getInstance()->startAnimation();
     AppServices* services = AppServices::current();
-    if (!services)
+    if (!services || _libraryInUse)
         return;
     services->startPingSweep();
     services->renewUpdateService();
@@ -138,6 +151,10 @@ void AppDelegate::applicationWillEnterForeground() {
 void AppDelegate::applicationOpenPath(const char* path) {
     if (!path || !*path) {
         log("AppDelegate: an empty path was handed to the application");
+        return;
+    }
+    if (_libraryInUse) {
+        log("AppDelegate: %s is not imported: the library is in use by another running workstation", path);
         return;
     }
     postOpenPath(std::string(path));

@@ -14,7 +14,9 @@ public:
     ~AppDelegate() override;
 
     void applicationWillTerminate() override;
-    /// Always true once a window exists; false only when no window can be made at all.
+    /// Always true once a window exists; false only when no window can be made at all. A
+    /// program whose library another running workstation owns shows only that notice, and
+    /// its later hooks start nothing and import nothing.
     bool applicationDidFinishLaunching() override;
     void applicationDidEnterBackground() override;
     void applicationWillEnterForeground() override;
@@ -37,4 +39,7 @@ public:
 
     /// The window rectangle for a desktop work area (top-left origin).
     static cocos2d::Rect windowRectForWorkArea(const cocos2d::Rect& workArea);
+
+private:
+    bool _libraryInUse = false;
 };

@@ -19,6 +19,12 @@ public:
 
     // ---- Launch ------------------------------------------------------------------------
 
+    /// Makes this program the owner of its library before anything reads or writes it; false
+    /// when another running workstation owns it. Called first, once a launch.
+    virtual bool takeLibrary() = 0;
+    /// What a program that does not own its library shows and does, alone (autoreleased).
+    virtual cocos2d::Scene* createLibraryInUseScene() = 0;
+
     /// Creates the process-wide registries of the upper subsystems on the calling (main)
     /// thread, before any worker could be the first to reach them.
     virtual void createSharedRegistries() = 0;
@@ -42,8 +48,7 @@ public:
     virtual void showNewVersionNotice() = 0;
     /// Creates LAN discovery (its receive loop starts with it) and starts a ping sweep.
     virtual void startDiscovery() = 0;
-    /// Creates the DICOM service (store, receiver, timer) and echoes the known nodes; when
-    /// another running workstation owns the library, shows that in place of the first scene.
+    /// Creates the DICOM service (store, receiver, timer) and echoes the known nodes.
     virtual void startDicomService() = 0;
     /// One usage event: 0 launch, 1 back in the foreground, 2 into the background.
     virtual void recordStat(int type) = 0;

@@ -1,6 +1,6 @@
 #include "LibraryInUseNotice.h"
 
-#include "AppConfig.h"
+#include "lang/NSLanguage.h"
 #include "ui/CocosGUI.h"
 
 using namespace cocos2d;
@@ -11,9 +11,10 @@ const Color3B kWindow(18, 19, 21), kPanel(32, 34, 38), kAccent(21, 170, 254), kA
 const Color4B kPrimaryText(220, 222, 226, 255), kSecondaryText(150, 155, 162, 255);
 const float kPanelWidth = 560, kMargin = 24, kButtonWidth = 112, kButtonHeight = 36;
 
-std::string text(const char* key, const char* english) {
-    AppConfig* config = AppConfig::getInstance();
-    std::string found = config ? config->getText(key) : std::string();
+// The language table is read here from the resources: the configuration, which keeps the
+// program's own, lives in the library's settings.
+std::string text(const NSUI::NSLanguage& language, const char* key, const char* english) {
+    std::string found = language.getString(key);
     return found.empty() ? english : found;
 }
 
@@ -33,10 +34,15 @@ Scene* LibraryInUseNotice::createScene(const std::string& libraryFolder) {
     const Size win = Director::getInstance()->getWinSize();
     scene->addChild(LayerColor::create(Color4B(kWindow), win.width, win.height));
 
-    Label* title = wrappedLabel(text("libraryInUseTitle", "This library is in use"), 20, kPrimaryText);
-    Label* body = wrappedLabel(text("libraryInUseText", "Another running workstation uses this library. This "
-                                                        "window opens nothing of it: close it and go on in the "
-                                                        "workstation that is already open."),
+    NSUI::NSLanguage language;
+    language.setFileName("language.dat");
+    language.loadLanguage();
+    Label* title =
+        wrappedLabel(text(language, "libraryInUseTitle", "This library is in use"), 20, kPrimaryText);
+    Label* body = wrappedLabel(text(language, "libraryInUseText",
+                                    "Another running workstation uses this library. This "
+                                    "window opens nothing of it: close it and go on in the "
+                                    "workstation that is already open."),
                                15, kPrimaryText);
     Label* folder = wrappedLabel(libraryFolder, 13, kSecondaryText);
     const float height = kMargin + title->getContentSize().height + 16 + body->getContentSize().height + 8 +
@@ -60,12 +66,13 @@ Scene* LibraryInUseNotice::createScene(const std::string& libraryFolder) {
     button->setPosition(Vec2(kPanelWidth - kMargin - kButtonWidth, kMargin));
     button->enableBKColor(true, kAccent, 1.0f);
     button->setTouchEnabled(true);
-    Label* caption = Label::createWithSystemFont(text("closeButton", "Close"), "", 14);
+    Label* caption = Label::createWithSystemFont(text(language, "closeButton", "Close"), "", 14);
     caption->setTextColor(kPrimaryText);
     caption->setPosition(Vec2(kButtonWidth / 2, kButtonHeight / 2));
     button->addChild(caption);
     button->addTouchEventListener([button](Ref*, ui::Widget::TouchEventType type) {
-        const bool pressed = type == ui::Widget::TouchEventType::BEGAN || type == ui::Widget::TouchEventType::MOVED;
+        const bool pressed =
+            type == ui::Widget::TouchEventType::BEGAN || type == ui::Widget::TouchEventType::MOVED;
         button->setBackGroundColor(pressed ? kAccentPressed : kAccent);
         if (type == ui::Widget::TouchEventType::ENDED)
             Director::getInstance()->end();

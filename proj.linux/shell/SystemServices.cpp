@@ -6,6 +6,7 @@
 
 #include "ads/adsApplication.h"
 #include "audio/SimpleAudioEngine.h"
+#include "db/StoreOwnerLock.h"
 #include "db/dicomDB.h"
 #include "dcmCallbacks.h"
 #include "discovery/sniffer.h"
@@ -45,6 +46,22 @@ void showToast(const std::string& text, float seconds) {
 
 std::string SystemServices::resourceRoot() {
     return QP_RESOURCE_ROOT;
+}
+
+bool SystemServices::takeLibrary() {
+    FileUtils* files = FileUtils::getInstance();
+    _libraryFolder = dicomDB::rootFor(files->getWritablePath());
+    // A folder that does not exist yet has no owner: it is the store's own first step.
+    if (!files->isDirectoryExist(_libraryFolder))
+        files->createDirectory(_libraryFolder);
+    // The store that opens the folder later keeps this lock.
+    return StoreOwnerLock::takeAhead(_libraryFolder) != StoreOwnerLock::Result::kInUse;
+}
+
+Scene* SystemServices::createLibraryInUseScene() {
+    log("The library %s is in use by another running workstation; close this window and use that one",
+        _libraryFolder.c_str());
+    return LibraryInUseNotice::createScene(_libraryFolder);
 }
 
 void SystemServices::createSharedRegistries() {
@@ -112,20 +129,6 @@ void SystemServices::startDicomService() {
             discovery->startPingSweep();
     };
     dataService* service = dataService::getInstance();
-    dicomDB* store = service ? service->getDB() : nullptr;
-    if (store && store->isInUseElsewhere()) {
-        // Another running workstation owns the library: this one says so and ends when the
-        // user closes it, with no network service of its own meanwhile. The patient list
-        // goes before it was ever shown, so nothing is imported.
-        _libraryInUse = true;
-        const std::string folder = store->getRoot();
-        log("The library %s is in use by another running workstation; close this window and use that one",
-            folder.c_str());
-        service->stop();
-        stopDiscovery();
-        Director::getInstance()->replaceScene(LibraryInUseNotice::createScene(folder));
-        return;
-    }
     if (service)
         service->echoSweep(2);
 }
@@ -143,14 +146,10 @@ void SystemServices::preloadEffects() {
 }
 
 void SystemServices::startPingSweep() {
-    if (_libraryInUse)
-        return;
     NSUI::sniffer::getInstance()->startPingSweep();
 }
 
 void SystemServices::renewUpdateService() {
-    if (_libraryInUse)
-        return;
     ADS::adsApplication* ads = ADS::adsApplication::getInstance();
     updateService* current = ads->getUpdateService();
     if (current && current->isRunning())
@@ -159,8 +158,6 @@ void SystemServices::renewUpdateService() {
 }
 
 void SystemServices::echoSweep(int mode) {
-    if (_libraryInUse)
-        return;
     if (dataService* service = dataService::getInstance())
         service->echoSweep(mode);
 }

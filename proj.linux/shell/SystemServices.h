@@ -9,6 +9,8 @@ public:
     /// The folder the program's resources hang from (the source tree it was built from).
     static std::string resourceRoot();
 
+    bool takeLibrary() override;
+    cocos2d::Scene* createLibraryInUseScene() override;
     void createSharedRegistries() override;
     cocos2d::Rect desktopWorkArea() override;
     cocos2d::GLView* createWindow(const std::string& caption, const cocos2d::Rect& rect) override;
@@ -38,6 +40,6 @@ public:
     static constexpr unsigned kDiscoveryStopWaitMs = 2000;
 
 private:
-    // Another running workstation owns the library: nothing network-facing is started again.
-    bool _libraryInUse = false;
+    // The store folder whose lock the launch took (or found held).
+    std::string _libraryFolder;
 };

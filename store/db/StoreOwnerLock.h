@@ -19,9 +19,16 @@ public:
 
     /// Takes the lock of the folder (ending in "/") without waiting. kInUse: another open
     /// store holds it, in this program or another. kNotLockable: the file cannot be opened or
-    /// the file system has no locks; nothing is held then.
+    /// the file system has no locks; nothing is held then. A lock this program took ahead for
+    /// the folder is handed over rather than taken again.
     Result take(const std::string& folder);
     void release();
+
+    /// Takes the folder's lock before any store exists, so the program's launch knows whether
+    /// it owns the library before it touches any of it. The lock is held for the program's
+    /// life until a store of this folder takes it over. Taking ahead again for the same
+    /// folder finds the lock already held here: kOwned.
+    static Result takeAhead(const std::string& folder);
 
 private:
     int _fd = -1;

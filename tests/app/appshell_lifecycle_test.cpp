@@ -1,18 +1,30 @@
 // The application object's launch, background, foreground, opened paths and shutdown, driven
-// headless with a recording double in place of the upper subsystems' services.
+// headless with a recording double in place of the upper subsystems' services; and the real
+// services' launch on a library that is free and on one another workstation owns.
 
 #include <gtest/gtest.h>
+
+#include "../store/StoreTestEnv.h"
 
 #include "AppConfig.h"
 #include "AppDelegate.h"
 #include "AppServices.h"
+#include "SystemServices.h"
+#include "ads/adsApplication.h"
 #include "data/NSDataManager.h"
+#include "db/StoreOwnerLock.h"
+#include "discovery/sniffer.h"
 #include "lang/UILocalConfig.h"
+#include "net/dataService.h"
 #include "notify/NSNotificationCenter.h"
+#include "patient/patientList.h"
+#include "stat/statApplication.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +44,16 @@ public:
     std::string languageAtFirstScene;
     std::string languageAtStatisticsStop = "unset";
 
+    bool ownsLibrary = true;
+    bool takeLibrary() override {
+        calls.push_back("takeLibrary");
+        return ownsLibrary;
+    }
+    Scene* createLibraryInUseScene() override {
+        calls.push_back("createLibraryInUseScene");
+        scene = Scene::create();
+        return scene;
+    }
     void createSharedRegistries() override { calls.push_back("createSharedRegistries"); }
     Rect desktopWorkArea() override {
         calls.push_back("desktopWorkArea");
@@ -122,10 +144,11 @@ TEST_F(AppShellLifecycle, LaunchStartsEveryServiceInOrderOverTheWorkArea) {
 
     services().workArea = Rect(0, 0, 1280, 800);
     ASSERT_TRUE(app.applicationDidFinishLaunching());
-    std::vector<std::string> expected = {"createSharedRegistries", "desktopWorkArea",      "createWindow",
-                                         "installDicomCallbacks",  "startHttpService",     "startStatistics",
-                                         "createFirstScene",       "showNewVersionNotice", "startDiscovery",
-                                         "startDicomService",      "recordStat0",          "preloadEffects"};
+    std::vector<std::string> expected = {"takeLibrary",     "createSharedRegistries", "desktopWorkArea",
+                                         "createWindow",    "installDicomCallbacks",  "startHttpService",
+                                         "startStatistics", "createFirstScene",       "showNewVersionNotice",
+                                         "startDiscovery",  "startDicomService",      "recordStat0",
+                                         "preloadEffects"};
     EXPECT_EQ(expected, services().calls);
 
     // The window fills the work area less the frame on each side and the caption on top.
@@ -283,4 +306,142 @@ TEST_F(AppShellLifecycle, ShutdownStopsServicesInOrderAndLeavesAnInertCentre) {
     EXPECT_FALSE(scheduler->isScheduled(NSUI::NSNotificationCenter::kScheduleKey, centre));
     Director::getInstance()->reset();
     EXPECT_EQ(centre, NSUI::NSNotificationCenter::getInstance());
+}
+
+namespace {
+
+/// The program's own services over a window of no display.
+class HeadlessServices : public SystemServices {
+public:
+    Rect desktopWorkArea() override { return Rect(0, 0, 1280, 800); }
+    GLView* createWindow(const std::string& caption, const Rect& rect) override {
+        return NullGLView::createWithFrameSize(caption, rect.size);
+    }
+};
+
+/// Every path under a folder with its size and modification time.
+std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>>
+listing(const std::string& folder) {
+    std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        entries[entry.path().string()] = {entry.is_regular_file() ? entry.file_size() : 0,
+                                          entry.last_write_time()};
+    return entries;
+}
+
+/// True when something accepts TCP connections on 127.0.0.1:port now.
+bool accepts(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return connected;
+}
+
+class AppShellLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FileUtils* files = FileUtils::getInstance();
+        _searchPaths = files->getSearchPaths();
+        _resourceRoot = files->getDefaultResourceRootPath();
+        files->setDefaultResourceRootPath(SystemServices::resourceRoot());
+        UserDefault::destroyInstance();
+        files->setWritablePath(_dir.path() + "/");
+        library = dicomDB::rootFor(files->getWritablePath());
+        std::filesystem::create_directories(library);
+        NSUI::NetworkInfoProvider::setCurrent(std::make_shared<storetest::LoopbackNetwork>());
+        NSUI::sniffer::setDefaultPort(nettest::freePort());
+        receiverPort = nettest::freePort();
+        dicomDB::setReceiverPort(receiverPort);
+        AppConfig::setServerURL("http://127.0.0.1:" + std::to_string(nettest::freePort()) + "/");
+        Director::getInstance()->reset();
+        Director::getInstance()->setOpenGLView(nullptr);
+        AppServices::setCurrent(std::make_shared<HeadlessServices>());
+    }
+    void TearDown() override {
+        Director::getInstance()->reset();
+        Director::getInstance()->setOpenGLView(nullptr);
+        NSUI::NSNotificationCenter::destroyInstance();
+        AppServices::setCurrent(nullptr);
+        NSUI::NetworkInfoProvider::setCurrent(nullptr);
+        NSUI::sniffer::setDefaultPort(NSUI::sniffer::kDefaultPort);
+        UserDefault::destroyInstance();
+        FileUtils* files = FileUtils::getInstance();
+        files->setWritablePath("");
+        files->setDefaultResourceRootPath(_resourceRoot);
+        files->setSearchPaths(_searchPaths);
+    }
+    static void frames(int count, float dt = 1.0f / 60) {
+        for (int i = 0; i < count; ++i)
+            Director::getInstance()->mainLoop(dt);
+    }
+    static patientList* runningPatientList() {
+        Scene* scene = Director::getInstance()->getRunningScene();
+        if (scene)
+            for (Node* child : scene->getChildren())
+                if (auto* list = dynamic_cast<patientList*>(child))
+                    return list;
+        return nullptr;
+    }
+
+    std::string library;
+    int receiverPort = 0;
+
+private:
+    qptest::TempDir _dir;
+    std::vector<std::string> _searchPaths;
+    std::string _resourceRoot;
+};
+
+} // namespace
+
+TEST_F(AppShellLibrary, ALaunchOnALibraryInUseShowsOnlyTheNoticeAndChangesNothingOfIt) {
+    // The owner: another open store of this folder, with an archive half unpacked.
+    StoreOwnerLock owner;
+    ASSERT_EQ(StoreOwnerLock::Result::kOwned, owner.take(library));
+    const std::string unpacked = FileUtils::getInstance()->getWritablePath() + "qp/tmp/unzip/a/1.dcm";
+    std::filesystem::create_directories(std::filesystem::path(unpacked).parent_path());
+    ASSERT_TRUE(qptest::writeFile(unpacked, "DICM"));
+    const auto before = listing(FileUtils::getInstance()->getWritablePath());
+
+    AppDelegate app;
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    app.applicationOpenPath("/data/studies/CT 1");
+    frames(3, 0.6f);
+    app.applicationDidEnterBackground();
+    app.applicationWillEnterForeground();
+    frames(3, 0.6f);
+
+    Scene* scene = Director::getInstance()->getRunningScene();
+    ASSERT_NE(nullptr, scene);
+    EXPECT_NE(nullptr, scene->getChildByNameDeep("libraryInUseClose"));
+    EXPECT_EQ(nullptr, runningPatientList());
+    EXPECT_EQ(nullptr, statApplication::peekInstance());
+    EXPECT_EQ(nullptr, ADS::adsApplication::peekInstance());
+    EXPECT_EQ(nullptr, NSUI::sniffer::peekInstance());
+    EXPECT_FALSE(accepts(receiverPort));
+    app.applicationWillTerminate();
+
+    // Not a file of the library was added, removed or written: the unpack folder, the
+    // statistics, the settings and the store are all as the owner left them.
+    EXPECT_TRUE(std::filesystem::exists(unpacked));
+    EXPECT_EQ(before, listing(FileUtils::getInstance()->getWritablePath()));
+}
+
+TEST_F(AppShellLibrary, TheOwnersLaunchOnAFreeLibraryOpensItsStoreUnderTheLockItTookFirst) {
+    AppDelegate app;
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    frames(3, 0.6f);
+    EXPECT_NE(nullptr, runningPatientList());
+    ASSERT_TRUE(dataService::getInstance()->getDB()->isOpen());
+    EXPECT_TRUE(accepts(receiverPort));
+    // The store keeps the lock the launch took: another store of the folder is refused...
+    StoreOwnerLock other;
+    EXPECT_EQ(StoreOwnerLock::Result::kInUse, other.take(library));
+    app.applicationWillTerminate();
+    // ... until the program closes it.
+    EXPECT_EQ(StoreOwnerLock::Result::kOwned, other.take(library));
 }
