@@ -128,8 +128,7 @@ void SystemServices::startDicomService() {
         if (NSUI::sniffer* discovery = NSUI::sniffer::peekInstance())
             discovery->startPingSweep();
     };
-    dataService* service = dataService::getInstance();
-    if (service)
+    if (dataService* service = dataService::getInstance())
         service->echoSweep(2);
 }
 

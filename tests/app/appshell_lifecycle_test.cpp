@@ -44,10 +44,9 @@ public:
     std::string languageAtFirstScene;
     std::string languageAtStatisticsStop = "unset";
 
-    bool ownsLibrary = true;
     bool takeLibrary() override {
         calls.push_back("takeLibrary");
-        return ownsLibrary;
+        return true;
     }
     Scene* createLibraryInUseScene() override {
         calls.push_back("createLibraryInUseScene");
