@@ -1,6 +1,8 @@
 // Window/level of full-depth samples. Unit 0 holds the value: a 16-bit number whose low byte
 // is the luminance channel and whose high byte is the alpha channel, or the image's own RGB
-// when u_pt is 2 (shown as it is). The window maps the value to a grey index 0..255 through the
+// when u_pt is 2 (shown as it is). The value texture is sampled at texel centres and filtered
+// here, on whole values: filtering the two bytes apart would mix a low byte that wrapped past a
+// multiple of 256 with a high byte that did not. u_vw and u_vh are its size in texels. The window maps the value to a grey index 0..255 through the
 // curve in u_opacity (0 linear, 1 logarithmic, 2 inverse logarithmic); unit 1 holds the 256
 // colours that index selects.
 varying vec4 v_fragmentColor;
@@ -17,14 +19,32 @@ uniform float u_vh;
 
 const float LOG10_OF_2 = 0.30102999566;
 
+float valueAt(vec2 coord)
+{
+    vec4 texel = texture2D(CC_Texture0, coord);
+    return floor(texel.a * 255.0 + 0.5) * 256.0 + floor(texel.r * 255.0 + 0.5);
+}
+
+// Bilinear interpolation of the four nearest values, clamped at the edges as the texture is.
+float filteredValue()
+{
+    vec2 size = vec2(u_vw, u_vh);
+    vec2 p = v_texCoord * size - 0.5;
+    vec2 f = fract(p);
+    vec2 c0 = (floor(p) + 0.5) / size;
+    vec2 c1 = c0 + 1.0 / size;
+    float bottom = mix(valueAt(c0), valueAt(vec2(c1.x, c0.y)), f.x);
+    float top = mix(valueAt(vec2(c0.x, c1.y)), valueAt(c1), f.x);
+    return mix(bottom, top, f.y);
+}
+
 void main()
 {
-    vec4 texel = texture2D(CC_Texture0, v_texCoord);
     if (u_pt == 2) {
-        gl_FragColor = vec4(texel.rgb, 1.0) * v_fragmentColor;
+        gl_FragColor = vec4(texture2D(CC_Texture0, v_texCoord).rgb, 1.0) * v_fragmentColor;
         return;
     }
-    float value = (texel.a * 256.0 + texel.r) * 255.0;
+    float value = filteredValue();
     float index;
     if (u_opacity == 1 || u_opacity == 2) {
         if (value >= u_wwMax) {

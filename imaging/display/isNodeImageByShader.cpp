@@ -177,8 +177,11 @@ cocos2d::Texture2D* isNodeImageByShader::createTexture() {
     valueOffset = texels.valueOffset;
     valueScale = texels.valueScale;
     cocos2d::Texture2D* texture = textureFrom(texels);
+    // The program filters 16-bit values itself from the texels it reads whole; linear sampling
+    // here would round each byte apart. RGB is filtered as it is.
+    const GLuint filter = texels.layout == TexelBuffer::Layout::Ai88 ? GL_NEAREST : GL_LINEAR;
     if (texture)
-        texture->setTexParameters({GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE});
+        texture->setTexParameters({filter, filter, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE});
     return texture;
 }
 

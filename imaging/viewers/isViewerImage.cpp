@@ -310,17 +310,13 @@ void isViewerImage::placeCamera(const int dims[3], const float spacing[3], const
     setCameraFocalAndUp(pose.focalPoint, pose.viewUp);
     float corners[12];
     SliceGeometry::planeCorners(dims, spacing, matrix, plane, corners);
-    float distance = 0.0f;
-    if (sceneCamera->isPerspective()) {
-        distance = sceneCamera->fitDistanceForCorners(corners);
-    } else {
+    if (!sceneCamera->isPerspective()) {
         const float zoom = sceneCamera->fitZoomForCorners(corners);
         setReferenceScale(zoom);
         setZoom(zoom);
-        distance =
-            Vec3(corners[0], corners[1], corners[2]).distance(Vec3(corners[6], corners[7], corners[8]));
     }
-    distance = std::max(distance, kMinCameraDistance);
+    // The camera's own fit keeps the plane between its near and far planes, whatever its size.
+    const float distance = std::max(sceneCamera->fitDistanceForCorners(corners), kMinCameraDistance);
     setCameraPosition(pose.focalPoint + (pose.position - pose.focalPoint) * distance);
     setCameraFocalAndUp(pose.focalPoint, pose.viewUp);
     zoomRatio = getZoomRatio();

@@ -1,9 +1,11 @@
 // The window/level program against the CPU colour path, read back from the framebuffer under
-// Xvfb: every pixel type and curve, window and colour-table changes, and a CT slice through
-// both paths side by side saved as a picture.
+// Xvfb: every pixel type and curve, window and colour-table changes, a CT slice through both
+// paths side by side saved as a picture, and enlarged 16-bit images against exact filtering.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -90,6 +92,42 @@ protected:
                 }
             }
         }
+    }
+
+    // Draws a signed 16-bit slice enlarged `scale` times from (4, 4) through the shader, and
+    // returns the largest difference between what it shows and the grey index of the value
+    // filtered exactly from the stored samples (bilinear, edges clamped), then windowed.
+    int worstAgainstExactFilter(isSliceInfo& slice, float scale, float width, float level) {
+        isClut* clut = makeClut(kPixelS16, width, level);
+        auto* node = isNodeImageByShader::create();
+        EXPECT_NE(nullptr, node);
+        if (!node) {
+            clut->release();
+            return 255;
+        }
+        node->setCameraMask(2);
+        node->setClut(clut);
+        node->setSlice(&slice);
+        node->setRotation3D(cocos2d::Vec3::ZERO);
+        node->setScale(scale);
+        node->setPosition3D(cocos2d::Vec3(4, 4, 0));
+        scene->addChild(node);
+        frames();
+        EXPECT_TRUE(node->isUsingShader());
+        const auto px = readAll();
+        int worst = 0;
+        for (int y = 4; y < std::min(kH, 4 + int(slice.rows * scale)); ++y) {
+            for (int x = 4; x < std::min(kW, 4 + int(slice.columns * scale)); ++x) {
+                const double value = displaytest::filteredSample(slice, (x + 0.5 - 4) / scale - 0.5,
+                                                                 (y + 0.5 - 4) / scale - 0.5);
+                const int index =
+                    std::clamp(int(std::floor((value - (level - width / 2)) * 255.0 / width)), 0, 255);
+                worst = std::max(worst, std::abs(displaytest::indexOfColour(at(px, x, y)) - index));
+            }
+        }
+        node->removeFromParent();
+        clut->release();
+        return worst;
     }
 };
 
@@ -247,5 +285,25 @@ TEST_F(ShaderTest, CtSliceThroughBothPathsSideBySide) {
     }
     EXPECT_LE(worst, 1);
     clut->release();
+    reader->release();
+}
+
+TEST_F(ShaderTest, EnlargedSixteenBitImagesShowExactlyFilteredValues) {
+    // A smooth ramp through several multiples of 256, and a noisy one, in CT values.
+    std::vector<int16_t> ramp(16 * 4);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = int16_t(-300 + 97 * int(i % 16) + 13 * int(i / 16) + (i % 5 == 2 ? 41 : 0));
+    TestSlice synthetic(kPixelS16, 16, 4, ramp);
+    EXPECT_LE(worstAgainstExactFilter(synthetic.info, 16.0f, 1600.0f, 400.0f), 2);
+
+    auto* reader = isDcmReader::create();
+    ASSERT_NE(nullptr, reader);
+    reader->retain();
+    reader->setFileName(qptest::pydicomDir() + "/CT_small.dcm");
+    reader->Update();
+    isSliceInfo* slice = reader->getOutputImage() ? reader->getOutputImage()->getSlice(0) : nullptr;
+    ASSERT_NE(nullptr, slice);
+    ASSERT_EQ(kPixelS16, slice->pixelType);
+    EXPECT_LE(worstAgainstExactFilter(*slice, 2.0f, 256.0f, 128.0f), 2);
     reader->release();
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Slices and colour tables made in code for the display tests.
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -46,6 +48,20 @@ inline isImageSDK::isClut* makeClut(int pixelType, float width, float level, int
 
 inline int indexOfColour(const uint8_t* rgb) {
     return rgb[0];
+}
+
+/// The value of a signed 16-bit slice filtered exactly at (u, v), counted in samples from the
+/// first one's centre: bilinear between the four nearest samples, edges clamped.
+inline double filteredSample(const isImageSDK::isSliceInfo& slice, double u, double v) {
+    const auto* samples = reinterpret_cast<const int16_t*>(slice.pixels);
+    auto at = [&](int x, int y) {
+        return double(
+            samples[std::clamp(y, 0, slice.rows - 1) * slice.columns + std::clamp(x, 0, slice.columns - 1)]);
+    };
+    const int x0 = int(std::floor(u)), y0 = int(std::floor(v));
+    const double fx = u - x0, fy = v - y0;
+    return (at(x0, y0) * (1 - fx) + at(x0 + 1, y0) * fx) * (1 - fy) +
+           (at(x0, y0 + 1) * (1 - fx) + at(x0 + 1, y0 + 1) * fx) * fy;
 }
 
 /// Hands the slice of its input on to its output, as the slice stage of the pipeline does.

@@ -1,12 +1,18 @@
 // The CT phantom series, written as DICOM files, scanned and loaded as the workstation loads a
 // series, shown by one slice viewer under Xvfb with its corner texts, a colour table and a
-// measured line. The frame is written to <build>/slice_viewer_phantom.png for a look.
+// measured line. The frame is written to <build>/slice_viewer_phantom.png for a look. A small
+// real MR image fills the viewer as a large one does.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "PhantomFixture.h"
+#include "imaging_display/display_slices.h"
 #include "support/PixelProbe.h"
 #include "imaging/core/data/isImageData.h"
+#include "imaging/core/io/isDcmReader.h"
 #include "imaging/core/roi/ROIData.h"
 #include "imaging/core/roi/isROIManager.h"
 #include "imaging/display/actor/isActorImage.h"
@@ -22,24 +28,31 @@ namespace {
 
 const int kSide = 480;
 
-class SliceViewerPhantom : public viewertest::PhantomFixture<500, 500> {};
+class SliceViewerPhantom : public viewertest::PhantomFixture<500, 500> {
+protected:
+    /// A viewer of kSide x kSide at (10, 10) showing the image, once the patient texts of its
+    /// first file (read on a thread) have arrived in `info`.
+    isViewerImage* show(isImageData* image, Recorder& info) {
+        isViewerImage* viewer = isViewerImage::create();
+        viewer->setContentSize(Size(kSide, kSide));
+        viewer->setPosition(Vec2(10, 10));
+        scene->addChild(viewer);
+        info.listen(isViewerImage::kOverlayInfo, viewer);
+        viewer->setImageData(image);
+        while (info.entries.empty())
+            input->frame();
+        return viewer;
+    }
+};
 
 } // namespace
 
 TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine) {
     isImageData* image = loadPhantom();
     ASSERT_NE(image, nullptr);
-    isViewerImage* viewer = isViewerImage::create();
-    viewer->setContentSize(Size(kSide, kSide));
-    viewer->setPosition(Vec2(10, 10));
-    scene->addChild(viewer);
     Recorder info;
-    info.listen(isViewerImage::kOverlayInfo, viewer);
-    viewer->setImageData(image);
+    isViewerImage* viewer = show(image, info);
     EXPECT_EQ(viewer->getViewerMode(), uint32_t(isViewer::kModeAxial));
-    // The patient texts come from the first file, read on a thread.
-    while (info.entries.empty())
-        input->frame();
     EXPECT_NE(info.entries[0].text.find("PHANTOM^CT"), std::string::npos);
 
     viewer->onMessage(
@@ -80,4 +93,47 @@ TEST_F(SliceViewerPhantom, ShowsTheSeriesWithItsTextsAColourTableAndALine) {
     EXPECT_GT(countWhere(px, 300, 400, 490, 490, text), 30) << "top right";
     EXPECT_GT(countWhere(px, 10, 10, 250, 120, text), 60) << "bottom left";
     viewer->removeFromParent();
+}
+
+TEST_F(SliceViewerPhantom, ASmallRealImageFillsTheViewWithItsOwnPicture) {
+    // 64 x 64 at 0.3125 mm: 20 mm across, less than the camera's near distance.
+    auto* reader = isDcmReader::create();
+    ASSERT_NE(reader, nullptr);
+    reader->retain();
+    reader->setFileName(qptest::pydicomDir() + "/MR_small.dcm");
+    reader->Update();
+    isImageData* image = reader->getOutputImage();
+    isSliceInfo* slice = image ? image->getSlice(0) : nullptr;
+    ASSERT_NE(slice, nullptr);
+    ASSERT_EQ(slice->columns, 64);
+    Recorder info;
+    isViewerImage* viewer = show(image, info);
+    frames(2);
+    const std::vector<unsigned char> px = readAll();
+    EXPECT_TRUE(savePng(px, qptest::binaryDir() + "/slice_viewer_small_mr.png"));
+
+    // The reference: the stored values filtered at each pixel's place in the fitted image (the
+    // first row at the top, the outer texel centres on the view's edges), then windowed.
+    float width = 0, level = 0;
+    image->getDefaultWindow(width, level);
+    const double perTexel = double(kSide) / 63.0;
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    int n = 0;
+    // The middle, clear of the corner texts.
+    for (int y = 110; y < 390; ++y) {
+        for (int x = 110; x < 390; ++x) {
+            const double value =
+                filteredSample(*slice, (x + 0.5 - 10) / perTexel, (kSide - (y + 0.5 - 10)) / perTexel);
+            const double a = std::clamp((value - (level - width / 2)) * 255.0 / width, 0.0, 255.0);
+            const double b = px[(size_t(y) * kW + size_t(x)) * 4];
+            sa += a, sb += b, saa += a * a, sbb += b * b, sab += a * b, ++n;
+        }
+    }
+    const double spread = sbb / n - (sb / n) * (sb / n);
+    EXPECT_GT(spread, 100.0) << "the view is not blank";
+    const double correlation =
+        (sab / n - sa / n * sb / n) / std::sqrt((saa / n - sa / n * sa / n) * std::max(spread, 1e-9));
+    EXPECT_GT(correlation, 0.95);
+    viewer->removeFromParent();
+    reader->release();
 }
