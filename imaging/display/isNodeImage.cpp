@@ -16,6 +16,16 @@ constexpr unsigned int kCineState = 9047;
 constexpr unsigned int kSlowerOrPrevious = 9048;
 constexpr unsigned int kFasterOrNext = 9049;
 constexpr unsigned int kMultiFrameIds[] = {9050, 9051, 9052};
+
+// A slice's matrix places the centre of its first sample, and the sprite's corner sits at the
+// node's position: the corner goes half a texel back along both axes so that each texel is
+// drawn around the point its sample stands for, where measurements and other views look for it.
+cocos2d::Mat4 cornerPlacement(const isSliceInfo& slice) {
+    cocos2d::Mat4 m = slice.matrix;
+    for (int k = 0; k < 3; ++k)
+        m.m[12 + k] -= 0.5f * (slice.spacingX * m.m[k] + slice.spacingY * m.m[4 + k]);
+    return m;
+}
 } // namespace
 
 const std::string isNodeImage::kCineKey = "isNodeImage_cine";
@@ -170,7 +180,7 @@ void isNodeImage::setSlice(isSliceInfo* newSlice) {
         setTextureRect(cocos2d::Rect(0, 0, float(texture->getPixelsWide()), float(texture->getPixelsHigh())));
         setScaleX(slice->spacingX);
         setScaleY(slice->spacingY);
-        setNodeMatrix(slice->matrix);
+        setNodeMatrix(cornerPlacement(*slice));
     } else {
         setScaleX(kHiddenScale);
         setScaleY(kHiddenScale);

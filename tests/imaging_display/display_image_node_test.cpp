@@ -156,7 +156,8 @@ TEST_F(ImageNodeTest, SlicesPlaceOrHideTheImageAndAnnounceFrames) {
     node->setSlice(&movie.info);
     EXPECT_FLOAT_EQ(0.7f, node->getScaleX());
     EXPECT_FLOAT_EQ(1.3f, node->getScaleY());
-    EXPECT_FLOAT_EQ(5.0f, node->getPositionX());
+    EXPECT_FLOAT_EQ(5.0f - 0.35f, node->getPositionX()) << "the first texel's centre on the origin";
+    EXPECT_FLOAT_EQ(-0.65f, node->getPositionY());
     ASSERT_NE(nullptr, node->getTexture());
     EXPECT_EQ(3, node->getTexture()->getPixelsWide());
     EXPECT_EQ(2, node->getTexture()->getPixelsHigh());

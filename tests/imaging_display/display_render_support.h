@@ -34,10 +34,11 @@ protected:
         camera->setCameraFlag(2);
         scene->addChild(camera);
     }
-    /// A node of the given kind showing the slice with its bottom-left corner at (x, y).
+    /// A node of the given kind showing the slice with its bottom-left corner at (x, y): the
+    /// slice's origin is the centre of its first texel.
     template <typename Node> Node* show(TestSlice& slice, float x, float y, isImageSDK::isClut* clut) {
-        slice.info.matrix.m[12] = x;
-        slice.info.matrix.m[13] = y;
+        slice.info.matrix.m[12] = x + 0.5f * slice.info.spacingX;
+        slice.info.matrix.m[13] = y + 0.5f * slice.info.spacingY;
         Node* node = Node::create();
         if (!node)
             return nullptr;
