@@ -193,6 +193,10 @@ void isViewerBrowser::setTiling(int newRows, int newColumns) {
         }
     }
     layoutTiles();
+    // Every tile has a new size, and the new ones were given their image before they had one:
+    // each fits its image to its tile now.
+    for (isViewerImage* viewer : viewers)
+        viewer->resetCamera();
 }
 
 void isViewerBrowser::layoutTiles() {
@@ -294,11 +298,12 @@ void isViewerBrowser::toggleCine() {
                 firstIndex = actor->getSliceIndex();
             tickCounter = 0;
             lastStepFrame = 0;
-            schedule([this](float) { onCineTick(); }, kCineInterval, CC_REPEAT_FOREVER, kCineDelay, cineKey());
+            schedule([this](float) { onCineTick(); }, kCineInterval, CC_REPEAT_FOREVER, kCineDelay,
+                     cineKey());
         }
     }
-    NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kCineState, playing ? 1 : 0, owner,
-                                                                       true);
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kCineState, playing ? 1 : 0,
+                                                                       owner, true);
 }
 
 void isViewerBrowser::onCineTick() {

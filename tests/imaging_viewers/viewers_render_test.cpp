@@ -1,5 +1,6 @@
-// The CT phantom in a 3 x 3 browser and in the volume viewer, drawn under Xvfb and read back.
-// The frames are written to <build>/browser_phantom.png and <build>/volume_phantom.png.
+// The CT phantom in a 3 x 3 browser, in a grid grown from one shown tile, and in the volume
+// viewer, drawn under Xvfb and read back. The frames are written to <build>/browser_phantom.png,
+// browser_two_by_two.png and volume_phantom.png.
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,15 @@ protected:
                 return static_cast<isNodeOverlayText*>(item)->getString();
         return "(no patient item)";
     }
+    /// A browser of 580 x 580 at (10, 10) over the image, one tile.
+    isViewerBrowser* showBrowser(isImageData* image) {
+        auto* browser = isViewerBrowser::create();
+        browser->setContentSize(Size(580, 580));
+        browser->setPosition(Vec2(10, 10));
+        scene->addChild(browser);
+        browser->setImageData(image);
+        return browser;
+    }
     static Rect worldBox(Node* node) {
         const Rect box = node->getBoundingBox();
         Node* parent = node->getParent();
@@ -51,11 +61,7 @@ protected:
 TEST_F(ViewersPhantom, BrowserShowsNineConsecutiveSlices) {
     isImageData* image = loadPhantom();
     ASSERT_NE(image, nullptr);
-    auto* browser = isViewerBrowser::create();
-    browser->setContentSize(Size(580, 580));
-    browser->setPosition(Vec2(10, 10));
-    scene->addChild(browser);
-    browser->setImageData(image);
+    auto* browser = showBrowser(image);
     browser->setTiling(3, 3);
     browser->centerSeries();
     // The tiles' corner texts arrive one notification per frame.
@@ -72,8 +78,34 @@ TEST_F(ViewersPhantom, BrowserShowsNineConsecutiveSlices) {
     const float tile = (580.0f - 4.0f) / 3.0f;
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column) {
-            const int cx = 10 + int(column * (tile + 2) + tile / 2), cy = 10 + int(row * (tile + 2) + tile / 2);
+            const int cx = 10 + int(column * (tile + 2) + tile / 2),
+                      cy = 10 + int(row * (tile + 2) + tile / 2);
             EXPECT_GT(countWhere(px, cx - 30, cy - 30, cx + 30, cy + 30, lit), 1000) << row << "," << column;
+        }
+    browser->removeFromParent();
+}
+
+TEST_F(ViewersPhantom, AGridMadeFromAShownSeriesFitsEveryTile) {
+    // As the layout buttons do it: one tile showing the series first, then four.
+    isImageData* image = loadPhantom();
+    ASSERT_NE(image, nullptr);
+    auto* browser = showBrowser(image);
+    frames(2);
+    browser->setTiling(2, 2);
+    frames(30);
+    const std::vector<unsigned char> px = readAll();
+    EXPECT_TRUE(savePng(px, qptest::binaryDir() + "/browser_two_by_two.png"));
+    // The phantom's body is 102 of its 127 mm across: in each 289-point tile it spans about
+    // 232 points, so both ends of a row through the middle are lit and the tile's edge (below
+    // the side letter) is not.
+    const float tile = (580.0f - 2.0f) / 2.0f;
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 2; ++column) {
+            const int x0 = 10 + int(column * (tile + 2)), cy = 10 + int(row * (tile + 2) + tile / 2);
+            const int x1 = x0 + int(tile);
+            EXPECT_GT(countWhere(px, x0 + 40, cy - 20, x0 + 60, cy + 20, lit), 600) << row << "," << column;
+            EXPECT_GT(countWhere(px, x1 - 60, cy - 20, x1 - 40, cy + 20, lit), 600) << row << "," << column;
+            EXPECT_EQ(countWhere(px, x0 + 4, cy + 25, x0 + 14, cy + 45, lit), 0) << row << "," << column;
         }
     browser->removeFromParent();
 }
@@ -125,8 +157,8 @@ TEST_F(ViewersPhantom, EveryTileOverTheSeriesGetsThePatientTextsOfItsOneRead) {
     const unsigned int kMark = 99999;
     bool marked = false;
     auto* centre = NSUI::NSNotificationCenter::getInstance();
-    centre->addObserver(&marked, nullptr, [&marked](Ref*, unsigned int, NSUI::NSNotificationData*) { marked = true; },
-                        kMark);
+    centre->addObserver(
+        &marked, nullptr, [&marked](Ref*, unsigned int, NSUI::NSNotificationData*) { marked = true; }, kMark);
     centre->postNotification(nullptr, kMark, nullptr, nullptr, false);
     while (!marked)
         input->frame();
@@ -146,7 +178,8 @@ TEST_F(ViewersPhantom, EveryTileOverTheSeriesGetsThePatientTextsOfItsOneRead) {
             const Rect shown = clipped(worldBox(text), worldBox(text->getParent()->getParent()));
             if (shown.size.width <= 0 || shown.size.height <= 0)
                 continue;
-            EXPECT_TRUE(tile.containsPoint(shown.origin) && tile.containsPoint(Vec2(shown.getMaxX(), shown.getMaxY())))
+            EXPECT_TRUE(tile.containsPoint(shown.origin) &&
+                        tile.containsPoint(Vec2(shown.getMaxX(), shown.getMaxY())))
                 << "tile " << i << ": " << text->getString();
             for (int edge = 0; edge < 4; ++edge) {
                 isNodeOverlayText* letter = overlay->getEdgeLabel(edge);
