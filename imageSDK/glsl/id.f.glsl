@@ -2,9 +2,9 @@
 // is the luminance channel and whose high byte is the alpha channel, or the image's own RGB
 // when u_pt is 2 (shown as it is). The value texture is sampled at texel centres and filtered
 // here, on whole values: filtering the two bytes apart would mix a low byte that wrapped past a
-// multiple of 256 with a high byte that did not. u_vw and u_vh are its size in texels. The window maps the value to a grey index 0..255 through the
-// curve in u_opacity (0 linear, 1 logarithmic, 2 inverse logarithmic); unit 1 holds the 256
-// colours that index selects.
+// multiple of 256 with a high byte that did not. u_vw and u_vh are its size in texels. The
+// window maps the value to a grey index 0..255 through the curve in u_opacity (0 linear,
+// 1 logarithmic, 2 inverse logarithmic); unit 1 holds the 256 colours that index selects.
 varying vec4 v_fragmentColor;
 varying vec2 v_texCoord;
 uniform int u_opacity;

@@ -298,12 +298,11 @@ void isViewerBrowser::toggleCine() {
                 firstIndex = actor->getSliceIndex();
             tickCounter = 0;
             lastStepFrame = 0;
-            schedule([this](float) { onCineTick(); }, kCineInterval, CC_REPEAT_FOREVER, kCineDelay,
-                     cineKey());
+            schedule([this](float) { onCineTick(); }, kCineInterval, CC_REPEAT_FOREVER, kCineDelay, cineKey());
         }
     }
-    NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kCineState, playing ? 1 : 0,
-                                                                       owner, true);
+    NSUI::NSNotificationCenter::getInstance()->postNotificationWithInt(this, kCineState, playing ? 1 : 0, owner,
+                                                                       true);
 }
 
 void isViewerBrowser::onCineTick() {
